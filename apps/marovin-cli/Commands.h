@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Exit codes of every subcommand.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // the input could not be read or the output written
+inline constexpr int kExitUsage = 2;    // the command line was wrong
+
+using Args = std::vector<std::string>;
+
+int RunInfo(const Args& args);
+
+// Prints "marovin-cli: <text>" to stderr and returns `code`.
+int Fail(int code, const std::string& text);

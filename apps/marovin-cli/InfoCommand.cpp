@@ -1,0 +1,18 @@
+#include <cstdio>
+
+#include "Commands.h"
+#include "Json.h"
+#include "platform/FileSystem.h"
+
+int RunInfo(const Args& args) {
+    if (args.size() != 1) {
+        return Fail(kExitUsage, "usage: marovin-cli info FILE");
+    }
+    const std::string& path = args[0];
+    if (!fs_util::FileExists(path)) {
+        return Fail(kExitFailure, "cannot open '" + path + "'");
+    }
+    const std::string ext = fs_util::ToLower(fs_util::ExtensionOf(path));
+    return Fail(kExitFailure, "cannot read '" + path + "': no reader for " +
+                                  (ext.empty() ? std::string("files without an extension") : "\"." + ext + "\" files"));
+}

@@ -1,0 +1,54 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "Commands.h"
+#include "platform/Host.h"
+#include "platform/Version.h"
+
+namespace {
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(const Args&);
+};
+
+const Command kCommands[] = {
+    {"info", "info FILE            print what the program sees in FILE, as JSON", RunInfo},
+};
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out, "usage: marovin-cli [--version] [--help] COMMAND [ARGS...]\n\ncommands:\n");
+    for (const auto& command : kCommands) {
+        std::fprintf(out, "  %s\n", command.usage);
+    }
+}
+}  // namespace
+
+int Fail(int code, const std::string& text) {
+    std::fprintf(stderr, "marovin-cli: %s\n", text.c_str());
+    return code;
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return kExitUsage;
+    }
+    const std::string first = argv[1];
+    if (first == "--version" || first == "-V") {
+        std::printf("marovin-cli %s\n", marovin::kVersion);
+        return kExitOk;
+    }
+    if (first == "--help" || first == "-h" || first == "help") {
+        PrintUsage(stdout);
+        return kExitOk;
+    }
+    for (const auto& command : kCommands) {
+        if (first == command.name) {
+            return command.run(Args(argv + 2, argv + argc));
+        }
+    }
+    PrintUsage(stderr);
+    return Fail(kExitUsage, "unknown command '" + first + "'");
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using ByteBuffer = std::vector<std::uint8_t>;
+
+// Raised by BinaryReader when a read would leave the bytes that exist, or when a
+// count or field read from a file cannot be right. Loaders catch it and turn it
+// into the message of their file kind.
+class ReadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Little-endian reads over bytes held elsewhere (a whole file, or a window of it).
+// Every read checks that its bytes exist before touching them; this is the one
+// guard between hostile files and memory.
+class BinaryReader {
+public:
+    BinaryReader() = default;
+    BinaryReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    explicit BinaryReader(const ByteBuffer& bytes) : data_(bytes.data()), size_(bytes.size()) {}
+
+    std::size_t Size() const { return size_; }
+    std::size_t Tell() const { return pos_; }
+    std::size_t Remaining() const { return size_ - pos_; }
+    const std::uint8_t* Data() const { return data_; }
+
+    void Seek(std::size_t pos);
+    // For positions computed from signed header fields: negative is an error.
+    void SeekSigned(std::int64_t pos);
+    void Skip(std::size_t count);
+
+    std::uint8_t ReadU8();
+    std::int8_t ReadI8() { return static_cast<std::int8_t>(ReadU8()); }
+    std::uint16_t ReadU16();
+    std::int16_t ReadI16() { return static_cast<std::int16_t>(ReadU16()); }
+    std::uint32_t ReadU32();
+    std::int32_t ReadI32() { return static_cast<std::int32_t>(ReadU32()); }
+    float ReadF32();
+
+    void ReadInto(void* out, std::size_t count);
+    ByteBuffer ReadBytes(std::size_t count);
+    // A pointer to the next `count` bytes, which stay owned by the buffer.
+    const std::uint8_t* ReadSpan(std::size_t count);
+
+    // A fixed text field of `width` bytes: the text up to the first NUL (or the
+    // whole field when it has none); the position always moves by `width`.
+    std::string ReadText(std::size_t width);
+    // The same, but a field without its NUL terminator is an error.
+    std::string ReadTerminatedText(std::size_t width);
+
+    // A reader over [offset, offset + length) of this one; positions in it start at 0.
+    BinaryReader Window(std::size_t offset, std::size_t length) const;
+    BinaryReader WindowSigned(std::int64_t offset, std::int64_t length) const;
+
+    // Checks a count read from the file against the bytes left at the current
+    // position (each element `elementSize` bytes) and returns it as a size.
+    std::size_t CheckCount(std::int64_t count, std::size_t elementSize) const;
+
+private:
+    void Require(std::size_t count) const;
+
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t pos_ = 0;
+};
+
+// Little-endian writes into a growing buffer, written to disk in one piece.
+class BinaryWriter {
+public:
+    void WriteU8(std::uint8_t v) { bytes_.push_back(v); }
+    void WriteI8(std::int8_t v) { WriteU8(static_cast<std::uint8_t>(v)); }
+    void WriteU16(std::uint16_t v);
+    void WriteI16(std::int16_t v) { WriteU16(static_cast<std::uint16_t>(v)); }
+    void WriteU32(std::uint32_t v);
+    void WriteI32(std::int32_t v) { WriteU32(static_cast<std::uint32_t>(v)); }
+    void WriteF32(float v);
+    void WriteBytes(const void* data, std::size_t count);
+    void WriteZeros(std::size_t count) { bytes_.insert(bytes_.end(), count, 0); }
+    // A fixed field of `width` bytes: at most width - 1 characters, then NULs.
+    void WriteText(std::string_view text, std::size_t width);
+
+    std::size_t Size() const { return bytes_.size(); }
+    const ByteBuffer& Bytes() const { return bytes_; }
+    ByteBuffer& Bytes() { return bytes_; }
+    // Overwrites an int32 already written (for sizes known only afterwards).
+    void PatchI32(std::size_t offset, std::int32_t v);
+
+private:
+    ByteBuffer bytes_;
+};
+
+// Whole-file helpers. Reads return nothing when the file cannot be opened or read.
+std::optional<ByteBuffer> ReadWholeFile(const std::string& path);
+std::optional<ByteBuffer> ReadFileRange(const std::string& path, std::uint64_t offset, std::uint64_t length);
+std::optional<std::uint64_t> FileSize(const std::string& path);
+
+// Writes to a temporary file beside `path` and renames it over `path` only when every
+// byte reached the disk, so a failed save never destroys what was there.
+bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
+inline bool WriteFileAtomically(const std::string& path, const ByteBuffer& bytes) {
+    return WriteFileAtomically(path, bytes.data(), bytes.size());
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/BinaryIO.h"
+
+class CPakFile;
+class COGLImage;
+class FileLocator;
+
+// Binds `glName` and sets wrapping, filters and the perspective hint for a texture
+// filter mode (0 fastest, 1 nearest, 2 mipmapped); other modes leave the filters.
+void ApplyTextureParameters(unsigned glName, int filterMode);
+
+// One OpenGL texture made from an image on disk or inside a pak archive. It keeps
+// its source so it can be loaded lazily and written to the scene file.
+class COGLTexture2D {
+public:
+    COGLTexture2D();
+    virtual ~COGLTexture2D();
+    COGLTexture2D(const COGLTexture2D&) = delete;
+    COGLTexture2D& operator=(const COGLTexture2D&) = delete;
+
+    // Without a pak the path must open for reading. Nothing is loaded yet.
+    bool SetSource(const std::string& path, CPakFile* pak, std::uint8_t loadOption);
+    // Reads the image and uploads it with the given texture filter mode.
+    bool Load(int filterMode = 1);
+    bool Upload(int filterMode = 1);
+    // Makes an RGB texture from pixels (bottom row first).
+    bool FromPixels(const std::uint8_t* rgb, int width, int height, int filterMode = 1);
+    void Copy(const COGLTexture2D& other, int filterMode = 1);
+
+    void AddRef() { ++m_refCount; }
+    // Drops one reference; true when none is left and the owner must destroy it.
+    bool Release();
+    void ResetRefCount() { m_refCount = 0; }
+
+    // Scene record: pak position (-1 for a plain file), load option byte, 260-byte path.
+    static constexpr std::size_t kRecordSize = 265;
+    void SaveRecord(BinaryWriter& out, int pakIndex) const;
+    // Reads a record; returns whether a source was set. `pakAt` maps a stored pak
+    // position to an archive (nullptr when there is none at that position).
+    bool LoadRecord(BinaryReader& in, const std::function<CPakFile*(int)>& pakAt, const FileLocator* locator,
+                    int locatorKind);
+
+    unsigned GLName() const { return m_glName; }
+    bool IsBound() const { return m_glName != 0; }
+    const std::string& Name() const { return m_name; }
+    void SetName(const std::string& name) { m_name = name; }
+    const std::string& Path() const { return m_path; }
+    CPakFile* Pak() const { return m_pak; }
+    std::uint8_t LoadOption() const { return m_loadOption; }
+    int RefCount() const { return m_refCount; }
+    const COGLImage* Image() const { return m_image.get(); }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+
+private:
+    unsigned m_glName = 0;
+    std::unique_ptr<COGLImage> m_image;
+    std::uint8_t m_loadOption = 0;
+    std::string m_name;
+    int m_refCount = 0;
+    CPakFile* m_pak = nullptr;
+    std::string m_path;
+    int m_width = 0;
+    int m_height = 0;
+};

@@ -1,0 +1,51 @@
+#include "platform/FileLocator.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/Messages.h"
+
+const char* FileLocator::LabelOf(int kind) {
+    switch (kind) {
+        case Pak: return "This PAK file";
+        case Background: return "BACKGROUND";
+        case Texture: return "This TEXTURE";
+        case Md2: return "This MD2 file";
+        case Skin: return "This SKIN file";
+        case Mdl: return "This MDL file";
+        default: return "This file";
+    }
+}
+
+const char* FileLocator::FilterOf(int kind) {
+    switch (kind) {
+        case Pak: return filters::kPak;
+        case Background:
+        case Texture:
+        case Skin: return filters::kTexture;
+        case Md2: return filters::kMd2;
+        case Mdl: return filters::kMdl;
+        default: return filters::kAll;
+    }
+}
+
+bool FileLocator::Locate(std::string& path, int kind) const {
+    if (!path.empty()) {
+        const std::string resolved = fs_util::ResolvePath(path);
+        if (fs_util::FileExists(resolved)) {
+            path = resolved;
+            return true;
+        }
+        const std::string beside = fs_util::ResolvePath(sceneDirectory_ + fs_util::FileNameOf(path));
+        if (!sceneDirectory_.empty() && fs_util::FileExists(beside)) {
+            path = beside;
+            return true;
+        }
+    }
+    const std::string title = std::string(LabelOf(kind)) + msg::kCannotBeLocated.text;
+    auto chosen = GetHost().PromptForFile(title, FilterOf(kind), path);
+    if (!chosen || chosen->empty()) {
+        return false;
+    }
+    path = *chosen;
+    return true;
+}

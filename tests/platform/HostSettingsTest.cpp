@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/FileSystem.h"
+#include "platform/Fonts.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
@@ -41,4 +43,10 @@ TEST_F(HostSettings, SettingsKeepDefaultsUntilWritten) {
     EXPECT_EQ(s.GetInt(settings_keys::kVWep, settings_keys::kVWepPakFile, 7), 7);
     s.Remove(settings_keys::kSettings, settings_keys::kGamma);
     EXPECT_EQ(s.GetInt(settings_keys::kSettings, settings_keys::kGamma, 100), 100);
+}
+
+TEST(Fonts, ArialResolvesToAnInstalledScalableFace) {
+    const std::string path = FindFontFile("Arial");
+    ASSERT_FALSE(path.empty());
+    EXPECT_TRUE(fs_util::FileExists(path)) << path;
 }

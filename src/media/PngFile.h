@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// 8-bit RGB or RGBA pixels with the top row first, as PNG stores them.
+struct PngImage {
+    int width = 0;
+    int height = 0;
+    int channels = 0;  // 3 or 4
+    std::vector<std::uint8_t> pixels;
+};
+
+// Writes through a temporary file renamed into place, so a failed write leaves
+// no partial file and never destroys an existing one.
+bool WritePng(const std::string& path, const PngImage& image);
+// Reads any PNG, converted to 8-bit RGB (no alpha in the file) or RGBA.
+std::optional<PngImage> ReadPng(const std::string& path);

@@ -72,12 +72,14 @@ int ClampSensitivity(int sensitivity) { return std::clamp(sensitivity, 1, 10); }
 
 DragDelta DominantDelta(int dx, int dy, int sensitivity) {
     const int limit = 10 * ClampSensitivity(sensitivity);
-    dx = std::clamp(dx, -limit, limit);
-    dy = std::clamp(dy, -limit, limit);
-    if (std::abs(dx) >= std::abs(dy)) {
-        return {dx, 0};
+    // The larger component is chosen before clamping: a fast drag clamps both to the
+    // limit, and the tie that leaves must not turn a mostly vertical drag sideways.
+    const long long ax = std::llabs(static_cast<long long>(dx));
+    const long long ay = std::llabs(static_cast<long long>(dy));
+    if (ax >= ay) {
+        return {std::clamp(dx, -limit, limit), 0};
     }
-    return {0, dy};
+    return {0, std::clamp(dy, -limit, limit)};
 }
 
 float ToolFactor(MouseTool tool, int sensitivity) {

@@ -51,8 +51,10 @@ AxisFlags ToggleAxis(MouseTool tool, AxisFlags flags, int axis);
 // The mouse sensitivity as the tools use it: 1 to 10.
 int ClampSensitivity(int sensitivity);
 
-// A drag step as the tools take it: each component clamped to +-10 * sensitivity,
-// then only the one of larger magnitude kept (X on a tie), the other 0.
+// A drag step as the tools take it: only the component of larger magnitude is kept
+// (X on a tie), the other becomes 0, and it is clamped to +-10 * sensitivity. The
+// larger one is judged before clamping, so a fast diagonal drag still follows the
+// direction it mostly went.
 struct DragDelta {
     int dx = 0;
     int dy = 0;

@@ -1,0 +1,269 @@
+#include "render/COGLCamera.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "math/Matrix4.h"
+#include "models/ChromeVector.h"
+#include "platform/BinaryIO.h"
+
+namespace {
+constexpr std::array<const char*, COGLCamera::kTypeCount> kTypeNames = {"Perspective", "Top", "Front", "Left",
+                                                                        "Right"};
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// COGLCamera
+
+void COGLCamera::AddDistance(float amount) {
+    distance += amount;
+    if (!(distance > 0.0f)) {
+        distance = 0.0f;
+    }
+}
+
+const char* COGLCamera::TypeName(std::int32_t cameraType) {
+    if (cameraType < 0 || cameraType >= kTypeCount) {
+        return "";
+    }
+    return kTypeNames[static_cast<std::size_t>(cameraType)];
+}
+
+const char* COGLCamera::GetTypeName() const { return TypeName(type); }
+
+// ---------------------------------------------------------------------------------------------
+// COGLCamera3D
+
+COGLCamera3D::COGLCamera3D() {
+    PresetFront();
+    // What the first Apply derives for the Front preset, so that a move made before
+    // anything was drawn already follows the screen.
+    dvUp = up = {0.0f, 1.0f, 0.0f};
+    dvRight = {1.0f, 0.0f, 0.0f};
+    dvFace = {0.0f, 0.0f, 1.0f};
+    eye = {0.0f, 0.0f, kPresetDistance};
+}
+
+void COGLCamera3D::Apply() {
+    glTranslatef(0.0f, 0.0f, -distance);
+    glRotatef(pitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(yaw, 0.0f, 1.0f, 0.0f);
+    glRotatef(roll, 0.0f, 0.0f, 1.0f);
+    glTranslatef(center.x, center.y, center.z);
+    if (!dirty) {
+        return;
+    }
+    dirty = false;
+    Matrix4 inverse;
+    glGetDoublev(GL_MODELVIEW_MATRIX, inverse.Data());
+    inverse.Invert();  // a singular matrix stays as read
+    eye = inverse.TransformPoint(center);
+    up = inverse.TransformVector({0.0f, 1.0f, 0.0f});
+    dvUp = up.SnapToDominantAxis();
+    const Vector3 right = inverse.TransformVector({1.0f, 0.0f, 0.0f});
+    SetChromeRightVector({right.z, right.x, right.y});
+    dvRight = right.SnapToDominantAxis();
+    dvFace = inverse.TransformVector({0.0f, 0.0f, 1.0f}).SnapToDominantAxis();
+}
+
+void COGLCamera3D::GetPosition(float& x, float& y, float& z) const {
+    x = center.x;
+    y = center.y;
+    z = center.z;
+}
+
+float COGLCamera3D::GetZoomPercent() const {
+    if (!(distance > 0.0f)) {
+        return std::numeric_limits<float>::infinity();
+    }
+    return kPresetDistance / distance * 100.0f;
+}
+
+void COGLCamera3D::SetPreset(std::int32_t presetType, const Vector3& presetCenter, float presetPitch,
+                             float presetYaw, float presetRoll) {
+    type = presetType;
+    distance = kPresetDistance;
+    center = presetCenter;
+    pitch = presetPitch;
+    yaw = presetYaw;
+    roll = presetRoll;
+    dirty = true;
+}
+
+void COGLCamera3D::PresetPerspective() { SetPreset(kPerspective, {0.0f, -1.0f, 0.0f}, 10.0f, 0.0f, 0.0f); }
+void COGLCamera3D::PresetTop() { SetPreset(kTop, {}, 90.0f, 0.0f, 0.0f); }
+void COGLCamera3D::PresetFront() { SetPreset(kFront, {}, 0.0f, 0.0f, 0.0f); }
+void COGLCamera3D::PresetLeft() { SetPreset(kLeft, {}, 0.0f, 90.0f, 0.0f); }
+void COGLCamera3D::PresetRight() { SetPreset(kRight, {}, 0.0f, 270.0f, 0.0f); }
+
+void COGLCamera3D::MoveUp(float amount) {
+    center += amount * dvUp;
+    dirty = true;
+}
+
+void COGLCamera3D::MoveRight(float amount) {
+    center += amount * dvRight;
+    dirty = true;
+}
+
+void COGLCamera3D::MoveFace(float amount) {
+    center += amount * dvFace;
+    dirty = true;
+}
+
+void COGLCamera3D::AddDistance(float amount) {
+    COGLCamera::AddDistance(amount);
+    dirty = true;
+}
+
+float COGLCamera3D::WrapAngle(float degrees) {
+    if (!std::isfinite(degrees)) {
+        return 0.0f;
+    }
+    // An angle from a hostile scene file could be so large that subtracting 360 no
+    // longer changes it; bring it near the range first so the loops below end.
+    if (std::fabs(degrees) >= 720.0f) {
+        degrees = std::fmod(degrees, 360.0f);
+    }
+    while (degrees > 359.0f) {
+        degrees -= 360.0f;
+    }
+    while (degrees < 0.0f) {
+        degrees += 360.0f;
+    }
+    return degrees;
+}
+
+void COGLCamera3D::AddPitch(float amount) {
+    pitch = WrapAngle(pitch + amount);
+    dirty = true;
+    type = kPerspective;
+}
+
+void COGLCamera3D::AddYaw(float amount) {
+    yaw = WrapAngle(yaw + amount);
+    dirty = true;
+    type = kPerspective;
+}
+
+void COGLCamera3D::AddRoll(float amount) {
+    roll = WrapAngle(roll + amount);
+    dirty = true;
+    type = kPerspective;
+}
+
+void COGLCamera3D::Save(BinaryWriter& out) const {
+    for (const Vector3* v : {&center, &eye, &up}) {
+        out.WriteF32(v->x);
+        out.WriteF32(v->y);
+        out.WriteF32(v->z);
+    }
+    out.WriteF32(distance);
+    out.WriteF32(roll);
+    out.WriteF32(pitch);
+    out.WriteF32(yaw);
+}
+
+void COGLCamera3D::Load(BinaryReader& in) {
+    // Read everything before touching the camera, so a short record changes nothing.
+    std::array<float, 13> values{};
+    for (float& value : values) {
+        value = in.ReadF32();
+    }
+    center = {values[0], values[1], values[2]};
+    eye = {values[3], values[4], values[5]};
+    up = {values[6], values[7], values[8]};
+    distance = values[9];
+    roll = values[10];
+    pitch = values[11];
+    yaw = values[12];
+    dirty = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// COGLCamera2D
+
+COGLCamera2D::COGLCamera2D() {
+    PresetFront();
+    distance = 8.0f;
+    scale = 1.0f;
+}
+
+void COGLCamera2D::Apply() {
+    gluLookAt(eye.x, eye.y, eye.z, center.x, center.y, center.z, up.x, up.y, up.z);
+    if (distance == kUnscaledDistance) {
+        return;
+    }
+    if (distance > 0.0f) {
+        scale = kUnscaledDistance / distance;
+    }
+    // A distance at or below 0 (or not a number) would give a negative or infinite
+    // scale: draw at the closest zoom instead and keep the distance that gives it.
+    if (!(distance > 0.0f) || !(scale > 0.0f) || scale > kMaximumScale) {
+        scale = kMaximumScale;
+        distance = kMinimumDistance;
+    }
+    glScalef(scale, scale, scale);
+}
+
+void COGLCamera2D::GetPosition(float& x, float& y, float& z) const {
+    x = eye.x;
+    y = eye.y;
+    z = distance;
+}
+
+float COGLCamera2D::GetZoomPercent() const { return scale * 100.0f; }
+
+void COGLCamera2D::SetPreset(std::int32_t presetType, const Vector3& presetEye, const Vector3& presetUp,
+                             const Vector3& presetDvUp, const Vector3& presetDvRight, const Vector3& presetDvFace) {
+    type = presetType;
+    eye = presetEye;
+    up = presetUp;
+    dvUp = presetDvUp;
+    dvRight = presetDvRight;
+    dvFace = presetDvFace;
+    center = {};
+}
+
+void COGLCamera2D::PresetTop() {
+    SetPreset(kTop, {0.0f, 5.0f, 0.0f}, {0.0f, 0.0f, -1.0f}, {0.0f, 0.0f, 1.0f}, {-1.0f, 0.0f, 0.0f},
+              {0.0f, 1.0f, 0.0f});
+}
+
+void COGLCamera2D::PresetFront() {
+    SetPreset(kFront, {0.0f, 0.0f, 5.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, -1.0f, 0.0f}, {-1.0f, 0.0f, 0.0f},
+              {0.0f, 0.0f, -1.0f});
+}
+
+void COGLCamera2D::PresetLeft() {
+    SetPreset(kLeft, {-5.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, -1.0f, 0.0f}, {0.0f, 0.0f, -1.0f},
+              {-1.0f, 0.0f, 0.0f});
+}
+
+void COGLCamera2D::PresetRight() {
+    SetPreset(kRight, {5.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, -1.0f, 0.0f}, {0.0f, 0.0f, 1.0f},
+              {1.0f, 0.0f, 0.0f});
+}
+
+void COGLCamera2D::MoveUp(float amount) {
+    center += amount * dvUp;
+    eye += amount * dvUp;
+}
+
+void COGLCamera2D::MoveRight(float amount) {
+    center += amount * dvRight;
+    eye += amount * dvRight;
+}
+
+void COGLCamera2D::MoveFace(float) {}
+
+void COGLCamera2D::AddDistance(float amount) {
+    distance += amount;
+    if (!(distance > kMinimumDistance)) {
+        distance = kMinimumDistance;
+    }
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <cstdint>
+
+#include "math/Vector3.h"
+
+class BinaryReader;
+class BinaryWriter;
+
+// Sets up the view transformation of one viewport and offers the movements the
+// mouse tools apply to it. The viewport loads an identity modelview matrix and then
+// calls Apply; changes made between frames take effect at the next Apply.
+class COGLCamera {
+public:
+    // Values of `type`: the preset the camera was last set to.
+    enum Type : std::int32_t { kPerspective = 0, kTop = 1, kFront = 2, kLeft = 3, kRight = 4 };
+    static constexpr int kTypeCount = 5;
+
+    virtual ~COGLCamera() = default;
+
+    virtual void Apply() {}
+    virtual void GetPosition(float& x, float& y, float& z) const = 0;
+    virtual float GetZoomPercent() const = 0;
+    virtual void PresetRight() = 0;
+    virtual void PresetLeft() = 0;
+    virtual void PresetTop() = 0;
+    virtual void PresetFront() = 0;
+    virtual void MoveUp(float amount) = 0;
+    virtual void MoveRight(float amount) = 0;
+    virtual void MoveFace(float amount) = 0;
+    // The zoom tool works on either kind: distance grows by `amount` and never drops to 0 or below
+    // (where the rule of each kind says what happens there).
+    virtual void AddDistance(float amount);
+
+    // "Perspective", "Top", "Front", "Left" or "Right" by `type`; empty for a value outside the table.
+    const char* GetTypeName() const;
+    static const char* TypeName(std::int32_t type);
+
+    Vector3 dvUp;
+    Vector3 dvRight;
+    Vector3 dvFace;
+    Vector3 center;
+    Vector3 eye;
+    Vector3 up;
+    std::int32_t type = kFront;
+    float distance = 8.0f;
+
+protected:
+    COGLCamera() = default;
+    COGLCamera(const COGLCamera&) = default;
+    COGLCamera& operator=(const COGLCamera&) = default;
+};
+
+// The orbiting camera of perspective viewports: the world is turned by pitch, yaw and
+// roll about the orbit centre and pushed `distance` away. Its movement vectors are
+// the world axes nearest to the screen's up, right and facing directions, so pans
+// always follow exactly one world axis.
+class COGLCamera3D : public COGLCamera {
+public:
+    static constexpr float kPresetDistance = 8.0f;
+
+    COGLCamera3D();
+
+    void Apply() override;
+    void GetPosition(float& x, float& y, float& z) const override;
+    // 8 / distance as a percentage; infinite at distance 0 (the status text caps it).
+    float GetZoomPercent() const override;
+    void PresetRight() override;
+    void PresetLeft() override;
+    void PresetTop() override;
+    void PresetFront() override;
+    void MoveUp(float amount) override;
+    void MoveRight(float amount) override;
+    void MoveFace(float amount) override;
+    void AddDistance(float amount) override;
+
+    void PresetPerspective();
+    // Each turns the camera away from any preset, so `type` becomes Perspective.
+    void AddPitch(float amount);
+    void AddYaw(float amount);
+    void AddRoll(float amount);
+
+    // Thirteen reals: center, eye, up, distance, roll, pitch, yaw. A short read throws
+    // ReadError to the caller; a loaded camera rebuilds its movement vectors at the
+    // next Apply.
+    void Save(BinaryWriter& out) const;
+    void Load(BinaryReader& in);
+
+    // An angle brought into the range the camera keeps: above 359 loses 360, below 0
+    // gains 360 (so 359.5 stays as it is).
+    static float WrapAngle(float degrees);
+
+    float roll = 0.0f;
+    float pitch = 0.0f;
+    float yaw = 0.0f;
+    bool dirty = true;
+
+private:
+    void SetPreset(std::int32_t presetType, const Vector3& presetCenter, float presetPitch, float presetYaw,
+                   float presetRoll);
+};
+
+// The look-at camera of orthographic viewports, zoomed by a uniform scale of
+// 5 / distance. Its movement vectors point against the screen's up and right, so
+// MoveUp(+a) moves the content the same way as on a perspective camera.
+class COGLCamera2D : public COGLCamera {
+public:
+    // The distance at which the content is drawn unscaled.
+    static constexpr float kUnscaledDistance = 5.0f;
+    // The nearest the camera may come: a scale of 500 (distance 0 would be infinite).
+    static constexpr float kMinimumDistance = 0.01f;
+    static constexpr float kMaximumScale = 500.0f;
+
+    COGLCamera2D();
+
+    void Apply() override;
+    // Eye x, eye y and the distance.
+    void GetPosition(float& x, float& y, float& z) const override;
+    float GetZoomPercent() const override;
+    void PresetRight() override;
+    void PresetLeft() override;
+    void PresetTop() override;
+    void PresetFront() override;
+    void MoveUp(float amount) override;
+    void MoveRight(float amount) override;
+    void MoveFace(float amount) override;
+    void AddDistance(float amount) override;
+
+    float scale = 1.0f;
+
+private:
+    void SetPreset(std::int32_t presetType, const Vector3& presetEye, const Vector3& presetUp,
+                   const Vector3& presetDvUp, const Vector3& presetDvRight, const Vector3& presetDvFace);
+};

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A picture read back from the framebuffer in the layout of a device-independent
+// bitmap: rows bottom-up (the first row in memory is the bottom of the picture),
+// each pixel blue, green, red and, with 4 bytes per pixel, alpha. Every row starts
+// on a 4-byte boundary, so the bytes go into a BMP file unchanged.
+struct CapturedImage {
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 0;  // 3 or 4
+    std::vector<std::uint8_t> pixels;
+
+    bool Empty() const { return width <= 0 || height <= 0 || pixels.empty(); }
+    // Bytes from one row to the next (width * bytesPerPixel rounded up to 4).
+    std::size_t Stride() const { return RowStride(width, bytesPerPixel); }
+    static std::size_t RowStride(int width, int bytesPerPixel);
+    // The first byte of a row counted from the bottom of the picture.
+    const std::uint8_t* Row(int rowFromBottom) const { return pixels.data() + Stride() * std::size_t(rowFromBottom); }
+    std::uint8_t* Row(int rowFromBottom) { return pixels.data() + Stride() * std::size_t(rowFromBottom); }
+};
+
+// Reads the rectangle (x, y, width, height), y from the bottom, of the current read
+// buffer of the current GL context with bytesPerPixel 3 (BGR) or 4 (BGRA). Returns
+// false, leaving `out` empty, for a bad size or when GL reports an error.
+bool CaptureFramebuffer(int x, int y, int width, int height, int bytesPerPixel, CapturedImage& out);
+
+enum class ImageFormat { Bmp, Jpeg, Png };
+
+// The writer for a file name's extension, ignoring case: "bmp", "jpg" or "jpeg",
+// "png". Nothing for any other extension: the caller shows kExtensionNotSupported.
+std::optional<ImageFormat> ImageFormatForPath(const std::string& path);
+
+// Every writer encodes the whole picture in memory and writes it to a temporary file
+// beside `path`, renamed over `path` only when all of it reached the disk: an empty
+// capture or an encoder error leaves no empty or partial file and keeps what was
+// there. Each returns whether the file was written.
+
+// A 14-byte file header, the 40-byte information header and the rows as they are in
+// memory (24 or 32 bits per pixel, uncompressed).
+bool WriteBmp(const CapturedImage& image, const std::string& path);
+
+// The libjpeg quality for an index 0..3 ("Minimum", "Medium", "High", "Maximum"):
+// 20, 40, 70, 99. Indexes outside the range are clamped into it.
+int JpegQualityForIndex(int qualityIndex);
+inline constexpr int kDefaultJpegQualityIndex = 1;
+
+// Baseline RGB JPEG, top row first. A library error is written to the error log
+// (and shown) and the picture is abandoned.
+bool WriteJpeg(const CapturedImage& image, const std::string& path, int qualityIndex);
+
+// Lossless PNG. Opaque by default (RGB). With `transparentBackground` the picture
+// is written as RGBA and the captured alpha channel says what is background: a
+// pixel whose alpha is 0 is fully transparent, every other pixel fully opaque. So
+// the renderer clears to alpha 0 and anything it draws (blended shadows included)
+// counts as foreground. Transparency needs a 4-byte capture; asking for it with a
+// 3-byte one fails.
+bool WritePngImage(const CapturedImage& image, const std::string& path, bool transparentBackground = false);
+
+// Writes in the given format; the quality index is used by JPEG only, the
+// transparency by PNG only.
+bool WriteImage(const CapturedImage& image, const std::string& path, ImageFormat format, int qualityIndex,
+                bool transparentBackground = false);

@@ -1,15 +1,17 @@
 #include "render/DisplayMode.h"
 
+#include "render/CommandIds.h"
+
 #include <GL/gl.h>
 
 namespace {
 constexpr std::array<DisplayModeInfo, 6> kModes = {{
-    {kDisplayModePointsFast, "Points Fast", 32825, GL_POINT, false, GL_FLAT, false, false},
-    {kDisplayModePoints, "Points", 32824, GL_POINT, true, GL_SMOOTH, false, false},
-    {kDisplayModeWireframeFast, "Wireframe Fast", 32826, GL_LINE, false, GL_FLAT, false, true},
-    {kDisplayModeWireframe, "Wireframe", 32820, GL_LINE, true, GL_SMOOTH, false, true},
-    {kDisplayModeFlat, "Flat", 32821, GL_FILL, true, GL_FLAT, true, true},
-    {kDisplayModeShaded, "Shaded", 32822, GL_FILL, true, GL_SMOOTH, true, true},
+    {kDisplayModePointsFast, "Points Fast", cmd::kPointsFast, GL_POINT, false, GL_FLAT, false, false},
+    {kDisplayModePoints, "Points", cmd::kPoints, GL_POINT, true, GL_SMOOTH, false, false},
+    {kDisplayModeWireframeFast, "Wireframe Fast", cmd::kWireframeFast, GL_LINE, false, GL_FLAT, false, true},
+    {kDisplayModeWireframe, "Wireframe", cmd::kWireframe, GL_LINE, true, GL_SMOOTH, false, true},
+    {kDisplayModeFlat, "Flat", cmd::kFlat, GL_FILL, true, GL_FLAT, true, true},
+    {kDisplayModeShaded, "Shaded", cmd::kShaded, GL_FILL, true, GL_SMOOTH, true, true},
 }};
 
 void SetEnabled(GLenum capability, bool enabled) {

@@ -1,26 +1,28 @@
 #include "render/MouseTools.h"
 
+#include "render/CommandIds.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 namespace {
 constexpr std::array<MouseToolInfo, kMouseToolCount> kTools = {{
-    {MouseTool::Move, "Move", 32808, {true, true, true}, 0.01f},
-    {MouseTool::Rotate, "Rotate", 32809, {true, false, false}, 0.0f},
-    {MouseTool::Scale, "Scale", 32810, {true, true, true}, 0.0f},
-    {MouseTool::Pan, "Pan", 32816, {true, true, true}, 0.008f},
-    {MouseTool::Orbit, "Orbit", 32817, {true, true, true}, 0.2f},
-    {MouseTool::Zoom, "Zoom", 32853, {true, false, false}, 0.008f},
-    {MouseTool::Select, "Select", 32807, {false, false, false}, 0.0f},
-    {MouseTool::TextureMove, "Texture Move", 32848, {true, true, false}, 0.001f},
-    {MouseTool::TextureScale, "Texture Scale", 32845, {true, true, true}, 0.0f},
-    {MouseTool::TextureRotate, "Texture Rotate", 32846, {true, false, false}, 0.0f},
-    {MouseTool::FieldOfView, "Field of view", 32867, {true, true, true}, 0.1f},
+    {MouseTool::Move, "Move", cmd::kToolMove, {true, true, true}, 0.01f},
+    {MouseTool::Rotate, "Rotate", cmd::kToolRotate, {true, false, false}, 0.0f},
+    {MouseTool::Scale, "Scale", cmd::kToolScale, {true, true, true}, 0.0f},
+    {MouseTool::Pan, "Pan", cmd::kToolPan, {true, true, true}, 0.008f},
+    {MouseTool::Orbit, "Orbit", cmd::kToolOrbit, {true, true, true}, 0.2f},
+    {MouseTool::Zoom, "Zoom", cmd::kToolZoom, {true, false, false}, 0.008f},
+    {MouseTool::Select, "Select", cmd::kToolSelect, {false, false, false}, 0.0f},
+    {MouseTool::TextureMove, "Texture Move", cmd::kToolTextureMove, {true, true, false}, 0.001f},
+    {MouseTool::TextureScale, "Texture Scale", cmd::kToolTextureScale, {true, true, true}, 0.0f},
+    {MouseTool::TextureRotate, "Texture Rotate", cmd::kToolTextureRotate, {true, false, false}, 0.0f},
+    {MouseTool::FieldOfView, "Field of view", cmd::kToolFieldOfView, {true, true, true}, 0.1f},
 }};
 
 // Two commands per axis: the menu's and the toolbar's.
-constexpr std::array<std::array<int, 2>, 3> kAxisCommands = {{{32811, 32870}, {32812, 32871}, {32813, 32872}}};
+constexpr std::array<std::array<int, 2>, 3> kAxisCommands = {{{cmd::kAxisX, cmd::kAxisX2}, {cmd::kAxisY, cmd::kAxisY2}, {cmd::kAxisZ, cmd::kAxisZ2}}};
 }  // namespace
 
 const std::array<MouseToolInfo, kMouseToolCount>& MouseToolTable() { return kTools; }

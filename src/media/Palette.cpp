@@ -143,6 +143,26 @@ constexpr RawPalette kQuake1Palette = {
     139,   0,   0, 179,   0,   0, 215,   0,   0, 255,   0,   0,
     255, 243, 147, 255, 247, 199, 255, 255, 255, 159,  91,  83,};
 
+ConvertedPalette ConvertWith(const std::array<std::uint8_t, 256>& gamma, const std::uint8_t* entries, int stride) {
+    ConvertedPalette out;
+    for (std::size_t i = 0; i < 256; ++i) {
+        const std::uint8_t* e = entries + i * static_cast<std::size_t>(stride);
+        const std::uint8_t r = gamma[e[0]];
+        const std::uint8_t g = gamma[e[1]];
+        const std::uint8_t b = gamma[e[2]];
+        const std::uint8_t fourth = stride >= 4 ? e[3] : 0;
+        out.rgb[i * 4 + 0] = r;
+        out.rgb[i * 4 + 1] = g;
+        out.rgb[i * 4 + 2] = b;
+        out.rgb[i * 4 + 3] = fourth;
+        out.bgr[i * 4 + 0] = b;
+        out.bgr[i * 4 + 1] = g;
+        out.bgr[i * 4 + 2] = r;
+        out.bgr[i * 4 + 3] = fourth;
+    }
+    return out;
+}
+
 struct PaletteState {
     std::array<std::uint8_t, 256> gamma{};
     ConvertedPalette quake2;
@@ -158,8 +178,8 @@ struct PaletteState {
     }
 
     void RebuildBuiltIns() {
-        quake2 = ConvertPalette(kQuake2Palette.data(), 3);
-        quake1 = ConvertPalette(kQuake1Palette.data(), 3);
+        quake2 = ConvertWith(gamma, kQuake2Palette.data(), 3);
+        quake1 = ConvertWith(gamma, kQuake1Palette.data(), 3);
     }
 };
 
@@ -257,24 +277,7 @@ const ConvertedPalette& DefaultPalette() {
 }
 
 ConvertedPalette ConvertPalette(const std::uint8_t* entries, int stride) {
-    const auto& gamma = State().gamma;
-    ConvertedPalette out;
-    for (std::size_t i = 0; i < 256; ++i) {
-        const std::uint8_t* e = entries + i * static_cast<std::size_t>(stride);
-        const std::uint8_t r = gamma[e[0]];
-        const std::uint8_t g = gamma[e[1]];
-        const std::uint8_t b = gamma[e[2]];
-        const std::uint8_t fourth = stride >= 4 ? e[3] : 0;
-        out.rgb[i * 4 + 0] = r;
-        out.rgb[i * 4 + 1] = g;
-        out.rgb[i * 4 + 2] = b;
-        out.rgb[i * 4 + 3] = fourth;
-        out.bgr[i * 4 + 0] = b;
-        out.bgr[i * 4 + 1] = g;
-        out.bgr[i * 4 + 2] = r;
-        out.bgr[i * 4 + 3] = fourth;
-    }
-    return out;
+    return ConvertWith(State().gamma, entries, stride);
 }
 
 std::optional<PaletteTable> ParsePaletteFile(const ByteBuffer& bytes) {

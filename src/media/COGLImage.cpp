@@ -653,6 +653,15 @@ bool COGLImage::Convert(int bytesPerPixel) {
     const int width = m_resize != 0 ? NearestPowerOfTwo(src.width) : src.width;
     const int height = m_resize != 0 ? NearestPowerOfTwo(src.height) : src.height;
     const std::size_t outBytes = static_cast<std::size_t>(bytesPerPixel);
+    const std::size_t inBytes = static_cast<std::size_t>(src.bitsPerPixel / 8);
+    // Same size and layout, no key to apply: the intermediate already is the result.
+    if (width == src.width && height == src.height && inBytes == outBytes &&
+        (outBytes == 3 || m_fileAlpha != 0)) {
+        m_pixels = std::move(m_source.pixels);
+        m_width = width;
+        m_height = height;
+        return true;
+    }
     std::vector<std::size_t> columns;
     try {
         m_pixels.assign(std::size_t(width) * std::size_t(height) * outBytes, 0);
@@ -666,7 +675,6 @@ bool COGLImage::Convert(int bytesPerPixel) {
     for (int x = 0; x < width; ++x) {
         columns[std::size_t(x)] = static_cast<std::size_t>(std::int64_t(x) * src.width / width);
     }
-    const std::size_t inBytes = static_cast<std::size_t>(src.bitsPerPixel / 8);
     const bool keyed = bytesPerPixel == 4 && !(m_fileAlpha != 0 && inBytes == 4);
     std::uint8_t* out = m_pixels.data();
     for (int y = 0; y < height; ++y) {

@@ -11,6 +11,14 @@ inline constexpr int kExitUsage = 2;    // the command line was wrong
 using Args = std::vector<std::string>;
 
 int RunInfo(const Args& args);
+int RunPak(const Args& args);
+int RunImage(const Args& args);
+
+// Pictures and pak archives for "info".
+bool IsImageExtension(const std::string& extension);
+bool IsPakExtension(const std::string& extension);
+int RunInfoImage(const std::string& path);
+int RunInfoPak(const std::string& path);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

@@ -15,6 +15,9 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", "info FILE            print what the program sees in FILE, as JSON", RunInfo},
+    {"pak", "pak list|tree PAK    list a pak archive's entries, or the tree the scene page shows", RunPak},
+    {"pak", "pak extract PAK [NAME...] [-C DIR]  write entries (all by default) below DIR", RunPak},
+    {"image", "image IN -o OUT.png [--resize] [--default-palette]  write the pixels a texture uploads", RunImage},
 };
 
 void PrintUsage(std::FILE* out) {

@@ -26,11 +26,21 @@ public:
 
     // Without a pak the path must open for reading. Nothing is loaded yet.
     bool SetSource(const std::string& path, CPakFile* pak, std::uint8_t loadOption);
-    // Reads the image and uploads it with the given texture filter mode.
+    // Reads the image and uploads it with the given texture filter mode. False when
+    // the picture cannot be found or decoded; a second call does nothing more.
     bool Load(int filterMode = 1);
+    // Makes the GL texture (with mipmaps) from the pending picture, then frees it.
     bool Upload(int filterMode = 1);
     // Makes an RGB texture from pixels (bottom row first).
     bool FromPixels(const std::uint8_t* rgb, int width, int height, int filterMode = 1);
+    // Makes a texture from width x height palette indices read from `in` (top row
+    // first): with the built-in Quake 1 palette (model skins), or with a palette of
+    // 256 x 4 bytes and a sprite mode 0-3 (see COGLImage::LoadIndexed).
+    bool FromIndexed(BinaryReader& in, int width, int height, int filterMode = 1);
+    bool FromIndexed(BinaryReader& in, const std::uint8_t* palette, int width, int height, int mode,
+                     int filterMode = 1);
+    // Takes the other's source; its pending picture is copied and uploaded, or, when
+    // it has none left, the picture is read again from the source.
     void Copy(const COGLTexture2D& other, int filterMode = 1);
 
     void AddRef() { ++m_refCount; }
@@ -59,6 +69,8 @@ public:
     int Height() const { return m_height; }
 
 private:
+    void DeleteGLName();
+
     unsigned m_glName = 0;
     std::unique_ptr<COGLImage> m_image;
     std::uint8_t m_loadOption = 0;

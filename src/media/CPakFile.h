@@ -34,6 +34,8 @@ public:
     CPakFile(const CPakFile&) = delete;
     CPakFile& operator=(const CPakFile&) = delete;
 
+    // Reads the header and the directory. A missing file fails silently; a file that
+    // is not an archive, or whose directory lies outside it, fails with a message.
     bool Open(const std::string& path);
     // First entry whose name equals `name` without regard to case, or nullptr.
     const PakEntry* FindEntry(const std::string& name) const;
@@ -46,9 +48,14 @@ public:
     // Reads a whole entry through the shared stream, restoring the stream's position.
     std::optional<ByteBuffer> ReadEntry(const PakEntry& entry);
 
+    // Adds the files that can be put into a scene below `root`, by directory,
+    // with every level sorted by text.
     void BuildDirectoryTree(PakTreeNode& root);
+    // A ".mdl" entry is worth listing when it holds a Quake model or a studio model
+    // with a model of its own (not a texture or sequence-group file).
     bool IsSelectableMdl(const PakEntry& entry);
 
+    // Entries that were accepted; a refused entry is not counted.
     int EntryCount() const { return static_cast<int>(entries_.size()); }
     const PakEntry& Entry(int index) const { return entries_[static_cast<std::size_t>(index)]; }
     int NameLength() const { return nameLength_; }
@@ -56,6 +63,9 @@ public:
     int OpenCount() const { return openCount_; }
 
 private:
+    // Reads `size` bytes at `offset` through the shared stream, leaving its position as it was.
+    bool ReadAt(std::int64_t offset, void* out, std::size_t size);
+
     int nameLength_ = 0;
     std::FILE* stream_ = nullptr;
     int openCount_ = 0;

@@ -1,0 +1,109 @@
+#!/usr/bin/env python3
+"""Writes the tiny seed files of every fuzz target into corpus/fuzz_<reader>/.
+All of them are made here from scratch; run with Debian's python3 (python3-pil
+makes the JPEG seeds). Re-running rewrites the same files."""
+import io
+import os
+import struct
+
+from PIL import Image
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def put(target, name, data):
+    folder = os.path.join(HERE, "corpus", "fuzz_" + target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def palette768():
+    return bytes((i * 7 + c * 50) % 256 for i in range(256) for c in range(3))
+
+
+def pcx(width, height, bytes_per_line, rows):
+    header = struct.pack("<BBBBhhhhhh", 10, 5, 1, 8, 0, 0, width - 1, height - 1, 72, 72)
+    header += bytes(48) + bytes([0, 1]) + struct.pack("<hh", bytes_per_line, 1)
+    header += bytes(128 - len(header))
+    data = bytearray()
+    for row in rows:
+        for v in row + [0] * (bytes_per_line - width):
+            if v >= 0xC0:
+                data.append(0xC1)
+            data.append(v)
+    return header + bytes(data) + b"\x0c" + palette768()
+
+
+def tga(kind, bits, width, height, body, top_left=False, cmap=b""):
+    descriptor = (0x20 if top_left else 0) | (8 if bits == 32 else 0)
+    header = struct.pack("<BBBHHBHHHHBB", 0, 1 if kind == 1 else 0, kind, 0, len(cmap) // 3 if kind == 1 else 0,
+                         24 if kind == 1 else 0, 0, 0, width, height, bits, descriptor)
+    return header + cmap + body
+
+
+def wal(width, height, pixels):
+    offsets = [100, 100 + len(pixels), 100 + len(pixels), 100 + len(pixels)]
+    return b"textures/seed".ljust(32, b"\0") + struct.pack("<ii4i", width, height, *offsets) + bytes(
+        100 - 56) + bytes(pixels)
+
+
+def swl(width, height, pixels):
+    head = b"textures/seed".ljust(64, b"\0") + struct.pack("<ii", width, height)
+    head += bytes((i + c * 40) % 256 for i in range(256) for c in range(4))
+    head = head.ljust(1100, b"\0") + struct.pack("<ii", 1236, 1236 + len(pixels))
+    return head.ljust(1236, b"\0") + bytes(pixels)
+
+
+def bmp24(width, height):
+    stride = (width * 3 + 3) & ~3
+    pixels = b"".join(bytes((x * 60 + y * 9 + c * 30) % 256 for x in range(width) for c in range(3)).ljust(
+        stride, b"\0") for y in range(height))
+    header = b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    return header + info + pixels
+
+
+def jpeg(mode, size):
+    img = Image.new(mode, size)
+    img.putdata([((x * 40) % 256, (y * 40) % 256, 128) if mode == "RGB" else (x * 30) % 256
+                 for y in range(size[1]) for x in range(size[0])])
+    out = io.BytesIO()
+    img.save(out, "JPEG", quality=50)
+    return out.getvalue()
+
+
+def pak(entries, magic=b"PACK", name_length=56):
+    data = bytearray(magic + bytes(8))
+    directory = bytearray()
+    for name, content in entries:
+        offset = len(data)
+        data += content
+        directory += name.encode().ljust(name_length, b"\0") + struct.pack("<ii", offset, len(content))
+    struct.pack_into("<ii", data, 4, len(data), len(directory))
+    return bytes(data + directory)
+
+
+def main():
+    put("pcx", "odd-width.pcx", pcx(3, 2, 4, [[1, 200, 255], [7, 8, 9]]))
+    put("tga", "mapped.tga", tga(1, 8, 2, 2, bytes([0, 1, 2, 3]), cmap=bytes(range(12))))
+    put("tga", "true24.tga", tga(2, 24, 2, 1, bytes(range(6))))
+    put("tga", "true32-top.tga", tga(2, 32, 1, 2, bytes(range(8)), top_left=True))
+    put("tga", "rle24.tga", tga(10, 24, 3, 2, bytes([0x83, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9])))
+    put("wal", "small.wal", wal(2, 2, [1, 255, 3, 4]))
+    put("swl", "small.swl", swl(2, 1, [63, 5]))
+    put("bmp", "small.bmp", bmp24(3, 2))
+    put("jpg", "rgb.jpg", jpeg("RGB", (8, 8)))
+    put("jpg", "grey.jpg", jpeg("L", (8, 8)))
+    put("pak", "quake2.pak", pak([("players/male/tris.md2", b"IDP2"), ("progs/a.mdl", b"IDPO"),
+                                  ("hl/b.mdl", b"IDST" + struct.pack("<ii", 0, 10)), ("env/sky.tga", b"t"),
+                                  ("textures/w.wal", b"w")]))
+    put("pak", "sin.sin", pak([("models/x.def", b"def")], b"SPAK", 120))
+    put("palette", "jasc.pal", ("JASC-PAL\r\n0100\r\n256\r\n" + "".join(
+        f"{i} {i} {255 - i}\r\n" for i in range(256))).encode())
+    put("palette", "riff.pal", b"RIFF" + struct.pack("<I", 1040) + b"PAL data" + struct.pack("<IHH", 1028, 768, 256)
+        + bytes(i % 256 for i in range(1024)))
+    put("indexed", "sprite.bin", bytes([2, 1, 2]) + bytes(i % 256 for i in range(1024)) + bytes(range(6)))
+
+
+main()

@@ -1,0 +1,702 @@
+#include "media/COGLImage.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "media/BmpDecoder.h"
+#include "media/CPakFile.h"
+#include "media/JpegDecoder.h"
+#include "media/Palette.h"
+#include "platform/Diagnostics.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/Messages.h"
+
+namespace {
+// PCX: 128-byte header, of which only these fields are used.
+//   8  int16 xmax      width  = xmax + 1
+//   10 int16 ymax      height = ymax + 1
+//   66 uint16 bytesPerLine  decoded bytes per scan line (width plus padding)
+//   128 run-length data: a byte with both top bits set is a count (low 6 bits)
+//       for the byte after it; any other byte stands for itself
+//   the last 768 bytes: the palette, 256 x R, G, B
+constexpr std::size_t kPcxHeaderSize = 128;
+constexpr std::size_t kPcxPaletteSize = 768;
+constexpr int kPcxMaxRun = 63;
+
+// WAL (Quake 2 texture):
+//   0 char[32] name   32 int32 width   36 int32 height   40 int32[4] mip offsets
+//   mip level 0 holds width x height palette indices, top row first.
+constexpr std::size_t kWalSizeOffset = 32;
+
+// SWL (SiN texture), 1236-byte header:
+//   64 int32 width   68 int32 height   72 256 x (R, G, B, x) palette
+//   1100 int32[4] mip offsets (level 0 first)
+constexpr std::size_t kSwlHeaderSize = 1236;
+constexpr std::size_t kSwlSizeOffset = 64;
+constexpr std::size_t kSwlPaletteOffset = 72;
+constexpr std::size_t kSwlMipOffset = 1100;
+constexpr int kSwlTransparentIndex = 63;
+
+// TGA: 18-byte header.
+//   0 idLength   1 colourMapType   2 imageType (1 mapped, 2 truecolour, 10 RLE truecolour)
+//   3 uint16 first map entry   5 uint16 map length   7 map entry bits (24 or 32)
+//   8..11 origin   12 uint16 width   14 uint16 height   16 bits per pixel
+//   17 descriptor: bit 5 set when the first stored row is the top one
+constexpr std::uint8_t kTgaTopLeft = 0x20;
+constexpr int kTgaMaxRun = 128;
+
+constexpr int kTransparentIndex = 255;
+
+// The largest run-length output one input byte can stand for bounds what a hostile
+// header can make us allocate.
+bool FitsRunLength(std::uint64_t outputs, std::size_t inputBytes, int maxRun) {
+    return outputs <= std::uint64_t(inputBytes) * std::uint64_t(maxRun);
+}
+
+std::uint64_t Area(std::int64_t width, std::int64_t height) {
+    return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+}
+
+void FlipRows(std::vector<std::uint8_t>& pixels, std::size_t rowBytes, int height) {
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::swap_ranges(pixels.begin() + static_cast<std::ptrdiff_t>(std::size_t(top) * rowBytes),
+                         pixels.begin() + static_cast<std::ptrdiff_t>(std::size_t(top + 1) * rowBytes),
+                         pixels.begin() + static_cast<std::ptrdiff_t>(std::size_t(bottom) * rowBytes));
+    }
+}
+
+bool SuffixIs(const std::string& name, const char* suffix) {
+    return name.size() >= 3 && fs_util::EqualsIgnoreCase(name.substr(name.size() - 3), suffix);
+}
+
+void ShowCouldNotLoad() { GetHost().ShowMessage(msg::kCouldNotLoadBitmap.text); }
+}  // namespace
+
+const char* ImageFormatName(ImageFormat format) {
+    switch (format) {
+        case ImageFormat::Bmp: return "bmp";
+        case ImageFormat::Pcx: return "pcx";
+        case ImageFormat::Tga: return "tga";
+        case ImageFormat::Wal: return "wal";
+        case ImageFormat::Swl: return "swl";
+        case ImageFormat::Jpg: return "jpg";
+    }
+    return "";
+}
+
+std::optional<ImageFormat> COGLImage::FormatFromExtension(const std::string& extension) {
+    static constexpr std::pair<const char*, ImageFormat> kOrder[] = {
+        {"BMP", ImageFormat::Bmp}, {"PCX", ImageFormat::Pcx}, {"TGA", ImageFormat::Tga},
+        {"WAL", ImageFormat::Wal}, {"SWL", ImageFormat::Swl}, {"JPG", ImageFormat::Jpg},
+    };
+    for (const auto& [name, format] : kOrder) {
+        if (fs_util::EqualsIgnoreCase(extension, name)) {
+            return format;
+        }
+    }
+    return std::nullopt;
+}
+
+int COGLImage::NearestPowerOfTwo(int n) {
+    n = std::min(n, 1024);
+    int best = 2;
+    for (int candidate = 4; candidate <= 1024; candidate *= 2) {
+        // Strictly closer only: on a tie the smaller power stays.
+        if (std::abs(candidate - n) < std::abs(best - n)) {
+            best = candidate;
+        }
+    }
+    return best;
+}
+
+void COGLImage::FreePixels() {
+    m_pixels.clear();
+    m_pixels.shrink_to_fit();
+    m_source = Intermediate{};
+}
+
+void COGLImage::Copy(const COGLImage& other) {
+    m_resize = other.m_resize;
+    m_width = other.m_width;
+    m_height = other.m_height;
+    m_path = other.m_path;
+    m_bgrOrder = other.m_bgrOrder;
+    m_hasAlpha = other.m_hasAlpha;
+    m_fileAlpha = other.m_fileAlpha;
+    m_keyColor = other.m_keyColor;
+    // The conversion is a pure function of the fields just copied, so converting
+    // the other picture again gives exactly its pixels.
+    m_pixels = other.m_pixels;
+    m_source = Intermediate{};
+}
+
+bool COGLImage::LoadFile(const std::string& path, bool resize, bool defaultPalette) {
+    FreePixels();
+    m_path = path;
+    m_resize = resize ? 1 : 0;
+    const auto format = FormatFromExtension(fs_util::ExtensionOf(path));
+    if (!format) {
+        return false;
+    }
+    if (*format == ImageFormat::Bmp && defaultPalette) {
+        GetHost().ShowMessage(msg::kDefaultPaletteForPcxOnly.text);
+    }
+    const auto bytes = ReadWholeFile(fs_util::ResolvePath(path));
+    if (!bytes) {
+        return false;
+    }
+    return LoadFromMemory(*format, bytes->data(), bytes->size(), resize, defaultPalette && *format == ImageFormat::Pcx,
+                          m_bgrOrder != 0);
+}
+
+bool COGLImage::LoadFromStream(CPakFile& pak, const PakEntry& entry, bool resize, bool defaultPalette,
+                               bool bgrOrder) {
+    FreePixels();
+    m_path = entry.name;
+    m_resize = resize ? 1 : 0;
+    m_bgrOrder = bgrOrder ? 1 : 0;
+    std::optional<ImageFormat> format;
+    for (ImageFormat candidate : {ImageFormat::Pcx, ImageFormat::Wal, ImageFormat::Tga, ImageFormat::Jpg,
+                                  ImageFormat::Swl}) {
+        if (SuffixIs(entry.name, ImageFormatName(candidate))) {
+            format = candidate;
+            break;
+        }
+    }
+    if (!format) {
+        GetHost().ShowMessage(msg::kInvalidImageFormat.text);
+        return false;
+    }
+    const auto bytes = pak.ReadEntry(entry);
+    if (!bytes) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    return LoadFromMemory(*format, bytes->data(), bytes->size(), resize, defaultPalette, bgrOrder);
+}
+
+bool COGLImage::LoadFromMemory(ImageFormat format, const std::uint8_t* data, std::size_t size, bool resize,
+                               bool defaultPalette, bool bgrOrder) {
+    FreePixels();
+    m_resize = resize ? 1 : 0;
+    m_bgrOrder = bgrOrder ? 1 : 0;
+    m_hasAlpha = 0;
+    m_fileAlpha = 0;
+    m_keyColor = {};
+    m_width = m_height = 0;
+    if (!Decode(format, BinaryReader(data, size), defaultPalette)) {
+        FreePixels();
+        m_width = m_height = 0;
+        return false;
+    }
+    const bool ok = m_hasAlpha != 0 ? ConvertTo32() : ConvertTo24();
+    m_source = Intermediate{};
+    return ok;
+}
+
+bool COGLImage::Decode(ImageFormat format, BinaryReader in, bool defaultPalette) {
+    try {
+        switch (format) {
+            case ImageFormat::Bmp: return ReadBmp(in);
+            case ImageFormat::Pcx: return ReadPcx(in, defaultPalette);
+            case ImageFormat::Tga: return ReadTga(in);
+            case ImageFormat::Wal: return ReadWal(in);
+            case ImageFormat::Swl: return ReadSwl(in);
+            case ImageFormat::Jpg: return ReadJpeg(in);
+        }
+    } catch (const ReadError&) {
+    } catch (const std::bad_alloc&) {
+    }
+    ShowCouldNotLoad();
+    return false;
+}
+
+void COGLImage::SetKeyFromTable(int index) {
+    const std::uint8_t* entry = m_source.colorTable.data() + index * 4;
+    m_keyColor = {entry[0], entry[1], entry[2]};
+}
+
+bool COGLImage::ReadBmp(BinaryReader in) {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+    if (!DecodeBmp(in.Data(), in.Size(), width, height, rgb)) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    // No gamma for bitmaps: they are shown as the system draws them.
+    FlipRows(rgb, std::size_t(width) * 3, height);
+    if (m_bgrOrder != 0) {
+        for (std::size_t i = 0; i < rgb.size(); i += 3) {
+            std::swap(rgb[i], rgb[i + 2]);
+        }
+    }
+    m_source.width = width;
+    m_source.height = height;
+    m_source.bitsPerPixel = 24;
+    m_source.pixels = std::move(rgb);
+    return true;
+}
+
+bool COGLImage::ReadPcx(BinaryReader in, bool defaultPalette) {
+    in.Seek(8);
+    const int width = in.ReadI16() + 1;
+    const int height = in.ReadI16() + 1;
+    in.Seek(66);
+    const int bytesPerLine = in.ReadU16();
+    if (width <= 0 || height <= 0 || in.Size() < kPcxHeaderSize) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    if (defaultPalette) {
+        m_source.colorTable = DefaultPalette().Table(m_bgrOrder != 0);
+    } else {
+        if (in.Size() < kPcxHeaderSize + kPcxPaletteSize) {
+            ShowCouldNotLoad();
+            return false;
+        }
+        const ConvertedPalette palette = ConvertPalette(in.Data() + in.Size() - kPcxPaletteSize, 3);
+        m_source.colorTable = palette.Table(m_bgrOrder != 0);
+    }
+
+    // Rows are decoded by the file's own line length and the padding after the
+    // visible width is dropped. A line length shorter than the width cannot be
+    // right; the rows are then taken as exactly the width.
+    const std::size_t lineBytes = static_cast<std::size_t>(std::max(bytesPerLine, width));
+    const std::uint8_t* data = in.Data() + kPcxHeaderSize;
+    const std::uint8_t* const end = in.Data() + in.Size();
+    if (!FitsRunLength(Area(static_cast<std::int64_t>(lineBytes), height), static_cast<std::size_t>(end - data),
+                       kPcxMaxRun)) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    m_source.width = width;
+    m_source.height = height;
+    m_source.bitsPerPixel = 8;
+    m_source.pixels.assign(Area(width, height), 0);
+
+    // A run may carry on past the end of a line into the next one.
+    int runLeft = 0;
+    std::uint8_t runValue = 0;
+    bool sawTransparent = false;
+    for (int row = 0; row < height; ++row) {
+        std::uint8_t* out = m_source.pixels.data() + std::size_t(height - 1 - row) * std::size_t(width);
+        for (std::size_t x = 0; x < lineBytes; ++x) {
+            while (runLeft == 0) {  // a count of zero stands for nothing
+                if (data == end) {
+                    ShowCouldNotLoad();
+                    return false;
+                }
+                const std::uint8_t b = *data++;
+                if ((b & 0xC0) != 0xC0) {
+                    runLeft = 1;
+                    runValue = b;
+                } else if (data == end) {
+                    ShowCouldNotLoad();
+                    return false;
+                } else {
+                    runLeft = b & 0x3F;
+                    runValue = *data++;
+                }
+            }
+            --runLeft;
+            if (x < static_cast<std::size_t>(width)) {
+                out[x] = runValue;
+                sawTransparent = sawTransparent || runValue == kTransparentIndex;
+            }
+        }
+    }
+    if (sawTransparent) {
+        m_hasAlpha = 1;
+        SetKeyFromTable(kTransparentIndex);
+    }
+    return true;
+}
+
+bool COGLImage::ReadWal(BinaryReader in) {
+    in.Seek(kWalSizeOffset);
+    const std::int32_t width = in.ReadI32();
+    const std::int32_t height = in.ReadI32();
+    const std::int32_t mipOffset = in.ReadI32();
+    if (width <= 0 || height <= 0) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    // Level 0 is width x height indices; the window refuses one outside the image.
+    BinaryReader level = in.WindowSigned(mipOffset, static_cast<std::int64_t>(Area(width, height)));
+    m_source.width = width;
+    m_source.height = height;
+    m_source.bitsPerPixel = 8;
+    m_source.colorTable = Quake2Palette().Table(m_bgrOrder != 0);
+    m_source.pixels.assign(level.Data(), level.Data() + level.Size());
+    FlipRows(m_source.pixels, static_cast<std::size_t>(width), height);
+    if (m_bgrOrder == 0 &&
+        std::find(m_source.pixels.begin(), m_source.pixels.end(), kTransparentIndex) != m_source.pixels.end()) {
+        m_hasAlpha = 1;
+        SetKeyFromTable(kTransparentIndex);
+    }
+    return true;
+}
+
+bool COGLImage::ReadSwl(BinaryReader in) {
+    if (in.Size() < kSwlHeaderSize) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    in.Seek(kSwlSizeOffset);
+    const std::int32_t width = in.ReadI32();
+    const std::int32_t height = in.ReadI32();
+    const ConvertedPalette palette = ConvertPalette(in.ReadSpan(1024), 4);
+    in.Seek(kSwlMipOffset);
+    const std::int32_t mipOffset = in.ReadI32();
+    if (width <= 0 || height <= 0) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    BinaryReader level = in.WindowSigned(mipOffset, static_cast<std::int64_t>(Area(width, height)));
+    m_source.width = width;
+    m_source.height = height;
+    m_source.bitsPerPixel = 8;
+    m_source.colorTable = palette.Table(m_bgrOrder != 0);
+    m_source.pixels.assign(level.Data(), level.Data() + level.Size());
+    FlipRows(m_source.pixels, static_cast<std::size_t>(width), height);
+    if (m_bgrOrder == 0 &&
+        std::find(m_source.pixels.begin(), m_source.pixels.end(), kSwlTransparentIndex) != m_source.pixels.end()) {
+        m_hasAlpha = 1;
+        SetKeyFromTable(kSwlTransparentIndex);
+    }
+    return true;
+}
+
+bool COGLImage::ReadTga(BinaryReader in) {
+    const std::uint8_t idLength = in.ReadU8();
+    const std::uint8_t mapType = in.ReadU8();
+    const std::uint8_t imageType = in.ReadU8();
+    in.Skip(2);  // first map entry
+    const std::uint16_t mapLength = in.ReadU16();
+    const std::uint8_t mapBits = in.ReadU8();
+    in.Skip(4);  // origin
+    const int width = in.ReadU16();
+    const int height = in.ReadU16();
+    const std::uint8_t pixelBits = in.ReadU8();
+    const std::uint8_t descriptor = in.ReadU8();
+    in.Skip(idLength);
+    if (width == 0 || height == 0) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    const auto& gamma = GammaTable();
+    const bool bgr = m_bgrOrder != 0;
+    m_source.width = width;
+    m_source.height = height;
+
+    if (imageType == 1) {
+        if (mapType != 1 || pixelBits != 8 || (mapBits != 24 && mapBits != 32)) {
+            ShowCouldNotLoad();
+            return false;
+        }
+        const std::size_t entryBytes = mapBits / 8;
+        for (std::size_t i = 0; i < mapLength; ++i) {
+            const std::uint8_t* e = in.ReadSpan(entryBytes);
+            if (i >= 256) {
+                continue;  // only 256 colours can be indexed
+            }
+            std::uint8_t* out = m_source.colorTable.data() + i * 4;
+            out[0] = gamma[bgr ? e[0] : e[2]];
+            out[1] = gamma[e[1]];
+            out[2] = gamma[bgr ? e[2] : e[0]];
+            out[3] = entryBytes == 4 ? e[3] : 0;
+        }
+        const std::size_t count = in.CheckCount(static_cast<std::int64_t>(Area(width, height)), 1);
+        const std::uint8_t* indices = in.ReadSpan(count);
+        m_source.bitsPerPixel = 8;
+        m_source.pixels.assign(indices, indices + count);
+    } else if (imageType == 2 || imageType == 10) {
+        if (mapType != 0 || (pixelBits != 24 && pixelBits != 32)) {
+            ShowCouldNotLoad();
+            return false;
+        }
+        const std::size_t bytes = pixelBits / 8;
+        const std::uint64_t pixelCount = Area(width, height);
+        if (imageType == 2) {
+            in.CheckCount(static_cast<std::int64_t>(pixelCount), bytes);
+        } else if (!FitsRunLength(pixelCount, in.Remaining(), kTgaMaxRun)) {
+            ShowCouldNotLoad();
+            return false;
+        }
+        m_source.bitsPerPixel = pixelBits;
+        m_source.pixels.assign(pixelCount * bytes, 0);
+        std::uint8_t* out = m_source.pixels.data();
+        const auto put = [&](const std::uint8_t* p) {
+            out[0] = gamma[bgr ? p[0] : p[2]];
+            out[1] = gamma[p[1]];
+            out[2] = gamma[bgr ? p[2] : p[0]];
+            if (bytes == 4) {
+                out[3] = p[3];  // alpha as stored, no gamma
+            }
+            out += bytes;
+        };
+        if (imageType == 2) {
+            const std::uint8_t* p = in.ReadSpan(pixelCount * bytes);
+            for (std::uint64_t i = 0; i < pixelCount; ++i, p += bytes) {
+                put(p);
+            }
+        } else {
+            // Packets run across rows: a header with the top bit set repeats one
+            // pixel (low bits + 1) times, else that many literal pixels follow.
+            std::uint64_t done = 0;
+            while (done < pixelCount) {
+                const std::uint8_t header = in.ReadU8();
+                const std::uint64_t count = std::min<std::uint64_t>((header & 0x7F) + 1u, pixelCount - done);
+                if ((header & 0x80) != 0) {
+                    const std::uint8_t* p = in.ReadSpan(bytes);
+                    for (std::uint64_t i = 0; i < count; ++i) {
+                        put(p);
+                    }
+                } else {
+                    const std::uint8_t* p = in.ReadSpan(((header & 0x7F) + 1u) * bytes);
+                    for (std::uint64_t i = 0; i < count; ++i, p += bytes) {
+                        put(p);
+                    }
+                }
+                done += count;
+            }
+        }
+        if (bytes == 4) {
+            m_hasAlpha = 1;
+            m_fileAlpha = 1;
+        }
+    } else {
+        ShowCouldNotLoad();
+        return false;
+    }
+    if ((descriptor & kTgaTopLeft) != 0) {
+        FlipRows(m_source.pixels, std::size_t(width) * std::size_t(m_source.bitsPerPixel / 8), height);
+    }
+    return true;
+}
+
+bool COGLImage::ReadJpeg(BinaryReader in) {
+    JpegPixels decoded;
+    switch (DecodeJpeg(in.Data(), in.Size(), decoded)) {
+        case JpegStatus::NotRgb:
+            GetHost().ShowMessage(msg::kJpegFormat.text);
+            return false;
+        case JpegStatus::Error:
+            WriteErrorLog(decoded.error);
+            return false;
+        case JpegStatus::Ok:
+            break;
+    }
+    const auto& gamma = GammaTable();
+    const bool bgr = m_bgrOrder != 0;
+    for (std::size_t i = 0; i < decoded.rgb.size(); i += 3) {
+        const std::uint8_t r = gamma[decoded.rgb[i]];
+        const std::uint8_t b = gamma[decoded.rgb[i + 2]];
+        decoded.rgb[i] = bgr ? b : r;
+        decoded.rgb[i + 1] = gamma[decoded.rgb[i + 1]];
+        decoded.rgb[i + 2] = bgr ? r : b;
+    }
+    FlipRows(decoded.rgb, std::size_t(decoded.width) * 3, decoded.height);
+    m_source.width = decoded.width;
+    m_source.height = decoded.height;
+    m_source.bitsPerPixel = 24;
+    m_source.pixels = std::move(decoded.rgb);
+    return true;
+}
+
+bool COGLImage::LoadIndexed(BinaryReader& in, int width, int height) {
+    FreePixels();
+    m_resize = 1;
+    m_hasAlpha = 0;
+    m_fileAlpha = 0;
+    m_width = m_height = 0;
+    try {
+        if (width <= 0 || height <= 0) {
+            throw ReadError("empty indexed picture");
+        }
+        const std::size_t count = in.CheckCount(static_cast<std::int64_t>(Area(width, height)), 1);
+        const std::uint8_t* indices = in.ReadSpan(count);
+        m_source.width = width;
+        m_source.height = height;
+        m_source.bitsPerPixel = 8;
+        m_source.colorTable = Quake1Palette().Table(m_bgrOrder != 0);
+        m_source.pixels.assign(indices, indices + count);
+        FlipRows(m_source.pixels, static_cast<std::size_t>(width), height);
+    } catch (const ReadError&) {
+        ShowCouldNotLoad();
+        FreePixels();
+        return false;
+    }
+    const bool ok = ConvertTo24();
+    m_source = Intermediate{};
+    return ok;
+}
+
+bool COGLImage::LoadIndexed(BinaryReader& in, const std::uint8_t* palette, int width, int height, int mode) {
+    FreePixels();
+    m_resize = 1;
+    m_hasAlpha = 0;
+    m_fileAlpha = 0;
+    m_width = m_height = 0;
+    if (mode < 0 || mode > 3) {
+        return true;
+    }
+    const std::uint8_t* indices = nullptr;
+    try {
+        if (width <= 0 || height <= 0 || palette == nullptr) {
+            throw ReadError("empty indexed picture");
+        }
+        const std::size_t count = in.CheckCount(static_cast<std::int64_t>(Area(width, height)), 1);
+        indices = in.ReadSpan(count);
+    } catch (const ReadError&) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    if (mode == 2) {
+        return BoxFilterIndexed(indices, palette, width, height);
+    }
+    m_source.width = width;
+    m_source.height = height;
+    m_source.bitsPerPixel = 8;
+    std::copy_n(palette, m_source.colorTable.size(), m_source.colorTable.begin());
+    m_source.pixels.assign(indices, indices + std::size_t(width) * std::size_t(height));
+    FlipRows(m_source.pixels, static_cast<std::size_t>(width), height);
+    bool ok = false;
+    if (mode == 3) {
+        m_hasAlpha = 1;
+        SetKeyFromTable(kTransparentIndex);
+        ok = ConvertTo32();
+    } else {
+        ok = ConvertTo24();
+    }
+    m_source = Intermediate{};
+    return ok;
+}
+
+bool COGLImage::BoxFilterIndexed(const std::uint8_t* indices, const std::uint8_t* palette, int width, int height) {
+    const auto target = [](int n) {
+        int size = 1;
+        while (size < n && size < 256) {
+            size *= 2;
+        }
+        return size;
+    };
+    const int outWidth = target(width);
+    const int outHeight = target(height);
+    std::vector<int> cols(std::size_t(outWidth) * 2);
+    std::vector<int> rows(std::size_t(outHeight) * 2);
+    for (int i = 0; i < outWidth; ++i) {
+        const double step = static_cast<double>(width) / outWidth;
+        cols[std::size_t(i) * 2] = static_cast<int>(step * (i + 0.25));
+        cols[std::size_t(i) * 2 + 1] = static_cast<int>(step * (i + 0.75));
+    }
+    for (int j = 0; j < outHeight; ++j) {
+        const double step = static_cast<double>(height) / outHeight;
+        rows[std::size_t(j) * 2] = static_cast<int>(step * (j + 0.25));
+        rows[std::size_t(j) * 2 + 1] = static_cast<int>(step * (j + 0.75));
+    }
+    try {
+        m_pixels.assign(std::size_t(outWidth) * std::size_t(outHeight) * 4, 0);
+    } catch (const std::bad_alloc&) {
+        GetHost().ShowMessage(msg::kBitmapProcessingError.text);
+        return false;
+    }
+    for (int j = 0; j < outHeight; ++j) {
+        const std::uint8_t* row0 = indices + std::size_t(rows[std::size_t(j) * 2]) * std::size_t(width);
+        const std::uint8_t* row1 = indices + std::size_t(rows[std::size_t(j) * 2 + 1]) * std::size_t(width);
+        // The picture's top row is written last: rows run bottom to top.
+        std::uint8_t* out = m_pixels.data() + std::size_t(outHeight - 1 - j) * std::size_t(outWidth) * 4;
+        for (int i = 0; i < outWidth; ++i, out += 4) {
+            const int c0 = cols[std::size_t(i) * 2];
+            const int c1 = cols[std::size_t(i) * 2 + 1];
+            const std::uint8_t* p[4] = {palette + row0[c0] * 4, palette + row0[c1] * 4, palette + row1[c0] * 4,
+                                        palette + row1[c1] * 4};
+            for (int c = 0; c < 3; ++c) {
+                out[c] = static_cast<std::uint8_t>((p[0][c] + p[1][c] + p[2][c] + p[3][c]) >> 2);
+            }
+            out[3] = row0[c0];
+        }
+    }
+    m_width = outWidth;
+    m_height = outHeight;
+    m_hasAlpha = 1;
+    return true;
+}
+
+bool COGLImage::FromPixels(const std::uint8_t* rgb, int width, int height) {
+    FreePixels();
+    m_hasAlpha = 0;
+    m_fileAlpha = 0;
+    if (rgb == nullptr || width <= 0 || height <= 0) {
+        m_width = m_height = 0;
+        return false;
+    }
+    m_width = width;
+    m_height = height;
+    m_pixels.assign(rgb, rgb + std::size_t(width) * std::size_t(height) * 3);
+    return true;
+}
+
+bool COGLImage::ConvertTo24() { return Convert(3); }
+bool COGLImage::ConvertTo32() { return Convert(4); }
+
+bool COGLImage::Convert(int bytesPerPixel) {
+    const Intermediate& src = m_source;
+    if (src.width <= 0 || src.height <= 0) {
+        GetHost().ShowMessage(msg::kBitmapProcessingError.text);
+        return false;
+    }
+    const int width = m_resize != 0 ? NearestPowerOfTwo(src.width) : src.width;
+    const int height = m_resize != 0 ? NearestPowerOfTwo(src.height) : src.height;
+    const std::size_t outBytes = static_cast<std::size_t>(bytesPerPixel);
+    const std::size_t inBytes = static_cast<std::size_t>(src.bitsPerPixel / 8);
+    // Same size and layout, no key to apply: the intermediate already is the result.
+    if (width == src.width && height == src.height && inBytes == outBytes &&
+        (outBytes == 3 || m_fileAlpha != 0)) {
+        m_pixels = std::move(m_source.pixels);
+        m_width = width;
+        m_height = height;
+        return true;
+    }
+    std::vector<std::size_t> columns;
+    try {
+        m_pixels.assign(std::size_t(width) * std::size_t(height) * outBytes, 0);
+        columns.resize(static_cast<std::size_t>(width));
+    } catch (const std::bad_alloc&) {
+        m_pixels.clear();
+        GetHost().ShowMessage(msg::kBitmapProcessingError.text);
+        return false;
+    }
+    // Nearest-pixel scaling: whole source rows and columns are dropped or repeated.
+    for (int x = 0; x < width; ++x) {
+        columns[std::size_t(x)] = static_cast<std::size_t>(std::int64_t(x) * src.width / width);
+    }
+    const bool keyed = bytesPerPixel == 4 && !(m_fileAlpha != 0 && inBytes == 4);
+    std::uint8_t* out = m_pixels.data();
+    for (int y = 0; y < height; ++y) {
+        const std::size_t sy = static_cast<std::size_t>(std::int64_t(y) * src.height / height);
+        const std::uint8_t* row = src.pixels.data() + sy * std::size_t(src.width) * inBytes;
+        for (int x = 0; x < width; ++x, out += outBytes) {
+            const std::uint8_t* p = inBytes == 1 ? src.colorTable.data() + std::size_t(row[columns[std::size_t(x)]]) * 4
+                                                 : row + columns[std::size_t(x)] * inBytes;
+            out[0] = p[0];
+            out[1] = p[1];
+            out[2] = p[2];
+            if (bytesPerPixel == 4) {
+                if (keyed) {
+                    const bool isKey = p[0] == m_keyColor[0] && p[1] == m_keyColor[1] && p[2] == m_keyColor[2];
+                    out[3] = isKey ? 0 : 255;
+                } else {
+                    out[3] = p[3];
+                }
+            }
+        }
+    }
+    m_width = width;
+    m_height = height;
+    return true;
+}

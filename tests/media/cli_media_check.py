@@ -1,0 +1,263 @@
+#!/usr/bin/env python3
+"""Runs marovin-cli on pictures and pak archives written here, and checks what it
+writes against Pillow, a decoder that shares no code with ours.
+
+usage: cli_media_check.py MAROVIN_CLI WORK_DIR images|pak|info
+"""
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+
+from PIL import Image
+
+CLI, WORK, WHAT = sys.argv[1], sys.argv[2], sys.argv[3]
+
+
+def run(*args, expect=0):
+    result = subprocess.run([CLI, *args], capture_output=True, text=True)
+    if result.returncode != expect:
+        sys.exit(f"marovin-cli {' '.join(args)} exited {result.returncode}, expected {expect}\n"
+                 f"{result.stdout}{result.stderr}")
+    return result.stdout
+
+
+def path(name):
+    return os.path.join(WORK, name)
+
+
+def palette():
+    # Distinct colours everywhere; entry 255 is the transparent one of PCX files.
+    return [((i * 7) % 256, (i * 13 + 5) % 256, (255 - i * 3) % 256) for i in range(256)]
+
+
+def indices(width, height):
+    rows = []
+    for y in range(height):
+        row = [(x * 5 + y * 11) % 256 for x in range(width)]
+        rows.append(row)
+    rows[0][0] = 255
+    rows[height - 1][width - 1] = 0xC5  # a literal that must be written as a run of one
+    for x in range(3, 3 + 70):  # a run longer than one count can hold
+        if x < width:
+            rows[1][x] = 42
+    return rows
+
+
+def write_pcx(name, width, height, bytes_per_line):
+    pal = palette()
+    rows = indices(width, height)
+    header = struct.pack("<BBBBhhhhhh", 10, 5, 1, 8, 0, 0, width - 1, height - 1, 72, 72)
+    header += bytes(48) + bytes([0, 1]) + struct.pack("<hh", bytes_per_line, 1)
+    header += bytes(128 - len(header))
+    data = bytearray()
+    for row in rows:
+        line = row + [255] * (bytes_per_line - width)  # padding must not show
+        x = 0
+        while x < len(line):
+            run = 1
+            while x + run < len(line) and line[x + run] == line[x] and run < 63:
+                run += 1
+            if run > 1 or line[x] >= 0xC0:
+                data += bytes([0xC0 | run, line[x]])
+            else:
+                data.append(line[x])
+            x += run
+    body = header + bytes(data) + b"\x0c" + bytes(c for rgb in pal for c in rgb)
+    with open(path(name), "wb") as f:
+        f.write(body)
+
+
+def tga_pixels(width, height, depth):
+    out = []
+    for y in range(height):
+        for x in range(width):
+            b, g, r = (x * 9) % 256, (y * 17) % 256, (x * y + 3) % 256
+            px = [b, g, r] + ([(x * 31 + y) % 256] if depth == 32 else [])
+            out.append(bytes(px))
+    return out
+
+
+def write_tga(name, kind, width, height, depth, top_left=False, rle=False):
+    descriptor = (0x20 if top_left else 0) | (8 if depth == 32 else 0)
+    ident = b"made here"
+    if kind == 1:
+        header = struct.pack("<BBBHHBHHHHBB", len(ident), 1, 1, 0, 256, 24, 0, 0, width, height, 8, descriptor)
+        cmap = bytes(c for rgb in palette() for c in reversed(rgb))
+        pixels = bytes(v for row in indices(width, height) for v in row)
+        body = header + ident + cmap + pixels
+    else:
+        header = struct.pack("<BBBHHBHHHHBB", len(ident), 0, 10 if rle else 2, 0, 0, 0, 0, 0, width, height,
+                             depth, descriptor)
+        px = tga_pixels(width, height, depth)
+        if rle:
+            # Repeat some pixels so both packet kinds occur. Packets stay within a
+            # row here: the independent decoder refuses packets that cross rows.
+            for i in range(0, len(px), 7):
+                for j in range(i + 1, min(i + 4, len(px))):
+                    px[j] = px[i]
+            data = bytearray()
+            for row_start in range(0, len(px), width):
+                row = px[row_start:row_start + width]
+                i = 0
+                while i < len(row):
+                    run = 1
+                    while i + run < len(row) and row[i + run] == row[i] and run < 128:
+                        run += 1
+                    if run > 1:
+                        data.append(0x80 | (run - 1))
+                        data += row[i]
+                        i += run
+                        continue
+                    start = i
+                    i += 1
+                    while i < len(row) and i - start < 128 and (i + 1 >= len(row) or row[i + 1] != row[i]):
+                        i += 1
+                    data.append(i - start - 1)
+                    data += b"".join(row[start:i])
+            body = header + ident + bytes(data)
+        else:
+            body = header + ident + b"".join(px)
+    with open(path(name), "wb") as f:
+        f.write(body)
+
+
+def write_bmp(name, width, height, bits):
+    if bits == 24:
+        stride = (width * 3 + 3) & ~3
+        rows = []
+        for y in range(height):  # bottom row first
+            row = bytearray()
+            for x in range(width):
+                row += bytes([(x * 40) % 256, (y * 60) % 256, (x * y * 10) % 256])
+            rows.append(bytes(row) + bytes(stride - len(row)))
+        pal = b""
+    else:
+        stride = (width + 3) & ~3
+        rows = [bytes([(x + y * width) % 256 for x in range(width)]) + bytes(stride - width) for y in range(height)]
+        pal = bytes(c for (r, g, b) in palette() for c in (b, g, r, 0))
+    pixels = b"".join(rows)
+    offset = 14 + 40 + len(pal)
+    header = b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(pixels), 2835, 2835,
+                       256 if bits == 8 else 0, 0)
+    with open(path(name), "wb") as f:
+        f.write(header + info + pal + pixels)
+
+
+def write_jpeg(name, width, height):
+    img = Image.new("RGB", (width, height))
+    img.putdata([((x * 8) % 256, (y * 8) % 256, ((x + y) * 4) % 256) for y in range(height) for x in range(width)])
+    img.save(path(name), quality=90)
+
+
+def compare(name, key_index=None):
+    out = path(name + ".png")
+    run("image", path(name), "-o", out)
+    ours = Image.open(out)
+    theirs = Image.open(path(name))
+    if ours.size != theirs.size:
+        sys.exit(f"{name}: size {ours.size}, the independent decoder says {theirs.size}")
+    if ours.mode == "RGBA" and theirs.mode in ("RGBA", "LA"):
+        if list(ours.getdata()) != list(theirs.convert("RGBA").getdata()):
+            sys.exit(f"{name}: RGBA pixels differ")
+        return
+    ours_rgb = list(ours.convert("RGB").getdata())
+    theirs_rgb = list(theirs.convert("RGB").getdata())
+    if ours_rgb != theirs_rgb:
+        bad = next(i for i, (a, b) in enumerate(zip(ours_rgb, theirs_rgb)) if a != b)
+        sys.exit(f"{name}: pixel {bad % ours.size[0]},{bad // ours.size[0]} is {ours_rgb[bad]}, "
+                 f"the independent decoder says {theirs_rgb[bad]}")
+    if key_index is not None:
+        if ours.mode != "RGBA":
+            sys.exit(f"{name}: expected alpha for the transparent index")
+        key = palette()[key_index]
+        for rgb, (_, _, _, a) in zip(ours_rgb, ours.getdata()):
+            if a != (0 if rgb == key else 255):
+                sys.exit(f"{name}: alpha {a} for colour {rgb}")
+    elif ours.mode != "RGB":
+        sys.exit(f"{name}: unexpected mode {ours.mode}")
+
+
+def check_images():
+    write_pcx("odd.pcx", 37, 9, 38)          # odd width, one byte of padding
+    write_pcx("wide.pcx", 81, 5, 82)         # long runs split across counts
+    write_tga("mapped.tga", 1, 13, 7, 8)
+    write_tga("bottom24.tga", 2, 11, 6, 24)
+    write_tga("top32.tga", 2, 11, 6, 32, top_left=True)
+    write_tga("rle24.tga", 10, 19, 5, 24, rle=True)
+    write_tga("rle32top.tga", 10, 19, 5, 32, top_left=True, rle=True)
+    write_bmp("true.bmp", 5, 4, 24)
+    write_bmp("mapped.bmp", 6, 3, 8)
+    write_jpeg("photo.jpg", 33, 17)
+    compare("odd.pcx", key_index=255)
+    compare("wide.pcx", key_index=255)
+    for name in ("mapped.tga", "bottom24.tga", "top32.tga", "rle24.tga", "rle32top.tga", "true.bmp",
+                 "mapped.bmp", "photo.jpg"):
+        compare(name)
+    # Resized output is a power of two each way.
+    run("image", path("odd.pcx"), "-o", path("odd-resized.png"), "--resize")
+    if Image.open(path("odd-resized.png")).size != (32, 8):
+        sys.exit("odd.pcx resized: expected 32 x 8")
+    run("image", path("missing.pcx"), "-o", path("x.png"), expect=1)
+    run("image", path("odd.pcx"), expect=2)
+
+
+def write_pak(name, entries):
+    data = bytearray(b"PACK" + bytes(8))
+    directory = bytearray()
+    for entry_name, content in entries:
+        offset = len(data)
+        data += content
+        directory += entry_name.encode().ljust(56, b"\0") + struct.pack("<ii", offset, len(content))
+    struct.pack_into("<ii", data, 4, len(data), len(directory))
+    with open(path(name), "wb") as f:
+        f.write(data + directory)
+
+
+def check_pak():
+    entries = [("players/male/tris.md2", b"IDP2"), ("players/male/weapon.md2", b"IDP2w"),
+               ("MODELS/X.MD2", b"upper"), ("textures/e1/wall.wal", b"wal"), ("../escape.txt", b"evil")]
+    write_pak("test.pak", entries)
+    listed = run("pak", "list", path("test.pak")).splitlines()
+    if [line.split("\t")[0] for line in listed] != [e[0] for e in entries]:
+        sys.exit(f"pak list: {listed}")
+    if listed[0].split("\t")[2] != "4":
+        sys.exit(f"pak list: length column in {listed[0]!r}")
+    tree = run("pak", "tree", path("test.pak")).splitlines()
+    expected = ["players", "  male  [players/male/tris.md2]", "    weapon  [players/male/weapon.md2]",
+                "textures", "  e1", "    wall  [textures/e1/wall.wal]"]
+    if tree != expected:
+        sys.exit(f"pak tree: {tree}")
+    out = path("extracted")
+    shutil.rmtree(out, ignore_errors=True)
+    run("pak", "extract", path("test.pak"), "PLAYERS/MALE/WEAPON.MD2", "-C", out)
+    with open(os.path.join(out, "players/male/weapon.md2"), "rb") as f:
+        if f.read() != b"IDP2w":
+            sys.exit("pak extract: wrong bytes")
+    # Extracting everything refuses the entry that would leave the directory.
+    run("pak", "extract", path("test.pak"), "-C", out, expect=1)
+    if os.path.exists(path("escape.txt")) or not os.path.exists(os.path.join(out, "textures/e1/wall.wal")):
+        sys.exit("pak extract: wrong files written")
+    run("pak", "extract", path("test.pak"), "no/such/entry", "-C", out, expect=1)
+    with open(path("junk.pak"), "wb") as f:
+        f.write(b"JUNK" + bytes(8))
+    run("pak", "list", path("junk.pak"), expect=1)
+
+
+def check_info():
+    write_tga("info32.tga", 2, 3, 2, 32)
+    report = json.loads(run("info", path("info32.tga")))
+    if report != {"kind": "image", "format": "tga", "width": 3, "height": 2, "has_alpha": True}:
+        sys.exit(f"info image: {report}")
+    write_pak("info.pak", [("a.pcx", b"x"), ("b.wal", b"y")])
+    report = json.loads(run("info", path("info.pak")))
+    if report != {"kind": "pak", "magic": "PACK", "entries": 2}:
+        sys.exit(f"info pak: {report}")
+
+
+os.makedirs(WORK, exist_ok=True)
+{"images": check_images, "pak": check_pak, "info": check_info}[WHAT]()
+print(f"{WHAT}: ok")

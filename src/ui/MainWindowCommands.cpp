@@ -9,6 +9,7 @@
 
 #include "platform/Host.h"
 #include "platform/Messages.h"
+#include "platform/Settings.h"
 #include "render/CommandIds.h"
 #include "ui/AboutDialog.h"
 #include "ui/AddDialogs.h"
@@ -175,6 +176,8 @@ void MainWindow::ShowOptions() {
     }
     dialog.WriteSettings();
     state_.resetWindowPositions = dialog.ResetWindowPositions();
+    state_.gamma =
+        static_cast<float>(GetSettings().GetInt(settings_keys::kSettings, settings_keys::kGamma, 100)) * 0.01f;
     if (hooks_.optionsChanged) {
         hooks_.optionsChanged();
     }

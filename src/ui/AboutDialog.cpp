@@ -3,13 +3,14 @@
 #include <GL/gl.h>
 
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QOpenGLWidget>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+
+#include <algorithm>
 
 #include "platform/Version.h"
 #include "ui/CommandIcons.h"
@@ -54,8 +55,13 @@ AboutDialog::AboutDialog(QOpenGLWidget* view, QWidget* parent) : QDialog(parent)
 
     auto* driver = new QPlainTextEdit(driverText_.isEmpty() ? QStringLiteral("No OpenGL context.") : driverText_, this);
     driver->setReadOnly(true);
-    driver->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    driver->setTabStopDistance(driver->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 8);
+    driver->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The lines put two tabs after "Version:" and "Vendor:" and one after the longer
+    // "Renderer:"; a tab stop just past the shorter labels lines the values up.
+    const QFontMetrics metrics = driver->fontMetrics();
+    const int labels = std::max(metrics.horizontalAdvance(QStringLiteral("Version:")),
+                                metrics.horizontalAdvance(QStringLiteral("Vendor:"))) + 1;
+    driver->setTabStopDistance(std::max(labels, metrics.horizontalAdvance(QStringLiteral("Renderer:")) / 2 + 1));
     driver->setFixedHeight(driver->fontMetrics().lineSpacing() * 4 + 12);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
@@ -64,5 +70,8 @@ AboutDialog::AboutDialog(QOpenGLWidget* view, QWidget* parent) : QDialog(parent)
     layout->addLayout(header);
     layout->addWidget(driver);
     layout->addWidget(buttons);
-    setMinimumWidth(460);
+    // Wide enough for the longest line (the version) after its two tabs.
+    const int versionWidth = driver->fontMetrics().horizontalAdvance(driverText_.section(QLatin1Char('\n'), 0, 0)) +
+                             static_cast<int>(driver->tabStopDistance()) * 2 + 60;
+    setMinimumWidth(std::max(460, versionWidth));
 }

@@ -3,6 +3,7 @@
 #include <QDataStream>
 #include <QDockWidget>
 #include <QIODevice>
+#include <QScreen>
 #include <QStatusBar>
 
 #include "platform/Host.h"
@@ -65,6 +66,10 @@ void MainWindow::Start(const QString& commandLineFile) {
     if (RestoreWindowState()) {
         show();
     } else {
+        // Maximised at first; the size it returns to when un-maximised is most of the screen.
+        if (const QScreen* screen = this->screen()) {
+            resize(screen->availableGeometry().size() * 0.85);
+        }
         showMaximized();
     }
     statusBar()->showMessage(QString::fromLatin1(msg::kInitializingVWep.text));

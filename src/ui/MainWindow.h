@@ -1,16 +1,136 @@
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
+#include <QUrl>
 
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "ui/RecentFileList.h"
+#include "ui/ShellHooks.h"
+
+class ColorPicker;
 class GLWidget;
+class QAction;
+class QDialog;
+class QDockWidget;
+class QMenu;
+class QtHost;
+class ShellViewState;
+class ViewCommandTarget;
 
+// The application's state that outlives dialogs.
+struct ApplicationState {
+    bool saveSettings = true;           // "SaveSettings": window positions are written at exit
+    bool resetWindowPositions = false;  // acted on at exit
+    float gamma = 1.0f;                 // "Gamma" x 0.01
+    bool newDone = false;               // later New commands do nothing
+    ModelOpenOptions modelOptions;      // last "Player Options"
+    int jpegQualityIndex = 1;           // last "Quality" choice
+};
+
+// The main window: the GL view in the middle, menus and toolbars carrying every
+// command by its numeric id, the three tool windows, and the status bar.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The rest of start-up once the window exists: New, the saved window and tool
+    // window positions (maximised without them), showing the window, visual-weapon
+    // set-up, then the file named on the command line (if any).
+    void Start(const QString& commandLineFile = {});
+
+    // The one entry for every file the user opens.
+    bool OpenFile(const QString& path);
+    // Runs a command by its id as its menu entry would.
+    void RunCommand(int id);
+    // Re-reads every action's checked and enabled state from the view.
+    void RefreshCommandStates();
+
+    // The view behind the view, tool and axis commands; nullptr restores the
+    // shell's own stand-in. Not owned.
+    void SetViewCommandTarget(ViewCommandTarget* target);
+    ViewCommandTarget& CommandTarget() const { return *target_; }
+
+    ShellHooks& Hooks() { return hooks_; }
+    ApplicationState& State() { return state_; }
+    RecentFileList& RecentFiles() { return recent_; }
+    QtHost& DesktopHost() const { return *host_; }
 
     GLWidget* View() const { return view_; }
+    QAction* Action(int id) const { return actions_.value(id, nullptr); }
+    QList<QAction*> RecentFileActions() const;
+    QDockWidget* ObjectPropertiesDock() const { return objectDock_; }
+    QDockWidget* ScenePropertiesDock() const { return sceneDock_; }
+    QDockWidget* ColorPickerDock() const { return colorDock_; }
+    ColorPicker* Colors() const { return colorPicker_; }
+    // The property sheets replace the placeholder pages; the window takes ownership.
+    void SetObjectPropertiesPage(QWidget* page);
+    void SetScenePropertiesPage(QWidget* page);
+
+    // Runs a modal dialog and answers its result code. Every dialog the window
+    // opens goes through it, so tests can answer in place of a user.
+    std::function<int(QDialog&)> execDialog;
+    // Opens a link or a local document in the desktop's viewer.
+    std::function<bool(const QUrl&)> openUrl;
+
+signals:
+    // A colour of the "Color Picker" was applied: target is one of its target
+    // names, r, g and b run from 0 to 1.
+    void colorApplied(const QString& target, float r, float g, float b);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateDocks();
+    QAction* MakeAction(int id);
+
+    void OnViewCommand(int id);
+    void NewScene();
+    void OpenWithDialog(const QString& title, const char* filter);
+    void OpenModel();
+    bool SaveScene(bool askForName);
+    void ClearScene();
+    void AddLight();
+    void AddObject();
+    void ShowOptions();
+    void ShowVWep();
+    bool SaveImage();
+    void PrintPicture(bool preview);
+    void ShowHelp();
+    void ShowWebPage();
+    void ShowAbout();
+    void UpdateRecentFileMenu();
+
+    void SaveWindowState();
+    bool RestoreWindowState();
+    void ForgetWindowState();
+
     GLWidget* view_ = nullptr;
+    std::unique_ptr<QtHost> host_;
+    std::unique_ptr<ShellViewState> standIn_;
+    ViewCommandTarget* target_ = nullptr;
+    ShellHooks hooks_;
+    ApplicationState state_;
+    RecentFileList recent_;
+    QString scenePath_;
+    QString lastDirectory_;
+
+    QHash<int, QAction*> actions_;
+    std::array<QAction*, RecentFileList::kSize> recentActions_{};
+    QAction* recentSeparator_ = nullptr;
+    QList<QMenu*> menus_;
+    QMenu* windowsMenu_ = nullptr;
+    QDockWidget* objectDock_ = nullptr;
+    QDockWidget* sceneDock_ = nullptr;
+    QDockWidget* colorDock_ = nullptr;
+    ColorPicker* colorPicker_ = nullptr;
 };

@@ -1,0 +1,107 @@
+#include "ui/CommandTable.h"
+
+#include <array>
+
+#include "render/CommandIds.h"
+
+namespace {
+using K = CommandKind;
+
+constexpr std::array kCommands{
+    // File.
+    CommandInfo{cmd::kNew, "&New", "Create the scene", K::Plain},
+    CommandInfo{cmd::kOpenScene, "&Open Scene...", "Open a scene file", K::Plain},
+    CommandInfo{cmd::kOpenPak, "Open &Pak File...", "Add a pak archive to the scene", K::Plain},
+    CommandInfo{cmd::kOpenModel, "Open &Model...", "Add a model to the scene", K::Plain},
+    CommandInfo{cmd::kSave, "&Save", "Save the scene", K::Plain},
+    CommandInfo{cmd::kSaveAs, "Save &As...", "Save the scene under a new name", K::Plain},
+    CommandInfo{cmd::kSaveImage, "Save &Image...", "Save the picture as a BMP, JPEG or PNG file", K::Plain},
+    CommandInfo{cmd::kPrint, "&Print...", "Print the picture", K::Plain},
+    CommandInfo{cmd::kPrintPreview, "Print Pre&view", "Show the printed page", K::Plain},
+    // Edit.
+    CommandInfo{cmd::kCopy, "&Copy", "Duplicate the selected object or light", K::Plain},
+    CommandInfo{cmd::kClear, "C&lear", "Remove everything from the scene", K::Plain},
+    CommandInfo{cmd::kAddLight, "Add &Light...", "Add a point or spot light", K::Plain},
+    CommandInfo{cmd::kAddObject, "Add &Object...", "Add a primitive object", K::Plain},
+    // View layout and display.
+    CommandInfo{cmd::kOneViewport, "&One Viewport", "Show the active viewport only", K::Layout},
+    CommandInfo{cmd::kFourViewports, "&Four Viewports", "Show all four viewports", K::Layout},
+    CommandInfo{cmd::kVisible, "&Visible", "Show or hide the active viewport's drawing", K::Toggle},
+    CommandInfo{cmd::kGrid, "&Grid", "Show or hide the grid of the active viewport", K::Toggle},
+    CommandInfo{cmd::kAxisMarkers, "A&xis Markers", "Show or hide the axis markers", K::Toggle},
+    CommandInfo{cmd::kPointsFast, "Points Fast", "Draw points without lighting", K::DisplayMode},
+    CommandInfo{cmd::kPoints, "Points", "Draw lit points", K::DisplayMode},
+    CommandInfo{cmd::kWireframeFast, "Wireframe Fast", "Draw lines without lighting", K::DisplayMode},
+    CommandInfo{cmd::kWireframe, "Wireframe", "Draw lit lines", K::DisplayMode},
+    CommandInfo{cmd::kFlat, "Flat", "Draw flat-shaded faces", K::DisplayMode},
+    CommandInfo{cmd::kShaded, "Shaded", "Draw smooth-shaded faces", K::DisplayMode},
+    CommandInfo{cmd::kPerspective, "&Perspective", "Look through the perspective camera", K::Plain},
+    CommandInfo{cmd::kFront, "&Front", "Look from the front", K::Plain},
+    CommandInfo{cmd::kTop, "&Top", "Look from the top", K::Plain},
+    CommandInfo{cmd::kRight, "&Right", "Look from the right", K::Plain},
+    CommandInfo{cmd::kLeft, "&Left", "Look from the left", K::Plain},
+    CommandInfo{cmd::kPreview, "Pre&view", "Make the active viewport a perspective viewport", K::Plain},
+    CommandInfo{cmd::kFastEdit, "Fast &Edit", "Make the active viewport an orthographic viewport", K::Plain},
+    CommandInfo{cmd::kMoveFast, "&Move Fast", "Draw the dragged object quickly", K::Toggle},
+    CommandInfo{cmd::kHighlightSelected, "&Highlight Selected", "Highlight the selected object", K::Toggle},
+    CommandInfo{cmd::kOptions, "Op&tions...", "Change the program options", K::Plain},
+    CommandInfo{cmd::kVWep, "V&Wep...", "Set up viewable weapons", K::Plain},
+    CommandInfo{cmd::kTest, "Test", "Test", K::Plain},
+    // Mouse tools.
+    CommandInfo{cmd::kToolSelect, "&Select", "Click an object or light to select it", K::Tool},
+    CommandInfo{cmd::kToolMove, "&Move", "Drag to move the selected object", K::Tool},
+    CommandInfo{cmd::kToolRotate, "&Rotate", "Drag to rotate the selected object", K::Tool},
+    CommandInfo{cmd::kToolScale, "S&cale", "Drag to scale the selected object", K::Tool},
+    CommandInfo{cmd::kToolPan, "&Pan", "Drag to pan the camera", K::Tool},
+    CommandInfo{cmd::kToolOrbit, "&Orbit", "Drag to orbit the camera", K::Tool},
+    CommandInfo{cmd::kToolZoom, "&Zoom", "Drag to zoom the camera", K::Tool},
+    CommandInfo{cmd::kToolFieldOfView, "&Field of View", "Drag to change the field of view", K::Tool},
+    CommandInfo{cmd::kToolTextureMove, "&Texture Move", "Drag to move the selected object's texture", K::Tool},
+    CommandInfo{cmd::kToolTextureScale, "Te&xture Scale", "Drag to scale the selected object's texture", K::Tool},
+    CommandInfo{cmd::kToolTextureRotate, "Textu&re Rotate", "Drag to rotate the selected object's texture",
+                K::Tool},
+    CommandInfo{cmd::kAxisX, "&X Axis", "Let the tool act along X", K::Toggle},
+    CommandInfo{cmd::kAxisY, "&Y Axis", "Let the tool act along Y", K::Toggle},
+    CommandInfo{cmd::kAxisZ, "&Z Axis", "Let the tool act along Z", K::Toggle},
+    CommandInfo{cmd::kAxisX2, "X", "Let the tool act along X", K::Toggle},
+    CommandInfo{cmd::kAxisY2, "Y", "Let the tool act along Y", K::Toggle},
+    CommandInfo{cmd::kAxisZ2, "Z", "Let the tool act along Z", K::Toggle},
+    // Help.
+    CommandInfo{cmd::kHelpContents, "&Help Contents", "Open the user guide", K::Plain},
+    CommandInfo{cmd::kOnTheWeb, "On the &Web", "Open the project's web page", K::Plain},
+    CommandInfo{cmd::kAbout, "&About Marovin...", "Show the program version and the OpenGL driver", K::Plain},
+};
+}  // namespace
+
+std::span<const CommandInfo> AllCommands() { return kCommands; }
+
+const CommandInfo* FindCommand(int id) {
+    for (const CommandInfo& info : kCommands) {
+        if (info.id == id) {
+            return &info;
+        }
+    }
+    return nullptr;
+}
+
+bool IsViewCommand(int id) {
+    switch (id) {
+        case cmd::kNew:
+        case cmd::kOpenScene:
+        case cmd::kOpenPak:
+        case cmd::kOpenModel:
+        case cmd::kSave:
+        case cmd::kSaveAs:
+        case cmd::kSaveImage:
+        case cmd::kPrint:
+        case cmd::kPrintPreview:
+        case cmd::kAddLight:
+        case cmd::kAddObject:
+        case cmd::kOptions:
+        case cmd::kVWep:
+        case cmd::kHelpContents:
+        case cmd::kOnTheWeb:
+        case cmd::kAbout: return false;
+        default: return FindCommand(id) != nullptr;
+    }
+}

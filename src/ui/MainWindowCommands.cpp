@@ -1,0 +1,285 @@
+// The main window's command handlers.
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QStatusBar>
+
+#include "platform/Host.h"
+#include "platform/Messages.h"
+#include "platform/Settings.h"
+#include "render/CommandIds.h"
+#include "ui/AboutDialog.h"
+#include "ui/AddDialogs.h"
+#include "ui/CommandTable.h"
+#include "ui/Desktop.h"
+#include "ui/GLWidget.h"
+#include "ui/MainWindow.h"
+#include "ui/ModelOpenDialog.h"
+#include "ui/OptionsDialog.h"
+#include "ui/QtHost.h"
+#include "ui/QualityDialog.h"
+#include "ui/ViewCommandTarget.h"
+#include "ui/VWepDialog.h"
+
+namespace {
+bool Accepted(int result) { return result == QDialog::Accepted; }
+
+}  // namespace
+
+void MainWindow::RunCommand(int id) {
+    switch (id) {
+        case cmd::kNew: NewScene(); break;
+        case cmd::kOpenScene: OpenWithDialog(QStringLiteral("Open Scene"), filters::kScene); break;
+        case cmd::kOpenPak: OpenWithDialog(QStringLiteral("Open Pak File"), filters::kPak); break;
+        case cmd::kOpenModel: OpenModel(); break;
+        case cmd::kSave: SaveScene(scenePath_.isEmpty()); break;
+        case cmd::kSaveAs: SaveScene(true); break;
+        case cmd::kSaveImage: SaveImage(); break;
+        case cmd::kPrint: PrintPicture(false); break;
+        case cmd::kPrintPreview: PrintPicture(true); break;
+        case cmd::kClear: ClearScene(); break;
+        case cmd::kAddLight: AddLight(); break;
+        case cmd::kAddObject: AddObject(); break;
+        case cmd::kOptions: ShowOptions(); break;
+        case cmd::kVWep: ShowVWep(); break;
+        case cmd::kHelpContents: ShowHelp(); break;
+        case cmd::kOnTheWeb: ShowWebPage(); break;
+        case cmd::kAbout: ShowAbout(); break;
+        default:
+            if (IsViewCommand(id)) {
+                OnViewCommand(id);
+            }
+            break;
+    }
+    RefreshCommandStates();
+}
+
+void MainWindow::OnViewCommand(int id) {
+    target_->Command(id);
+    view_->update();
+}
+
+void MainWindow::NewScene() {
+    // One scene per window: the first New (at start-up) makes it, later ones do nothing.
+    if (state_.newDone) {
+        return;
+    }
+    state_.newDone = true;
+    OnViewCommand(cmd::kNew);
+}
+
+bool MainWindow::OpenFile(const QString& path) {
+    if (path.isEmpty() || !hooks_.openFile) {
+        return false;
+    }
+    const bool opened = hooks_.openFile(path);
+    if (opened) {
+        recent_.Add(path);
+        UpdateRecentFileMenu();
+        if (QFileInfo(path).suffix().compare(QLatin1String("dv"), Qt::CaseInsensitive) == 0) {
+            scenePath_ = path;
+        }
+    }
+    RefreshCommandStates();
+    view_->update();
+    return opened;
+}
+
+void MainWindow::OpenWithDialog(const QString& title, const char* filter) {
+    QFileDialog dialog(this, title, lastDirectory_);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(ToQtNameFilters(filter));
+    if (!Accepted(execDialog(dialog)) || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    lastDirectory_ = QFileInfo(path).absolutePath();
+    OpenFile(path);
+}
+
+void MainWindow::OpenModel() {
+    ModelOpenDialog dialog(this);
+    if (!lastDirectory_.isEmpty()) {
+        dialog.setDirectory(lastDirectory_);
+    }
+    if (!Accepted(execDialog(dialog)) || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    state_.modelOptions = dialog.Options();
+    if (hooks_.modelOptionsChosen) {
+        hooks_.modelOptionsChosen(state_.modelOptions);
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    lastDirectory_ = QFileInfo(path).absolutePath();
+    OpenFile(path);
+}
+
+bool MainWindow::SaveScene(bool askForName) {
+    if (!hooks_.saveScene) {
+        return false;
+    }
+    QString path = scenePath_;
+    if (askForName || path.isEmpty()) {
+        QFileDialog dialog(this, QStringLiteral("Save Scene"), scenePath_.isEmpty() ? lastDirectory_ : scenePath_);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters(ToQtNameFilters(filters::kScene));
+        dialog.setDefaultSuffix(QStringLiteral("dv"));
+        if (!Accepted(execDialog(dialog)) || dialog.selectedFiles().isEmpty()) {
+            return false;
+        }
+        path = dialog.selectedFiles().constFirst();
+    }
+    if (!hooks_.saveScene(path)) {
+        return false;
+    }
+    scenePath_ = path;
+    lastDirectory_ = QFileInfo(path).absolutePath();
+    recent_.Add(path);
+    UpdateRecentFileMenu();
+    return true;
+}
+
+void MainWindow::ClearScene() {
+    if (GetHost().ShowMessage(msg::kClearTheScene.text, MessageButtons::YesNo, MessageIcon::Warning) !=
+        MessageResult::Yes) {
+        return;
+    }
+    OnViewCommand(cmd::kClear);
+    host_->RefreshPropertyWindows();
+}
+
+void MainWindow::AddLight() {
+    LightTypeDialog dialog(this);
+    if (Accepted(execDialog(dialog))) {
+        target_->AddLight(dialog.Kind());
+        view_->update();
+    }
+}
+
+void MainWindow::AddObject() {
+    ObjectTypeDialog dialog(this);
+    if (Accepted(execDialog(dialog)) && dialog.TypeCode() >= 0) {
+        target_->AddObject(dialog.TypeCode());
+        view_->update();
+    }
+}
+
+void MainWindow::ShowOptions() {
+    OptionsDialog dialog(state_.saveSettings, state_.resetWindowPositions, this);
+    connect(&dialog, &OptionsDialog::saveSettingsChanged, this, [this](bool save) { state_.saveSettings = save; });
+    if (!Accepted(execDialog(dialog))) {
+        return;
+    }
+    dialog.WriteSettings();
+    state_.resetWindowPositions = dialog.ResetWindowPositions();
+    state_.gamma =
+        static_cast<float>(GetSettings().GetInt(settings_keys::kSettings, settings_keys::kGamma, 100)) * 0.01f;
+    if (hooks_.optionsChanged) {
+        hooks_.optionsChanged();
+    }
+}
+
+void MainWindow::ShowVWep() {
+    VWepDialog dialog(this);
+    if (!Accepted(execDialog(dialog))) {
+        return;
+    }
+    dialog.WriteSettings();
+    if (hooks_.setUpVisualWeapons) {
+        hooks_.setUpVisualWeapons();
+    }
+    view_->update();
+}
+
+bool MainWindow::SaveImage() {
+    // Cancelling the quality choice goes back to the file name, as often as the user likes.
+    for (;;) {
+        QFileDialog dialog(this, QStringLiteral("Save Image"), lastDirectory_);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters(SaveImageFilters());
+        dialog.setDefaultSuffix(QStringLiteral("bmp"));
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            const int index = dialog.nameFilters().indexOf(filter);
+            dialog.setDefaultSuffix(index == 1 ? QStringLiteral("jpg")
+                                    : index == 2 ? QStringLiteral("png")
+                                                 : QStringLiteral("bmp"));
+        });
+        if (!Accepted(execDialog(dialog)) || dialog.selectedFiles().isEmpty()) {
+            return false;
+        }
+        const QString path = dialog.selectedFiles().constFirst();
+        const std::optional<ImageFormat> format = ImageFormatOfPath(path);
+        if (!format) {
+            GetHost().ShowMessage(msg::kExtensionNotSupported.text);
+            return false;
+        }
+        int quality = state_.jpegQualityIndex;
+        if (*format == ImageFormat::Jpeg) {
+            QualityDialog qualityDialog(state_.jpegQualityIndex, this);
+            if (!Accepted(execDialog(qualityDialog))) {
+                continue;
+            }
+            quality = qualityDialog.Index();
+            state_.jpegQualityIndex = quality;
+        }
+        lastDirectory_ = QFileInfo(path).absolutePath();
+        WaitCursor wait;
+        if (hooks_.saveImage) {
+            return hooks_.saveImage(path, *format, quality);
+        }
+        const QImage picture = hooks_.capturePicture ? hooks_.capturePicture() : view_->grabFramebuffer();
+        if (picture.isNull()) {
+            return false;
+        }
+        if (!WriteImageFile(picture, path, *format, quality)) {
+            GetHost().ShowMessage(msg::kErrorOpeningFile.text);
+            return false;
+        }
+        return true;
+    }
+}
+
+void MainWindow::PrintPicture(bool preview) {
+    const QImage picture = hooks_.capturePicture ? hooks_.capturePicture() : view_->grabFramebuffer();
+    if (picture.isNull()) {
+        return;
+    }
+    const int screenDpiX = view_->logicalDpiX();
+    const int screenDpiY = view_->logicalDpiY();
+    QPrinter printer(QPrinter::HighResolution);
+    if (preview) {
+        QPrintPreviewDialog dialog(&printer, this);
+        dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
+        connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+                [&](QPrinter* target) { ::PrintPicture(*target, picture, screenDpiX, screenDpiY); });
+        execDialog(dialog);
+        return;
+    }
+    QPrintDialog dialog(&printer, this);
+    if (Accepted(execDialog(dialog))) {
+        WaitCursor wait;
+        ::PrintPicture(printer, picture, screenDpiX, screenDpiY);
+    }
+}
+
+void MainWindow::ShowHelp() {
+    const QString guide = FindUserGuide(QCoreApplication::applicationDirPath());
+    if (guide.isEmpty() || !openUrl(QUrl::fromLocalFile(guide))) {
+        GetHost().ShowMessage(msg::kHelpNotFound.text);
+    }
+}
+
+void MainWindow::ShowWebPage() {
+    if (!openUrl(ProjectPage())) {
+        GetHost().ShowMessage(msg::kWebPageFailed.text);
+    }
+}
+
+void MainWindow::ShowAbout() {
+    AboutDialog dialog(view_, this);
+    execDialog(dialog);
+}

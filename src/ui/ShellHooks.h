@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+
+#include "ui/ImageOutput.h"
+#include "ui/ModelOpenDialog.h"
+
+// What the shell asks of the program's core. Each hook may be left empty; the
+// shell then does what it can alone (noted per hook).
+struct ShellHooks {
+    // Opens any file the user names: a command's dialog, the recent-file list, the
+    // command line or a drop on the view. True when the file counts as opened (it
+    // then enters the recent-file list). Empty: nothing opens.
+    std::function<bool(const QString& path)> openFile;
+    // The "Player Options" chosen in the model open dialog, given before the model
+    // is opened through openFile.
+    std::function<void(const ModelOpenOptions& options)> modelOptionsChosen;
+    // Saves the scene to the path; true on success. Empty: Save does nothing.
+    std::function<bool(const QString& path)> saveScene;
+
+    // Captures the view's picture for printing (and for saving when saveImage is
+    // empty); a null image when the capture failed. Empty: the GL widget's frame.
+    std::function<QImage()> capturePicture;
+    // Captures and writes the picture; reports its own failures. Empty: the
+    // captured picture is written by the shell.
+    std::function<bool(const QString& path, ImageFormat format, int qualityIndex)> saveImage;
+
+    // After "Program Options" was accepted and its settings written.
+    std::function<void()> optionsChanged;
+    // At start-up and after the "Viewable Weapons (VWep)" settings changed.
+    std::function<void()> setUpVisualWeapons;
+    // The property windows and the animation controls must show the core's state.
+    std::function<void()> refreshProperties;
+    std::function<void()> refreshAnimation;
+};

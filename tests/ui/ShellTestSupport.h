@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "platform/Host.h"
+#include "platform/Settings.h"
+#include "ui/QtSettings.h"
+
+// A settings file of the test's own and a host that records messages, so that a
+// test drives the shell without touching the user's settings or opening boxes.
+struct ShellFixture {
+    QTemporaryDir dir;
+    std::unique_ptr<QtSettings> settings;
+    HeadlessHost host;
+
+    ShellFixture() {
+        QStandardPaths::setTestModeEnabled(true);
+        settings = std::make_unique<QtSettings>(dir.filePath(QStringLiteral("duv.ini")));
+        SetSettings(settings.get());
+        host.quiet = true;
+    }
+    ~ShellFixture() {
+        SetHost(nullptr);
+        SetSettings(nullptr);
+    }
+    ShellFixture(const ShellFixture&) = delete;
+    ShellFixture& operator=(const ShellFixture&) = delete;
+
+    // The window installs its own host; the test's takes over afterwards.
+    void TakeMessages() { SetHost(&host); }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+};

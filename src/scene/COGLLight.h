@@ -15,7 +15,7 @@
 class COGLLight {
 public:
     static constexpr int kMaxLights = 8;
-    static constexpr std::size_t kRecordSize = 176;  // the common light record
+    static constexpr std::size_t kRecordSize = 172;  // the common light record
 
     virtual ~COGLLight();
     COGLLight(const COGLLight&) = delete;

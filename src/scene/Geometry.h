@@ -31,7 +31,7 @@ public:
 // Keeps every vertex with the normal and texture coordinate current when it was given.
 class RecordingGeometrySink : public GeometrySink {
 public:
-    struct Vertex {
+    struct RecordedVertex {
         Vector3 position;
         Vector3 normal;
         float s = 0.0f;
@@ -39,7 +39,7 @@ public:
     };
     struct Primitive {
         unsigned mode = 0;
-        std::vector<Vertex> vertices;
+        std::vector<RecordedVertex> vertices;
     };
 
     void Begin(unsigned mode) override;

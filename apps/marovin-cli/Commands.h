@@ -11,6 +11,9 @@ inline constexpr int kExitUsage = 2;    // the command line was wrong
 using Args = std::vector<std::string>;
 
 int RunInfo(const Args& args);
+int RunResave(const Args& args);
+// "info" for a scene file (".dv").
+int RunSceneInfo(const std::string& path);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

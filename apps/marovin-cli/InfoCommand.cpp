@@ -13,6 +13,9 @@ int RunInfo(const Args& args) {
         return Fail(kExitFailure, "cannot open '" + path + "'");
     }
     const std::string ext = fs_util::ToLower(fs_util::ExtensionOf(path));
+    if (ext == "dv") {
+        return RunSceneInfo(path);
+    }
     return Fail(kExitFailure, "cannot read '" + path + "': no reader for " +
                                   (ext.empty() ? std::string("files without an extension") : "\"." + ext + "\" files"));
 }

@@ -15,6 +15,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", "info FILE            print what the program sees in FILE, as JSON", RunInfo},
+    {"resave", "resave IN.dv OUT.dv  load a scene file and save it again", RunResave},
 };
 
 void PrintUsage(std::FILE* out) {

@@ -45,7 +45,7 @@ constexpr VWepSkin kCTFSkins[] = {{"players/male/flag1.pcx", 0}, {"players/male/
 COGLScene::COGLScene() = default;
 
 COGLScene::~COGLScene() {
-    Clear();
+    ClearContents();
     // Models hand their skins back while they are destroyed, so the skins go after them.
     m_skins.clear();
     m_background.reset();
@@ -506,6 +506,11 @@ bool COGLScene::SetUpVisualWeapons() {
 // --- Clear ---
 
 void COGLScene::Clear() {
+    ClearContents();
+    GetHost().RequestRepaint();
+}
+
+void COGLScene::ClearContents() {
     m_selected = nullptr;
     ClearShadowLights();
     ClearShadowPlanes();
@@ -521,5 +526,4 @@ void COGLScene::Clear() {
     }
     m_textures.clear();
     ClearBackground();
-    GetHost().RequestRepaint();
 }

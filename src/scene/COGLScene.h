@@ -213,6 +213,8 @@ private:
         std::unique_ptr<COGLTexture2D> texture;
     };
 
+    // Clear without the repaint (the destructor must not reach for the view).
+    void ClearContents();
     void LoadRecords(BinaryReader& in, SceneViewLink& view, int version);
     COGLTexture2D* LoadSkinFromPak(const std::string& name, CPakFile& pak, std::uint8_t loadOption);
     COGLTexture2D* LoadSkinFromFile(const std::string& name, const std::string& path, std::uint8_t loadOption);

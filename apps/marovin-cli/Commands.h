@@ -19,6 +19,9 @@ bool IsImageExtension(const std::string& extension);
 bool IsPakExtension(const std::string& extension);
 int RunInfoImage(const std::string& path);
 int RunInfoPak(const std::string& path);
+int RunResave(const Args& args);
+// "info" for a scene file (".dv").
+int RunSceneInfo(const std::string& path);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

@@ -19,6 +19,9 @@ int RunInfo(const Args& args) {
     if (IsPakExtension(ext)) {
         return RunInfoPak(path);
     }
+    if (ext == "dv") {
+        return RunSceneInfo(path);
+    }
     return Fail(kExitFailure, "cannot read '" + path + "': no reader for " +
                                   (ext.empty() ? std::string("files without an extension") : "\"." + ext + "\" files"));
 }

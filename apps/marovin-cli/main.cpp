@@ -18,6 +18,7 @@ const Command kCommands[] = {
     {"pak", "pak list|tree PAK    list a pak archive's entries, or the tree the scene page shows", RunPak},
     {"pak", "pak extract PAK [NAME...] [-C DIR]  write entries (all by default) below DIR", RunPak},
     {"image", "image IN -o OUT.png [--resize] [--default-palette]  write the pixels a texture uploads", RunImage},
+    {"resave", "resave IN.dv OUT.dv  load a scene file and save it again", RunResave},
 };
 
 void PrintUsage(std::FILE* out) {

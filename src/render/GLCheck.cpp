@@ -17,8 +17,6 @@ const char* ErrorText(GLenum error) {
 }
 }  // namespace
 
-bool HasCurrentGLContext() { return eglGetCurrentContext() != EGL_NO_CONTEXT || glXGetCurrentContext() != nullptr; }
-
 bool CheckGLError(const std::string& label) {
     const GLenum error = glGetError();
     if (error == GL_NO_ERROR) {

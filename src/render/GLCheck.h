@@ -2,8 +2,8 @@
 
 #include <string>
 
-// True when some GL context (EGL or GLX) is current on this thread.
-bool HasCurrentGLContext();
+#include "platform/GLContext.h"  // HasCurrentGLContext
+
 // Reads one GL error; when there is one, writes it to the debug log and returns true.
 bool CheckGLError(const std::string& label);
 // Drains up to eleven GL errors into the debug log; reports a missing context

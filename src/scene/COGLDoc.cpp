@@ -1,0 +1,119 @@
+#include "scene/COGLDoc.h"
+
+#include <exception>
+#include <map>
+
+#include "platform/BinaryIO.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/Messages.h"
+#include "scene/COGLScene.h"
+#include "scene/SceneFormat.h"
+#include "scene/SceneViewLink.h"
+
+namespace {
+std::map<std::string, ModelOpener>& ModelOpeners() {
+    static std::map<std::string, ModelOpener> openers;
+    return openers;
+}
+}  // namespace
+
+void COGLDoc::RegisterModelOpener(const std::string& extension, ModelOpener opener) {
+    ModelOpeners()[fs_util::ToLower(extension)] = std::move(opener);
+}
+
+void COGLDoc::UnregisterModelOpener(const std::string& extension) { ModelOpeners().erase(fs_util::ToLower(extension)); }
+
+bool COGLDoc::Open(const std::string& path) {
+    WaitCursor wait;
+    if (m_scene == nullptr || m_view == nullptr) {
+        ShowMessage(msg::kFailedToOpenDocument);
+        return false;
+    }
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes) {
+        ShowMessage(msg::kInvalidFilename);
+        return false;
+    }
+    BinaryReader in(*bytes);
+    try {
+        if (in.ReadU32() != scene_format::kMagic) {
+            ShowMessage(FormatMessage(msg::kNotDuvFile, path));
+            return false;
+        }
+        const std::int32_t version = in.ReadI32();
+        if (version <= scene_format::kNewestRefusedVersion) {
+            ShowMessage(FormatMessage(msg::kNotCompatible, path));
+            return false;
+        }
+        m_fileVersion = version;
+    } catch (const ReadError&) {
+        ShowMessage(msg::kFailedToOpenDocument);
+        return false;
+    }
+    if (!m_scene->Load(in, *m_view, m_fileVersion, path)) {
+        ShowMessage(msg::kFailedToOpenDocument);
+        return false;
+    }
+    m_pathName = path;
+    m_modified = false;
+    return true;
+}
+
+bool COGLDoc::Save(const std::string& path) {
+    WaitCursor wait;
+    bool ok = m_scene != nullptr && m_view != nullptr;
+    if (ok) {
+        try {
+            BinaryWriter out;
+            out.WriteU32(scene_format::kMagic);
+            out.WriteI32(scene_format::kVersion);
+            m_scene->Save(out, *m_view);
+            ok = WriteFileAtomically(path, out.Bytes());
+        } catch (const std::exception&) {
+            ok = false;
+        }
+    }
+    if (!ok) {
+        ShowMessage(msg::kFailedToSaveDocument);
+        return false;
+    }
+    m_pathName = path;
+    m_modified = false;
+    return true;
+}
+
+void COGLDoc::ClearScene() {
+    if (m_scene != nullptr) {
+        m_scene->Clear();
+        m_scene->SetSelectedObject(nullptr);
+    }
+    if (m_view != nullptr) {
+        m_view->ResetViewports();
+    }
+    GetHost().RefreshPropertyWindows();
+}
+
+OpenFileResult COGLDoc::OpenFile(const std::string& path) {
+    const std::string extension = fs_util::ToLower(fs_util::ExtensionOf(path));
+    if (extension == "dv") {
+        ClearScene();
+        const bool ok = Open(path);
+        if (ok) {
+            GetHost().RefreshPropertyWindows();
+        }
+        return {OpenedKind::Scene, ok};
+    }
+    if (extension == "pak" || extension == "sin") {
+        const bool ok = m_scene != nullptr && m_scene->AddPak(path) >= 0;
+        if (!ok) {
+            ShowMessage(msg::kErrorOpeningFile);
+        }
+        return {OpenedKind::Pak, ok};
+    }
+    const auto& openers = ModelOpeners();
+    if (const auto it = openers.find(extension); it != openers.end() && it->second) {
+        return {OpenedKind::Model, it->second(path, *this)};
+    }
+    return {};
+}

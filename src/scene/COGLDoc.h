@@ -1,0 +1,74 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+class COGLScene;
+class SceneViewLink;
+
+// What Open file did with a path, for the shell: `succeeded` says whether the
+// path belongs in the recent-file list (and, for a pak, on the pak page).
+enum class OpenedKind { Nothing, Scene, Pak, Model };
+struct OpenFileResult {
+    OpenedKind kind = OpenedKind::Nothing;
+    bool succeeded = false;
+};
+
+class COGLDoc;
+// Opens a model file into the document's scene (create, load, add, select); true
+// when the model was added. Registered per extension by the model classes.
+using ModelOpener = std::function<bool(const std::string& path, COGLDoc& doc)>;
+
+// The document: it holds no scene data itself, but reads and writes the scene
+// file through the scene of its view, and dispatches every opened file by its
+// extension. Usable without any window system.
+class COGLDoc {
+public:
+    COGLDoc() = default;
+    COGLDoc(COGLScene* scene, SceneViewLink* view) : m_scene(scene), m_view(view) {}
+
+    // The scene and view the document works through (the active view's).
+    void AttachView(COGLScene* scene, SceneViewLink* view) {
+        m_scene = scene;
+        m_view = view;
+    }
+    COGLScene* Scene() const { return m_scene; }
+    SceneViewLink* View() const { return m_view; }
+
+    // Reads a scene file into the scene. A wrong magic ("%1 is not a DUV File."), a
+    // version of 4 or lower ("%1 is not compatable with this version of DUV."), a
+    // file that cannot be read ("Invalid filename.") or a short or corrupt one
+    // ("Failed to open document.") is shown and reported as failure.
+    bool Open(const std::string& path);
+    // Writes the header and the scene through a temporary file that replaces the
+    // target only when complete; a failure says "Failed to save document." and
+    // leaves an existing file as it was.
+    bool Save(const std::string& path);
+
+    // Clear the scene: the scene's clear, the view's default layout, no selection,
+    // and the property windows refreshed.
+    void ClearScene();
+
+    // The one entry for every file the user opens, chosen by extension (any case):
+    // ".dv" clears the scene and opens it; ".pak" and ".sin" add the archive to the
+    // scene ("Error opening file" when it cannot be opened); a registered model
+    // extension goes to its opener; anything else does nothing.
+    OpenFileResult OpenFile(const std::string& path);
+
+    // Model classes register the extensions they open ("md2", "mdl", "def"), lower case, no dot.
+    static void RegisterModelOpener(const std::string& extension, ModelOpener opener);
+    static void UnregisterModelOpener(const std::string& extension);
+
+    const std::string& PathName() const { return m_pathName; }
+    bool IsModified() const { return m_modified; }
+    void SetModified(bool modified) { m_modified = modified; }
+    // The version of the scene file opened last (0 before any).
+    int FileVersion() const { return m_fileVersion; }
+
+private:
+    COGLScene* m_scene = nullptr;
+    SceneViewLink* m_view = nullptr;
+    std::string m_pathName;
+    bool m_modified = false;
+    int m_fileVersion = 0;
+};

@@ -1,0 +1,230 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "math/ColorRGBA.h"
+#include "math/Quaternion.h"
+#include "math/Vector3.h"
+#include "platform/BinaryIO.h"
+#include "scene/Geometry.h"
+
+class COGLScene;
+class COGLTexture2D;
+
+// Object type codes: stored in every object and before every object record of a
+// scene file. 12 to 18 are the model and sprite classes, created through the
+// registration hook of ObjectFactory.h.
+namespace object_type {
+inline constexpr int kPlane = 0;
+inline constexpr int kFloor = 1;
+inline constexpr int kBox = 2;
+inline constexpr int kSphere = 3;
+inline constexpr int kRightWall = 4;
+inline constexpr int kLeftWall = 5;
+inline constexpr int kCeiling = 6;
+inline constexpr int kText = 7;
+inline constexpr int kRod = 8;
+inline constexpr int kCylinder = 9;
+inline constexpr int kCone = 10;
+inline constexpr int kDisk = 11;
+inline constexpr int kMD2 = 12;
+inline constexpr int kPlayer = 13;
+inline constexpr int kSBM = 14;
+inline constexpr int kMDL = 15;
+inline constexpr int kBillboard = 16;
+inline constexpr int kSprite = 17;
+inline constexpr int kHLModel = 18;
+}  // namespace object_type
+
+// The base of everything in a scene's objects list and of every light's marker:
+// name, placement, material, texture and its transform, visibility, and three
+// display lists (main, alternate, pick) built from the subclass's geometry.
+//
+// Display lists are built lazily, at the first draw: objects are created without a
+// GL context by the scene file loader, the command-line tool and the unit tests, and
+// only drawing is guaranteed to happen with the view's context current. A change of
+// geometry (text, font) drops the lists so the next draw builds them again.
+class COGLObject {
+public:
+    // Draw flags.
+    static constexpr int kDrawMaterial = 0x1;      // set material, texture and texture matrix
+    static constexpr int kDrawAlternate = 0x20;    // use the alternate (cheaper) list
+    static constexpr int kDrawAxisMarks = 0x1000;  // add the three axis marks
+
+    // Bits of the flags word.
+    static constexpr std::uint32_t kFlagLightMarker = 0x1u;
+    static constexpr std::uint32_t kFlagHidden = 0x80000000u;
+
+    static constexpr int kGLModulate = 8448;  // GL_MODULATE, the default texture environment mode
+    static constexpr std::size_t kNameFieldSize = 100;
+    // The common record of the scene file, after the type code.
+    static constexpr std::size_t kRecordSize = 271;
+
+    explicit COGLObject(int typeCode);
+    virtual ~COGLObject();
+    COGLObject(const COGLObject&) = delete;
+    COGLObject& operator=(const COGLObject&) = delete;
+
+    // --- Virtual operations, in the order of the object table ---
+    virtual void Draw(int flags);
+    virtual void DrawPickPass();
+    virtual void DrawSelectionBox();
+    virtual void DrawAxisMarks();
+    virtual void StepAnimation() {}
+    // The common record; subclasses append their own fields.
+    virtual void Save(BinaryWriter& out, int textureIndex) const;
+    // Reads what Save wrote and returns the texture index read (-1 for none).
+    virtual int Load(BinaryReader& in, int version);
+    virtual void CopyFrom(const COGLObject& other);
+    virtual void SetAmbient(float r, float g, float b, float a);
+    virtual void SetAmbientAlpha(float a);
+    virtual void SetDiffuse(float r, float g, float b, float a);
+    virtual void SetDiffuseAlpha(float a);
+    virtual void SetSpecular(float r, float g, float b, float a);
+    virtual void SetSpecularAlpha(float a);
+    virtual void SetEmission(float r, float g, float b, float a);
+    virtual void SetEmissionAlpha(float a);
+    virtual void SetShininess(float shininess);
+    virtual void SetVisible(bool visible);
+    virtual void Show();
+    virtual void Hide();
+    virtual void SetTransparent(bool transparent);
+    virtual void StartAnimation();
+    virtual void Rotate(const Vector3& axis, float degrees);
+    virtual void RotateX(float degrees);
+    virtual void RotateY(float degrees);
+    virtual void RotateZ(float degrees);
+    virtual Vector3 GetScale() const;
+    virtual void SetScale(float x, float y, float z);
+    virtual void SetScaleX(float x);
+    virtual void SetScaleY(float y);
+    virtual void SetScaleZ(float z);
+    virtual void MoveBy(float dx, float dy, float dz);
+    virtual void SetPosition(float x, float y, float z);
+    virtual void SetPositionX(float x);
+    virtual void SetPositionY(float y);
+    virtual void SetPositionZ(float z);
+    // A texture that has no GL name is stored as none.
+    virtual void SetTexture(COGLTexture2D* texture);
+    virtual void SetTextureEnvMode(int mode);
+    // Multiplies the orientation onto the current GL matrix.
+    virtual void ApplyOrientation() const;
+
+    // --- Scene file hook ---
+    // Reads the object's record (after its type code) and says whether the object
+    // belongs in the scene. Primitives read their record with Load and take the
+    // texture at the index read; model classes override it to re-read their game
+    // file and report their loaded flag.
+    virtual bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene);
+    // False for a model whose last load failed.
+    virtual bool IsLoaded() const { return true; }
+    // Textures the object owns itself (sprite frames), which the scene's texture
+    // filter mode must also reach.
+    virtual std::vector<COGLTexture2D*> FrameTextures() const { return {}; }
+
+    // --- Geometry and display lists ---
+    // The shape for the main (Full) or alternate (Coarse) list; empty in the base.
+    virtual void EmitGeometry(GeometrySink& sink, GeometryDetail detail) const;
+    // Builds the lists now if they are missing (needs a current GL context).
+    void EnsureDisplayLists();
+    // Deletes the lists (when a context is current) so the next draw rebuilds them.
+    void InvalidateDisplayLists();
+    // Light markers pick with their alternate list.
+    void SetPickUsesAlternateList(bool value) { m_pickUsesAlternate = value; }
+    unsigned MainList() const { return m_mainList; }
+    unsigned AlternateList() const { return m_alternateList; }
+    unsigned PickList() const { return m_pickList; }
+    bool HasDisplayLists() const { return m_mainList != 0; }
+
+    // --- State ---
+    int TypeCode() const { return m_typeCode; }
+    const std::string& Name() const { return m_name; }
+    void SetName(const std::string& name) { m_name = name; }
+    int PickName() const { return m_pickName; }
+    void SetPickName(int pickName) { m_pickName = pickName; }
+    // The next value of the process-wide pick name counter.
+    static int NextPickName();
+
+    const ColorRGBA& Ambient() const { return m_ambient; }
+    const ColorRGBA& Diffuse() const { return m_diffuse; }
+    const ColorRGBA& Specular() const { return m_specular; }
+    const ColorRGBA& Emission() const { return m_emission; }
+    float Shininess() const { return m_shininess; }
+    const Vector3& Scale() const { return m_scale; }
+    const Vector3& Position() const { return m_position; }
+    const Vector3& HalfExtents() const { return m_halfExtents; }
+    void SetHalfExtents(const Vector3& halfExtents) { m_halfExtents = halfExtents; }
+    const Quaternion& Orientation() const { return m_orientation; }
+    void SetOrientation(const Quaternion& orientation) { m_orientation = orientation; }
+
+    bool IsVisible() const { return m_visible != 0; }
+    bool IsTransparent() const { return m_transparent != 0; }
+    bool IsAnimating() const { return m_animating != 0; }
+    void SetAnimating(bool animating) { m_animating = animating ? 1 : 0; }
+    int ObjectMode() const { return m_objectMode; }
+    void SetObjectMode(int mode) { m_objectMode = mode; }
+    std::uint32_t FlagsWord() const { return m_flags; }
+    void SetFlagsWord(std::uint32_t flags) { m_flags = flags; }
+    bool IsLightMarker() const { return (m_flags & kFlagLightMarker) != 0; }
+
+    COGLTexture2D* Texture() const { return m_texture; }
+    const Vector3& TextureRotation() const { return m_textureRotation; }
+    void SetTextureRotation(const Vector3& degrees) { m_textureRotation = degrees; }
+    const Vector3& TextureScale() const { return m_textureScale; }
+    void SetTextureScale(const Vector3& scale) { m_textureScale = scale; }
+    const Vector3& TextureTranslation() const { return m_textureTranslation; }
+    void SetTextureTranslation(const Vector3& translation) { m_textureTranslation = translation; }
+    int TextureEnvMode() const { return m_textureEnvMode; }
+    int TextureSetting() const { return m_textureSetting; }
+    void SetTextureSetting(int setting) { m_textureSetting = setting; }
+
+protected:
+    // Translate, orient and scale: the object's own transform.
+    void ApplyTransform() const;
+    // Compiles the lists from EmitGeometry; subclasses with other needs override it.
+    virtual void BuildDisplayLists();
+    // Draws the box of the half extents as two loops and four joining lines.
+    void DrawBoxOutline(const Vector3& h) const;
+    // Common set-up and tear-down of the selection box (white, unlit, own transform).
+    void BeginSelectionBox() const;
+    void EndSelectionBox() const;
+
+    unsigned m_pickList = 0;
+    unsigned m_mainList = 0;
+    unsigned m_alternateList = 0;
+    bool m_pickUsesAlternate = false;
+
+    ColorRGBA m_ambient{0.2f, 0.2f, 0.2f, 1.0f};
+    ColorRGBA m_diffuse{0.8f, 0.8f, 0.8f, 1.0f};
+    ColorRGBA m_specular{0.0f, 0.0f, 0.0f, 1.0f};
+    ColorRGBA m_emission{0.0f, 0.0f, 0.0f, 1.0f};
+    float m_shininess = 0.0f;
+    Vector3 m_scale{1.0f, 1.0f, 1.0f};
+    Vector3 m_position{};
+    Vector3 m_halfExtents{1.0f, 1.0f, 1.0f};
+    std::string m_name;
+    int m_pickName;
+    // Bytes as the scene file holds them, so a resave writes back what was read.
+    std::uint8_t m_visible = 1;
+    std::uint8_t m_transparent = 0;
+    std::uint8_t m_animating = 0;
+    // 2 for light markers; otherwise stored and restored unchanged.
+    int m_objectMode = 0;
+    int m_typeCode;
+    Quaternion m_orientation;
+    std::uint32_t m_flags = 0;
+    COGLTexture2D* m_texture = nullptr;  // not owned
+    Vector3 m_textureRotation{};
+    Vector3 m_textureScale{1.0f, 1.0f, 1.0f};
+    Vector3 m_textureTranslation{};
+    int m_textureEnvMode = kGLModulate;
+    // Stored and restored unchanged.
+    int m_textureSetting = 1;
+};
+
+// Brings an angle into [0, 360) the way rotations and camera angles do (subtract 360
+// while above 359, add 360 while negative), safely for huge values. Returns false
+// for an angle that is not finite.
+bool WrapAngleDegrees(float& degrees);

@@ -9,26 +9,14 @@
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "scene/Primitives.h"
+#include "scene/SceneFormat.h"
+
+using scene_format::WriteColor;
+using scene_format::ReadColor;
 
 namespace {
 // One entry per GL light, GL_LIGHT0 to GL_LIGHT7, shared by every scene.
 std::array<bool, COGLLight::kMaxLights> g_lightInUse{};
-
-void WriteColor(BinaryWriter& out, const ColorRGBA& c) {
-    out.WriteF32(c.red);
-    out.WriteF32(c.green);
-    out.WriteF32(c.blue);
-    out.WriteF32(c.alpha);
-}
-
-ColorRGBA ReadColor(BinaryReader& in) {
-    ColorRGBA c;
-    c.red = in.ReadF32();
-    c.green = in.ReadF32();
-    c.blue = in.ReadF32();
-    c.alpha = in.ReadF32();
-    return c;
-}
 
 // The look every light marker shares: a dim grey that glows a little, drawn with
 // its alternate list, pickable through that list, marked in its flags word.

@@ -14,27 +14,15 @@
 #include "scene/SceneFormat.h"
 #include "scene/SceneViewLink.h"
 
+using scene_format::WriteColor;
+using scene_format::ReadColor;
+
 namespace {
 // The fewest bytes a record can take, for refusing counts the file cannot hold.
 constexpr std::int64_t kMinLightRecord = 4 + static_cast<std::int64_t>(COGLLight::kRecordSize);
 constexpr std::int64_t kMinObjectRecord = 4;  // a type code with no class behind it
 constexpr std::int64_t kTextureRecord = static_cast<std::int64_t>(COGLTexture2D::kRecordSize);
 
-void WriteColor(BinaryWriter& out, const ColorRGBA& c) {
-    out.WriteF32(c.red);
-    out.WriteF32(c.green);
-    out.WriteF32(c.blue);
-    out.WriteF32(c.alpha);
-}
-
-ColorRGBA ReadColor(BinaryReader& in) {
-    ColorRGBA c;
-    c.red = in.ReadF32();
-    c.green = in.ReadF32();
-    c.blue = in.ReadF32();
-    c.alpha = in.ReadF32();
-    return c;
-}
 }  // namespace
 
 void COGLScene::Save(BinaryWriter& out, const SceneViewLink& view) const {

@@ -3,6 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "math/ColorRGBA.h"
+#include "math/Vector3.h"
+#include "platform/BinaryIO.h"
+
 // The scene file (".dv"): little-endian throughout, reals are IEEE singles, text
 // fields are fixed, NUL-terminated and zero-filled, and no record carries a length:
 // each layout follows from the counts and type codes before it.
@@ -29,4 +33,10 @@ inline constexpr std::size_t kSettingsBlockSize = 95;
 inline constexpr std::size_t kPathFieldSize = 260;
 inline constexpr int kPointLightKind = 0;
 inline constexpr int kSpotLightKind = 1;
+
+// A colour is four reals red, green, blue, alpha; a vector three reals x, y, z.
+void WriteColor(BinaryWriter& out, const ColorRGBA& c);
+ColorRGBA ReadColor(BinaryReader& in);
+void WriteVector(BinaryWriter& out, const Vector3& v);
+Vector3 ReadVector(BinaryReader& in);
 }  // namespace scene_format

@@ -26,7 +26,6 @@ struct ModelScene {
 }  // namespace
 
 int RunModelInfo(const std::string& path) {
-    RegisterMD2Classes();
     ModelScene loaded;
     loaded.scene.SetUpVisualWeapons();
     COGLMD2* model = OpenMD2Model(loaded.doc, path);

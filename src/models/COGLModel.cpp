@@ -116,7 +116,7 @@ void COGLModel::AdoptSkin(COGLTexture2D* skin) {
         return;
     }
     for (COGLTexture2D* held : m_skins) {
-        if (held == skin) {
+        if (held == skin || held->Path() == skin->Path()) {
             if (m_scene != nullptr) {
                 m_scene->ReleaseSkinTexture(skin);
             }

@@ -118,7 +118,7 @@ public:
         m_lerp = lerp;
     }
     // Takes a skin that carries one reference for this model into the skins list,
-    // or gives the reference back when the list already holds it.
+    // or gives the reference back when the list already holds it (or one of its path).
     void AdoptSkin(COGLTexture2D* skin);
 
 protected:

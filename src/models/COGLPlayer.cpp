@@ -82,6 +82,9 @@ void COGLPlayer::LoadPlayerSkins(std::uint8_t loadOption) {
             continue;
         }
         progress.Step();
+        if (FindSkin(path) != nullptr) {
+            continue;  // the body's file named it already
+        }
         COGLTexture2D* skin = m_scene->LoadSkinTexture(path, m_pak, m_directory, loadOption, false);
         if (skin != nullptr) {
             AdoptSkin(skin);

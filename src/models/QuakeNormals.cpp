@@ -1,7 +1,8 @@
 #include "models/QuakeNormals.h"
 
-// The vertices of an icosahedron subdivided twice, in the order the Quake tools
-// wrote them: model files store indices into exactly this list.
+// An icosahedron with each face divided in quarters along its edges, every point
+// pushed out onto the unit sphere, in the order the Quake tools wrote them: model
+// files store indices into exactly this list.
 const std::array<Vector3, kQuakeNormalCount> kQuakeNormals = {{
     {-0.525731f, 0.000000f, 0.850651f},
     {-0.442863f, 0.238856f, 0.864188f},

@@ -22,6 +22,8 @@ int RunInfoPak(const std::string& path);
 int RunResave(const Args& args);
 // "info" for a scene file (".dv").
 int RunSceneInfo(const std::string& path);
+// "info" for a Quake 2 model (".md2"), plain or player.
+int RunModelInfo(const std::string& path);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

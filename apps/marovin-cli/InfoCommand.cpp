@@ -22,6 +22,9 @@ int RunInfo(const Args& args) {
     if (ext == "dv") {
         return RunSceneInfo(path);
     }
+    if (ext == "md2") {
+        return RunModelInfo(path);
+    }
     return Fail(kExitFailure, "cannot read '" + path + "': no reader for " +
                                   (ext.empty() ? std::string("files without an extension") : "\"." + ext + "\" files"));
 }

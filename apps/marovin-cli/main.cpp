@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "models/MD2Open.h"
 #include "platform/Host.h"
 #include "platform/Version.h"
 
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
         PrintUsage(stdout);
         return kExitOk;
     }
+    // Scenes hold models, so every command knows the model classes.
+    RegisterMD2Classes();
     for (const auto& command : kCommands) {
         if (first == command.name) {
             return command.run(Args(argv + 2, argv + argc));

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "models/MD2Open.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "platform/Version.h"
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     RegisterSceneFileType();
+    RegisterMD2Classes();
 
     QtSettings settings;
     SetSettings(&settings);

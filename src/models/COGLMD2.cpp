@@ -1,0 +1,754 @@
+#include "models/COGLMD2.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "media/COGLTexture2D.h"
+#include "media/CPakFile.h"
+#include "models/QuakeNormals.h"
+#include "platform/FileLocator.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/Messages.h"
+#include "scene/COGLScene.h"
+
+namespace {
+// A normal index above the table's end stands for this entry: straight up in
+// model space, so a vertex with a broken normal is lit like level ground.
+constexpr int kInvalidNormal = kQuakeNormalCount;
+constexpr std::uint8_t kNoNormalFound = 255;
+// Frames between two steps of the progress display while normals are rebuilt.
+constexpr int kFramesPerProgressStep = 48;
+
+// The table in drawing space, (n.y, -n.z, -n.x), with the "up" entry appended;
+// the second half holds the same vectors negated for inverted normals.
+const std::array<Vector3, 2 * (kQuakeNormalCount + 1)>& DrawingNormals() {
+    static const auto table = [] {
+        std::array<Vector3, 2 * (kQuakeNormalCount + 1)> t{};
+        for (int i = 0; i <= kQuakeNormalCount; ++i) {
+            const Vector3 n = i < kQuakeNormalCount ? kQuakeNormals[static_cast<std::size_t>(i)] : Vector3{0, 0, 1};
+            t[static_cast<std::size_t>(i)] = {n.y, -n.z, -n.x};
+            t[static_cast<std::size_t>(i + kQuakeNormalCount + 1)] = {-n.y, n.z, n.x};
+        }
+        return t;
+    }();
+    return table;
+}
+
+float LoadF32(const std::uint8_t* p) {
+    const std::uint32_t bits = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+                               (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    return std::bit_cast<float>(bits);
+}
+
+// Scale and translate of a frame.
+struct FrameTransform {
+    Vector3 scale;
+    Vector3 translate;
+    const std::uint8_t* vertices;
+};
+
+FrameTransform ReadFrameTransform(const std::uint8_t* frame) {
+    return {{LoadF32(frame), LoadF32(frame + 4), LoadF32(frame + 8)},
+            {LoadF32(frame + 12), LoadF32(frame + 16), LoadF32(frame + 20)},
+            frame + md2_format::kFrameHeaderSize};
+}
+
+Vector3 VertexPosition(const FrameTransform& f, std::uint32_t index) {
+    const std::uint8_t* v = f.vertices + static_cast<std::size_t>(index) * md2_format::kVertexSize;
+    return {v[0] * f.scale.x + f.translate.x, v[1] * f.scale.y + f.translate.y, v[2] * f.scale.z + f.translate.z};
+}
+
+// Model space to drawing space: (x, y, z) -> (y, -z, -x).
+Vector3 Remap(const Vector3& p) { return {p.y, -p.z, -p.x}; }
+
+// Whether [a, a + alen) and [b, b + blen) share a byte.
+bool Overlaps(std::int64_t a, std::int64_t alen, std::int64_t b, std::int64_t blen) {
+    return alen > 0 && blen > 0 && a < b + blen && b < a + alen;
+}
+
+struct GLSink {
+    void Begin(bool fan) { glBegin(fan ? GL_TRIANGLE_FAN : GL_TRIANGLE_STRIP); }
+    void Vertex(const Vector3& n, float s, float t, const Vector3& p) {
+        glNormal3f(n.x, n.y, n.z);
+        glTexCoord2f(s, -t);
+        glVertex3f(p.x, p.y, p.z);
+    }
+    void End() { glEnd(); }
+};
+
+struct BoundsOnlySink {
+    void Begin(bool /*fan*/) {}
+    void Vertex(const Vector3& /*n*/, float /*s*/, float /*t*/, const Vector3& /*p*/) {}
+    void End() {}
+};
+}  // namespace
+
+struct COGLMD2::ParsedModel {
+    int frameSize = 0;
+    int frameCount = 0;
+    int vertexCount = 0;
+    int triangleCount = 0;
+    int skinCount = 0;
+    std::vector<std::string> skinNames;
+    std::vector<std::uint32_t> commands;
+    std::vector<std::uint8_t> frames;
+};
+
+COGLMD2::COGLMD2(COGLScene* scene) : COGLMD2(object_type::kMD2, scene) {}
+
+COGLMD2::COGLMD2(int typeCode, COGLScene* scene) : COGLModel(typeCode, scene) {
+    SetName("md2");
+    m_scale = {0.05f, 0.05f, 0.05f};
+    COGLObject::Rotate({1.0f, 0.0f, 0.0f}, 180.0f);
+    m_diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+}
+
+COGLMD2::~COGLMD2() { FreeModel(); }
+
+void COGLMD2::FreeModel() {
+    m_glCommands.clear();
+    m_glCommands.shrink_to_fit();
+    m_frames.clear();
+    m_frames.shrink_to_fit();
+    m_glCommandCount = 0;
+    m_frameCount = 0;
+    m_frameSize = 0;
+    m_vertexCount = 0;
+    m_triangleCount = 0;
+    if (m_texture != nullptr && FindSkin(m_texture->Path()) == m_texture) {
+        m_texture = nullptr;
+    }
+    ReleaseSkins();
+    m_skinCount = 0;
+    m_animation = nullptr;
+    m_animations.clear();
+    m_ready = 0;
+}
+
+// --- Reading ---
+
+bool COGLMD2::LoadFile(const std::string& path, bool rebuildNormals) {
+    const std::string resolved = fs_util::ResolvePath(path);
+    const auto bytes = ReadWholeFile(resolved);
+    if (!bytes) {
+        return false;
+    }
+    m_pak = nullptr;
+    m_path = resolved;
+    m_directory = fs_util::DirectoryOf(resolved);
+    BinaryReader in(*bytes);
+    m_loaded = ReadMD2(in, 0, rebuildNormals) ? 1 : 0;
+    SetName(NameFromPath(m_path, Name()));
+    return m_loaded != 0;
+}
+
+bool COGLMD2::LoadFromPak(CPakFile* pak, const PakEntry& entry, bool rebuildNormals) {
+    m_pak = pak;
+    m_path = entry.name;
+    m_directory = fs_util::DirectoryOf(entry.name);
+    const auto bytes = pak != nullptr ? pak->ReadEntry(entry) : std::nullopt;
+    if (!bytes) {
+        m_loaded = 0;
+        return false;
+    }
+    BinaryReader in(*bytes);
+    m_loaded = ReadMD2(in, 0, rebuildNormals) ? 1 : 0;
+    SetName(NameFromPath(m_path, Name()));
+    return m_loaded != 0;
+}
+
+bool COGLMD2::ReadMD2(BinaryReader& file, std::size_t base, bool rebuildNormals) {
+    using namespace md2_format;
+    ParsedModel parsed;
+    try {
+        if (base > file.Size()) {
+            throw ReadError("model starts past the end of its file");
+        }
+        BinaryReader in = file.Window(base, file.Size() - base);
+        std::array<std::int32_t, kHeaderSize / 4> header{};
+        for (std::int32_t& field : header) {
+            field = in.ReadI32();
+        }
+        if (static_cast<std::uint32_t>(header[0]) != kIdent || header[1] != kVersion) {
+            throw ReadError("not an IDP2 version 8 model");
+        }
+        const std::int64_t frameSize = header[4];
+        const std::int64_t skinCount = header[5];
+        const std::int64_t vertexCount = header[6];
+        const std::int64_t commandCount = header[9];
+        const std::int64_t frameCount = header[10];
+        const std::int64_t skinsOffset = header[11];
+        const std::int64_t framesOffset = header[14];
+        const std::int64_t commandsOffset = header[15];
+
+        if (vertexCount < 0 || frameCount < 1 ||
+            frameSize < static_cast<std::int64_t>(kFrameHeaderSize) + static_cast<std::int64_t>(kVertexSize) * vertexCount) {
+            throw ReadError("frame size, frame count or vertex count out of range");
+        }
+        if (Overlaps(framesOffset, frameCount * frameSize, commandsOffset, commandCount * 4)) {
+            throw ReadError("frames and GL commands overlap");
+        }
+
+        if (skinCount != 0) {
+            in.SeekSigned(skinsOffset);
+        }
+        parsed.skinNames.resize(in.CheckCount(skinCount, kSkinNameSize));
+        for (std::string& name : parsed.skinNames) {
+            name = in.ReadTerminatedText(kSkinNameSize);
+        }
+
+        in.SeekSigned(framesOffset);
+        const std::size_t frames = in.CheckCount(frameCount, static_cast<std::size_t>(frameSize));
+        parsed.frames = in.ReadBytes(frames * static_cast<std::size_t>(frameSize));
+
+        if (commandCount != 0) {
+            in.SeekSigned(commandsOffset);
+        }
+        parsed.commands.resize(in.CheckCount(commandCount, 4));
+        for (std::uint32_t& word : parsed.commands) {
+            word = in.ReadU32();
+        }
+        // Every command must fit in the list and name vertices that exist.
+        for (std::size_t i = 0; i < parsed.commands.size();) {
+            const std::int64_t count = static_cast<std::int32_t>(parsed.commands[i++]);
+            if (count == 0) {
+                break;
+            }
+            const std::uint64_t vertices = static_cast<std::uint64_t>(count < 0 ? -count : count);
+            if (vertices > (parsed.commands.size() - i) / kCommandVertexWords) {
+                throw ReadError("GL command runs past the end of the list");
+            }
+            for (std::uint64_t v = 0; v < vertices; ++v, i += kCommandVertexWords) {
+                if (parsed.commands[i + 2] >= static_cast<std::uint64_t>(vertexCount)) {
+                    throw ReadError("GL command names a vertex that does not exist");
+                }
+            }
+        }
+        parsed.frameSize = static_cast<int>(frameSize);
+        parsed.frameCount = static_cast<int>(frameCount);
+        parsed.vertexCount = static_cast<int>(vertexCount);
+        parsed.triangleCount = header[8];
+        parsed.skinCount = static_cast<int>(skinCount);
+    } catch (const ReadError&) {
+        parsed = {};
+    } catch (const std::bad_alloc&) {
+        parsed = {};
+    }
+    if (parsed.frameCount == 0) {
+        FreeModel();
+        ShowMessage(msg::kNotValidMd2);
+        return false;
+    }
+
+    FreeModel();
+    m_skinCount = parsed.skinCount;
+    ProgressScope progress(msg::kLoading.text, parsed.skinCount + 3);
+    LoadSkins(parsed.skinNames);
+    for (std::size_t i = 0; i < parsed.skinNames.size(); ++i) {
+        progress.Step();
+    }
+    m_glCommands = std::move(parsed.commands);
+    m_glCommandCount = static_cast<int>(m_glCommands.size());
+    progress.Step();
+    m_frames = std::move(parsed.frames);
+    m_frameSize = parsed.frameSize;
+    m_frameCount = parsed.frameCount;
+    m_vertexCount = parsed.vertexCount;
+    m_triangleCount = parsed.triangleCount;
+    progress.Step();
+    BuildAnimations();
+    m_verticalOffset = ReadFrameTransform(m_frames.data()).translate.z;
+    ResetAnimation();
+    if (rebuildNormals) {
+        RebuildNormals(progress);
+    }
+    m_ready = 1;
+    return true;
+}
+
+void COGLMD2::LoadSkins(const std::vector<std::string>& names) {
+    if (m_scene == nullptr) {
+        return;
+    }
+    for (const std::string& name : names) {
+        COGLTexture2D* skin = m_scene->LoadSkinTexture(name, m_pak, m_directory, 0, m_textureFlag != 0);
+        if (skin == nullptr) {
+            continue;  // a skin that cannot be read is left out without a word
+        }
+        if (FindSkin(skin->Path()) != nullptr) {
+            m_scene->ReleaseSkinTexture(skin);  // each texture stands in the list once
+            continue;
+        }
+        m_skins.push_back(skin);
+    }
+}
+
+std::string COGLMD2::AnimationNameOf(const std::string& frameName) {
+    std::size_t end = frameName.size();
+    while (end > 1 && frameName[end - 1] >= '0' && frameName[end - 1] <= '9') {
+        --end;
+    }
+    return frameName.substr(0, end);
+}
+
+std::string COGLMD2::FrameName(int frame) const {
+    if (frame < 0 || frame >= m_frameCount) {
+        return {};
+    }
+    const auto* p = m_frames.data() + static_cast<std::size_t>(frame) * static_cast<std::size_t>(m_frameSize) +
+                    md2_format::kFrameNameOffset;
+    const void* nul = std::memchr(p, 0, md2_format::kFrameNameSize);
+    const std::size_t length =
+        nul != nullptr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - p) : md2_format::kFrameNameSize;
+    return std::string(reinterpret_cast<const char*>(p), length);
+}
+
+int COGLMD2::NormalIndex(int frame, int vertex) const {
+    if (frame < 0 || frame >= m_frameCount || vertex < 0 || vertex >= m_vertexCount) {
+        return -1;
+    }
+    return m_frames[static_cast<std::size_t>(frame) * static_cast<std::size_t>(m_frameSize) +
+                    md2_format::kFrameHeaderSize + static_cast<std::size_t>(vertex) * md2_format::kVertexSize + 3];
+}
+
+void COGLMD2::BuildAnimations() {
+    m_animations.clear();
+    m_animation = nullptr;
+    std::string current = AnimationNameOf(FrameName(0));
+    int first = 0;
+    for (int frame = 1; frame <= m_frameCount; ++frame) {
+        std::string name = frame < m_frameCount ? AnimationNameOf(FrameName(frame)) : std::string();
+        if (frame == m_frameCount || name != current) {
+            m_animations.push_back(std::make_unique<ModelAnimation>(current.substr(0, ModelAnimation::kNameSize - 1),
+                                                                    first, frame - first));
+            current = std::move(name);
+            first = frame;
+        }
+    }
+    if (m_animations.size() >= 2) {
+        m_animations.push_back(std::make_unique<ModelAnimation>("<all>", 0, m_frameCount));
+    }
+    m_animation = m_animations.back().get();
+}
+
+void COGLMD2::RebuildNormals(ProgressScope& progress) {
+    const auto& table = DrawingNormals();
+    const std::size_t vertexCount = static_cast<std::size_t>(m_vertexCount);
+    std::vector<Vector3> positions(vertexCount);
+    std::vector<Vector3> sums(vertexCount);
+    std::vector<int> counts(vertexCount);
+    std::vector<std::uint32_t> indices;
+    for (int frame = 0; frame < m_frameCount; ++frame) {
+        std::uint8_t* data = m_frames.data() + static_cast<std::size_t>(frame) * static_cast<std::size_t>(m_frameSize);
+        const FrameTransform f = ReadFrameTransform(data);
+        for (std::size_t v = 0; v < vertexCount; ++v) {
+            positions[v] = Remap(VertexPosition(f, static_cast<std::uint32_t>(v)));
+        }
+        std::fill(sums.begin(), sums.end(), Vector3{});
+        std::fill(counts.begin(), counts.end(), 0);
+        const auto addTriangle = [&](std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+            Vector3 n = (positions[a] - positions[b]).Cross(positions[c] - positions[b]);
+            n.Normalize();
+            for (const std::uint32_t v : {a, b, c}) {
+                sums[v] += n;
+                ++counts[v];
+            }
+        };
+        for (std::size_t i = 0; i < m_glCommands.size();) {
+            const std::int64_t count = static_cast<std::int32_t>(m_glCommands[i++]);
+            if (count == 0) {
+                break;
+            }
+            const std::size_t n = static_cast<std::size_t>(count < 0 ? -count : count);
+            indices.clear();
+            for (std::size_t v = 0; v < n; ++v, i += md2_format::kCommandVertexWords) {
+                indices.push_back(m_glCommands[i + 2]);
+            }
+            for (std::size_t k = 0; k + 2 < n; ++k) {
+                if (count < 0) {
+                    addTriangle(indices[0], indices[k + 1], indices[k + 2]);
+                } else if (k % 2 == 0) {
+                    addTriangle(indices[k], indices[k + 1], indices[k + 2]);
+                } else {
+                    addTriangle(indices[k + 1], indices[k], indices[k + 2]);
+                }
+            }
+        }
+        for (std::size_t v = 0; v < vertexCount; ++v) {
+            if (counts[v] == 0) {
+                continue;
+            }
+            Vector3 average = sums[v] * (1.0f / static_cast<float>(counts[v]));
+            average.Normalize();
+            std::uint8_t best = kNoNormalFound;
+            float bestDot = -999999.0f;
+            for (int n = 0; n < kQuakeNormalCount; ++n) {
+                const float d = table[static_cast<std::size_t>(n)].Dot(average);
+                if (d > bestDot) {
+                    bestDot = d;
+                    best = static_cast<std::uint8_t>(n);
+                }
+            }
+            data[md2_format::kFrameHeaderSize + v * md2_format::kVertexSize + 3] = best;
+        }
+        if ((frame + 1) % kFramesPerProgressStep == 0) {
+            progress.Step();
+        }
+    }
+}
+
+std::string COGLMD2::NameFromPath(const std::string& path, const std::string& name) {
+    std::size_t end = std::string::npos;  // where the text ends, after the first separator
+    int separators = 0;
+    bool skippedMedium = false;
+    for (std::size_t i = path.size(); i-- > 0;) {
+        if (path[i] != '/' && path[i] != '\\') {
+            continue;
+        }
+        if (++separators >= 2) {
+            std::string folder = path.substr(i + 1, end - i - 1);
+            if (folder != "medium" || skippedMedium) {
+                return folder;
+            }
+            skippedMedium = true;
+        }
+        end = i;
+    }
+    return name;
+}
+
+// --- Drawing ---
+
+template <typename Sink>
+void COGLMD2::WalkGeometry(Sink& sink) {
+    ResetBounds();
+    if (m_animation == nullptr || m_frameCount <= 0) {
+        return;
+    }
+    // Frame state may come from a scene file: anything outside the table shows the
+    // animation's first frame rather than memory that is not a frame.
+    const auto frameAt = [this](int index) {
+        const int frame = m_animation->firstFrame + index;
+        const int safe = frame >= 0 && frame < m_frameCount ? frame
+                         : m_animation->firstFrame >= 0 && m_animation->firstFrame < m_frameCount ? m_animation->firstFrame
+                                                                                                  : 0;
+        return m_frames.data() + static_cast<std::size_t>(safe) * static_cast<std::size_t>(m_frameSize);
+    };
+    const FrameTransform a = ReadFrameTransform(frameAt(m_frameIndex));
+    const FrameTransform b = ReadFrameTransform(frameAt(m_nextFrameIndex));
+    const float t = std::isfinite(m_lerp) ? m_lerp : 0.0f;
+    const Vector3* normals = DrawingNormals().data() + (m_invertNormals != 0 ? kQuakeNormalCount + 1 : 0);
+    const std::uint32_t* words = m_glCommands.data();
+    const std::size_t size = m_glCommands.size();
+    for (std::size_t i = 0; i < size;) {
+        const std::int64_t count = static_cast<std::int32_t>(words[i++]);
+        if (count == 0) {
+            break;
+        }
+        const std::size_t n = static_cast<std::size_t>(count < 0 ? -count : count);
+        if (n > (size - i) / md2_format::kCommandVertexWords) {
+            break;
+        }
+        sink.Begin(count < 0);
+        for (std::size_t v = 0; v < n; ++v, i += md2_format::kCommandVertexWords) {
+            const std::uint32_t index = words[i + 2];
+            const Vector3 pa = VertexPosition(a, index);
+            const Vector3 pb = VertexPosition(b, index);
+            const Vector3 p = Remap(pa + (pb - pa) * t);
+            GrowBounds(p);
+            const std::uint8_t normal = a.vertices[static_cast<std::size_t>(index) * md2_format::kVertexSize + 3];
+            sink.Vertex(normals[normal < kQuakeNormalCount ? normal : kInvalidNormal], std::bit_cast<float>(words[i]),
+                        std::bit_cast<float>(words[i + 1]), p);
+        }
+        sink.End();
+    }
+}
+
+void COGLMD2::RefreshBounds() {
+    BoundsOnlySink sink;
+    WalkGeometry(sink);
+}
+
+void COGLMD2::Draw(int flags) {
+    if (!IsVisible()) {
+        return;
+    }
+    const bool transparent = IsTransparent();
+    if (transparent) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+    }
+    glPushMatrix();
+    ApplyModelTransform();
+    glFrontFace(GL_CW);
+    GLSink sink;
+    if ((flags & kDrawMaterial) != 0) {
+        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m_shininess);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, m_specular.Data());
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, m_diffuse.Data());
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, m_ambient.Data());
+        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, m_emission.Data());
+        if (m_texture != nullptr && m_texture->IsBound()) {
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, m_texture->GLName());
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, m_textureEnvMode);
+            WalkGeometry(sink);
+            glDisable(GL_TEXTURE_2D);
+        } else {
+            WalkGeometry(sink);
+        }
+    } else {
+        WalkGeometry(sink);
+    }
+    glFrontFace(GL_CCW);
+    glPopMatrix();
+    if (transparent) {
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
+    }
+}
+
+void COGLMD2::DrawForPick() {
+    if (PickName() < 0 || !IsVisible()) {
+        return;
+    }
+    glLoadName(static_cast<GLuint>(PickName()));
+    glPushMatrix();
+    ApplyModelTransform();
+    GLSink sink;
+    WalkGeometry(sink);
+    glPopMatrix();
+}
+
+// --- Animation ---
+
+void COGLMD2::AdvanceFrame() {
+    if (m_animation != nullptr) {
+        AdvanceClock(m_animation->frameCount);
+    }
+}
+
+bool COGLMD2::Play() {
+    if (m_frameCount > 1) {
+        SetAnimating(true);
+    }
+    return true;
+}
+
+void COGLMD2::SelectAnimationByName(const std::string& name) {
+    for (const auto& animation : m_animations) {
+        if (animation->name == name) {
+            Show();
+            SetAnimation(animation.get());
+            return;
+        }
+    }
+    m_animation = nullptr;
+    m_frame = 0.0f;
+    Hide();
+}
+
+void COGLMD2::SetAnimation(ModelAnimation* animation) {
+    if (animation != nullptr) {
+        bool ours = false;
+        for (const auto& candidate : m_animations) {
+            ours = ours || candidate.get() == animation;
+        }
+        if (!ours) {
+            return;
+        }
+    }
+    m_animation = animation;
+    ResetAnimation();
+}
+
+// --- Scene record ---
+
+void COGLMD2::Save(BinaryWriter& out, int textureIndex) const {
+    COGLObject::Save(out, textureIndex);
+    out.WriteText(m_path, kPathFieldSize);
+    out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
+    int animationIndex = -1;
+    for (std::size_t i = 0; i < m_animations.size(); ++i) {
+        if (m_animations[i].get() == m_animation) {
+            animationIndex = static_cast<int>(i);
+        }
+    }
+    out.WriteI32(animationIndex);
+    out.WriteF32(m_speed);
+    out.WriteF32(m_frame);
+    out.WriteI32(m_frameIndex);
+    out.WriteI32(m_nextFrameIndex);
+    out.WriteF32(m_lerp);
+    out.WriteU8(m_loop);
+    out.WriteU8(m_singleStep);
+    out.WriteU8(m_interpolate);
+    out.WriteI32(static_cast<std::int32_t>(m_skins.size()));
+    int skinIndex = -1;
+    for (std::size_t i = 0; i < m_skins.size(); ++i) {
+        out.WriteU8(m_skins[i]->LoadOption());
+        out.WriteText(m_skins[i]->Path(), kPathFieldSize);
+        if (m_skins[i] == m_texture && skinIndex < 0) {
+            skinIndex = static_cast<int>(i);
+        }
+    }
+    out.WriteI32(skinIndex);
+    out.WriteU8(m_invertNormals);
+}
+
+bool COGLMD2::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
+    m_scene = &scene;
+    const int sceneTextureIndex = COGLObject::Load(in, version);
+    const std::string savedName = Name();
+    std::string path = in.ReadText(kPathFieldSize);
+    const std::int32_t pakIndex = in.ReadI32();
+    const FileLocator* locator = scene.Locator();
+    if (pakIndex < 0) {
+        const bool found = locator != nullptr ? locator->Locate(path, FileLocator::Md2)
+                                              : fs_util::FileExists(fs_util::ResolvePath(path));
+        if (found) {
+            LoadFile(path, false);
+        }
+    } else if (CPakFile* pak = scene.PakForFileIndex(pakIndex)) {
+        if (const PakEntry* entry = pak->FindEntry(path)) {
+            LoadFromPak(pak, *entry, false);
+        }
+    }
+    const bool loaded = m_loaded != 0;
+
+    // The rest of the record is read whatever happened, so the next record starts right.
+    const std::int32_t animationIndex = in.ReadI32();
+    if (loaded) {
+        m_animation = animationIndex >= 0 && static_cast<std::size_t>(animationIndex) < m_animations.size()
+                          ? m_animations[static_cast<std::size_t>(animationIndex)].get()
+                          : nullptr;
+    }
+    m_speed = in.ReadF32();
+    m_frame = in.ReadF32();
+    m_frameIndex = in.ReadI32();
+    m_nextFrameIndex = in.ReadI32();
+    m_lerp = in.ReadF32();
+    m_loop = in.ReadU8();
+    m_singleStep = in.ReadU8();
+    if (version > 5) {
+        m_interpolate = in.ReadU8();
+    }
+    if (!std::isfinite(m_frame) || !std::isfinite(m_lerp)) {
+        ResetAnimation();
+    }
+
+    constexpr std::size_t kSkinRecordSize = 1 + kPathFieldSize;
+    const std::size_t skinCount = in.CheckCount(in.ReadI32(), kSkinRecordSize);
+    for (std::size_t i = 0; i < skinCount; ++i) {
+        const std::uint8_t option = in.ReadU8();
+        std::string skinPath = in.ReadText(kPathFieldSize);
+        if (!loaded || skinPath.empty() || FindSkin(skinPath) != nullptr) {
+            continue;
+        }
+        // A skin inside the model's own pak needs no search on disk.
+        const bool inPak = m_pak != nullptr && m_pak->FindEntry(skinPath) != nullptr;
+        if (!inPak && locator != nullptr && !locator->Locate(skinPath, FileLocator::Skin)) {
+            continue;
+        }
+        COGLTexture2D* skin = scene.LoadSkinTexture(skinPath, m_pak, std::string(), option, false);
+        if (skin == nullptr && m_pak != nullptr) {
+            skin = scene.LoadSkinTexture(skinPath, nullptr, std::string(), option, false);
+        }
+        if (skin != nullptr) {
+            if (FindSkin(skin->Path()) != nullptr) {
+                scene.ReleaseSkinTexture(skin);
+            } else {
+                m_skins.push_back(skin);
+            }
+        }
+    }
+    const std::int32_t skinIndex = in.ReadI32();
+    if (loaded) {
+        if (skinIndex >= 0 && static_cast<std::size_t>(skinIndex) < m_skins.size()) {
+            SetTexture(m_skins[static_cast<std::size_t>(skinIndex)]);
+        } else if (sceneTextureIndex >= 0) {
+            // A texture of the scene given to the model by the user.
+            SetTexture(scene.TextureAt(sceneTextureIndex));
+        } else {
+            SetTexture(nullptr);
+        }
+    }
+    m_invertNormals = in.ReadU8();
+    SetName(savedName);
+    return true;
+}
+
+// --- Copy ---
+
+void COGLMD2::CopyFrom(const COGLObject& other) {
+    COGLObject::CopyFrom(other);
+    const auto* source = dynamic_cast<const COGLMD2*>(&other);
+    if (source == nullptr || source == this) {
+        return;
+    }
+    COGLTexture2D* texture = m_texture;  // set by the object copy; may be one of the shared skins
+    FreeModel();
+    m_texture = texture;
+    m_scene = source->m_scene;
+    m_path = source->m_path;
+    m_directory = source->m_directory;
+    m_pak = source->m_pak;
+    m_textureFlag = source->m_textureFlag;
+    if (source->m_ready == 0) {
+        return;
+    }
+    m_skins = source->m_skins;
+    for (COGLTexture2D* skin : m_skins) {
+        skin->AddRef();
+    }
+    m_verticalOffset = source->m_verticalOffset;
+    m_frameIndex = source->m_frameIndex;
+    m_nextFrameIndex = source->m_nextFrameIndex;
+    m_lerp = source->m_lerp;
+    m_invertNormals = source->m_invertNormals;
+    m_skinCount = source->m_skinCount;
+    m_glCommands = source->m_glCommands;
+    m_glCommandCount = source->m_glCommandCount;
+    m_frames = source->m_frames;
+    m_frameSize = source->m_frameSize;
+    m_frameCount = source->m_frameCount;
+    m_vertexCount = source->m_vertexCount;
+    m_triangleCount = source->m_triangleCount;
+    m_boundsMin = source->m_boundsMin;
+    m_boundsMax = source->m_boundsMax;
+    for (const auto& animation : source->m_animations) {
+        m_animations.push_back(std::make_unique<ModelAnimation>(*animation));
+    }
+    m_animation = m_animations.empty() ? nullptr : m_animations.front().get();
+    if (const ModelAnimation* current = source->m_animation) {
+        for (const auto& animation : m_animations) {
+            if (animation->firstFrame == current->firstFrame && animation->frameCount == current->frameCount &&
+                animation->name == current->name) {
+                m_animation = animation.get();
+                break;
+            }
+        }
+    }
+    m_speed = source->m_speed;
+    m_frame = source->m_frame;
+    m_loop = source->m_loop;
+    m_interpolate = source->m_interpolate;
+    m_loaded = source->m_loaded;
+    m_ready = 1;
+}
+
+std::size_t COGLMD2::DataBytes() const {
+    std::size_t bytes = m_frames.capacity() + m_glCommands.capacity() * sizeof(std::uint32_t);
+    for (const auto& animation : m_animations) {
+        bytes += sizeof(animation) + sizeof(ModelAnimation) + animation->name.capacity() + 1;
+    }
+    return bytes;
+}

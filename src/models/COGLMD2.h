@@ -1,0 +1,132 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "models/COGLModel.h"
+#include "platform/BinaryIO.h"
+
+class CPakFile;
+class ProgressScope;
+struct PakEntry;
+
+// Layout of a Quake 2 model (".md2"). All integers are 32-bit little-endian and
+// every offset counts from the start of the model.
+namespace md2_format {
+inline constexpr std::uint32_t kIdent = 0x32504449;  // "IDP2"
+inline constexpr std::int32_t kVersion = 8;
+inline constexpr std::size_t kHeaderSize = 68;  // 17 int32:
+// 0 ident, 1 version,
+// 2, 3 skin width and height (not used),
+// 4 frame size: bytes per frame,
+// 5 skin count: names at the skins offset, 64 bytes each (0 for player bodies),
+// 6 vertex count: vertices per frame,
+// 7 st count (not used), 8 triangle count (reported only),
+// 9 GL command count: 32-bit words of the GL command list,
+// 10 frame count,
+// 11 skins offset, 12 st offset (not used), 13 triangles offset (not used),
+// 14 frames offset, 15 GL commands offset, 16 end offset (not used).
+inline constexpr std::size_t kSkinCountField = 5;
+inline constexpr std::size_t kSkinNameSize = 64;
+// A frame: scale (3 floats), translate (3 floats), name (16 chars), then per
+// vertex x, y, z (unsigned bytes, position = byte * scale + translate) and the
+// index of its normal in the Quake normal table.
+inline constexpr std::size_t kFrameHeaderSize = 40;
+inline constexpr std::size_t kFrameNameOffset = 24;
+inline constexpr std::size_t kFrameNameSize = 16;
+inline constexpr std::size_t kVertexSize = 4;
+// GL commands: a count n, then |n| vertices of three words (s and t as floats, a
+// vertex index); n > 0 a triangle strip, n < 0 a fan, n = 0 the end.
+inline constexpr std::size_t kCommandVertexWords = 3;
+}  // namespace md2_format
+
+// A Quake 2 model in a scene: read from a file or a pak entry, skins through the
+// scene's texture store, frames grouped into animations by their names, drawn
+// blended between the current and the next frame.
+class COGLMD2 : public COGLModel {
+public:
+    static constexpr std::size_t kPathFieldSize = 260;
+
+    explicit COGLMD2(COGLScene* scene = nullptr);
+    ~COGLMD2() override;
+
+    // Reads the model from a file (`rebuildNormals` recomputes the frames' normal
+    // indices). On failure the object holds no model data; the result is the
+    // loaded flag. The player reads its second argument as the skins' load option.
+    virtual bool LoadFile(const std::string& path, bool rebuildNormals);
+    // Reads the model from an entry of `pak`.
+    virtual bool LoadFromPak(CPakFile* pak, const PakEntry& entry, bool rebuildNormals);
+    // Reads the model starting at `base` of `file`. A file that is not a sound MD2
+    // (wrong ident or version, or any count, offset or index that leaves the bytes
+    // there) says "Not a valid MD2 File" and changes nothing.
+    bool ReadMD2(BinaryReader& file, std::size_t base, bool rebuildNormals);
+
+    void Draw(int flags) override;
+    void DrawPickPass() override { DrawForPick(); }
+    void DrawForPick();
+    void AdvanceFrame() override;
+    bool Play() override;
+    void SelectAnimationByName(const std::string& name) override;
+    void SetAnimation(ModelAnimation* animation) override;
+    ModelAnimation* GetAnimation() const override { return m_animation; }
+    int GetFrameCount() const override { return m_frameCount; }
+
+    void Save(BinaryWriter& out, int textureIndex) const override;
+    bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;
+    void CopyFrom(const COGLObject& other) override;
+
+    // The object name taken from a model path: the folder holding the file, or
+    // the one above it when that folder is "medium". Fewer than two separators
+    // leave `name` as it was.
+    static std::string NameFromPath(const std::string& path, const std::string& name);
+
+    // Walks the current frame without drawing, leaving its box in the bounds.
+    void RefreshBounds();
+
+    std::uint8_t TextureFlag() const { return m_textureFlag; }
+    void SetTextureFlag(std::uint8_t flag) { m_textureFlag = flag; }
+    int VertexCount() const { return m_vertexCount; }
+    int TriangleCount() const { return m_triangleCount; }
+    int FrameSize() const { return m_frameSize; }
+    int GLCommandCount() const { return m_glCommandCount; }
+    // The stored name of a frame (empty outside the table).
+    std::string FrameName(int frame) const;
+    // The normal index vertex `vertex` has in `frame` (-1 outside the table).
+    int NormalIndex(int frame, int vertex) const;
+    // Bytes of model data held (frames, GL commands, animations), skins excluded.
+    std::size_t DataBytes() const;
+
+protected:
+    // For the player, which is an MD2 model with a type code of its own.
+    COGLMD2(int typeCode, COGLScene* scene);
+
+    // Everything read from a file, before it replaces the model's data.
+    struct ParsedModel;
+
+    // Destroys the model data, hands the skins back and forgets the animations.
+    void FreeModel();
+    // The name a frame's animation has: its name without trailing digits.
+    static std::string AnimationNameOf(const std::string& frameName);
+    void BuildAnimations();
+    void RebuildNormals(ProgressScope& progress);
+    // Reads the skins' textures through the scene's store.
+    void LoadSkins(const std::vector<std::string>& names);
+
+    // Walks the GL commands of the current frames; `sink` receives Begin(fan),
+    // Vertex(normal, s, t, position) and End().
+    template <typename Sink>
+    void WalkGeometry(Sink& sink);
+
+    ModelAnimation* m_animation = nullptr;  // one of m_animations, or none
+    int m_glCommandCount = 0;
+    std::vector<std::uint32_t> m_glCommands;  // words as read; floats kept as their bits
+    std::vector<std::uint8_t> m_frames;       // m_frameCount x m_frameSize bytes as read
+    int m_frameSize = 0;
+    int m_frameCount = 0;
+    // Passed with every skin load as "search the scene's paks"; weapons and flags set it.
+    std::uint8_t m_textureFlag = 0;
+    int m_vertexCount = 0;
+    int m_triangleCount = 0;
+};

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "math/Vector3.h"
+#include "scene/COGLObject.h"
+
+class COGLScene;
+class COGLTexture2D;
+class CPakFile;
+
+// One named run of frames of a model, shown in the animation list.
+struct ModelAnimation {
+    static constexpr std::size_t kNameSize = 64;  // stored names hold at most 63 characters
+
+    ModelAnimation() = default;
+    ModelAnimation(std::string animationName, int first, int count)
+        : name(std::move(animationName)), firstFrame(first), frameCount(count) {}
+    virtual ~ModelAnimation() = default;
+
+    std::string name;
+    int firstFrame = 0;  // index in the model's frame table (HL models: the sequence number)
+    int frameCount = 0;
+};
+
+// The common base of the animated game models that stand in a scene: the
+// animations and the position in the current one, the animation clock (speed,
+// loop, single step, interpolation), the skins, the file the model came from, and
+// the bounding box of the geometry drawn last.
+//
+// A model keeps a pointer to the scene whose texture store holds its skins: it is
+// given at construction (or by LoadFromScene and CopyFrom for models made by the
+// object factory, which knows no scene) and must outlive the model. Without a
+// scene a model still reads and animates, but loads no skins.
+class COGLModel : public COGLObject {
+public:
+    using AnimationList = std::vector<std::unique_ptr<ModelAnimation>>;
+
+    COGLModel(int typeCode, COGLScene* scene);
+    ~COGLModel() override;
+
+    // --- Operations every model format supplies ---
+    // One tick of the animation clock.
+    virtual void AdvanceFrame() = 0;
+    // Starts the animation (sets the animating flag where there is something to
+    // play); true when it was asked to play.
+    virtual bool Play() = 0;
+    virtual void SelectAnimationByName(const std::string& name) = 0;
+    // `animation` must be one of Animations() (or nullptr for none).
+    virtual void SetAnimation(ModelAnimation* animation) = 0;
+    virtual ModelAnimation* GetAnimation() const = 0;
+    virtual int GetFrameCount() const = 0;
+    virtual void SetInvertNormals(bool invert);
+
+    // Draws the box of the geometry drawn last, in the object's frame, then the axes.
+    virtual void DrawBoundingBox();
+    virtual void DrawAxes();
+
+    // The scene's animation step and the selection box reach the model here.
+    void StepAnimation() override { AdvanceFrame(); }
+    void DrawSelectionBox() override { DrawBoundingBox(); }
+    void DrawAxisMarks() override { DrawAxes(); }
+    bool IsLoaded() const override { return m_loaded != 0; }
+
+    // Position, frame, next frame and blend fraction back to zero.
+    void ResetAnimation();
+    // Where the model is read from; SetPakSource always succeeds, SetFilePath only
+    // for a file that opens (and then changes nothing else).
+    bool SetPakSource(CPakFile* pak, const std::string& path);
+    bool SetFilePath(const std::string& path);
+    // Makes the first skin the object's texture; false when there are no skins.
+    bool ApplyFirstSkin();
+    // The first skin whose path equals `name` exactly (case-sensitive), or nullptr.
+    COGLTexture2D* FindSkin(const std::string& name) const;
+
+    // The animation page's speed slider (0..100) as frames per tick, and back.
+    static float SpeedFromSlider(int position);
+    static int SliderFromSpeed(float speed);
+
+    // --- State ---
+    COGLScene* Scene() const { return m_scene; }
+    void SetScene(COGLScene* scene) { m_scene = scene; }
+    const AnimationList& Animations() const { return m_animations; }
+    const std::vector<COGLTexture2D*>& Skins() const { return m_skins; }
+    int SkinCount() const { return m_skinCount; }
+    bool IsReady() const { return m_ready != 0; }
+    CPakFile* Pak() const { return m_pak; }
+    const std::string& FilePath() const { return m_path; }
+    const std::string& Directory() const { return m_directory; }
+    const Vector3& BoundsMin() const { return m_boundsMin; }
+    const Vector3& BoundsMax() const { return m_boundsMax; }
+
+    float Speed() const { return m_speed; }
+    void SetSpeed(float speed) { m_speed = speed; }
+    bool InvertNormals() const { return m_invertNormals != 0; }
+    bool Loop() const { return m_loop != 0; }
+    void SetLoop(bool loop) { m_loop = loop ? 1 : 0; }
+    bool SingleStep() const { return m_singleStep != 0; }
+    void SetSingleStep(bool singleStep) { m_singleStep = singleStep ? 1 : 0; }
+    bool Interpolate() const { return m_interpolate != 0; }
+    void SetInterpolate(bool interpolate) { m_interpolate = interpolate ? 1 : 0; }
+    float VerticalOffset() const { return m_verticalOffset; }
+    void SetVerticalOffset(float offset) { m_verticalOffset = offset; }
+    float FramePosition() const { return m_frame; }
+    int FrameIndex() const { return m_frameIndex; }
+    int NextFrameIndex() const { return m_nextFrameIndex; }
+    float Lerp() const { return m_lerp; }
+    // Sets the position within the current animation (as a single-step control
+    // does): frame and next frame both `frame`, no blend.
+    void SetFrame(int frame);
+    // Follows another model's position (weapons follow their player's body).
+    void SetFrameState(int frameIndex, int nextFrameIndex, float lerp) {
+        m_frameIndex = frameIndex;
+        m_nextFrameIndex = nextFrameIndex;
+        m_lerp = lerp;
+    }
+    // Takes a skin that carries one reference for this model into the skins list,
+    // or gives the reference back when the list already holds it (or one of its path).
+    void AdoptSkin(COGLTexture2D* skin);
+
+protected:
+    // The common animation tick over an animation of `frameCount` frames.
+    void AdvanceClock(int frameCount);
+    // Minima to the largest float, maxima to the lowest, before a frame is walked.
+    void ResetBounds();
+    void GrowBounds(const Vector3& p) {
+        if (p.x < m_boundsMin.x) m_boundsMin.x = p.x;
+        if (p.y < m_boundsMin.y) m_boundsMin.y = p.y;
+        if (p.z < m_boundsMin.z) m_boundsMin.z = p.z;
+        if (p.x > m_boundsMax.x) m_boundsMax.x = p.x;
+        if (p.y > m_boundsMax.y) m_boundsMax.y = p.y;
+        if (p.z > m_boundsMax.z) m_boundsMax.z = p.z;
+    }
+    // Hands every skin back to the scene's texture store and empties the list.
+    void ReleaseSkins();
+    // The object transform followed by the vertical offset.
+    void ApplyModelTransform() const;
+
+    COGLScene* m_scene = nullptr;  // not owned
+
+    float m_speed = 0.125f;
+    std::uint8_t m_invertNormals = 0;
+    std::uint8_t m_loop = 1;
+    std::uint8_t m_singleStep = 0;  // stored and restored for the animation controls only
+    std::uint8_t m_interpolate = 1;
+    float m_verticalOffset = 0.0f;
+    float m_frame = 0.0f;
+    int m_frameIndex = 0;
+    int m_nextFrameIndex = 0;
+    float m_lerp = 0.0f;
+    AnimationList m_animations;
+    std::vector<COGLTexture2D*> m_skins;  // references held in the scene's texture store
+    int m_skinCount = 0;
+    std::uint8_t m_loaded = 0;
+    std::uint8_t m_ready = 0;
+    CPakFile* m_pak = nullptr;  // not owned
+    std::string m_path;
+    std::string m_directory;
+    Vector3 m_boundsMin;
+    Vector3 m_boundsMax;
+};

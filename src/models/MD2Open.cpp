@@ -1,0 +1,99 @@
+#include "models/MD2Open.h"
+
+#include <memory>
+
+#include "media/CPakFile.h"
+#include "models/COGLMD2.h"
+#include "models/COGLPlayer.h"
+#include "platform/BinaryIO.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/Messages.h"
+#include "scene/COGLDoc.h"
+#include "scene/COGLScene.h"
+#include "scene/ObjectFactory.h"
+#include "scene/SceneViewLink.h"
+
+namespace {
+MD2OpenOptions g_options;
+
+std::unique_ptr<COGLMD2> MakeModel(bool player, COGLScene* scene) {
+    if (player) {
+        return std::make_unique<COGLPlayer>(scene);
+    }
+    return std::make_unique<COGLMD2>(scene);
+}
+
+// The common end of both openers: skins, weapons, then into the scene.
+COGLMD2* AddToScene(COGLDoc& doc, std::unique_ptr<COGLMD2> model) {
+    if (!model->IsLoaded()) {
+        ShowMessage(msg::kErrorOpeningFile);
+        return nullptr;
+    }
+    if (!model->ApplyFirstSkin()) {
+        ShowMessage(msg::kCouldNotLoadModelTextures);
+    }
+    if (auto* player = dynamic_cast<COGLPlayer*>(model.get())) {
+        player->SetFirstWeapon();
+    }
+    COGLScene& scene = *doc.Scene();
+    auto* added = static_cast<COGLMD2*>(scene.AddObject(std::move(model)));
+    GetHost().RefreshPropertyWindows();
+    scene.SetSelectedObject(added);
+    if (doc.View() != nullptr) {
+        doc.View()->Repaint();
+    } else {
+        GetHost().RequestRepaint();
+    }
+    return added;
+}
+}  // namespace
+
+const MD2OpenOptions& GetMD2OpenOptions() { return g_options; }
+void SetMD2OpenOptions(const MD2OpenOptions& options) { g_options = options; }
+
+bool OpensAsPlayer(const unsigned char* bytes, std::size_t size, const MD2OpenOptions& options) {
+    if (options.loadAsPlayer) {
+        return true;
+    }
+    if (!options.autoDetectPlayer || bytes == nullptr || size < md2_format::kHeaderSize) {
+        return false;
+    }
+    BinaryReader in(bytes, size);
+    in.Seek(md2_format::kSkinCountField * 4);
+    return in.ReadI32() == 0;
+}
+
+COGLMD2* OpenMD2Model(COGLDoc& doc, const std::string& path) {
+    if (doc.Scene() == nullptr) {
+        return nullptr;
+    }
+    const std::string resolved = fs_util::ResolvePath(path);
+    const auto header = ReadFileRange(resolved, 0, md2_format::kHeaderSize);
+    const bool player = OpensAsPlayer(header ? header->data() : nullptr, header ? header->size() : 0, g_options);
+    auto model = MakeModel(player, doc.Scene());
+    model->LoadFile(resolved, player && g_options.useDefaultPalette);
+    return AddToScene(doc, std::move(model));
+}
+
+COGLMD2* OpenModelFromPak(COGLDoc& doc, CPakFile& pak, const std::string& entryName) {
+    const PakEntry* entry = pak.FindEntry(entryName);
+    if (doc.Scene() == nullptr || entry == nullptr) {
+        ShowMessage(msg::kErrorOpeningFile);
+        return nullptr;
+    }
+    const auto bytes = pak.ReadEntry(*entry);
+    const bool player = OpensAsPlayer(bytes ? bytes->data() : nullptr, bytes ? bytes->size() : 0, g_options);
+    auto model = MakeModel(player, doc.Scene());
+    model->LoadFromPak(&pak, *entry, player && g_options.useDefaultPalette);
+    return AddToScene(doc, std::move(model));
+}
+
+void RegisterMD2Classes() {
+    RegisterObjectClass(object_type::kMD2, "COGLMD2", [] { return std::unique_ptr<COGLObject>(new COGLMD2()); });
+    RegisterObjectClass(object_type::kPlayer, "COGLPlayer",
+                        [] { return std::unique_ptr<COGLObject>(new COGLPlayer()); });
+    COGLDoc::RegisterModelOpener("md2", [](const std::string& path, COGLDoc& doc) {
+        return OpenMD2Model(doc, path) != nullptr;
+    });
+}

@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "media/COGLTexture2D.h"
+#include "media/CPakFile.h"
+#include "models/COGLPlayer.h"
+#include "models/MD2Open.h"
+#include "models/ModelFixtures.h"
+#include "platform/Messages.h"
+#include "platform/Settings.h"
+#include "scene/COGLDoc.h"
+#include "scene/COGLScene.h"
+#include "scene/ObjectFactory.h"
+#include "scene/SceneViewLink.h"
+
+using namespace model_fixtures;
+
+namespace {
+
+// A document with its scene and a stand-in view, as the program opens files into.
+struct Document {
+    COGLScene scene;
+    DefaultViewLink view;
+    COGLDoc doc{&scene, &view};
+};
+
+class ModelScene : public GLFixture {
+protected:
+    void SetUp() override {
+        GLFixture::SetUp();
+        RegisterMD2Classes();
+        SetMD2OpenOptions({});
+        folder_ = WritePlayerFolder(dir_);
+        tank_ = dir_.Write("models/tank/tris.md2", AnimatedBox({{"idle", 3}, {"fire", 2}}, {"models/tank/skin.pcx"}));
+        dir_.Write("models/tank/skin.pcx", Skin(7));
+        settings_.SetInt(settings_keys::kVWep, settings_keys::kEnabled, 1);
+        const std::string pak = dir_.Write("vwep.pak", FlagPak());
+        settings_.SetString(settings_keys::kVWep, settings_keys::kVWepPakFile, pak);
+        settings_.SetString(settings_keys::kVWep, settings_keys::kCTFPakFile, pak);
+    }
+    void TearDown() override {
+        SetMD2OpenOptions({});
+        GLFixture::TearDown();
+    }
+
+    static ByteBuffer Saved(Document& d, const std::string& path) {
+        EXPECT_TRUE(d.doc.Save(path));
+        return ReadWholeFile(path).value_or(ByteBuffer{});
+    }
+
+    bool Prompted(const std::string& label) const {
+        const std::string title = label + msg::kCannotBeLocated.text;
+        return std::find(host_.prompts.begin(), host_.prompts.end(), title) != host_.prompts.end();
+    }
+
+    TempDir dir_;
+    PlayerFolder folder_;
+    std::string tank_;
+};
+
+}  // namespace
+
+// --- Opening models ---
+
+TEST_F(ModelScene, AModelFileIsAddedSkinnedAndSelected) {
+    Document d;
+    const OpenFileResult result = d.doc.OpenFile(dir_.File("models/tank/TRIS.Md2"));
+    EXPECT_EQ(result.kind, OpenedKind::Model);
+    ASSERT_TRUE(result.succeeded);
+    ASSERT_EQ(d.scene.Objects().size(), 1u);
+    auto* tank = dynamic_cast<COGLMD2*>(d.scene.Objects().front().get());
+    ASSERT_NE(tank, nullptr);
+    EXPECT_EQ(tank->TypeCode(), 12) << "skins named in the file: not a player";
+    EXPECT_EQ(tank->Name(), "tank");
+    ASSERT_EQ(tank->Skins().size(), 1u);
+    EXPECT_EQ(tank->Texture(), tank->Skins().front());
+    EXPECT_EQ(d.scene.Selected(), tank);
+    EXPECT_GE(host_.refreshes, 1);
+    EXPECT_EQ(d.view.RepaintCount(), 1);
+    EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(ModelScene, TheOptionsDecideBetweenModelAndPlayer) {
+    Document d;
+    d.scene.SetUpVisualWeapons();
+    ASSERT_TRUE(d.doc.OpenFile(folder_.body).succeeded);
+    auto* player = dynamic_cast<COGLPlayer*>(d.scene.Objects().back().get());
+    ASSERT_NE(player, nullptr) << "no skins named: auto-detected as a player";
+    EXPECT_EQ(player->CurrentWeaponIndex(), 0) << "the first weapon is set up";
+    EXPECT_EQ(player->Texture(), player->Skins().front());
+    EXPECT_EQ(player->Skins().front()->LoadOption(), 0);
+
+    SetMD2OpenOptions({.useDefaultPalette = false, .autoDetectPlayer = false, .loadAsPlayer = false});
+    ASSERT_TRUE(d.doc.OpenFile(folder_.body).succeeded);
+    EXPECT_EQ(d.scene.Objects().back()->TypeCode(), 12);
+
+    SetMD2OpenOptions({.useDefaultPalette = true, .autoDetectPlayer = true, .loadAsPlayer = true});
+    ASSERT_TRUE(d.doc.OpenFile(tank_).succeeded);
+    EXPECT_EQ(d.scene.Objects().back()->TypeCode(), 13);
+
+    // Skins already in the store are shared; a fresh folder shows the palette option.
+    WritePlayerFolder(dir_, "players/female", false);
+    ASSERT_TRUE(d.doc.OpenFile(dir_.File("players/female/tris.md2")).succeeded);
+    auto* female = dynamic_cast<COGLPlayer*>(d.scene.Objects().back().get());
+    ASSERT_NE(female, nullptr);
+    EXPECT_EQ(female->Skins().front()->LoadOption(), 1);
+}
+
+TEST_F(ModelScene, AFileThatDoesNotLoadAddsNothing) {
+    Document d;
+    const std::string bad = dir_.Write("models/bad/tris.md2", std::string("IDP2 but nothing else"));
+    const OpenFileResult result = d.doc.OpenFile(bad);
+    EXPECT_FALSE(result.succeeded);
+    EXPECT_TRUE(d.scene.Objects().empty());
+    ASSERT_EQ(host_.messages.size(), 2u);
+    EXPECT_EQ(host_.messages[0].text, msg::kNotValidMd2.text);
+    EXPECT_EQ(host_.messages[1].text, msg::kErrorOpeningFile.text);
+
+    host_.Clear();
+    EXPECT_FALSE(d.doc.OpenFile(dir_.File("models/none/tris.md2")).succeeded);
+    EXPECT_TRUE(host_.HasMessage(msg::kErrorOpeningFile.text));
+
+    // Cut anywhere, a model file is refused and nothing enters the scene.
+    const ByteBuffer whole = ReadWholeFile(tank_).value();
+    for (std::size_t length = 0; length < whole.size(); length += 7) {
+        dir_.Write("models/cut/tris.md2", ByteBuffer(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length)));
+        EXPECT_FALSE(d.doc.OpenFile(dir_.File("models/cut/tris.md2")).succeeded) << length;
+    }
+    EXPECT_TRUE(d.scene.Objects().empty());
+    EXPECT_EQ(d.scene.SkinTextureCount(), 0u) << "no skin is kept for a refused file";
+}
+
+TEST_F(ModelScene, AModelWithoutSkinsIsAddedWithAMessage) {
+    Document d;
+    const std::string path = dir_.Write("models/plain/tris.md2", AnimatedBox({{"idle", 2}}, {"models/plain/gone.pcx"}));
+    ASSERT_TRUE(d.doc.OpenFile(path).succeeded);
+    EXPECT_TRUE(host_.HasMessage(msg::kCouldNotLoadModelTextures.text));
+    ASSERT_EQ(d.scene.Objects().size(), 1u);
+    EXPECT_EQ(d.scene.Objects().front()->Texture(), nullptr);
+}
+
+TEST_F(ModelScene, AModelInAPakOpensFromItsEntry) {
+    Document d;
+    fixtures::PakBuilder builder;
+    builder.Add("models/monsters/soldier/medium/tris.md2", AnimatedBox({{"stand", 2}}, {"models/monsters/soldier/skin.pcx"}));
+    builder.Add("models/monsters/soldier/skin.pcx", Skin(2));
+    CPakFile* pak = d.scene.PakAt(d.scene.AddPak(dir_.Write("pak1.pak", builder.Build())));
+    ASSERT_NE(pak, nullptr);
+    COGLMD2* soldier = OpenModelFromPak(d.doc, *pak, "MODELS/monsters/soldier/medium/tris.md2");
+    ASSERT_NE(soldier, nullptr);
+    EXPECT_EQ(soldier->Name(), "soldier");
+    EXPECT_EQ(soldier->Pak(), pak);
+    EXPECT_EQ(soldier->FilePath(), "models/monsters/soldier/medium/tris.md2");
+    EXPECT_EQ(soldier->Texture(), soldier->Skins().front());
+    EXPECT_EQ(OpenModelFromPak(d.doc, *pak, "models/none/tris.md2"), nullptr);
+    EXPECT_TRUE(host_.HasMessage(msg::kErrorOpeningFile.text));
+}
+
+// --- The scene file ---
+
+TEST_F(ModelScene, ModelsAndPlayersSurviveASaveAndLoadUnchanged) {
+    Document first;
+    first.scene.SetUpVisualWeapons();
+    fixtures::PakBuilder builder;
+    builder.Add("models/items/box/tris.md2", AnimatedBox({{"spin", 4}}, {"models/items/box/skin.pcx"}));
+    builder.Add("models/items/box/skin.pcx", Skin(9));
+    CPakFile* pak = first.scene.PakAt(first.scene.AddPak(dir_.Write("items.pak", builder.Build())));
+
+    ASSERT_TRUE(first.doc.OpenFile(tank_).succeeded);
+    auto* tank = static_cast<COGLMD2*>(first.scene.Objects().back().get());
+    tank->SelectAnimationByName("fire");
+    tank->SetSpeed(0.3f);
+    tank->SetLoop(false);
+    tank->SetSingleStep(true);
+    tank->AdvanceFrame();
+    tank->SetInvertNormals(true);
+    tank->SetName("the tank");
+    tank->SetPosition(1.0f, 2.0f, 3.0f);
+
+    ASSERT_TRUE(first.doc.OpenFile(folder_.body).succeeded);
+    auto* player = static_cast<COGLPlayer*>(first.scene.Objects().back().get());
+    player->SelectAnimationByName("run");
+    player->SetWeapon(player->Weapons()[3].get());
+    player->ShowFlag();
+    player->SetTexture(player->Skins().back());
+    player->StartAnimation();
+
+    ASSERT_NE(OpenModelFromPak(first.doc, *pak, "models/items/box/tris.md2"), nullptr);
+    auto* box = static_cast<COGLMD2*>(first.scene.Objects().back().get());
+    box->SetInterpolate(false);
+
+    const ByteBuffer saved = Saved(first, dir_.File("scene.dv"));
+    Document second;
+    second.scene.SetUpVisualWeapons();
+    ASSERT_TRUE(second.doc.OpenFile(dir_.File("scene.dv")).succeeded);
+    ASSERT_EQ(second.scene.Objects().size(), 3u);
+
+    auto* tank2 = dynamic_cast<COGLMD2*>(second.scene.Objects()[0].get());
+    ASSERT_NE(tank2, nullptr);
+    EXPECT_EQ(tank2->Name(), "the tank");
+    EXPECT_EQ(tank2->GetAnimation()->name, "fire");
+    EXPECT_FLOAT_EQ(tank2->Speed(), 0.3f);
+    EXPECT_EQ(tank2->FramePosition(), tank->FramePosition());
+    EXPECT_FALSE(tank2->Loop());
+    EXPECT_TRUE(tank2->SingleStep());
+    EXPECT_TRUE(tank2->InvertNormals());
+    EXPECT_EQ(tank2->Position(), Vector3(1.0f, 2.0f, 3.0f));
+    EXPECT_EQ(tank2->Texture(), tank2->Skins().front());
+
+    auto* player2 = dynamic_cast<COGLPlayer*>(second.scene.Objects()[1].get());
+    ASSERT_NE(player2, nullptr);
+    EXPECT_EQ(player2->CurrentWeaponIndex(), 3);
+    EXPECT_EQ(player2->CurrentWeapon()->Name(), "a_grenades");
+    EXPECT_TRUE(player2->FlagShown());
+    ASSERT_NE(player2->Flag()->Texture(), nullptr);
+    EXPECT_EQ(player2->Flag()->Texture()->Name(), "flag1");
+    EXPECT_EQ(player2->Texture(), player2->Skins().back());
+    EXPECT_EQ(player2->GetAnimation()->name, "run");
+    EXPECT_TRUE(player2->IsAnimating());
+
+    auto* box2 = dynamic_cast<COGLMD2*>(second.scene.Objects()[2].get());
+    ASSERT_NE(box2, nullptr);
+    EXPECT_EQ(box2->Pak(), second.scene.PakAt(second.scene.PakCount() - 1));
+    EXPECT_FALSE(box2->Interpolate());
+
+    EXPECT_EQ(Saved(second, dir_.File("again.dv")), saved);
+}
+
+TEST_F(ModelScene, TheSecondFlagSkinIsRemembered) {
+    Document first;
+    first.scene.SetUpVisualWeapons();
+    ASSERT_TRUE(first.doc.OpenFile(folder_.body).succeeded);
+    auto* player = static_cast<COGLPlayer*>(first.scene.Objects().back().get());
+    player->ShowFlag();
+    COGLTexture2D* second = first.scene.LoadSkinTexture(COGLPlayer::kFlagSkin2, first.scene.VWepPak(), "", 0, false);
+    ASSERT_NE(second, nullptr);
+    player->Flag()->AdoptSkin(second);
+    player->Flag()->SetTexture(second);
+    Saved(first, dir_.File("flag.dv"));
+
+    Document again;
+    again.scene.SetUpVisualWeapons();
+    ASSERT_TRUE(again.doc.OpenFile(dir_.File("flag.dv")).succeeded);
+    auto* player2 = dynamic_cast<COGLPlayer*>(again.scene.Objects().back().get());
+    ASSERT_NE(player2, nullptr);
+    ASSERT_NE(player2->Flag()->Texture(), nullptr);
+    EXPECT_EQ(player2->Flag()->Texture()->Name(), "flag2");
+}
+
+TEST_F(ModelScene, AMissingModelFileIsAskedForAndLeftOutOnCancel) {
+    Document first;
+    ASSERT_TRUE(first.doc.OpenFile(tank_).succeeded);
+    ASSERT_TRUE(first.doc.OpenFile(folder_.body).succeeded);
+    Saved(first, dir_.File("scene.dv"));
+    std::filesystem::remove(tank_);
+
+    Document second;
+    ASSERT_TRUE(second.doc.OpenFile(dir_.File("scene.dv")).succeeded);
+    EXPECT_TRUE(Prompted("This MD2 file"));
+    ASSERT_EQ(second.scene.Objects().size(), 1u) << "the player, read after the missing model, is still there";
+    EXPECT_EQ(second.scene.Objects().front()->TypeCode(), 13);
+}
+
+TEST_F(ModelScene, AMissingSkinIsAskedForAndTheModelStays) {
+    Document first;
+    ASSERT_TRUE(first.doc.OpenFile(tank_).succeeded);
+    Saved(first, dir_.File("scene.dv"));
+    std::filesystem::remove(dir_.File("models/tank/skin.pcx"));
+
+    Document second;
+    ASSERT_TRUE(second.doc.OpenFile(dir_.File("scene.dv")).succeeded);
+    EXPECT_TRUE(Prompted("This SKIN file"));
+    ASSERT_EQ(second.scene.Objects().size(), 1u);
+    auto* tank = static_cast<COGLMD2*>(second.scene.Objects().front().get());
+    EXPECT_TRUE(tank->Skins().empty());
+    EXPECT_EQ(tank->Texture(), nullptr);
+}
+
+TEST_F(ModelScene, ASceneTextureGivenToAModelIsKept) {
+    Document first;
+    ASSERT_TRUE(first.doc.OpenFile(tank_).succeeded);
+    auto texture = std::make_unique<COGLTexture2D>();
+    ASSERT_TRUE(texture->SetSource(dir_.Write("wall.pcx", Skin(11)), nullptr, 0));
+    ASSERT_TRUE(texture->Load());
+    COGLTexture2D* wall = first.scene.AddTexture(std::move(texture));
+    first.scene.Objects().front()->SetTexture(wall);
+    Saved(first, dir_.File("scene.dv"));
+
+    Document second;
+    ASSERT_TRUE(second.doc.OpenFile(dir_.File("scene.dv")).succeeded);
+    ASSERT_EQ(second.scene.Objects().size(), 1u);
+    EXPECT_EQ(second.scene.Objects().front()->Texture(), second.scene.TextureAt(0));
+}
+
+TEST_F(ModelScene, CopiesAreMadeByTypeCode) {
+    Document d;
+    d.scene.SetUpVisualWeapons();
+    ASSERT_TRUE(d.doc.OpenFile(folder_.body).succeeded);
+    const COGLObject& player = *d.scene.Objects().front();
+    auto copy = CreateObject(player.TypeCode());
+    ASSERT_NE(copy, nullptr);
+    copy->CopyFrom(player);
+    auto* copied = dynamic_cast<COGLPlayer*>(copy.get());
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->Name(), "Copy of male");
+    EXPECT_EQ(copied->Weapons().size(), 4u);
+    EXPECT_EQ(copied->CurrentWeaponIndex(), 0);
+    EXPECT_EQ(copied->Scene(), &d.scene);
+    d.scene.AddObject(std::move(copy));
+    EXPECT_TRUE(d.doc.Save(dir_.File("copies.dv")));
+}

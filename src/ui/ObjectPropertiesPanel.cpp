@@ -65,7 +65,13 @@ QVBoxLayout* PageLayout(QWidget* page) {
     return layout;
 }
 
-QString Degrees(float value) { return QString::number(static_cast<double>(value), 'f', 1) + QChar(0x00B0); }
+// A value as shown with `decimals` places, never as "-0.0".
+QString Number(float value, int decimals) {
+    const double shown = std::round(static_cast<double>(value) * std::pow(10.0, decimals)) / std::pow(10.0, decimals);
+    return QString::number(shown == 0.0 ? 0.0 : shown, 'f', decimals);
+}
+
+QString Degrees(float value) { return Number(value, 1) + QChar(0x00B0); }
 
 // The text as the scene file can hold it: at most `bytes` bytes of UTF-8, cut
 // between characters.
@@ -76,11 +82,11 @@ QString FitBytes(QString text, int bytes) {
     return text;
 }
 
-QToolButton* StepButton(const QString& text, const QString& tip, QWidget* parent) {
+QToolButton* StepButton(const QString& text, const QString& name, const QString& tip, QWidget* parent) {
     auto* button = new QToolButton(parent);
     button->setText(text);
     button->setToolTip(tip);
-    button->setObjectName(text);
+    button->setObjectName(name);
     button->setMinimumWidth(34);
     return button;
 }
@@ -214,7 +220,9 @@ void ObjectPropertiesPanel::BuildObjectPage() {
     name_->setPlaceholderText(QStringLiteral("(no name)"));
     form->addRow(QStringLiteral("Name"), name_);
     visible_ = new QCheckBox(QStringLiteral("Visible"), general);
+    visible_->setObjectName(QStringLiteral("visible"));
     transparent_ = new QCheckBox(QStringLiteral("Transparent"), general);
+    transparent_->setObjectName(QStringLiteral("transparent"));
     auto* flags = new QHBoxLayout;
     flags->addWidget(visible_);
     flags->addWidget(transparent_);
@@ -245,6 +253,7 @@ void ObjectPropertiesPanel::BuildObjectPage() {
     orientation_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form->addRow(QStringLiteral("Angles"), orientation_);
     rotateStep_ = MakeRealBox(0.5, 180.0, 5.0, 1, rotation);
+    rotateStep_->setObjectName(QStringLiteral("turnStep"));
     rotateStep_->setSuffix(QStringLiteral("\u00B0"));
     rotateStep_->setValue(15.0);
     form->addRow(QStringLiteral("Turn by"), rotateStep_);
@@ -253,8 +262,10 @@ void ObjectPropertiesPanel::BuildObjectPage() {
     static constexpr const char* kAxes[3] = {"X", "Y", "Z"};
     for (int axis = 0; axis < 3; ++axis) {
         const QString name = QString::fromLatin1(kAxes[axis]);
-        QToolButton* minus = StepButton(QStringLiteral("-") + name, QStringLiteral("Turn back about the object's %1 axis").arg(name), rotation);
-        QToolButton* plus = StepButton(QStringLiteral("+") + name, QStringLiteral("Turn about the object's %1 axis").arg(name), rotation);
+        QToolButton* minus = StepButton(QStringLiteral("-") + name, QStringLiteral("turn-") + name,
+                                        QStringLiteral("Turn back about the object's %1 axis").arg(name), rotation);
+        QToolButton* plus = StepButton(QStringLiteral("+") + name, QStringLiteral("turn+") + name,
+                                       QStringLiteral("Turn about the object's %1 axis").arg(name), rotation);
         connect(minus, &QToolButton::clicked, this, [this, axis] { RotateSelected(axis, -1.0f); });
         connect(plus, &QToolButton::clicked, this, [this, axis] { RotateSelected(axis, 1.0f); });
         turns->addWidget(minus, 0, axis * 2);
@@ -396,6 +407,7 @@ void ObjectPropertiesPanel::BuildTexturePage() {
     textureScale_->setObjectName(QStringLiteral("textureScale"));
     form->addRow(QStringLiteral("Scale"), textureScale_);
     auto* resetPlacement = new QPushButton(QStringLiteral("Reset Placement"), placement);
+    resetPlacement->setObjectName(QStringLiteral("resetPlacement"));
     auto* resetRow = new QHBoxLayout;
     resetRow->addStretch(1);
     resetRow->addWidget(resetPlacement);
@@ -460,6 +472,7 @@ void ObjectPropertiesPanel::BuildTextPage() {
     font_->setMinimumContentsLength(12);
     form->addRow(QStringLiteral("Font"), font_);
     bold_ = new QCheckBox(QStringLiteral("Bold"), group);
+    bold_->setObjectName(QStringLiteral("bold"));
     italic_ = new QCheckBox(QStringLiteral("Italic"), group);
     auto* style = new QHBoxLayout;
     style->addWidget(bold_);
@@ -600,6 +613,7 @@ void ObjectPropertiesPanel::BuildSpotPage() {
     direction_->setObjectName(QStringLiteral("direction"));
     form->addRow(QStringLiteral("Direction"), direction_);
     spotStep_ = MakeRealBox(0.5, 180.0, 5.0, 1, cone);
+    spotStep_->setObjectName(QStringLiteral("aimStep"));
     spotStep_->setSuffix(QStringLiteral("\u00B0"));
     spotStep_->setValue(15.0);
     form->addRow(QStringLiteral("Aim by"), spotStep_);
@@ -608,8 +622,10 @@ void ObjectPropertiesPanel::BuildSpotPage() {
     static constexpr const char* kAxes[3] = {"X", "Y", "Z"};
     for (int axis = 0; axis < 3; ++axis) {
         const QString name = QString::fromLatin1(kAxes[axis]);
-        QToolButton* minus = StepButton(QStringLiteral("-") + name, QStringLiteral("Aim the spot back about its %1 axis").arg(name), cone);
-        QToolButton* plus = StepButton(QStringLiteral("+") + name, QStringLiteral("Aim the spot about its %1 axis").arg(name), cone);
+        QToolButton* minus = StepButton(QStringLiteral("-") + name, QStringLiteral("aim-") + name,
+                                        QStringLiteral("Aim the spot back about its %1 axis").arg(name), cone);
+        QToolButton* plus = StepButton(QStringLiteral("+") + name, QStringLiteral("aim+") + name,
+                                       QStringLiteral("Aim the spot about its %1 axis").arg(name), cone);
         connect(minus, &QToolButton::clicked, this, [this, axis] { RotateSelected(axis, -1.0f); });
         connect(plus, &QToolButton::clicked, this, [this, axis] { RotateSelected(axis, 1.0f); });
         turns->addWidget(minus);
@@ -722,7 +738,8 @@ void ObjectPropertiesPanel::RefreshAnimation() {
 
 void ObjectPropertiesPanel::ShowOrientation(COGLObject& object) {
     const Vector3 angles = OrientationAngles(object);
-    orientation_->setText(QStringLiteral("X %1   Y %2   Z %3").arg(Degrees(angles.x), Degrees(angles.y), Degrees(angles.z)));
+    orientation_->setText(
+        QStringLiteral("X %1   Y %2   Z %3").arg(Degrees(angles.x), Degrees(angles.y), Degrees(angles.z)));
 }
 
 void ObjectPropertiesPanel::ShowObject(COGLObject& object) {
@@ -842,10 +859,7 @@ void ObjectPropertiesPanel::ShowLight(COGLLight& light) {
         attenuation_[1]->setValue(static_cast<double>(spot->LinearAttenuation()));
         attenuation_[2]->setValue(static_cast<double>(spot->QuadraticAttenuation()));
         const Vector3& aim = spot->Direction();
-        direction_->setText(QStringLiteral("%1, %2, %3")
-                                .arg(static_cast<double>(aim.x), 0, 'f', 2)
-                                .arg(static_cast<double>(aim.y), 0, 'f', 2)
-                                .arg(static_cast<double>(aim.z), 0, 'f', 2));
+        direction_->setText(QStringLiteral("%1, %2, %3").arg(Number(aim.x, 2), Number(aim.y, 2), Number(aim.z, 2)));
     }
 }
 
@@ -881,7 +895,8 @@ void ObjectPropertiesPanel::PickLightColor(int which) {
         return;
     }
     const std::optional<QColor> chosen =
-        chooseColor(lightColors_[which]->Color(), QStringLiteral("Light ") + QString::fromLatin1(kLightColorNames[which]));
+        chooseColor(lightColors_[which]->Color(),
+                    QStringLiteral("Light ") + QString::fromLatin1(kLightColorNames[which]));
     COGLLight* light = CurrentLight();
     if (!chosen || light == nullptr) {
         return;

@@ -559,7 +559,8 @@ void ScenePropertiesPanel::RefreshShadows() {
 }
 
 void ScenePropertiesPanel::RefreshTextures() {
-    const QVariant chosen = textures_->currentItem() != nullptr ? textures_->currentItem()->data(Qt::UserRole) : QVariant();
+    const QListWidgetItem* current = textures_->currentItem();
+    const QVariant chosen = current != nullptr ? current->data(Qt::UserRole) : QVariant();
     textures_->clear();
     if (scene_ == nullptr) {
         return;
@@ -575,7 +576,8 @@ void ScenePropertiesPanel::RefreshTextures() {
 }
 
 void ScenePropertiesPanel::RefreshPaks() {
-    CPakFile* shown = scene_ != nullptr && scene_->PositionOfPak(shownPak_) >= 0 ? scene_->PakAt(scene_->PositionOfPak(shownPak_)) : nullptr;
+    // The archive shown before, if the scene still holds it.
+    CPakFile* shown = scene_ != nullptr ? scene_->PakAt(scene_->PositionOfPak(shownPak_)) : nullptr;
     {
         const QSignalBlocker block(paks_);
         paks_->clear();
@@ -726,8 +728,8 @@ void ScenePropertiesPanel::LoadBackground() {
     // A failed load clears the old picture too; either way the page shows what is left.
     const bool loaded = scene_->SetBackgroundFromFile(chosen.constFirst().toStdString());
     if (!loaded) {
-        GetHost().SetStatusText(
-            QStringLiteral("Could not use %1 as the background.").arg(QFileInfo(chosen.constFirst()).fileName()).toStdString());
+        const QString name = QFileInfo(chosen.constFirst()).fileName();
+        GetHost().SetStatusText(QStringLiteral("Could not use %1 as the background.").arg(name).toStdString());
     }
     RefreshBackground();
     Changed();
@@ -767,13 +769,11 @@ void ScenePropertiesPanel::AddTexturesFromFiles() {
         return;
     }
     const QStringList chosen = choosePictures(QStringLiteral("Add Textures"), true);
-    int added = 0;
+    const std::size_t before = scene_->Textures().size();
     for (const QString& path : chosen) {
-        if (AddTexture(path.toStdString(), nullptr) != nullptr) {
-            ++added;
-        }
+        AddTexture(path.toStdString(), nullptr);
     }
-    if (added > 0) {
+    if (scene_->Textures().size() > before) {
         RefreshTextures();
         textures_->setCurrentRow(textures_->count() - 1);
         Changed();

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTreeWidget>
 
 #include <cstdlib>
 
@@ -154,6 +155,13 @@ private slots:
         s.scene.AddShadowPlane(s.floor);
         s.scene.AddShadowLight(s.point);
         s.scene.EnableShadows(true);
+        fixtures::PakBuilder pak;
+        pak.Add("players/male/tris.md2", std::string("IDP2"))
+            .Add("players/male/w_railgun.md2", std::string("IDP2"))
+            .Add("models/monsters/tank/tris.md2", std::string("IDP2"))
+            .Add("env/unit1_up.tga", std::string("TGA"))
+            .Add("textures/e1u1/metal1_1.wal", std::string("WAL"));
+        QCOMPARE(s.scene.AddPak(WriteBytes(dir.filePath("pak0.pak"), pak.Build())), 0);
         s.scene.SetSelectedObject(s.box);
         sheets->PropertyRefresh();
 
@@ -173,9 +181,11 @@ private slots:
                     const auto* label = qobject_cast<QLabel*>(widget);
                     const auto* button = qobject_cast<QAbstractButton*>(widget);
                     const bool wraps = label != nullptr && label->wordWrap();
-                    const QString text = label != nullptr ? label->text() : button != nullptr ? button->text() : QString();
-                    if (qobject_cast<QAbstractSpinBox*>(widget) != nullptr || qobject_cast<QLineEdit*>(widget) != nullptr ||
-                        !text.isEmpty()) {
+                    const QString text =
+                        label != nullptr ? label->text() : button != nullptr ? button->text() : QString();
+                    const bool field = qobject_cast<QAbstractSpinBox*>(widget) != nullptr ||
+                                       qobject_cast<QLineEdit*>(widget) != nullptr;
+                    if (field || !text.isEmpty()) {
                         // Inside the dock, not cut off at its edge.
                         const QRect inDock(widget->mapTo(docks[sheet], QPoint(0, 0)), widget->size());
                         QVERIFY2(inDock.right() <= docks[sheet]->width(),
@@ -213,6 +223,13 @@ private slots:
         sheetTabs[1]->setCurrentIndex(ScenePropertiesPanel::kBackgroundPage);
         QCoreApplication::processEvents();
         QVERIFY(window.grab().save(OutputDirectory() + QStringLiteral("/property-sheets-3.png")));
+        s.scene.SetSelectedObject(s.text);
+        sheets->PropertyRefresh();
+        sheetTabs[0]->setCurrentIndex(TabIndex(sheetTabs[0], QStringLiteral("Text")));
+        sheets->ShowPak(0);
+        sheets->SceneSheet().PakTree()->expandAll();
+        QCoreApplication::processEvents();
+        QVERIFY(window.grab().save(OutputDirectory() + QStringLiteral("/property-sheets-4.png")));
     }
 };
 

@@ -406,14 +406,9 @@ void ScenePropertiesPanel::BuildPaksPage() {
         CPakFile* pak = index >= 0 ? AddressOf<CPakFile>(paks_->itemData(index)) : nullptr;
         ShowPakTree(scene_ != nullptr && scene_->PositionOfPak(pak) >= 0 ? pak : nullptr);
     });
-    connect(pakTree_, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item, int) { ActivatePakItem(item); });
-    connect(pakTree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int) {
-        // Enter on a keyboard-chosen item; a double-click arrives through itemDoubleClicked.
-        if (!pakTree_->underMouse()) {
-            ActivatePakItem(item);
-        }
-    });
+    // A double-click, or Enter on the chosen item (or a single click where the
+    // desktop activates items that way).
+    connect(pakTree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int) { ActivatePakItem(item); });
     tabs_->addTab(page, QStringLiteral("Paks"));
 }
 

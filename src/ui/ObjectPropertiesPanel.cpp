@@ -746,7 +746,7 @@ void ObjectPropertiesPanel::ShowObject(COGLObject& object) {
     const QString name = QString::fromStdString(object.Name());
     title_->setText(name.isEmpty() ? ObjectKindName(object.TypeCode())
                                    : QStringLiteral("%1  \u2013  %2").arg(name, ObjectKindName(object.TypeCode())));
-    if (!name_->hasFocus() || name_->text() != name) {
+    if (name_->text() != name) {
         name_->setText(name);
     }
     position_->SetValue(object.Position());
@@ -833,7 +833,7 @@ void ObjectPropertiesPanel::ShowLight(COGLLight& light) {
                         .arg(QString::fromStdString(light.Name()),
                              light.IsSpot() ? QStringLiteral("Spot light") : QStringLiteral("Point light")));
     const QString name = QString::fromStdString(light.Name());
-    if (!lightName_->hasFocus() || lightName_->text() != name) {
+    if (lightName_->text() != name) {
         lightName_->setText(name);
     }
     {

@@ -1,0 +1,30 @@
+#include "ui/SceneNames.h"
+
+#include <array>
+
+#include "scene/COGLLight.h"
+#include "scene/COGLObject.h"
+
+QString ObjectKindName(int typeCode) {
+    // In type code order.
+    static constexpr std::array<const char*, 19> kNames{
+        "Plane",    "Floor", "Box",  "Sphere",       "Right Wall", "Left Wall", "Ceiling",
+        "Text",     "Rod",   "Cylinder", "Cone",     "Disk",       "MD2 Model", "Player",
+        "SiN Model", "MDL Model", "Billboard", "Sprite", "Half-Life Model"};
+    if (typeCode < 0 || typeCode >= static_cast<int>(kNames.size())) {
+        return QStringLiteral("Object");
+    }
+    return QString::fromLatin1(kNames[static_cast<std::size_t>(typeCode)]);
+}
+
+QString ObjectLabel(const COGLObject& object) {
+    const QString kind = ObjectKindName(object.TypeCode());
+    const QString name = QString::fromStdString(object.Name());
+    return name.isEmpty() ? kind : QStringLiteral("%1 (%2)").arg(name, kind);
+}
+
+QString LightLabel(const COGLLight& light) {
+    const QString kind = light.IsSpot() ? QStringLiteral("spot") : QStringLiteral("point");
+    const QString name = QString::fromStdString(light.Name());
+    return name.isEmpty() ? kind : QStringLiteral("%1 (%2)").arg(name, kind);
+}

@@ -234,11 +234,16 @@ void COGLViewport3D::DrawAxisMarkers() {
                      &z) != GL_TRUE) {
         return;
     }
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+    // In front of everything, including what the scene draws after them: the
+    // markers write the nearest depth there is.
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT | GL_VIEWPORT_BIT);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
     glDisable(GL_FOG);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    glDepthMask(GL_TRUE);
+    glDepthRange(0.0, 0.0);
     glPushMatrix();
     glTranslated(x, y, z);
     glScalef(kAxisMarkerScale, kAxisMarkerScale, kAxisMarkerScale);

@@ -167,3 +167,23 @@ TEST_F(GoldenScene, HighlightedSelectionWithItsBox) {
     ASSERT_TRUE(view_->OnCommand(cmd::kHighlightSelected));
     EXPECT_TRUE(Matches("view_highlight_selected"));
 }
+
+TEST_F(GoldenScene, GridAndAxisMarkersOfThePerspectivePane) {
+    ASSERT_TRUE(view_->OnCommand(cmd::kGrid));
+    ASSERT_TRUE(view_->OnCommand(cmd::kAxisMarkers));
+    EXPECT_TRUE(Matches("view_grid_axis_markers"));
+    // The markers stand in the lower left corner: red, green and blue strokes there.
+    const auto image = ReadFramebufferImage(kPictureWidth, kPictureHeight);
+    bool red = false;
+    bool green = false;
+    bool blue = false;
+    for (int y = kPictureHeight - 40; y < kPictureHeight; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            const std::uint8_t* p = image->pixels.data() + (std::size_t(y) * kPictureWidth + std::size_t(x)) * 3;
+            red = red || (p[0] > 200 && p[1] < 60 && p[2] < 60);
+            green = green || (p[1] > 200 && p[0] < 60 && p[2] < 60);
+            blue = blue || (p[2] > 200 && p[0] < 60 && p[1] < 60);
+        }
+    }
+    EXPECT_TRUE(red && green && blue);
+}

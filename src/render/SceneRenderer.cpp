@@ -122,6 +122,54 @@ std::vector<COGLObject*> CastersFor(const std::vector<COGLObject*>& candidates,
     return casters;
 }
 
+// The window rectangle (x, y, width, height) that an object's box covers in the
+// current viewport, or the whole viewport when a corner lies behind the viewer or
+// the object turns to face the viewer.
+std::array<GLint, 4> WindowBounds(const COGLObject& object) {
+    std::array<GLint, 4> viewport{};
+    glGetIntegerv(GL_VIEWPORT, viewport.data());
+    if (dynamic_cast<const COGLBillboard*>(&object) != nullptr) {
+        return viewport;
+    }
+    std::array<double, 16> modelview{};
+    std::array<double, 16> projection{};
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
+    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    const Matrix4 toClip = Matrix4(projection) * Matrix4(modelview);
+    const Matrix4 rotation = object.Orientation().ToMatrix();
+    const Vector3& h = object.HalfExtents();
+    const Vector3& s = object.Scale();
+    double minX = 1.0, minY = 1.0, maxX = -1.0, maxY = -1.0;
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vector3 local{(corner & 1 ? h.x : -h.x) * s.x, (corner & 2 ? h.y : -h.y) * s.y,
+                            (corner & 4 ? h.z : -h.z) * s.z};
+        const Vector3 world = object.Position() + rotation.TransformVector(local);
+        double clip[4];
+        for (int row = 0; row < 4; ++row) {
+            clip[row] = toClip(row, 0) * world.x + toClip(row, 1) * world.y + toClip(row, 2) * world.z + toClip(row, 3);
+        }
+        if (!(clip[3] > 1e-9)) {
+            return viewport;
+        }
+        minX = std::min(minX, clip[0] / clip[3]);
+        maxX = std::max(maxX, clip[0] / clip[3]);
+        minY = std::min(minY, clip[1] / clip[3]);
+        maxY = std::max(maxY, clip[1] / clip[3]);
+    }
+    minX = std::clamp(minX, -1.0, 1.0);
+    maxX = std::clamp(maxX, -1.0, 1.0);
+    minY = std::clamp(minY, -1.0, 1.0);
+    maxY = std::clamp(maxY, -1.0, 1.0);
+    const auto toWindow = [](double ndc, GLint origin, GLint size) {
+        return origin + static_cast<GLint>(std::floor((ndc + 1.0) * 0.5 * size));
+    };
+    const GLint left = toWindow(minX, viewport[0], viewport[2]);
+    const GLint bottom = toWindow(minY, viewport[1], viewport[3]);
+    const GLint right = std::min(toWindow(maxX, viewport[0], viewport[2]) + 1, viewport[0] + viewport[2]);
+    const GLint top = std::min(toWindow(maxY, viewport[1], viewport[3]) + 1, viewport[1] + viewport[3]);
+    return {left, bottom, std::max(right - left, 0), std::max(top - bottom, 0)};
+}
+
 // One receiver and one light. Shadow geometry is the casters flattened onto the
 // receiver's plane by ShadowMatrix; the stencil marks keep it inside the receiver's
 // visible pixels, so it needs no depth test and cannot fight with the plane.
@@ -190,13 +238,19 @@ void DrawShadow(COGLScene& scene, COGLObject& plane, const std::array<float, 4>&
             glEnable(light.GLLight());
         }
     } else {
-        // Opaque black, unlit: one quad over the pane, kept to the outline.
+        // Opaque black, unlit: one quad over the pane, kept to the outline. (A
+        // quad costs the software renderer far less than the receiver's own
+        // finely divided faces drawn once more.)
         glDisable(GL_BLEND);
         glDisable(GL_FOG);
         glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+        const std::array<GLint, 4> bounds = WindowBounds(plane);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(bounds[0], bounds[1], bounds[2], bounds[3]);
         PushPaneMatrices();
         glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
         PopPaneMatrices();
+        glDisable(GL_SCISSOR_TEST);
     }
 }
 
@@ -204,7 +258,7 @@ void DrawShadow(COGLScene& scene, COGLObject& plane, const std::array<float, 4>&
 // receiver marks its pixels with a value of its own, so no receiver sees another's.
 void DrawShadows(COGLScene& scene, const std::vector<COGLObject*>& sorted) {
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT |
-                 GL_POLYGON_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_TRANSFORM_BIT);
+                 GL_POLYGON_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_TRANSFORM_BIT | GL_SCISSOR_BIT);
     glEnable(GL_STENCIL_TEST);
     glStencilMask(0xFF);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);

@@ -10,7 +10,7 @@
 #include "render/BitmapFont.h"
 #include "render/COGLViewport.h"
 #include "render/GLCheck.h"
-#include "render/ImageOutput.h"
+#include "render/CapturedImage.h"
 #include "render/MouseTools.h"
 #include "render/ViewInput.h"
 #include "scene/COGLDoc.h"
@@ -115,8 +115,8 @@ public:
     // index 0..3) or PNG by the file's extension. An unknown extension shows "The
     // file extension that you entered is not supported."; a failed capture writes
     // no file.
-    bool SaveImage(const std::string& path, int qualityIndex = kDefaultJpegQualityIndex,
-                   bool transparentBackground = false, int width = 0, int height = 0);
+    bool SaveImage(const std::string& path, int qualityIndex, bool transparentBackground = false, int width = 0,
+                   int height = 0);
     // Clear to alpha 0 (and leave out the background image) so that written PNG
     // files can treat the background as transparent.
     void SetTransparentBackground(bool transparent) { m_transparentBackground = transparent; }

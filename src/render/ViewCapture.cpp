@@ -8,6 +8,7 @@
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "render/COGLView.h"
+#include "render/ImageOutput.h"
 #include "scene/COGLScene.h"
 
 namespace {

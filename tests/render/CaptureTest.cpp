@@ -9,6 +9,7 @@
 #include "platform/BinaryIO.h"
 #include "platform/Messages.h"
 #include "render/CommandIds.h"
+#include "render/ImageOutput.h"
 #include "ViewFixture.h"
 
 namespace {
@@ -136,11 +137,11 @@ TEST_F(Capture, ASizeBeyondTheContextFailsAndWritesNothing) {
 
 TEST_F(Capture, SaveImageWritesByTheExtension) {
     TempDir dir;
-    EXPECT_FALSE(view_->SaveImage(dir.File("picture.gif")));
+    EXPECT_FALSE(view_->SaveImage(dir.File("picture.gif"), 1));
     EXPECT_TRUE(host_.HasMessage("The file extension that you entered is not supported."));
     EXPECT_FALSE(std::filesystem::exists(dir.File("picture.gif")));
 
-    ASSERT_TRUE(view_->SaveImage(dir.File("picture.bmp")));
+    ASSERT_TRUE(view_->SaveImage(dir.File("picture.bmp"), 1));
     const auto bmp = ReadWholeFile(dir.File("picture.bmp"));
     ASSERT_TRUE(bmp);
     EXPECT_EQ(bmp->size(), 54u + CapturedImage::RowStride(kWidth, 3) * kHeight);

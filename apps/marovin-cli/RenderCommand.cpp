@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "media/CPakFile.h"
 #include "media/Palette.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
@@ -103,6 +104,16 @@ bool ParseSize(const std::string& text, int& width, int& height) {
     width = *w;
     height = *h;
     return true;
+}
+
+bool HeldByAPak(const COGLScene& scene, const std::string& name) {
+    for (int position = 0; position < scene.PakCount(); ++position) {
+        const CPakFile* pak = scene.PakAt(position);
+        if (pak != nullptr && pak->FindEntry(name) != nullptr) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Fills `options`; returns an error text for a wrong command line (empty when fine).
@@ -215,8 +226,10 @@ int RunRender(const Args& args) {
             // Not on disk: an entry of a pak opened by an earlier input.
             result = document.OpenPakEntry(input);
             if (result.kind == OpenedKind::Nothing) {
-                return Fail(kExitFailure, "cannot open '" + input + "': no such file, and no pak opened before it "
-                                                                   "holds a model of that name");
+                return Fail(kExitFailure, "cannot open '" + input + "': " +
+                                              (HeldByAPak(scene, input)
+                                                   ? "a pak holds it, but it is not a model the program opens"
+                                                   : "no such file, and no pak opened before it holds it"));
             }
         }
         if (result.kind == OpenedKind::Nothing) {

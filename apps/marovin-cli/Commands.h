@@ -13,6 +13,8 @@ using Args = std::vector<std::string>;
 int RunInfo(const Args& args);
 int RunPak(const Args& args);
 int RunImage(const Args& args);
+// Renders its inputs headless and writes one picture.
+int RunRender(const Args& args);
 
 // Pictures and pak archives for "info".
 bool IsImageExtension(const std::string& extension);

@@ -20,6 +20,8 @@ const Command kCommands[] = {
     {"pak", "pak extract PAK [NAME...] [-C DIR]  write entries (all by default) below DIR", RunPak},
     {"image", "image IN -o OUT.png [--resize] [--default-palette]  write the pixels a texture uploads", RunImage},
     {"resave", "resave IN.dv OUT.dv  load a scene file and save it again", RunResave},
+    {"render", "render [OPTIONS] INPUT... -o OUT.png|.bmp|.jpg  render scenes, paks and models to a picture "
+               "(render --help for the options)", RunRender},
 };
 
 void PrintUsage(std::FILE* out) {

@@ -3,6 +3,7 @@
 #include <exception>
 #include <map>
 
+#include "media/CPakFile.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -16,7 +17,38 @@ std::map<std::string, ModelOpener>& ModelOpeners() {
     static std::map<std::string, ModelOpener> openers;
     return openers;
 }
+
+std::map<std::string, PakEntryOpener>& PakEntryOpeners() {
+    static std::map<std::string, PakEntryOpener> openers;
+    return openers;
+}
 }  // namespace
+
+void COGLDoc::RegisterPakEntryOpener(const std::string& extension, PakEntryOpener opener) {
+    PakEntryOpeners()[fs_util::ToLower(extension)] = std::move(opener);
+}
+
+void COGLDoc::UnregisterPakEntryOpener(const std::string& extension) {
+    PakEntryOpeners().erase(fs_util::ToLower(extension));
+}
+
+OpenFileResult COGLDoc::OpenPakEntry(const std::string& entryName) {
+    if (m_scene == nullptr) {
+        return {};
+    }
+    const auto& openers = PakEntryOpeners();
+    const auto it = openers.find(fs_util::ToLower(fs_util::ExtensionOf(entryName)));
+    if (it == openers.end() || !it->second) {
+        return {};
+    }
+    for (int position = 0; position < m_scene->PakCount(); ++position) {
+        CPakFile* pak = m_scene->PakAt(position);
+        if (pak != nullptr && pak->FindEntry(entryName) != nullptr) {
+            return {OpenedKind::Model, it->second(*pak, entryName, *this)};
+        }
+    }
+    return {};
+}
 
 void COGLDoc::RegisterModelOpener(const std::string& extension, ModelOpener opener) {
     ModelOpeners()[fs_util::ToLower(extension)] = std::move(opener);

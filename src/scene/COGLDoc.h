@@ -15,9 +15,12 @@ struct OpenFileResult {
 };
 
 class COGLDoc;
+class CPakFile;
 // Opens a model file into the document's scene (create, load, add, select); true
 // when the model was added. Registered per extension by the model classes.
 using ModelOpener = std::function<bool(const std::string& path, COGLDoc& doc)>;
+// The same for a model stored as an entry of one of the scene's paks.
+using PakEntryOpener = std::function<bool(CPakFile& pak, const std::string& entryName, COGLDoc& doc)>;
 
 // The document: it holds no scene data itself, but reads and writes the scene
 // file through the scene of its view, and dispatches every opened file by its
@@ -58,6 +61,13 @@ public:
     // Model classes register the extensions they open ("md2", "mdl", "def"), lower case, no dot.
     static void RegisterModelOpener(const std::string& extension, ModelOpener opener);
     static void UnregisterModelOpener(const std::string& extension);
+
+    // Opens `entryName` from the first pak of the scene's pak list that holds it,
+    // through the pak entry opener registered for its extension. Nothing when no
+    // pak holds it or no opener takes its extension.
+    OpenFileResult OpenPakEntry(const std::string& entryName);
+    static void RegisterPakEntryOpener(const std::string& extension, PakEntryOpener opener);
+    static void UnregisterPakEntryOpener(const std::string& extension);
 
     const std::string& PathName() const { return m_pathName; }
     bool IsModified() const { return m_modified; }

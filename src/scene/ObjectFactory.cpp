@@ -71,3 +71,13 @@ void UnregisterObjectClass(int typeCode) {
 const char* ObjectClassName(int typeCode) {
     return InRange(typeCode) ? Registry()[static_cast<std::size_t>(typeCode)].name : nullptr;
 }
+
+namespace {
+ObjectPoser g_poser = nullptr;
+}  // namespace
+
+void RegisterObjectPoser(ObjectPoser poser) { g_poser = poser; }
+
+bool PoseObject(COGLObject& object, const std::string& animation, float frame) {
+    return g_poser != nullptr && g_poser(object, animation, frame);
+}

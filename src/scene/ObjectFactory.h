@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "scene/COGLObject.h"
 
@@ -20,3 +21,11 @@ void UnregisterObjectClass(int typeCode);
 
 // The class name for a type code ("COGLBox"), or nullptr when none is registered.
 const char* ObjectClassName(int typeCode);
+
+// Puts a model object into one frame of a named animation (an empty name keeps
+// its current animation). The model classes register the one function that knows
+// them; it returns false for an object or an animation it does not know.
+using ObjectPoser = bool (*)(COGLObject& object, const std::string& animation, float frame);
+void RegisterObjectPoser(ObjectPoser poser);
+// False when no poser is registered or it refuses the object.
+bool PoseObject(COGLObject& object, const std::string& animation, float frame);

@@ -1,0 +1,282 @@
+// marovin-cli render: opens scenes, paks and models the way the program does and
+// writes one rendered frame as a picture, without any window.
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "media/CPakFile.h"
+#include "media/Palette.h"
+#include "platform/FileSystem.h"
+#include "platform/Messages.h"
+#include "render/COGLView.h"
+#include "render/CommandIds.h"
+#include "render/HeadlessContext.h"
+#include "render/ImageOutput.h"
+#include "scene/COGLDoc.h"
+#include "scene/COGLScene.h"
+#include "scene/ObjectFactory.h"
+
+namespace {
+constexpr const char* kUsage =
+    "usage: marovin-cli render [--size WxH] [--camera perspective|front|top|left|right] [--viewports 1|4]\n"
+    "         [--mode points-fast|points|wireframe-fast|wireframe|flat|shaded] [--quality 0-3] [--transparent]\n"
+    "         [--save-scene OUT.dv] [--animation NAME] [--frame F] INPUT... -o OUT.png|.bmp|.jpg";
+constexpr int kMaximumSide = 8192;
+constexpr int kDefaultWidth = 640;
+constexpr int kDefaultHeight = 480;
+
+struct RenderOptions {
+    int width = kDefaultWidth;
+    int height = kDefaultHeight;
+    std::optional<int> cameraCommand;
+    int viewports = 1;
+    std::optional<int> modeCommand;
+    int quality = kDefaultJpegQualityIndex;
+    bool transparent = false;
+    std::string saveScene;
+    std::optional<std::string> animation;
+    std::optional<float> frame;
+    std::vector<std::string> inputs;
+    std::string output;
+};
+
+struct NamedCommand {
+    const char* name;
+    int command;
+};
+constexpr NamedCommand kCameras[] = {{"perspective", cmd::kPerspective},
+                                     {"front", cmd::kFront},
+                                     {"top", cmd::kTop},
+                                     {"left", cmd::kLeft},
+                                     {"right", cmd::kRight}};
+constexpr NamedCommand kModes[] = {{"points-fast", cmd::kPointsFast}, {"points", cmd::kPoints},
+                                   {"wireframe-fast", cmd::kWireframeFast}, {"wireframe", cmd::kWireframe},
+                                   {"flat", cmd::kFlat}, {"shaded", cmd::kShaded}};
+
+template <std::size_t N>
+std::optional<int> CommandNamed(const NamedCommand (&table)[N], const std::string& name) {
+    for (const NamedCommand& entry : table) {
+        if (name == entry.name) {
+            return entry.command;
+        }
+    }
+    return std::nullopt;
+}
+
+// A whole decimal number in [low, high], nothing else.
+std::optional<int> ParseInt(const std::string& text, int low, int high) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const int value = std::atoi(text.c_str());
+    if (value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<float> ParseFrame(const std::string& text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    const float value = std::strtof(text.c_str(), &end);
+    if (end == nullptr || *end != '\0' || !(value >= 0.0f) || value > 1.0e6f) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) {
+        return false;
+    }
+    const auto w = ParseInt(text.substr(0, x), 1, kMaximumSide);
+    const auto h = ParseInt(text.substr(x + 1), 1, kMaximumSide);
+    if (!w || !h) {
+        return false;
+    }
+    width = *w;
+    height = *h;
+    return true;
+}
+
+bool HeldByAPak(const COGLScene& scene, const std::string& name) {
+    for (int position = 0; position < scene.PakCount(); ++position) {
+        const CPakFile* pak = scene.PakAt(position);
+        if (pak != nullptr && pak->FindEntry(name) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Fills `options`; returns an error text for a wrong command line (empty when fine).
+std::string ParseArguments(const Args& args, RenderOptions& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool takesValue = arg == "-o" || arg == "--size" || arg == "--camera" || arg == "--viewports" ||
+                                arg == "--mode" || arg == "--quality" || arg == "--save-scene" ||
+                                arg == "--animation" || arg == "--frame";
+        if (takesValue && i + 1 >= args.size()) {
+            return arg + " needs a value";
+        }
+        if (arg == "-o") {
+            options.output = args[++i];
+        } else if (arg == "--size") {
+            if (!ParseSize(args[++i], options.width, options.height)) {
+                return "--size takes WIDTHxHEIGHT, each 1 to " + std::to_string(kMaximumSide);
+            }
+        } else if (arg == "--camera") {
+            options.cameraCommand = CommandNamed(kCameras, args[++i]);
+            if (!options.cameraCommand) {
+                return "unknown camera '" + args[i] + "'";
+            }
+        } else if (arg == "--viewports") {
+            const std::string& value = args[++i];
+            if (value != "1" && value != "4") {
+                return "--viewports takes 1 or 4";
+            }
+            options.viewports = value == "4" ? 4 : 1;
+        } else if (arg == "--mode") {
+            options.modeCommand = CommandNamed(kModes, args[++i]);
+            if (!options.modeCommand) {
+                return "unknown display mode '" + args[i] + "'";
+            }
+        } else if (arg == "--quality") {
+            const auto quality = ParseInt(args[++i], 0, 3);
+            if (!quality) {
+                return "--quality takes 0, 1, 2 or 3";
+            }
+            options.quality = *quality;
+        } else if (arg == "--transparent") {
+            options.transparent = true;
+        } else if (arg == "--save-scene") {
+            options.saveScene = args[++i];
+        } else if (arg == "--animation") {
+            options.animation = args[++i];
+        } else if (arg == "--frame") {
+            options.frame = ParseFrame(args[++i]);
+            if (!options.frame) {
+                return "--frame takes a frame number (0 or more)";
+            }
+        } else if (!arg.empty() && arg[0] == '-') {
+            return "unknown option '" + arg + "'";
+        } else {
+            options.inputs.push_back(arg);
+        }
+    }
+    if (options.inputs.empty()) {
+        return "no input to render";
+    }
+    if (options.output.empty()) {
+        return "no output picture (-o OUT.png|.bmp|.jpg)";
+    }
+    return {};
+}
+}  // namespace
+
+int RunRender(const Args& args) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::printf("%s\n", kUsage);
+        return kExitOk;
+    }
+    RenderOptions options;
+    if (const std::string error = ParseArguments(args, options); !error.empty()) {
+        std::fprintf(stderr, "%s\n", kUsage);
+        return Fail(kExitUsage, error);
+    }
+    const std::optional<ImageFormat> format = ImageFormatForPath(options.output);
+    if (!format) {
+        return Fail(kExitUsage, msg::kExtensionNotSupported.text);
+    }
+    if (options.transparent && *format != ImageFormat::Png) {
+        return Fail(kExitUsage, "--transparent needs a .png picture");
+    }
+
+    BuildGammaTable(1.0f);
+    std::string error;
+    const auto gl = HeadlessContext::Create(64, 64, &error);
+    if (!gl) {
+        return Fail(kExitFailure, error);
+    }
+    COGLView view;
+    if (!view.Create(&error)) {
+        // Only the orthographic panes' texts need the font.
+        std::fprintf(stderr, "marovin-cli: %s\n", error.c_str());
+    }
+    view.OnInitialUpdate();
+    view.Resize(options.width, options.height);
+    COGLDoc& document = view.Document();
+    COGLScene& scene = *view.Scene();
+
+    // The models these inputs added, for --animation and --frame.
+    std::vector<COGLObject*> models;
+    for (const std::string& input : options.inputs) {
+        const std::string path = fs_util::ResolvePath(input);
+        OpenFileResult result;
+        if (fs_util::FileExists(path)) {
+            result = document.OpenFile(path);
+        } else {
+            // Not on disk: an entry of a pak opened by an earlier input.
+            result = document.OpenPakEntry(input);
+            if (result.kind == OpenedKind::Nothing) {
+                return Fail(kExitFailure, "cannot open '" + input + "': " +
+                                              (HeldByAPak(scene, input)
+                                                   ? "a pak holds it, but it is not a model the program opens"
+                                                   : "no such file, and no pak opened before it holds it"));
+            }
+        }
+        if (result.kind == OpenedKind::Nothing) {
+            return Fail(kExitFailure, "cannot open '" + input + "': not a scene, pak or model file");
+        }
+        if (!result.succeeded) {
+            return Fail(kExitFailure, "cannot open '" + input + "'");
+        }
+        if (result.kind == OpenedKind::Scene) {
+            models.clear();  // the scene replaced everything
+        } else if (result.kind == OpenedKind::Model && scene.Selected() != nullptr) {
+            models.push_back(scene.Selected());
+        }
+    }
+
+    if (options.animation || options.frame) {
+        if (models.empty()) {
+            return Fail(kExitUsage, "--animation and --frame need a model among the inputs");
+        }
+        for (COGLObject* model : models) {
+            if (!PoseObject(*model, options.animation.value_or(std::string()), options.frame.value_or(0.0f))) {
+                return Fail(kExitFailure, "cannot pose the model '" + model->Name() + "' at animation '" +
+                                              options.animation.value_or(std::string()) + "'");
+            }
+        }
+    }
+
+    if (options.viewports == 4) {
+        view.OnCommand(cmd::kFourViewports);
+    }
+    if (options.cameraCommand) {
+        view.OnCommand(*options.cameraCommand);
+    }
+    if (options.modeCommand) {
+        view.OnCommand(*options.modeCommand);
+    }
+    if (!options.saveScene.empty() && !document.Save(options.saveScene)) {
+        return Fail(kExitFailure, "cannot write '" + options.saveScene + "'");
+    }
+
+    view.SetTransparentBackground(options.transparent);
+    if (!view.Capture(options.width, options.height, options.transparent ? 4 : 3, options.viewports == 4)) {
+        return Fail(kExitFailure, "cannot render a " + std::to_string(options.width) + "x" +
+                                      std::to_string(options.height) + " picture");
+    }
+    if (!WriteImage(view.Captured(), options.output, *format, options.quality, options.transparent)) {
+        return Fail(kExitFailure, "cannot write '" + options.output + "'");
+    }
+    return kExitOk;
+}

@@ -1,0 +1,232 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "render/BitmapFont.h"
+#include "render/COGLViewport.h"
+#include "render/GLCheck.h"
+#include "render/CapturedImage.h"
+#include "render/MouseTools.h"
+#include "render/ViewInput.h"
+#include "scene/COGLDoc.h"
+#include "scene/SceneViewLink.h"
+
+class COGLScene;
+class COGLLight;
+class COGLObject;
+
+// The window in which a scene is seen and edited, without the window: it draws
+// into whatever GL context is current (the shell's widget, or a headless one), and
+// takes its input as plain events. It owns the scene, the document that reads and
+// writes it, and four viewport slots (slot 0 perspective, 1 to 3 orthographic),
+// shown as one pane or four; it runs the view commands by their ids, picking and
+// the mouse tools, the animation tick, and the capture for image output.
+class COGLView : public SceneViewLink {
+public:
+    static constexpr int kViewportSlots = 4;
+    // Where new lights (the "Default" one too) are put.
+    static constexpr float kNewLightPosition[3] = {0.0f, 1.0f, 3.0f};
+    static constexpr const char* kDefaultLightName = "Default";
+
+    // Reads "MouseSensitivity" and "ShowFrameTime"; "ForceSWRender" is ignored.
+    COGLView();
+    // Writes "ForceSWRender" = 0 and "ShowFrameTime", and deletes the font lists
+    // (checked as "delete lists") when a context is current.
+    ~COGLView() override;
+    COGLView(const COGLView&) = delete;
+    COGLView& operator=(const COGLView&) = delete;
+
+    // --- Creation (with the GL context current) ---
+    // Builds the overlay font lists. On failure `error` says "Could no create font";
+    // the caller reports it (the view still draws, only without texts).
+    bool Create(std::string* error = nullptr);
+    // First update: creates the scene with one point light named "Default" and
+    // resets the cameras. A second call does nothing.
+    void OnInitialUpdate();
+    COGLScene* Scene() const { return m_scene.get(); }
+    COGLDoc& Document() { return m_document; }
+
+    // --- Window ---
+    void Resize(int width, int height);
+    int ClientWidth() const { return m_clientWidth; }
+    int ClientHeight() const { return m_clientHeight; }
+    // Draws every shown viewport (and the separators of four panes) into the
+    // current framebuffer; the caller swaps.
+    void Paint();
+    // Steps the scene's animations when the active viewport is a perspective one;
+    // repaints and returns true when anything moved.
+    bool AnimationTick();
+    void SuspendAnimation(bool suspended) { m_animationSuspended = suspended; }
+    // Text in the current colour at a raster position of the current projection.
+    static void DrawText(int x, int y, const std::string& text) { BitmapFont::DrawText(x, y, text); }
+
+    // --- Commands (render/CommandIds.h) ---
+    // Runs a view, tool or axis command; false when it does not apply now (or is
+    // not the view's). Clear asks "Clear the Scene?" first; Add Light and Add Object
+    // ask the choosers below.
+    bool OnCommand(int id);
+    bool IsChecked(int id) const;
+    bool IsEnabled(int id) const;
+    // Appends a point (kind 0) or spot (kind 1) light; false without a scene or
+    // when every GL light is taken ("No more lights are available.").
+    bool AddLight(int kind);
+    // Appends a new primitive (type codes 0 to 11 and 16); false for any other.
+    bool AddObject(int typeCode);
+    // Clears the scene without asking: the scene's clear, default cameras, no
+    // selection, property windows refreshed.
+    void ClearScene();
+    // The shell's dialogs behind Add Light ("Select a Light Type to Add") and Add
+    // Object ("Select an Object Type to Add"); nothing means Cancel. Without a
+    // chooser a point light and a box are added.
+    void SetLightKindChooser(std::function<std::optional<int>()> chooser) { m_chooseLightKind = std::move(chooser); }
+    void SetObjectTypeChooser(std::function<std::optional<int>()> chooser) { m_chooseObjectType = std::move(chooser); }
+
+    // --- Mouse and keys ---
+    void MouseDown(const ViewMouseEvent& event);
+    void MouseMove(const ViewMouseEvent& event);
+    void MouseUp(const ViewMouseEvent& event);
+    void DoubleClick(const ViewMouseEvent& event);
+    void KeyDown(const ViewKeyEvent& event);
+    void KeyUp(const ViewKeyEvent& event);
+    // The window's pointer services; nullptr (the default) does without.
+    void SetCursor(ViewCursor* cursor) { m_cursor = cursor; }
+    bool IsDragging() const { return m_dragButton != MouseButton::None; }
+    // Picks at (x, y) in window pixels (y from the top) in the pane there: the
+    // object hit, else the light whose marker was hit, becomes selected; no hit
+    // clears the selection. Returns whether anything was hit.
+    bool PickAt(int x, int y);
+
+    // --- Image output ---
+    // Renders the active viewport alone at width x height into an off-screen
+    // framebuffer, with no grid, axis markers, selection or light markers, and
+    // keeps the picture (bottom-up BGR, or BGRA with 4 bytes per pixel). With
+    // `allPanes` the layout stays as it is shown (grids too); only the selection and
+    // the light markers are left out. Everything is restored afterwards. False when
+    // no picture could be made.
+    bool Capture(int width, int height, int bytesPerPixel = 3, bool allPanes = false);
+    void Release() { m_captured = {}; }
+    const CapturedImage& Captured() const { return m_captured; }
+    // Captures at the client size (or the size given) and writes BMP, JPEG (quality
+    // index 0..3) or PNG by the file's extension. An unknown extension shows "The
+    // file extension that you entered is not supported."; a failed capture writes
+    // no file.
+    bool SaveImage(const std::string& path, int qualityIndex, bool transparentBackground = false, int width = 0,
+                   int height = 0);
+    // Clear to alpha 0 (and leave out the background image) so that written PNG
+    // files can treat the background as transparent.
+    void SetTransparentBackground(bool transparent) { m_transparentBackground = transparent; }
+    bool TransparentBackground() const { return m_transparentBackground; }
+    float BackgroundAlpha() const { return m_transparentBackground ? 0.0f : 1.0f; }
+
+    // --- Viewports ---
+    COGLViewport& Viewport(int slot) { return *m_viewports[static_cast<std::size_t>(slot)]; }
+    const COGLViewport& Viewport(int slot) const { return *m_viewports[static_cast<std::size_t>(slot)]; }
+    COGLViewport& ActiveViewport() { return Viewport(m_activeViewport); }
+    const COGLViewport& ActiveViewport() const { return Viewport(m_activeViewport); }
+    int ActiveIndex() const { return m_activeViewport; }
+    void SetActiveViewport(int slot);
+    int PaneCount() const { return m_paneCount; }
+    // Slot 0 Perspective with field of view 45 (Right when it is orthographic),
+    // 1 Front, 2 Top, 3 Left.
+    void ResetCameras();
+
+    // --- Tools and options ---
+    MouseTool Tool() const { return m_tool; }
+    void SetTool(MouseTool tool) { m_tool = tool; }
+    AxisFlags Axes(MouseTool tool) const { return m_axes[static_cast<std::size_t>(tool)]; }
+    int MouseSensitivity() const { return m_mouseSensitivity; }
+    void SetMouseSensitivity(int sensitivity) { m_mouseSensitivity = ClampSensitivity(sensitivity); }
+    bool MoveFast() const { return m_moveFast; }
+    bool HighlightSelected() const { return m_highlightSelected; }
+    bool ShowFrameTime() const { return m_showFrameTime; }
+    // Reads "MouseSensitivity" and "ShowFrameTime" again (after "Program Options").
+    void ApplyOptions();
+    const FrameTimer& Timer() const { return m_frameTimer; }
+    // The accumulated angle of the Rotate tool, in [0, 360).
+    float RotateAngle() const { return m_rotateAngle; }
+    // The separator colours of four panes (button face, shadow, highlight), 0..1.
+    void SetSeparatorColors(const std::array<float, 3>& face, const std::array<float, 3>& shadow,
+                            const std::array<float, 3>& highlight);
+
+    // --- What the viewports ask while they draw ---
+    // The selected object is being dragged by Move, Rotate or Scale with Move Fast.
+    bool FastDrawing() const;
+    // The selected object (or its texture) is being dragged.
+    bool ObjectBeingDragged() const;
+
+    // --- SceneViewLink ---
+    void SaveViewRecord(BinaryWriter& out) const override;
+    void LoadViewRecord(BinaryReader& in, int version) override;
+    void ResetViewports() override;
+    void Repaint() override;
+
+private:
+    enum class DragSource { Mouse, Key };
+
+    void Layout();
+    // The slot whose pane holds the window point (x, y from the top), or -1.
+    int SlotAt(int x, int y) const;
+    int GLRow(int y) const { return m_clientHeight - 1 - y; }
+    COGLViewport3D* FirstPerspectiveViewport() const;
+    void ReplaceActiveViewport(bool perspective);
+    bool ApplyPreset(int id);
+    bool CopySelection();
+    // One drag step with the raw pixel delta of the mouse (or an arrow key).
+    void DragStep(int dx, int dy, MouseButton button);
+    void ApplyTool(int dx, int dy, bool rightButton);
+    void ApplyObjectTool(COGLObject& object, int dx, int dy, bool rightButton);
+    void ApplyCameraTool(int dx, int dy, bool rightButton);
+    void ApplyTextureTool(COGLObject& object, int dx, int dy, bool rightButton);
+    // The world directions that follow the pointer in the active pane: right, up
+    // and towards the viewer.
+    std::array<Vector3, 3> PointerAxes() const;
+    void SetStatus(const std::string& text);
+    void DrawSeparators() const;
+    // Renders the current layout into a framebuffer of its own and reads it back.
+    bool RenderOffscreen(int width, int height, int bytesPerPixel, CapturedImage& out);
+
+    std::unique_ptr<COGLScene> m_scene;
+    COGLDoc m_document;
+    std::array<std::unique_ptr<COGLViewport>, kViewportSlots> m_viewports;
+    int m_activeViewport = 0;
+    int m_paneCount = 1;
+    int m_clientWidth = 0;
+    int m_clientHeight = 0;
+    int m_halfWidth = 0;
+    int m_halfHeight = 0;
+    std::array<float, 3> m_separatorFace{212.0f / 255.0f, 208.0f / 255.0f, 200.0f / 255.0f};
+    std::array<float, 3> m_separatorShadow{128.0f / 255.0f, 128.0f / 255.0f, 128.0f / 255.0f};
+    std::array<float, 3> m_separatorHighlight{1.0f, 1.0f, 1.0f};
+
+    MouseTool m_tool = MouseTool::Select;
+    std::array<AxisFlags, kMouseToolCount> m_axes{};
+    int m_mouseSensitivity = 1;
+    bool m_moveFast = true;
+    bool m_highlightSelected = false;
+    bool m_showFrameTime = false;
+    bool m_softwareRendering = false;
+
+    BitmapFont m_font;
+    FrameTimer m_frameTimer;
+    bool m_animationSuspended = false;
+    bool m_transparentBackground = false;
+    CapturedImage m_captured;
+
+    ViewCursor* m_cursor = nullptr;
+    MouseButton m_dragButton = MouseButton::None;
+    int m_downX = 0;
+    int m_downY = 0;
+    int m_lastX = 0;
+    int m_lastY = 0;
+    float m_rotateAngle = 0.0f;
+    bool m_shiftDown = false;
+    bool m_controlDown = false;
+
+    std::function<std::optional<int>()> m_chooseLightKind;
+    std::function<std::optional<int>()> m_chooseObjectType;
+};

@@ -89,6 +89,26 @@ COGLMD2* OpenModelFromPak(COGLDoc& doc, CPakFile& pak, const std::string& entryN
     return AddToScene(doc, std::move(model));
 }
 
+namespace {
+// Puts a model opened on the command line into the animation and frame asked for.
+bool PoseModel(COGLObject& object, const std::string& animation, float frame) {
+    auto* model = dynamic_cast<COGLModel*>(&object);
+    if (model == nullptr) {
+        return false;
+    }
+    if (!animation.empty()) {
+        model->SelectAnimationByName(animation);
+        if (model->GetAnimation() == nullptr) {
+            return false;
+        }
+    }
+    if (frame >= 0.0f) {
+        model->SetFrame(static_cast<int>(frame));
+    }
+    return true;
+}
+}  // namespace
+
 void RegisterMD2Classes() {
     RegisterObjectClass(object_type::kMD2, "COGLMD2", [] { return std::unique_ptr<COGLObject>(new COGLMD2()); });
     RegisterObjectClass(object_type::kPlayer, "COGLPlayer",
@@ -96,4 +116,8 @@ void RegisterMD2Classes() {
     COGLDoc::RegisterModelOpener("md2", [](const std::string& path, COGLDoc& doc) {
         return OpenMD2Model(doc, path) != nullptr;
     });
+    COGLDoc::RegisterPakEntryOpener("md2", [](CPakFile& pak, const std::string& entryName, COGLDoc& doc) {
+        return OpenModelFromPak(doc, pak, entryName) != nullptr;
+    });
+    RegisterObjectPoser(PoseModel);
 }

@@ -130,7 +130,7 @@ void BM_FindEntry(benchmark::State& state) {
 }
 BENCHMARK(BM_FindEntry);
 
-void Decode(benchmark::State& state, ImageFormat format, const ByteBuffer& bytes) {
+void Decode(benchmark::State& state, PictureFormat format, const ByteBuffer& bytes) {
     COGLImage image;
     for (auto _ : state) {
         if (!image.LoadFromMemory(format, bytes.data(), bytes.size(), true, false, false)) {
@@ -142,9 +142,9 @@ void Decode(benchmark::State& state, ImageFormat format, const ByteBuffer& bytes
     state.SetItemsProcessed(state.iterations() * kSide * kSide);  // pixels: items/s reads as pixels/s
 }
 
-void BM_DecodePcx1024(benchmark::State& state) { Decode(state, ImageFormat::Pcx, Shared().pcx_); }
-void BM_DecodeTga1024(benchmark::State& state) { Decode(state, ImageFormat::Tga, Shared().tga_); }
-void BM_DecodeWal1024(benchmark::State& state) { Decode(state, ImageFormat::Wal, Shared().wal_); }
+void BM_DecodePcx1024(benchmark::State& state) { Decode(state, PictureFormat::Pcx, Shared().pcx_); }
+void BM_DecodeTga1024(benchmark::State& state) { Decode(state, PictureFormat::Tga, Shared().tga_); }
+void BM_DecodeWal1024(benchmark::State& state) { Decode(state, PictureFormat::Wal, Shared().wal_); }
 BENCHMARK(BM_DecodePcx1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeTga1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeWal1024)->Unit(benchmark::kMillisecond);

@@ -8,7 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     PrepareFuzzRun();
     COGLImage image;
-    image.LoadFromMemory(ImageFormat::Swl, data, size, false, false, false);
-    image.LoadFromMemory(ImageFormat::Swl, data, size, true, true, true);
+    image.LoadFromMemory(PictureFormat::Swl, data, size, false, false, false);
+    image.LoadFromMemory(PictureFormat::Swl, data, size, true, true, true);
     return 0;
 }

@@ -8,7 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     PrepareFuzzRun();
     COGLImage image;
-    image.LoadFromMemory(ImageFormat::Wal, data, size, false, false, false);
-    image.LoadFromMemory(ImageFormat::Wal, data, size, true, true, true);
+    image.LoadFromMemory(PictureFormat::Wal, data, size, false, false, false);
+    image.LoadFromMemory(PictureFormat::Wal, data, size, true, true, true);
     return 0;
 }

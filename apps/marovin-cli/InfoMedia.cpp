@@ -24,7 +24,7 @@ int RunInfoImage(const std::string& path) {
     JsonWriter json;
     json.BeginObject()
         .Field("kind", "image")
-        .Field("format", ImageFormatName(*format))
+        .Field("format", PictureFormatName(*format))
         .Field("width", image.Width())
         .Field("height", image.Height())
         .Field("has_alpha", image.HasAlpha())

@@ -75,22 +75,22 @@ bool SuffixIs(const std::string& name, const char* suffix) {
 void ShowCouldNotLoad() { GetHost().ShowMessage(msg::kCouldNotLoadBitmap.text); }
 }  // namespace
 
-const char* ImageFormatName(ImageFormat format) {
+const char* PictureFormatName(PictureFormat format) {
     switch (format) {
-        case ImageFormat::Bmp: return "bmp";
-        case ImageFormat::Pcx: return "pcx";
-        case ImageFormat::Tga: return "tga";
-        case ImageFormat::Wal: return "wal";
-        case ImageFormat::Swl: return "swl";
-        case ImageFormat::Jpg: return "jpg";
+        case PictureFormat::Bmp: return "bmp";
+        case PictureFormat::Pcx: return "pcx";
+        case PictureFormat::Tga: return "tga";
+        case PictureFormat::Wal: return "wal";
+        case PictureFormat::Swl: return "swl";
+        case PictureFormat::Jpg: return "jpg";
     }
     return "";
 }
 
-std::optional<ImageFormat> COGLImage::FormatFromExtension(const std::string& extension) {
-    static constexpr std::pair<const char*, ImageFormat> kOrder[] = {
-        {"BMP", ImageFormat::Bmp}, {"PCX", ImageFormat::Pcx}, {"TGA", ImageFormat::Tga},
-        {"WAL", ImageFormat::Wal}, {"SWL", ImageFormat::Swl}, {"JPG", ImageFormat::Jpg},
+std::optional<PictureFormat> COGLImage::FormatFromExtension(const std::string& extension) {
+    static constexpr std::pair<const char*, PictureFormat> kOrder[] = {
+        {"BMP", PictureFormat::Bmp}, {"PCX", PictureFormat::Pcx}, {"TGA", PictureFormat::Tga},
+        {"WAL", PictureFormat::Wal}, {"SWL", PictureFormat::Swl}, {"JPG", PictureFormat::Jpg},
     };
     for (const auto& [name, format] : kOrder) {
         if (fs_util::EqualsIgnoreCase(extension, name)) {
@@ -141,14 +141,14 @@ bool COGLImage::LoadFile(const std::string& path, bool resize, bool defaultPalet
     if (!format) {
         return false;
     }
-    if (*format == ImageFormat::Bmp && defaultPalette) {
+    if (*format == PictureFormat::Bmp && defaultPalette) {
         GetHost().ShowMessage(msg::kDefaultPaletteForPcxOnly.text);
     }
     const auto bytes = ReadWholeFile(fs_util::ResolvePath(path));
     if (!bytes) {
         return false;
     }
-    return LoadFromMemory(*format, bytes->data(), bytes->size(), resize, defaultPalette && *format == ImageFormat::Pcx,
+    return LoadFromMemory(*format, bytes->data(), bytes->size(), resize, defaultPalette && *format == PictureFormat::Pcx,
                           m_bgrOrder != 0);
 }
 
@@ -158,10 +158,10 @@ bool COGLImage::LoadFromStream(CPakFile& pak, const PakEntry& entry, bool resize
     m_path = entry.name;
     m_resize = resize ? 1 : 0;
     m_bgrOrder = bgrOrder ? 1 : 0;
-    std::optional<ImageFormat> format;
-    for (ImageFormat candidate : {ImageFormat::Pcx, ImageFormat::Wal, ImageFormat::Tga, ImageFormat::Jpg,
-                                  ImageFormat::Swl}) {
-        if (SuffixIs(entry.name, ImageFormatName(candidate))) {
+    std::optional<PictureFormat> format;
+    for (PictureFormat candidate : {PictureFormat::Pcx, PictureFormat::Wal, PictureFormat::Tga, PictureFormat::Jpg,
+                                  PictureFormat::Swl}) {
+        if (SuffixIs(entry.name, PictureFormatName(candidate))) {
             format = candidate;
             break;
         }
@@ -178,7 +178,7 @@ bool COGLImage::LoadFromStream(CPakFile& pak, const PakEntry& entry, bool resize
     return LoadFromMemory(*format, bytes->data(), bytes->size(), resize, defaultPalette, bgrOrder);
 }
 
-bool COGLImage::LoadFromMemory(ImageFormat format, const std::uint8_t* data, std::size_t size, bool resize,
+bool COGLImage::LoadFromMemory(PictureFormat format, const std::uint8_t* data, std::size_t size, bool resize,
                                bool defaultPalette, bool bgrOrder) {
     FreePixels();
     m_resize = resize ? 1 : 0;
@@ -197,15 +197,15 @@ bool COGLImage::LoadFromMemory(ImageFormat format, const std::uint8_t* data, std
     return ok;
 }
 
-bool COGLImage::Decode(ImageFormat format, BinaryReader in, bool defaultPalette) {
+bool COGLImage::Decode(PictureFormat format, BinaryReader in, bool defaultPalette) {
     try {
         switch (format) {
-            case ImageFormat::Bmp: return ReadBmp(in);
-            case ImageFormat::Pcx: return ReadPcx(in, defaultPalette);
-            case ImageFormat::Tga: return ReadTga(in);
-            case ImageFormat::Wal: return ReadWal(in);
-            case ImageFormat::Swl: return ReadSwl(in);
-            case ImageFormat::Jpg: return ReadJpeg(in);
+            case PictureFormat::Bmp: return ReadBmp(in);
+            case PictureFormat::Pcx: return ReadPcx(in, defaultPalette);
+            case PictureFormat::Tga: return ReadTga(in);
+            case PictureFormat::Wal: return ReadWal(in);
+            case PictureFormat::Swl: return ReadSwl(in);
+            case PictureFormat::Jpg: return ReadJpeg(in);
         }
     } catch (const ReadError&) {
     } catch (const std::bad_alloc&) {

@@ -12,8 +12,8 @@ class CPakFile;
 struct PakEntry;
 
 // The picture formats the readers know.
-enum class ImageFormat { Bmp, Pcx, Tga, Wal, Swl, Jpg };
-const char* ImageFormatName(ImageFormat format);  // "bmp", "pcx", ...
+enum class PictureFormat { Bmp, Pcx, Tga, Wal, Swl, Jpg };
+const char* PictureFormatName(PictureFormat format);  // "bmp", "pcx", ...
 
 // One picture read from a disk file, an archive entry or raw palette indices,
 // turned into 8-bit RGB or RGBA pixels ready for upload or display.
@@ -38,7 +38,7 @@ public:
     // ("pcx", "wal", "tga", "jpg", "swl"); BMP is not read from archives.
     bool LoadFromStream(CPakFile& pak, const PakEntry& entry, bool resize, bool defaultPalette, bool bgrOrder);
     // Decodes bytes already in memory as the given format.
-    bool LoadFromMemory(ImageFormat format, const std::uint8_t* data, std::size_t size, bool resize,
+    bool LoadFromMemory(PictureFormat format, const std::uint8_t* data, std::size_t size, bool resize,
                         bool defaultPalette, bool bgrOrder);
 
     // width x height palette indices (top row first) with the built-in Quake 1
@@ -59,7 +59,7 @@ public:
     // The power of two (2 .. 1024) nearest to n, n first limited to 1024; a tie
     // goes to the smaller one.
     static int NearestPowerOfTwo(int n);
-    static std::optional<ImageFormat> FormatFromExtension(const std::string& extension);
+    static std::optional<PictureFormat> FormatFromExtension(const std::string& extension);
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }
@@ -84,7 +84,7 @@ private:
         std::array<std::uint8_t, 1024> colorTable{};  // 8-bit only: 256 x 4, final order
     };
 
-    bool Decode(ImageFormat format, BinaryReader in, bool defaultPalette);
+    bool Decode(PictureFormat format, BinaryReader in, bool defaultPalette);
     bool ReadBmp(BinaryReader in);
     bool ReadPcx(BinaryReader in, bool defaultPalette);
     bool ReadWal(BinaryReader in);

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include <memory>
 #include <string>
 
 #include "media/Palette.h"
@@ -15,6 +16,7 @@
 #include "ui/GLWidget.h"
 #include "ui/ImageOutput.h"
 #include "ui/MainWindow.h"
+#include "ui/ModelPages.h"
 #include "ui/PropertyWindows.h"
 
 namespace {
@@ -32,6 +34,8 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
 
     properties_ = new PropertyWindows(window_);
     properties_->SetScene(core.Scene());
+    properties_->AddObjectPage(std::make_unique<AnimationPage>());
+    properties_->AddObjectPage(std::make_unique<PlayerPage>());
     properties_->onChanged = [this] {
         Core().Document().SetModified(true);
         view_.update();

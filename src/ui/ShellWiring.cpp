@@ -112,6 +112,21 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
     };
 }
 
+ShellWiring::~ShellWiring() {
+    // The property windows stay with the window and keep answering its refreshes.
+    PropertyWindows* properties = properties_;
+    window_.Hooks() = ShellHooks{};
+    window_.Hooks().refreshProperties = [properties] { properties->PropertyRefresh(); };
+    window_.Hooks().refreshAnimation = [properties] { properties->RefreshAnimation(); };
+    window_.SetViewCommandTarget(nullptr);
+    view_.SetAnimationTick({});
+    view_.SetAnimating(false);
+    properties_->onChanged = nullptr;
+    properties_->onSelectionChanged = nullptr;
+    properties_->onPakItemActivated = nullptr;
+    properties_->SetScene(nullptr);
+}
+
 COGLView& ShellWiring::Core() const { return view_.Core(); }
 
 QImage ShellWiring::CapturePicture() {

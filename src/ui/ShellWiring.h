@@ -16,6 +16,8 @@ class PropertyWindows;
 class ShellWiring {
 public:
     explicit ShellWiring(MainWindow& window);
+    // Gives the window back its own stand-ins, so nothing calls into a wiring gone.
+    ~ShellWiring();
     ShellWiring(const ShellWiring&) = delete;
     ShellWiring& operator=(const ShellWiring&) = delete;
 

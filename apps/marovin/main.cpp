@@ -7,15 +7,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "media/Palette.h"
 #include "models/MD2Open.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "platform/Version.h"
+#include "Preview.h"
 #include "ui/Desktop.h"
 #include "ui/GLWidget.h"
 #include "ui/MainWindow.h"
 #include "ui/QtSettings.h"
+#include "ui/ShellWiring.h"
 
 namespace {
 bool HasDisplay() {
@@ -31,6 +35,32 @@ bool DisplayHasEnoughColors() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen == nullptr || screen->depth() > 8;
 }
+// Without a screen the window cannot open, but the scene can still be seen: it is
+// rendered off-screen into a picture beside the working directory.
+int RunWithoutDisplay(int argc, char** argv) {
+    std::string input;
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] != '-') {
+            input = argv[i];
+            break;
+        }
+    }
+    if (input.empty()) {
+        input = FindDemoScene();
+    }
+    const std::string output = "marovin-preview.png";
+    std::fprintf(stderr, "marovin: no display found (DISPLAY and WAYLAND_DISPLAY are not set), so the window cannot open.\n");
+    const bool written = RenderPreview(input, output, 800, 600);
+    if (written) {
+        std::printf("marovin: rendered %s to ./%s\n", input.empty() ? "an empty scene" : input.c_str(),
+                    output.c_str());
+    }
+    std::fprintf(stderr,
+                 "  To open the window without a screen:  xvfb-run -a -s \"-screen 0 1600x1000x24\" %s%s%s\n"
+                 "  To render more pictures without any window, use marovin-cli (see marovin-cli render --help).\n",
+                 argv[0], input.empty() ? "" : " ", input.c_str());
+    return written ? 0 : 2;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,12 +69,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!HasDisplay()) {
-        std::fprintf(stderr,
-                     "marovin: no display found (DISPLAY and WAYLAND_DISPLAY are not set), so the window cannot open.\n"
-                     "  To run it without a screen:  xvfb-run -a %s\n"
-                     "  To render pictures without any window, use marovin-cli (see marovin-cli --help).\n",
-                     argv[0]);
-        return 2;
+        return RunWithoutDisplay(argc, argv);
     }
     QSurfaceFormat::setDefaultFormat(GLWidget::RequiredFormat());
     QApplication app(argc, argv);
@@ -64,16 +89,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     RegisterSceneFileType();
-    RegisterMD2Classes();
 
     QtSettings settings;
     SetSettings(&settings);
+    BuildGammaTable(static_cast<float>(settings.GetInt(settings_keys::kSettings, settings_keys::kGamma, 100)) * 0.01f);
+    LoadDefaultPalette();
+    RegisterMD2Classes();
 
     int result = 0;
     {
         MainWindow window;
+        ShellWiring wiring(window);
         const QStringList files = parser.positionalArguments();
-        window.Start(files.isEmpty() ? QString() : files.constFirst());
+        window.Start(files.isEmpty() ? QString::fromStdString(FindDemoScene()) : files.constFirst());
         result = QApplication::exec();
     }
     SetSettings(nullptr);

@@ -1,20 +1,114 @@
 #include "ui/GLWidget.h"
 
-#include <GL/gl.h>
-
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QSurfaceFormat>
 #include <QUrl>
 
-GLWidget::GLWidget(QWidget* parent) : QOpenGLWidget(parent) {
+#include <cmath>
+#include <string>
+
+#include "platform/Diagnostics.h"
+#include "render/COGLView.h"
+#include "render/CommandIds.h"
+
+namespace {
+unsigned ModifiersOf(Qt::KeyboardModifiers modifiers) {
+    unsigned result = 0;
+    if (modifiers.testFlag(Qt::ShiftModifier)) {
+        result |= kModifierShift;
+    }
+    if (modifiers.testFlag(Qt::ControlModifier)) {
+        result |= kModifierControl;
+    }
+    return result;
+}
+
+MouseButton ButtonOf(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::LeftButton:
+            return MouseButton::Left;
+        case Qt::RightButton:
+            return MouseButton::Right;
+        default:
+            return MouseButton::None;
+    }
+}
+
+ViewKey KeyOf(int key) {
+    switch (key) {
+        case Qt::Key_Left:
+            return ViewKey::Left;
+        case Qt::Key_Right:
+            return ViewKey::Right;
+        case Qt::Key_Up:
+            return ViewKey::Up;
+        case Qt::Key_Down:
+            return ViewKey::Down;
+        case Qt::Key_Shift:
+            return ViewKey::Shift;
+        case Qt::Key_Control:
+            return ViewKey::Control;
+        default:
+            return ViewKey::Other;
+    }
+}
+}  // namespace
+
+GLWidget::GLWidget(QWidget* parent) : QOpenGLWidget(parent), core_(std::make_unique<COGLView>()) {
     setFormat(RequiredFormat());
     setMinimumSize(320, 240);
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QOpenGLWidget::frameSwapped, this, &GLWidget::OnFrameSwapped);
+    // The first update needs no GL: the scene and its "Default" light exist before
+    // the first frame, so a file named on the command line can open into them.
+    core_->OnInitialUpdate();
+    core_->SetCursor(this);
 }
+
+GLWidget::~GLWidget() {
+    // Textures and display lists belong to this widget's context.
+    if (isValid()) {
+        makeCurrent();
+    }
+    core_.reset();
+    if (isValid()) {
+        doneCurrent();
+    }
+}
+
+bool GLWidget::Command(int id) {
+    // The shell has already asked "Clear the Scene?"; the view would ask again.
+    if (id == cmd::kClear) {
+        core_->ClearScene();
+        update();
+        return true;
+    }
+    const bool done = core_->OnCommand(id);
+    update();
+    return done;
+}
+
+bool GLWidget::AddLight(int kind) {
+    const bool added = core_->AddLight(kind);
+    update();
+    return added;
+}
+
+bool GLWidget::AddObject(int typeCode) {
+    const bool added = core_->AddObject(typeCode);
+    update();
+    return added;
+}
+
+bool GLWidget::IsChecked(int id) const { return core_->IsChecked(id); }
+
+bool GLWidget::IsEnabled(int id) const { return core_->IsEnabled(id); }
 
 QSurfaceFormat GLWidget::RequiredFormat() {
     QSurfaceFormat format;
@@ -52,14 +146,113 @@ void GLWidget::OnFrameSwapped() {
     }
 }
 
-void GLWidget::initializeGL() {}
-
-void GLWidget::resizeGL(int width, int height) { glViewport(0, 0, width, height); }
-
-void GLWidget::paintGL() {
-    glClearColor(0.75f, 0.75f, 0.75f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+void GLWidget::initializeGL() {
+    std::string error;
+    if (!core_->Create(&error)) {
+        ReportFatal(error);
+    }
+    core_->OnInitialUpdate();
 }
+
+void GLWidget::resizeGL(int width, int height) {
+    // Qt passes device-independent pixels; the view works in the framebuffer's.
+    const qreal ratio = devicePixelRatioF();
+    core_->Resize(static_cast<int>(std::lround(width * ratio)), static_cast<int>(std::lround(height * ratio)));
+}
+
+void GLWidget::paintGL() { core_->Paint(); }
+
+ViewMouseEvent GLWidget::Translate(const QMouseEvent& event, MouseButton button) const {
+    const qreal ratio = devicePixelRatioF();
+    ViewMouseEvent out;
+    out.button = button;
+    out.x = static_cast<int>(std::lround(event.position().x() * ratio));
+    out.y = static_cast<int>(std::lround(event.position().y() * ratio));
+    out.modifiers = ModifiersOf(event.modifiers());
+    return out;
+}
+
+QPoint GLWidget::GlobalOf(int x, int y) const {
+    const qreal ratio = devicePixelRatioF();
+    return mapToGlobal(QPoint(static_cast<int>(std::lround(x / ratio)), static_cast<int>(std::lround(y / ratio))));
+}
+
+void GLWidget::mousePressEvent(QMouseEvent* event) {
+    const MouseButton button = ButtonOf(event->button());
+    if (button == MouseButton::None) {
+        QOpenGLWidget::mousePressEvent(event);
+        return;
+    }
+    makeCurrent();
+    core_->MouseDown(Translate(*event, button));
+    update();
+}
+
+void GLWidget::mouseMoveEvent(QMouseEvent* event) {
+    const MouseButton button = event->buttons().testFlag(Qt::LeftButton)    ? MouseButton::Left
+                               : event->buttons().testFlag(Qt::RightButton) ? MouseButton::Right
+                                                                             : MouseButton::None;
+    makeCurrent();
+    core_->MouseMove(Translate(*event, button));
+}
+
+void GLWidget::mouseReleaseEvent(QMouseEvent* event) {
+    const MouseButton button = ButtonOf(event->button());
+    if (button == MouseButton::None) {
+        QOpenGLWidget::mouseReleaseEvent(event);
+        return;
+    }
+    makeCurrent();
+    core_->MouseUp(Translate(*event, button));
+    update();
+}
+
+void GLWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    const MouseButton button = ButtonOf(event->button());
+    if (button == MouseButton::None) {
+        QOpenGLWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    // Picking reads the depth of the drawn scene, so it needs the view's context.
+    makeCurrent();
+    core_->DoubleClick(Translate(*event, button));
+    update();
+}
+
+void GLWidget::keyPressEvent(QKeyEvent* event) {
+    const ViewKey key = KeyOf(event->key());
+    if (key == ViewKey::Other) {
+        QOpenGLWidget::keyPressEvent(event);
+        return;
+    }
+    makeCurrent();
+    core_->KeyDown(ViewKeyEvent{key, ModifiersOf(event->modifiers())});
+    update();
+}
+
+void GLWidget::keyReleaseEvent(QKeyEvent* event) {
+    const ViewKey key = KeyOf(event->key());
+    if (key == ViewKey::Other || event->isAutoRepeat()) {
+        QOpenGLWidget::keyReleaseEvent(event);
+        return;
+    }
+    makeCurrent();
+    core_->KeyUp(ViewKeyEvent{key, ModifiersOf(event->modifiers())});
+    update();
+}
+
+void GLWidget::BeginDrag() {
+    grabMouse();
+    setCursor(Qt::BlankCursor);
+}
+
+void GLWidget::EndDrag(int x, int y) {
+    QCursor::setPos(GlobalOf(x, y));
+    unsetCursor();
+    releaseMouse();
+}
+
+void GLWidget::WarpTo(int x, int y) { QCursor::setPos(GlobalOf(x, y)); }
 
 QStringList LocalFilesOf(const QMimeData* data) {
     QStringList paths;

@@ -4,15 +4,34 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
+#include "render/ViewInput.h"
+#include "ui/ViewCommandTarget.h"
+
+class COGLView;
 class QMimeData;
 
-// The OpenGL surface of the main window. It only hosts drawing done by the core
-// and translates Qt's events for it.
-class GLWidget : public QOpenGLWidget {
+// The OpenGL surface of the main window. It hosts the core view, which does all
+// the drawing, translates Qt's events into the view's input events, runs the
+// shell's commands on it, and lends it the pointer for drags.
+class GLWidget : public QOpenGLWidget, public ViewCommandTarget, private ViewCursor {
     Q_OBJECT
 public:
     explicit GLWidget(QWidget* parent = nullptr);
+    ~GLWidget() override;
+
+    // The view with its scene and document. Its scene exists from construction, so
+    // files can open before the first frame; its font lists are made once the GL
+    // context exists.
+    COGLView& Core() const { return *core_; }
+
+    // --- ViewCommandTarget ---
+    bool Command(int id) override;
+    bool AddLight(int kind) override;
+    bool AddObject(int typeCode) override;
+    bool IsChecked(int id) const override;
+    bool IsEnabled(int id) const override;
 
     // The compatibility-profile format the fixed-function renderer needs.
     static QSurfaceFormat RequiredFormat();
@@ -36,9 +55,25 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void OnFrameSwapped();
+    ViewMouseEvent Translate(const QMouseEvent& event, MouseButton button) const;
+    // A point in the view's device pixels as a global screen position.
+    QPoint GlobalOf(int x, int y) const;
+
+    // --- ViewCursor ---
+    void BeginDrag() override;
+    void EndDrag(int x, int y) override;
+    void WarpTo(int x, int y) override;
+
+    std::unique_ptr<COGLView> core_;
 
     std::function<bool()> animationTick_;
     bool animating_ = false;

@@ -1,58 +1,54 @@
 #include "ui/ImageOutput.h"
 
-#include <QFileInfo>
-#include <QImageWriter>
 #include <QPainter>
 #include <QPrinter>
-#include <QSaveFile>
 
-#include <algorithm>
-#include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/Messages.h"
 #include "ui/QtHost.h"
 
-std::optional<ImageFormat> ImageFormatOfPath(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("bmp")) {
-        return ImageFormat::Bmp;
-    }
-    if (suffix == QLatin1String("jpg")) {
-        return ImageFormat::Jpeg;
-    }
-    if (suffix == QLatin1String("png")) {
-        return ImageFormat::Png;
-    }
-    return std::nullopt;
-}
-
 QStringList SaveImageFilters() { return ToQtNameFilters(filters::kImage) << QStringLiteral("PNG Files (*.png)"); }
 
-int JpegQuality(int qualityIndex) {
-    constexpr std::array kQualities{20, 40, 70, 99};
-    return kQualities[static_cast<std::size_t>(std::clamp(qualityIndex, 0, 3))];
+QImage ImageFromCapture(const CapturedImage& capture) {
+    if (capture.Empty() || (capture.bytesPerPixel != 3 && capture.bytesPerPixel != 4) ||
+        capture.pixels.size() < capture.Stride() * static_cast<std::size_t>(capture.height)) {
+        return {};
+    }
+    QImage image(capture.width, capture.height, QImage::Format_RGB32);
+    const std::size_t pixelBytes = static_cast<std::size_t>(capture.bytesPerPixel);
+    for (int y = 0; y < capture.height; ++y) {
+        const std::uint8_t* source = capture.Row(capture.height - 1 - y);
+        auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < capture.width; ++x) {
+            const std::uint8_t* pixel = source + pixelBytes * static_cast<std::size_t>(x);
+            target[x] = qRgb(pixel[2], pixel[1], pixel[0]);
+        }
+    }
+    return image;
 }
 
-bool WriteImageFile(const QImage& image, const QString& path, ImageFormat format, int qualityIndex) {
+CapturedImage CaptureFromImage(const QImage& image) {
+    CapturedImage capture;
     if (image.isNull()) {
-        return false;
+        return capture;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    capture.width = rgb.width();
+    capture.height = rgb.height();
+    capture.bytesPerPixel = 3;
+    capture.pixels.assign(capture.Stride() * static_cast<std::size_t>(capture.height), 0);
+    for (int y = 0; y < capture.height; ++y) {
+        const auto* source = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        std::uint8_t* target = capture.Row(capture.height - 1 - y);
+        for (int x = 0; x < capture.width; ++x) {
+            target[3 * x] = static_cast<std::uint8_t>(qBlue(source[x]));
+            target[3 * x + 1] = static_cast<std::uint8_t>(qGreen(source[x]));
+            target[3 * x + 2] = static_cast<std::uint8_t>(qRed(source[x]));
+        }
     }
-    const char* name = format == ImageFormat::Bmp ? "bmp" : format == ImageFormat::Jpeg ? "jpg" : "png";
-    QImageWriter writer(&file, name);
-    if (format == ImageFormat::Jpeg) {
-        writer.setQuality(JpegQuality(qualityIndex));
-    }
-    // Every format here stores colour without alpha the way the view shows it.
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB888))) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return capture;
 }
 
 QRect PrintedRect(QSize picture, int printerDpiX, int printerDpiY, int screenDpiX, int screenDpiY, QSize page) {

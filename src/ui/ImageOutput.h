@@ -5,24 +5,18 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
+#include "render/ImageOutput.h"
 
 class QPrinter;
 
-// The picture formats Save Image... writes.
-enum class ImageFormat { Bmp, Jpeg, Png };
-
-// The format a file name asks for by its extension, whatever its letter case;
-// nullopt for any other extension.
-std::optional<ImageFormat> ImageFormatOfPath(const QString& path);
-// The save dialog's filters: the BMP and JPEG filters, then PNG.
+// The save dialog's filters: the BMP and JPEG filters, then PNG. The formats and
+// their writers are the core's (render/ImageOutput.h).
 QStringList SaveImageFilters();
-// The JPEG quality of a "Quality" dialog index (clamped into 0..3).
-int JpegQuality(int qualityIndex);
 
-// Writes the picture through a temporary file that replaces the target only when
-// everything was written. Returns false (and leaves any old file alone) on failure.
-bool WriteImageFile(const QImage& image, const QString& path, ImageFormat format, int qualityIndex);
+// The view's capture as a picture Qt can print (top row first); null when empty.
+QImage ImageFromCapture(const CapturedImage& capture);
+// A picture in the capture's layout (bottom-up BGR), for the core's writers.
+CapturedImage CaptureFromImage(const QImage& image);
 
 // Where a captured picture lands on a printed page: from the top-left corner,
 // stretched by the printer's resolution over the screen's, each direction alone,

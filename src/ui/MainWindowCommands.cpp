@@ -10,6 +10,7 @@
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
+#include "render/COGLView.h"
 #include "render/CommandIds.h"
 #include "ui/AboutDialog.h"
 #include "ui/AddDialogs.h"
@@ -178,6 +179,8 @@ void MainWindow::ShowOptions() {
     state_.resetWindowPositions = dialog.ResetWindowPositions();
     state_.gamma =
         static_cast<float>(GetSettings().GetInt(settings_keys::kSettings, settings_keys::kGamma, 100)) * 0.01f;
+    // The view writes its options back when it closes: it must hold the new ones.
+    view_->Core().ApplyOptions();
     if (hooks_.optionsChanged) {
         hooks_.optionsChanged();
     }
@@ -212,7 +215,7 @@ bool MainWindow::SaveImage() {
             return false;
         }
         const QString path = dialog.selectedFiles().constFirst();
-        const std::optional<ImageFormat> format = ImageFormatOfPath(path);
+        const std::optional<ImageFormat> format = ImageFormatForPath(path.toStdString());
         if (!format) {
             GetHost().ShowMessage(msg::kExtensionNotSupported.text);
             return false;
@@ -235,7 +238,7 @@ bool MainWindow::SaveImage() {
         if (picture.isNull()) {
             return false;
         }
-        if (!WriteImageFile(picture, path, *format, quality)) {
+        if (!WriteImage(CaptureFromImage(picture), path.toStdString(), *format, quality)) {
             GetHost().ShowMessage(msg::kErrorOpeningFile.text);
             return false;
         }

@@ -6,6 +6,8 @@
 
 #include "ShellTestSupport.h"
 #include "render/CommandIds.h"
+#include "render/COGLView.h"
+#include "scene/COGLScene.h"
 #include "ui/GLWidget.h"
 #include "ui/ImageOutput.h"
 #include "ui/MainWindow.h"
@@ -34,17 +36,16 @@ class ImageOutputTest : public QObject {
     Q_OBJECT
 private slots:
     void formatsByExtensionAndQuality() {
-        QCOMPARE(ImageFormatOfPath("/tmp/a.bmp"), std::optional(ImageFormat::Bmp));
-        QCOMPARE(ImageFormatOfPath("/tmp/a.JPG"), std::optional(ImageFormat::Jpeg));
-        QCOMPARE(ImageFormatOfPath("/tmp/a.Png"), std::optional(ImageFormat::Png));
-        QVERIFY(!ImageFormatOfPath("/tmp/a.jpeg"));
-        QVERIFY(!ImageFormatOfPath("/tmp/a.gif"));
-        QVERIFY(!ImageFormatOfPath("/tmp/bmp"));
+        QCOMPARE(ImageFormatForPath("/tmp/a.bmp"), std::optional(ImageFormat::Bmp));
+        QCOMPARE(ImageFormatForPath("/tmp/a.JPG"), std::optional(ImageFormat::Jpeg));
+        QCOMPARE(ImageFormatForPath("/tmp/a.Png"), std::optional(ImageFormat::Png));
+        QVERIFY(!ImageFormatForPath("/tmp/a.gif"));
+        QVERIFY(!ImageFormatForPath("/tmp/bmp"));
         QCOMPARE(SaveImageFilters(), QStringList({"Bitmap Files (*.bmp)", "JPEG Files (*.jpg)", "PNG Files (*.png)"}));
-        QCOMPARE(JpegQuality(-3), 20);
-        QCOMPARE(JpegQuality(1), 40);
-        QCOMPARE(JpegQuality(2), 70);
-        QCOMPARE(JpegQuality(9), 99);
+        QCOMPARE(JpegQualityForIndex(-3), 20);
+        QCOMPARE(JpegQualityForIndex(1), 40);
+        QCOMPARE(JpegQualityForIndex(2), 70);
+        QCOMPARE(JpegQualityForIndex(9), 99);
         QualityDialog dialog;
         QCOMPARE(dialog.Index(), 1);
     }
@@ -55,7 +56,7 @@ private slots:
         for (const auto& [name, format, tolerance] :
              {std::tuple{"a.bmp", ImageFormat::Bmp, 0}, {"a.png", ImageFormat::Png, 0}, {"a.jpg", ImageFormat::Jpeg, 40}}) {
             const QString path = dir.filePath(QString::fromLatin1(name));
-            QVERIFY(WriteImageFile(picture, path, format, 3));
+            QVERIFY(WriteImage(CaptureFromImage(picture), path.toStdString(), format, 3));
             QImageReader reader(path);
             QCOMPARE(reader.format(), QByteArray(format == ImageFormat::Bmp   ? "bmp"
                                                  : format == ImageFormat::Png ? "png"
@@ -68,12 +69,16 @@ private slots:
                 QCOMPARE(back.pixelColor(63, 47), QColor(Qt::green));
             }
         }
+        // The capture layout (bottom-up BGR) turns back into the same picture.
+        QCOMPARE(ImageFromCapture(CaptureFromImage(picture)), picture);
+        QVERIFY(ImageFromCapture(CapturedImage{}).isNull());
         // A failed write leaves the old file as it was.
         const QString kept = dir.filePath("a.png");
         const qint64 size = QFileInfo(kept).size();
-        QVERIFY(!WriteImageFile(QImage(), kept, ImageFormat::Png, 1));
+        QVERIFY(!WriteImage(CaptureFromImage(QImage()), kept.toStdString(), ImageFormat::Png, 1));
         QCOMPARE(QFileInfo(kept).size(), size);
-        QVERIFY(!WriteImageFile(picture, dir.filePath("missing/dir/a.png"), ImageFormat::Png, 1));
+        QVERIFY(!WriteImage(CaptureFromImage(picture), dir.filePath("missing/dir/a.png").toStdString(),
+                            ImageFormat::Png, 1));
     }
 
     void unsupportedExtensionIsRefused() {
@@ -150,6 +155,7 @@ private slots:
     void savesTheViewsPictureAsBmpByDefault() {
         ShellFixture fixture;
         MainWindow window;
+        window.View()->Core().Scene()->SetBackgroundColor(0.75f, 0.75f, 0.75f);
         window.Start();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         fixture.TakeMessages();

@@ -4,6 +4,8 @@
 #include <QSurfaceFormat>
 #include <QtTest>
 
+#include "render/COGLView.h"
+#include "scene/COGLScene.h"
 #include "ui/GLWidget.h"
 #include "ui/MainWindow.h"
 
@@ -20,6 +22,8 @@ private slots:
 
         GLWidget* view = window.View();
         QVERIFY(view->isValid());
+        // The core view draws the scene's background into the widget's framebuffer.
+        view->Core().Scene()->SetBackgroundColor(0.75f, 0.75f, 0.75f);
         QCOMPARE(view->format().profile(), QSurfaceFormat::CompatibilityProfile);
         const QImage image = view->grabFramebuffer();
         QVERIFY(!image.isNull());

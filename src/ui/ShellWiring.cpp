@@ -1,0 +1,157 @@
+#include "ui/ShellWiring.h"
+
+#include <QFileInfo>
+
+#include <memory>
+#include <string>
+
+#include "media/Palette.h"
+#include "models/MD2Open.h"
+#include "platform/Host.h"
+#include "platform/Messages.h"
+#include "render/COGLView.h"
+#include "render/ImageOutput.h"
+#include "scene/COGLDoc.h"
+#include "scene/COGLScene.h"
+#include "ui/GLWidget.h"
+#include "ui/ImageOutput.h"
+#include "ui/MainWindow.h"
+#include "ui/ModelPages.h"
+#include "ui/PropertyWindows.h"
+
+namespace {
+// The size the view draws at, in framebuffer pixels.
+QSize DeviceSize(const GLWidget& view) {
+    const qreal ratio = view.devicePixelRatioF();
+    return {static_cast<int>(view.width() * ratio), static_cast<int>(view.height() * ratio)};
+}
+}  // namespace
+
+ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.View()) {
+    COGLView& core = Core();
+    window_.SetViewCommandTarget(&view_);
+    view_.SetAnimationTick([&core] { return core.AnimationTick(); });
+
+    properties_ = new PropertyWindows(window_);
+    properties_->SetScene(core.Scene());
+    properties_->AddObjectPage(std::make_unique<AnimationPage>());
+    properties_->AddObjectPage(std::make_unique<PlayerPage>());
+    properties_->onChanged = [this] {
+        Core().Document().SetModified(true);
+        view_.update();
+        WakeAnimation();
+    };
+    properties_->onSelectionChanged = [this] { view_.update(); };
+    properties_->onPakItemActivated = [this](CPakFile& pak, const std::string& entryName) {
+        const QString suffix = QFileInfo(QString::fromStdString(entryName)).suffix().toLower();
+        if (suffix != QLatin1String("md2")) {
+            GetHost().SetStatusText(entryName + " is not a model that can be added.");
+            return false;
+        }
+        view_.makeCurrent();
+        const bool added = OpenModelFromPak(Core().Document(), pak, entryName) != nullptr;
+        properties_->PropertyRefresh();
+        WakeAnimation();
+        return added;
+    };
+
+    // The property windows answer the refresh hooks; the animation may start with either.
+    ShellHooks& hooks = window_.Hooks();
+    auto refreshProperties = hooks.refreshProperties;
+    hooks.refreshProperties = [this, refreshProperties] {
+        if (refreshProperties) {
+            refreshProperties();
+        }
+        WakeAnimation();
+    };
+    auto refreshAnimation = hooks.refreshAnimation;
+    hooks.refreshAnimation = [this, refreshAnimation] {
+        if (refreshAnimation) {
+            refreshAnimation();
+        }
+        WakeAnimation();
+    };
+
+    hooks.openFile = [this](const QString& path) { return OpenFile(path); };
+    hooks.modelOptionsChosen = [](const ModelOpenOptions& options) {
+        MD2OpenOptions md2;
+        md2.useDefaultPalette = options.useDefaultPalette;
+        md2.autoDetectPlayer = options.autoDetectPlayer;
+        md2.loadAsPlayer = options.loadAsPlayer;
+        SetMD2OpenOptions(md2);
+    };
+    hooks.saveScene = [this](const QString& path) {
+        view_.makeCurrent();
+        return Core().Document().Save(path.toStdString());
+    };
+    hooks.capturePicture = [this] { return CapturePicture(); };
+    hooks.saveImage = [this](const QString& path, ImageFormat format, int qualityIndex) {
+        const QSize size = DeviceSize(view_);
+        view_.makeCurrent();
+        COGLView& view = Core();
+        if (!view.Capture(size.width(), size.height(), 3)) {
+            GetHost().ShowMessage(msg::kErrorOpeningFile.text);
+            return false;
+        }
+        const bool written = WriteImage(view.Captured(), path.toStdString(), format, qualityIndex);
+        view.Release();
+        if (!written) {
+            GetHost().ShowMessage(msg::kErrorOpeningFile.text);
+        }
+        return written;
+    };
+    hooks.optionsChanged = [this] {
+        BuildGammaTable(window_.State().gamma);
+        view_.update();
+    };
+    hooks.setUpVisualWeapons = [this] {
+        if (COGLScene* scene = Core().Scene()) {
+            view_.makeCurrent();
+            scene->SetUpVisualWeapons();
+        }
+    };
+}
+
+ShellWiring::~ShellWiring() {
+    // The property windows stay with the window and keep answering its refreshes.
+    PropertyWindows* properties = properties_;
+    window_.Hooks() = ShellHooks{};
+    window_.Hooks().refreshProperties = [properties] { properties->PropertyRefresh(); };
+    window_.Hooks().refreshAnimation = [properties] { properties->RefreshAnimation(); };
+    window_.SetViewCommandTarget(nullptr);
+    view_.SetAnimationTick({});
+    view_.SetAnimating(false);
+    properties_->onChanged = nullptr;
+    properties_->onSelectionChanged = nullptr;
+    properties_->onPakItemActivated = nullptr;
+    properties_->SetScene(nullptr);
+}
+
+COGLView& ShellWiring::Core() const { return view_.Core(); }
+
+QImage ShellWiring::CapturePicture() {
+    const QSize size = DeviceSize(view_);
+    view_.makeCurrent();
+    COGLView& view = Core();
+    if (!view.Capture(size.width(), size.height(), 3)) {
+        return {};
+    }
+    QImage picture = ImageFromCapture(view.Captured());
+    view.Release();
+    return picture;
+}
+
+bool ShellWiring::OpenFile(const QString& path) {
+    view_.makeCurrent();
+    COGLView& view = Core();
+    const OpenFileResult result = view.Document().OpenFile(path.toStdString());
+    if (result.kind == OpenedKind::Pak && result.succeeded && view.Scene() != nullptr) {
+        properties_->ShowPak(view.Scene()->PakCount() - 1);
+    }
+    properties_->PropertyRefresh();
+    view_.update();
+    WakeAnimation();
+    return result.succeeded;
+}
+
+void ShellWiring::WakeAnimation() { view_.SetAnimating(true); }

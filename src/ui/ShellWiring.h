@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+class COGLView;
+class GLWidget;
+class MainWindow;
+class PropertyWindows;
+
+// Connects the main window to the core: the GL widget's view runs the window's
+// commands, the document opens and saves what the window names, the property
+// windows edit the view's scene, and image output captures through the view.
+// Made once, after the window and before its start-up; it lives as long as the
+// window.
+class ShellWiring {
+public:
+    explicit ShellWiring(MainWindow& window);
+    // Gives the window back its own stand-ins, so nothing calls into a wiring gone.
+    ~ShellWiring();
+    ShellWiring(const ShellWiring&) = delete;
+    ShellWiring& operator=(const ShellWiring&) = delete;
+
+    COGLView& Core() const;
+    PropertyWindows& Properties() const { return *properties_; }
+
+    // The active pane alone at the view's size: what printing and saving show.
+    QImage CapturePicture();
+
+private:
+    bool OpenFile(const QString& path);
+    // Animation is stepped only while something may move; anything that can start
+    // it (a file, a play button, an edit) asks again.
+    void WakeAnimation();
+
+    MainWindow& window_;
+    GLWidget& view_;
+    PropertyWindows* properties_ = nullptr;  // owned by the window
+};

@@ -1,0 +1,117 @@
+#include <QImage>
+#include <QPushButton>
+#include <QSlider>
+
+#include "ShellTestSupport.h"
+#include "models/COGLModel.h"
+#include "models/MD2Open.h"
+#include "render/COGLView.h"
+#include "render/CommandIds.h"
+#include "scene/COGLDoc.h"
+#include "scene/COGLObject.h"
+#include "scene/COGLScene.h"
+#include "ui/GLWidget.h"
+#include "ui/MainWindow.h"
+#include "ui/ModelPages.h"
+#include "ui/PropertyWindows.h"
+#include "ui/ShellWiring.h"
+
+
+namespace {
+const QString kDemo = QStringLiteral(MAROVIN_SOURCE_DIR "/samples/scenes/demo.dv");
+const QString kBanner = QStringLiteral(MAROVIN_SOURCE_DIR "/samples/models/banner/tris.md2");
+
+struct Shell {
+    ShellFixture fixture;
+    MainWindow window;
+    ShellWiring wiring{window};
+    bool exposed = false;
+
+    Shell() {
+        window.Start();
+        exposed = QTest::qWaitForWindowExposed(&window);
+        fixture.TakeMessages();
+    }
+    COGLScene& Scene() { return *wiring.Core().Scene(); }
+};
+}  // namespace
+
+class DocumentWiringTest : public QObject {
+    Q_OBJECT
+private slots:
+    // As the program does at start-up.
+    void initTestCase() { RegisterMD2Classes(); }
+
+    void opensAndSavesScenes() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        QVERIFY(shell.window.OpenFile(kDemo));
+        QCOMPARE(shell.Scene().Objects().size(), std::size_t{6});
+        QCOMPARE(shell.Scene().Lights().size(), std::size_t{2});
+        QVERIFY(shell.Scene().ShadowsEnabled());
+        QVERIFY(shell.fixture.host.messages.empty());
+
+        const QString copy = shell.fixture.Path(QStringLiteral("copy.dv"));
+        QVERIFY(shell.window.Hooks().saveScene(copy));
+        QVERIFY(shell.window.CommandTarget().Command(cmd::kClear));
+        QVERIFY(shell.Scene().Objects().empty());
+        QVERIFY(shell.window.OpenFile(copy));
+        QCOMPARE(shell.Scene().Objects().size(), std::size_t{6});
+        QCOMPARE(shell.Scene().Objects().front()->Name(), std::string("Floor"));
+        QVERIFY(shell.window.RecentFiles().Files().contains(copy));
+        // A file that is not a scene opens nothing and stays out of the list.
+        QVERIFY(!shell.window.OpenFile(shell.fixture.Path(QStringLiteral("none.txt"))));
+    }
+
+    void aModelPlaysAndItsPageFollows() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        QVERIFY(shell.window.OpenFile(kBanner));
+        auto* model = dynamic_cast<COGLModel*>(shell.Scene().Selected());
+        QVERIFY(model != nullptr);
+        QVERIFY(model->Animations().size() >= 2);
+
+        // The pages of the object sheet drive the model.
+        QWidget* sheet = &shell.wiring.Properties().ObjectSheet();
+        QPushButton* play = nullptr;
+        for (QPushButton* button : sheet->findChildren<QPushButton*>()) {
+            if (button->text() == QStringLiteral("Play")) {
+                play = button;
+            }
+        }
+        QVERIFY(play != nullptr);
+        auto* speed = sheet->findChild<QSlider*>();
+        QVERIFY(speed != nullptr);
+        speed->setValue(100);
+        QCOMPARE(model->Speed(), COGLModel::SpeedFromSlider(100));
+        QCOMPARE(COGLModel::SpeedFromSlider(100), 1.0f);
+        play->click();
+        QVERIFY(model->IsAnimating());
+        QVERIFY(shell.window.View()->IsAnimating());
+        const float start = model->FramePosition();
+        QTRY_VERIFY_WITH_TIMEOUT(model->FramePosition() != start, 5000);
+        QVERIFY(shell.wiring.Core().Document().IsModified());
+    }
+
+    void savesTheViewsPicture() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        shell.Scene().SetBackgroundColor(0.0f, 0.0f, 1.0f);
+        const QString path = shell.fixture.Path(QStringLiteral("view.png"));
+        QVERIFY(shell.window.Hooks().saveImage(path, ImageFormat::Png, 0));
+        const QImage saved(path);
+        QVERIFY(!saved.isNull());
+        const qreal ratio = shell.window.View()->devicePixelRatioF();
+        QCOMPARE(saved.size(), shell.window.View()->size() * ratio);
+        // The background fills the corners; the "Default" light's marker is left out.
+        QCOMPARE(saved.pixelColor(0, 0), QColor(0, 0, 255));
+        QCOMPARE(saved.pixelColor(saved.width() - 1, saved.height() - 1), QColor(0, 0, 255));
+        const QImage printed = shell.wiring.CapturePicture();
+        QCOMPARE(printed.size(), saved.size());
+        QCOMPARE(printed.pixelColor(0, 0), QColor(0, 0, 255));
+        QVERIFY(shell.fixture.host.messages.empty());
+    }
+};
+
+QTEST_MAIN(DocumentWiringTest)
+#include "DocumentWiringTest.moc"

@@ -1,0 +1,163 @@
+#include <QMouseEvent>
+
+#include <cmath>
+
+#include "ShellTestSupport.h"
+#include "render/COGLView.h"
+#include "render/COGLCamera.h"
+#include "render/COGLViewport.h"
+#include "render/CommandIds.h"
+#include "scene/COGLObject.h"
+#include "scene/COGLScene.h"
+#include "ui/GLWidget.h"
+#include "ui/MainWindow.h"
+#include "ui/ShellWiring.h"
+
+namespace {
+// Where the object shows in the view: the pixels that change when it is hidden.
+QRect DrawnArea(GLWidget& view, COGLObject& object) {
+    const QImage shown = view.grabFramebuffer();
+    object.SetVisible(false);
+    const QImage hidden = view.grabFramebuffer();
+    object.SetVisible(true);
+    QRect area;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            if (shown.pixel(x, y) != hidden.pixel(x, y)) {
+                area |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    const qreal ratio = view.devicePixelRatioF();
+    return {static_cast<int>(area.x() / ratio), static_cast<int>(area.y() / ratio),
+            static_cast<int>(area.width() / ratio), static_cast<int>(area.height() / ratio)};
+}
+
+void Send(QWidget& target, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint at) {
+    QMouseEvent event(type, QPointF(at), target.mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &event);
+}
+
+// A drag as a user makes it: press, a few moves, release.
+void Drag(QWidget& target, Qt::MouseButton button, QPoint from, QPoint by) {
+    Send(target, QEvent::MouseButtonPress, button, button, from);
+    for (int step = 1; step <= 4; ++step) {
+        Send(target, QEvent::MouseMove, Qt::NoButton, button, from + by * step / 4);
+    }
+    Send(target, QEvent::MouseButtonRelease, button, Qt::NoButton, from + by);
+}
+
+struct Shell {
+    ShellFixture fixture;
+    MainWindow window;
+    ShellWiring wiring{window};
+
+    bool exposed = false;
+
+    Shell() {
+        window.Start();
+        exposed = QTest::qWaitForWindowExposed(&window);
+        fixture.TakeMessages();
+    }
+    COGLView& Core() { return wiring.Core(); }
+    COGLScene& Scene() { return *wiring.Core().Scene(); }
+    GLWidget& View() { return *window.View(); }
+};
+}  // namespace
+
+class ViewWiringTest : public QObject {
+    Q_OBJECT
+private slots:
+    void commandsReachTheViewsScene() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        QCOMPARE(shell.Scene().Lights().size(), std::size_t{1});
+        QCOMPARE(shell.Scene().Lights().front()->Name(), std::string("Default"));
+        QCOMPARE(&shell.window.CommandTarget(), static_cast<ViewCommandTarget*>(&shell.View()));
+        int added = 0;
+        for (int type = object_type::kPlane; type <= object_type::kDisk; ++type) {
+            QVERIFY2(shell.window.CommandTarget().AddObject(type), qPrintable(QString::number(type)));
+            ++added;
+        }
+        QVERIFY(shell.window.CommandTarget().AddObject(object_type::kBillboard));
+        QVERIFY(!shell.window.CommandTarget().AddObject(object_type::kMD2));
+        QCOMPARE(shell.Scene().Objects().size(), std::size_t(added + 1));
+        QVERIFY(shell.window.CommandTarget().AddLight(0));
+        QVERIFY(shell.window.CommandTarget().AddLight(1));
+        QCOMPARE(shell.Scene().Lights().size(), std::size_t{3});
+        QVERIFY(shell.Scene().Lights().back()->IsSpot());
+
+        // The shell asked already: Clear must not ask again.
+        QVERIFY(shell.window.CommandTarget().Command(cmd::kClear));
+        QVERIFY(shell.Scene().Objects().empty());
+        QVERIFY(shell.fixture.host.messages.empty());
+
+        shell.window.RunCommand(cmd::kFourViewports);
+        QCOMPARE(shell.Core().PaneCount(), 4);
+        QVERIFY(shell.window.CommandTarget().IsChecked(cmd::kFourViewports));
+    }
+
+    void doubleClickPicksWhatIsUnderThePointer() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        QVERIFY(shell.Core().AddObject(object_type::kBox));
+        COGLObject* box = shell.Scene().Objects().back().get();
+        // Off the centre upwards and to the right, so a flipped or unscaled
+        // pointer position misses it.
+        box->SetScale(0.3f, 0.3f, 0.3f);
+        box->SetPosition(0.6f, 0.5f, 0.0f);
+        shell.Scene().SetSelectedObject(nullptr);
+        const QRect area = DrawnArea(shell.View(), *box);
+        QVERIFY(area.isValid());
+        const QPoint mirrored(area.center().x(), shell.View().height() - area.center().y());
+        QVERIFY(!area.contains(mirrored));
+
+        QTest::mouseDClick(&shell.View(), Qt::LeftButton, {}, area.center());
+        QCOMPARE(shell.Scene().Selected(), box);
+        // Any tool picks.
+        shell.window.RunCommand(cmd::kToolMove);
+        QTest::mouseDClick(&shell.View(), Qt::LeftButton, {}, mirrored);
+        QCOMPARE(shell.Scene().Selected(), nullptr);
+    }
+
+    void dragsMoveTheSelectionAndTheCamera() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        QVERIFY(shell.Core().AddObject(object_type::kBox));
+        COGLObject* box = shell.Scene().Objects().back().get();
+        shell.Scene().SetSelectedObject(box);
+        const QPoint centre(shell.View().width() / 2, shell.View().height() / 2);
+
+        shell.window.RunCommand(cmd::kToolMove);
+        const Vector3 before = box->Position();
+        Drag(shell.View(), Qt::LeftButton, centre, QPoint(40, 0));
+        QVERIFY2(box->Position().x > before.x, qPrintable(QString::number(double(box->Position().x))));
+        QVERIFY(!shell.Core().IsDragging());
+
+        shell.window.RunCommand(cmd::kToolRotate);
+        const Quaternion turned = box->Orientation();
+        Drag(shell.View(), Qt::LeftButton, centre, QPoint(30, 0));
+        QVERIFY(std::fabs(box->Orientation().w - turned.w) > 1e-4f || std::fabs(box->Orientation().y - turned.y) > 1e-4f ||
+                std::fabs(box->Orientation().x - turned.x) > 1e-4f);
+
+        shell.window.RunCommand(cmd::kToolScale);
+        const Vector3 scale = box->Scale();
+        Drag(shell.View(), Qt::LeftButton, centre, QPoint(30, -30));
+        QVERIFY(box->Scale().x != scale.x || box->Scale().y != scale.y);
+
+        // The camera tools work on the active pane's camera.
+        shell.window.RunCommand(cmd::kToolOrbit);
+        auto& perspective = static_cast<COGLViewport3D&>(shell.Core().Viewport(0));
+        const float yaw = perspective.Camera3D().yaw;
+        Drag(shell.View(), Qt::LeftButton, centre, QPoint(30, 0));
+        QVERIFY(std::fabs(perspective.Camera3D().yaw - yaw) > 1e-3f);
+
+        shell.window.RunCommand(cmd::kToolZoom);
+        const float distance = perspective.Camera().distance;
+        Drag(shell.View(), Qt::LeftButton, centre, QPoint(30, 0));
+        QVERIFY(perspective.Camera().distance < distance);
+    }
+};
+
+QTEST_MAIN(ViewWiringTest)
+#include "ViewWiringTest.moc"

@@ -85,20 +85,20 @@ def pak(entries, magic=b"PACK", name_length=56):
 
 
 def main():
-    put("pcx", "odd-width.pcx", pcx(3, 2, 4, [[1, 200, 255], [7, 8, 9]]))
+    put("pcx", "odd-width.seed", pcx(3, 2, 4, [[1, 200, 255], [7, 8, 9]]))
     put("tga", "mapped.tga", tga(1, 8, 2, 2, bytes([0, 1, 2, 3]), cmap=bytes(range(12))))
     put("tga", "true24.tga", tga(2, 24, 2, 1, bytes(range(6))))
     put("tga", "true32-top.tga", tga(2, 32, 1, 2, bytes(range(8)), top_left=True))
     put("tga", "rle24.tga", tga(10, 24, 3, 2, bytes([0x83, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9])))
     put("wal", "small.wal", wal(2, 2, [1, 255, 3, 4]))
-    put("swl", "small.swl", swl(2, 1, [63, 5]))
+    put("swl", "small.seed", swl(2, 1, [63, 5]))
     put("bmp", "small.bmp", bmp24(3, 2))
     put("jpg", "rgb.jpg", jpeg("RGB", (8, 8)))
     put("jpg", "grey.jpg", jpeg("L", (8, 8)))
-    put("pak", "quake2.pak", pak([("players/male/tris.md2", b"IDP2"), ("progs/a.mdl", b"IDPO"),
+    put("pak", "quake2-pack.seed", pak([("players/male/tris.md2", b"IDP2"), ("progs/a.mdl", b"IDPO"),
                                   ("hl/b.mdl", b"IDST" + struct.pack("<ii", 0, 10)), ("env/sky.tga", b"t"),
                                   ("textures/w.wal", b"w")]))
-    put("pak", "sin.sin", pak([("models/x.def", b"def")], b"SPAK", 120))
+    put("pak", "sin-spak.seed", pak([("models/x.def", b"def")], b"SPAK", 120))
     put("palette", "jasc.pal", ("JASC-PAL\r\n0100\r\n256\r\n" + "".join(
         f"{i} {i} {255 - i}\r\n" for i in range(256))).encode())
     put("palette", "riff.pal", b"RIFF" + struct.pack("<I", 1040) + b"PAL data" + struct.pack("<IHH", 1028, 768, 256)

@@ -289,7 +289,7 @@ int main(int argc, char** argv) {
     bool ok = WriteFile(out + "/tris.md2", md2);
     ok = WriteFile(out + "/skin.pcx", fixtures::WritePcx(kSkinSize, kSkinSize, Skin(), SkinPalette())) && ok;
     if (argc == 3) {
-        ok = WriteFile(std::string(argv[2]) + "/banner.md2", md2) && ok;
+        ok = WriteFile(std::string(argv[2]) + "/banner.seed", md2) && ok;
     }
     return ok ? 0 : 1;
 }

@@ -305,5 +305,5 @@ TEST_F(CameraGL, PerspectivePresetSceneMatchesGolden) {
     glVertex3f(-0.5f, 1, 0.5f);
     glEnd();
     glFinish();
-    EXPECT_TRUE(FramebufferMatchesGolden("camera_perspective_preset", kWidth, kHeight));
+    EXPECT_TRUE(FramebufferMatchesGolden("camera_orbit_preset", kWidth, kHeight));
 }

@@ -90,7 +90,7 @@ def main():
     put("tga", "true24.tga", tga(2, 24, 2, 1, bytes(range(6))))
     put("tga", "true32-top.tga", tga(2, 32, 1, 2, bytes(range(8)), top_left=True))
     put("tga", "rle24.tga", tga(10, 24, 3, 2, bytes([0x83, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9])))
-    put("wal", "small.wal", wal(2, 2, [1, 255, 3, 4]))
+    put("wal", "small.seed", wal(2, 2, [1, 255, 3, 4]))
     put("swl", "small.seed", swl(2, 1, [63, 5]))
     put("bmp", "small.bmp", bmp24(3, 2))
     put("jpg", "rgb.jpg", jpeg("RGB", (8, 8)))

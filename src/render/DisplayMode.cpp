@@ -1,8 +1,8 @@
 #include "render/DisplayMode.h"
 
-#include "render/CommandIds.h"
-
 #include <GL/gl.h>
+
+#include "render/CommandIds.h"
 
 namespace {
 constexpr std::array<DisplayModeInfo, 6> kModes = {{

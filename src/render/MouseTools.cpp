@@ -1,10 +1,10 @@
 #include "render/MouseTools.h"
 
-#include "render/CommandIds.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+
+#include "render/CommandIds.h"
 
 namespace {
 constexpr std::array<MouseToolInfo, kMouseToolCount> kTools = {{

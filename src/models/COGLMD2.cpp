@@ -491,11 +491,7 @@ void COGLMD2::Draw(int flags) {
     glFrontFace(GL_CW);
     GLSink sink;
     if ((flags & kDrawMaterial) != 0) {
-        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m_shininess);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, m_specular.Data());
-        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, m_diffuse.Data());
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, m_ambient.Data());
-        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, m_emission.Data());
+        ApplyMaterial();
         if (m_texture != nullptr && m_texture->IsBound()) {
             glEnable(GL_TEXTURE_2D);
             glBindTexture(GL_TEXTURE_2D, m_texture->GLName());

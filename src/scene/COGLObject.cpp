@@ -77,6 +77,14 @@ void COGLObject::BuildDisplayLists() {
 
 void COGLObject::ApplyOrientation() const { glMultMatrixd(m_orientation.ToMatrix().Data()); }
 
+void COGLObject::ApplyMaterial() const {
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m_shininess);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, m_specular.Data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, m_diffuse.Data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, m_ambient.Data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, m_emission.Data());
+}
+
 void COGLObject::ApplyTransform() const {
     glTranslatef(m_position.x, m_position.y, m_position.z);
     ApplyOrientation();
@@ -98,11 +106,7 @@ void COGLObject::Draw(int flags) {
     ApplyTransform();
     const GLuint list = (flags & kDrawAlternate) != 0 ? m_alternateList : m_mainList;
     if ((flags & kDrawMaterial) != 0) {
-        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m_shininess);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, m_specular.Data());
-        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, m_diffuse.Data());
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, m_ambient.Data());
-        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, m_emission.Data());
+        ApplyMaterial();
         if (m_texture != nullptr && m_texture->IsBound()) {
             glEnable(GL_TEXTURE_2D);
             glBindTexture(GL_TEXTURE_2D, m_texture->GLName());

@@ -181,6 +181,8 @@ public:
     void SetTextureSetting(int setting) { m_textureSetting = setting; }
 
 protected:
+    // The material on both faces, in the order shininess, specular, diffuse, ambient, emission.
+    void ApplyMaterial() const;
     // Translate, orient and scale: the object's own transform.
     void ApplyTransform() const;
     // Compiles the lists from EmitGeometry; subclasses with other needs override it.

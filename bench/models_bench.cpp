@@ -1,6 +1,7 @@
 // Quake 2 models: reading a 198-frame, 600-triangle model (skins excluded) -
 // goal under 2 ms - and drawing 32 animated, interpolated, textured copies of it
 // with 8 lights at 1280 x 960 in a headless context - goal 30 frames per second.
+// Every .md2 under MAROVIN_BENCH_DATA is read as a benchmark of its own.
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
@@ -16,6 +17,7 @@
 #include "platform/Host.h"
 #include "render/HeadlessContext.h"
 #include "scene/COGLScene.h"
+#include "BenchData.h"
 #include "support/ModelWriters.h"
 
 namespace {
@@ -61,6 +63,22 @@ static void BM_ReadMD2(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
 }
 BENCHMARK(BM_ReadMD2)->Unit(benchmark::kMillisecond);
+
+namespace {
+[[maybe_unused]] const int g_md2DataFiles = bench_data::RegisterFiles(
+    "ReadMD2", {"md2"}, [](benchmark::State& state, const ByteBuffer& bytes, const std::string&) {
+        QuietHost();
+        for (auto _ : state) {
+            COGLMD2 model;
+            BinaryReader in(bytes);
+            if (!model.ReadMD2(in, 0, false)) {
+                state.SkipWithError("not a valid MD2 file");
+                break;
+            }
+            benchmark::DoNotOptimize(model.GetAnimation());
+        }
+    });
+}  // namespace
 
 static void BM_Draw32AnimatedModels(benchmark::State& state) {
     QuietHost();

@@ -19,7 +19,7 @@
 #include "media/COGLTexture2D.h"
 #include "media/Palette.h"
 #include "models/COGLModel.h"
-#include "models/MD2Open.h"
+#include "models/ModelOpen.h"
 #include "platform/BinaryIO.h"
 #include "render/COGLView.h"
 #include "render/HeadlessContext.h"
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
         return Fail(error);
     }
     BuildGammaTable(1.0f);
-    RegisterMD2Classes();
+    RegisterModelClasses();
     COGLView view;
     view.Create();
     view.OnInitialUpdate();

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "Commands.h"
-#include "models/MD2Open.h"
+#include "models/ModelOpen.h"
 #include "platform/Host.h"
 #include "platform/Version.h"
 
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     // Scenes hold models, so every command knows the model classes.
-    RegisterMD2Classes();
+    RegisterModelClasses();
     for (const auto& command : kCommands) {
         if (first == command.name) {
             return command.run(Args(argv + 2, argv + argc));

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "media/Palette.h"
-#include "models/MD2Open.h"
+#include "models/ModelOpen.h"
 #include "platform/FileSystem.h"
 #include "render/COGLView.h"
 #include "render/HeadlessContext.h"
@@ -35,7 +35,7 @@ bool RenderPreview(const std::string& input, const std::string& output, int widt
         return false;
     }
     BuildGammaTable(1.0f);
-    RegisterMD2Classes();
+    RegisterModelClasses();
     COGLView view;
     if (!view.Create(&error)) {
         std::fprintf(stderr, "marovin: %s\n", error.c_str());

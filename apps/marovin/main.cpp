@@ -10,7 +10,7 @@
 #include <string>
 
 #include "media/Palette.h"
-#include "models/MD2Open.h"
+#include "models/ModelOpen.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "platform/Version.h"
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     SetSettings(&settings);
     BuildGammaTable(static_cast<float>(settings.GetInt(settings_keys::kSettings, settings_keys::kGamma, 100)) * 0.01f);
     LoadDefaultPalette();
-    RegisterMD2Classes();
+    RegisterModelClasses();
 
     int result = 0;
     {

@@ -5,14 +5,12 @@
 #include "media/CPakFile.h"
 #include "models/COGLMD2.h"
 #include "models/COGLPlayer.h"
+#include "models/ModelOpen.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
-#include "platform/Host.h"
 #include "platform/Messages.h"
 #include "scene/COGLDoc.h"
-#include "scene/COGLScene.h"
 #include "scene/ObjectFactory.h"
-#include "scene/SceneViewLink.h"
 
 namespace {
 MD2OpenOptions g_options;
@@ -22,30 +20,6 @@ std::unique_ptr<COGLMD2> MakeModel(bool player, COGLScene* scene) {
         return std::make_unique<COGLPlayer>(scene);
     }
     return std::make_unique<COGLMD2>(scene);
-}
-
-// The common end of both openers: skins, weapons, then into the scene.
-COGLMD2* AddToScene(COGLDoc& doc, std::unique_ptr<COGLMD2> model) {
-    if (!model->IsLoaded()) {
-        ShowMessage(msg::kErrorOpeningFile);
-        return nullptr;
-    }
-    if (!model->ApplyFirstSkin()) {
-        ShowMessage(msg::kCouldNotLoadModelTextures);
-    }
-    if (auto* player = dynamic_cast<COGLPlayer*>(model.get())) {
-        player->SetFirstWeapon();
-    }
-    COGLScene& scene = *doc.Scene();
-    auto* added = static_cast<COGLMD2*>(scene.AddObject(std::move(model)));
-    GetHost().RefreshPropertyWindows();
-    scene.SetSelectedObject(added);
-    if (doc.View() != nullptr) {
-        doc.View()->Repaint();
-    } else {
-        GetHost().RequestRepaint();
-    }
-    return added;
 }
 }  // namespace
 
@@ -73,7 +47,7 @@ COGLMD2* OpenMD2Model(COGLDoc& doc, const std::string& path) {
     const bool player = OpensAsPlayer(header ? header->data() : nullptr, header ? header->size() : 0, g_options);
     auto model = MakeModel(player, doc.Scene());
     model->LoadFile(resolved, player && g_options.useDefaultPalette);
-    return AddToScene(doc, std::move(model));
+    return static_cast<COGLMD2*>(AddModelToScene(doc, std::move(model)));
 }
 
 COGLMD2* OpenModelFromPak(COGLDoc& doc, CPakFile& pak, const std::string& entryName) {
@@ -86,28 +60,8 @@ COGLMD2* OpenModelFromPak(COGLDoc& doc, CPakFile& pak, const std::string& entryN
     const bool player = OpensAsPlayer(bytes ? bytes->data() : nullptr, bytes ? bytes->size() : 0, g_options);
     auto model = MakeModel(player, doc.Scene());
     model->LoadFromPak(&pak, *entry, player && g_options.useDefaultPalette);
-    return AddToScene(doc, std::move(model));
+    return static_cast<COGLMD2*>(AddModelToScene(doc, std::move(model)));
 }
-
-namespace {
-// Puts a model opened on the command line into the animation and frame asked for.
-bool PoseModel(COGLObject& object, const std::string& animation, float frame) {
-    auto* model = dynamic_cast<COGLModel*>(&object);
-    if (model == nullptr) {
-        return false;
-    }
-    if (!animation.empty()) {
-        model->SelectAnimationByName(animation);
-        if (model->GetAnimation() == nullptr) {
-            return false;
-        }
-    }
-    if (frame >= 0.0f) {
-        model->SetFrame(static_cast<int>(frame));
-    }
-    return true;
-}
-}  // namespace
 
 void RegisterMD2Classes() {
     RegisterObjectClass(object_type::kMD2, "COGLMD2", [] { return std::unique_ptr<COGLObject>(new COGLMD2()); });
@@ -119,5 +73,4 @@ void RegisterMD2Classes() {
     COGLDoc::RegisterPakEntryOpener("md2", [](CPakFile& pak, const std::string& entryName, COGLDoc& doc) {
         return OpenModelFromPak(doc, pak, entryName) != nullptr;
     });
-    RegisterObjectPoser(PoseModel);
 }

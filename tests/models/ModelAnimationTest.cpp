@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "models/COGLMD2.h"
-#include "models/MD2Open.h"
+#include "models/ModelOpen.h"
 #include "models/ModelFixtures.h"
 #include "scene/COGLScene.h"
 #include "scene/ObjectFactory.h"
@@ -129,7 +129,7 @@ TEST_F(ModelAnimation_, SelectingAnAnimationByNameShowsOrHidesTheModel) {
 }
 
 TEST_F(ModelAnimation_, TheScenesAnimationStepDrivesTheModels) {
-    RegisterMD2Classes();
+    RegisterModelClasses();
     COGLScene scene;
     COGLMD2* model = static_cast<COGLMD2*>(scene.AddObject(Model(4)));
     EXPECT_FALSE(scene.StepAnimations()) << "nothing animates yet";

@@ -9,6 +9,7 @@
 #include "media/CPakFile.h"
 #include "models/COGLPlayer.h"
 #include "models/MD2Open.h"
+#include "models/ModelOpen.h"
 #include "models/ModelFixtures.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
@@ -32,7 +33,7 @@ class ModelScene : public GLFixture {
 protected:
     void SetUp() override {
         GLFixture::SetUp();
-        RegisterMD2Classes();
+        RegisterModelClasses();
         SetMD2OpenOptions({});
         folder_ = WritePlayerFolder(dir_);
         tank_ = dir_.Write("models/tank/tris.md2", AnimatedBox({{"idle", 3}, {"fire", 2}}, {"models/tank/skin.pcx"}));

@@ -4,7 +4,7 @@
 
 #include "ShellTestSupport.h"
 #include "models/COGLModel.h"
-#include "models/MD2Open.h"
+#include "models/ModelOpen.h"
 #include "render/COGLView.h"
 #include "render/CommandIds.h"
 #include "scene/COGLDoc.h"
@@ -40,7 +40,7 @@ class DocumentWiringTest : public QObject {
     Q_OBJECT
 private slots:
     // As the program does at start-up.
-    void initTestCase() { RegisterMD2Classes(); }
+    void initTestCase() { RegisterModelClasses(); }
 
     void opensAndSavesScenes() {
         Shell shell;

@@ -1,0 +1,102 @@
+#include "models/ModelOpen.h"
+
+#include <cstring>
+
+#include "media/CPakFile.h"
+#include "models/COGLPlayer.h"
+#include "models/MD2Open.h"
+#include "platform/BinaryIO.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/Messages.h"
+#include "scene/COGLScene.h"
+#include "scene/ObjectFactory.h"
+#include "scene/SceneViewLink.h"
+
+COGLModel* AddModelToScene(COGLDoc& doc, std::unique_ptr<COGLModel> model) {
+    if (model == nullptr || doc.Scene() == nullptr || !model->IsLoaded()) {
+        ShowMessage(msg::kErrorOpeningFile);
+        return nullptr;
+    }
+    if (!model->ApplyFirstSkin()) {
+        ShowMessage(msg::kCouldNotLoadModelTextures);
+    }
+    if (auto* player = dynamic_cast<COGLPlayer*>(model.get())) {
+        player->SetFirstWeapon();
+    }
+    COGLScene& scene = *doc.Scene();
+    auto* added = static_cast<COGLModel*>(scene.AddObject(std::move(model)));
+    GetHost().RefreshPropertyWindows();
+    scene.SetSelectedObject(added);
+    if (doc.View() != nullptr) {
+        doc.View()->Repaint();
+    } else {
+        GetHost().RequestRepaint();
+    }
+    return added;
+}
+
+namespace {
+struct MdlOpeners {
+    ModelOpener open;
+    PakEntryOpener openFromPak;
+};
+MdlOpeners g_mdlOpeners[2];
+
+MdlOpeners& OpenersOf(MdlFamily family) { return g_mdlOpeners[family == MdlFamily::Quake ? 0 : 1]; }
+
+bool OpenMdl(const std::string& path, COGLDoc& doc) {
+    const auto head = ReadFileRange(fs_util::ResolvePath(path), 0, 4);
+    const MdlOpeners& openers = OpenersOf(MdlFamilyOf(head ? head->data() : nullptr, head ? head->size() : 0));
+    if (!openers.open) {
+        ShowMessage(msg::kErrorOpeningFile);
+        return false;
+    }
+    return openers.open(path, doc);
+}
+
+bool OpenMdlFromPak(CPakFile& pak, const std::string& entryName, COGLDoc& doc) {
+    const PakEntry* entry = pak.FindEntry(entryName);
+    const auto bytes = entry != nullptr ? pak.ReadEntry(*entry) : std::nullopt;
+    const MdlOpeners& openers = OpenersOf(MdlFamilyOf(bytes ? bytes->data() : nullptr, bytes ? bytes->size() : 0));
+    if (entry == nullptr || !openers.openFromPak) {
+        ShowMessage(msg::kErrorOpeningFile);
+        return false;
+    }
+    return openers.openFromPak(pak, entryName, doc);
+}
+
+// Puts a model opened on the command line into the animation and frame asked for.
+bool PoseModel(COGLObject& object, const std::string& animation, float frame) {
+    auto* model = dynamic_cast<COGLModel*>(&object);
+    if (model == nullptr) {
+        return false;
+    }
+    if (!animation.empty()) {
+        model->SelectAnimationByName(animation);
+        if (model->GetAnimation() == nullptr) {
+            return false;
+        }
+    }
+    if (frame >= 0.0f) {
+        model->SetFrame(static_cast<int>(frame));
+    }
+    return true;
+}
+}  // namespace
+
+MdlFamily MdlFamilyOf(const unsigned char* bytes, std::size_t size) {
+    return bytes != nullptr && size >= 4 && std::memcmp(bytes, "IDPO", 4) == 0 ? MdlFamily::Quake
+                                                                                : MdlFamily::HalfLife;
+}
+
+void RegisterMdlFamilyOpener(MdlFamily family, ModelOpener open, PakEntryOpener openFromPak) {
+    OpenersOf(family) = MdlOpeners{std::move(open), std::move(openFromPak)};
+}
+
+void RegisterModelClasses() {
+    RegisterMD2Classes();
+    COGLDoc::RegisterModelOpener("mdl", OpenMdl);
+    COGLDoc::RegisterPakEntryOpener("mdl", OpenMdlFromPak);
+    RegisterObjectPoser(PoseModel);
+}

@@ -349,6 +349,7 @@ bool COGLImage::ReadSwl(BinaryReader in) {
     in.Seek(kSwlSizeOffset);
     const std::int32_t width = in.ReadI32();
     const std::int32_t height = in.ReadI32();
+    in.Seek(kSwlPaletteOffset);
     const ConvertedPalette palette = ConvertPalette(in.ReadSpan(1024), 4);
     in.Seek(kSwlMipOffset);
     const std::int32_t mipOffset = in.ReadI32();

@@ -408,3 +408,20 @@ TEST_F(SinModel, ACopySharesTheSkinsAndDrawsTheSame) {
     }
     EXPECT_EQ(model.Skins()[0]->RefCount(), references);
 }
+
+TEST_F(SinModel, AnimationVerticesOnDiskAreReadWhenFirstDrawn) {
+    COGLSBM model;
+    ASSERT_TRUE(model.LoadFile(def_));
+    const auto* grow = static_cast<const SinAnimation*>(model.Animations()[1].get());
+    EXPECT_TRUE(grow->data->bytes.empty()) << "only the frame records are read at load";
+    model.RefreshBounds();
+    EXPECT_FALSE(static_cast<const SinAnimation*>(model.Animations()[0].get())->data->bytes.empty());
+
+    // An animation file that changed since is not drawn (and not read again).
+    dir_.Write("game/models/box/grow.sam", fixtures::WriteSam(fixtures::MakeSinBoxAnimation("grow", {20})));
+    model.SelectAnimationByName("grow");
+    RecordingGeometrySink sink;
+    model.WalkGeometry(&sink);
+    EXPECT_TRUE(sink.Primitives().empty());
+    EXPECT_TRUE(grow->unreadable);
+}

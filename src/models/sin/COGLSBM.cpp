@@ -145,6 +145,7 @@ bool COGLSBM::ReadFiles(const SinDefinition& def, Staged& staged) {
         ShowMessage(msg::kCannotLocateSbm);
         return false;
     }
+    // Animations in a pak are read whole; on disk only their frame records now.
     struct Found {
         std::string name;
         std::string path;
@@ -155,8 +156,12 @@ bool COGLSBM::ReadFiles(const SinDefinition& def, Staged& staged) {
     for (const SinDefFile& animation : def.animations) {
         Found f;
         f.name = animation.name;
-        if (auto bytes = ReadSource(animation.path, &f.entry, &f.path)) {
-            f.bytes = std::move(*bytes);
+        if (m_pak != nullptr) {
+            if (auto bytes = ReadSource(animation.path, &f.entry, &f.path)) {
+                f.bytes = std::move(*bytes);
+                found.push_back(std::move(f));
+            }
+        } else if (f.path = LocateSinFile(m_directory, animation.path); !f.path.empty()) {
             found.push_back(std::move(f));
         }
     }
@@ -190,7 +195,8 @@ bool COGLSBM::ReadFiles(const SinDefinition& def, Staged& staged) {
     // A broken animation, or one made for another model, is left out like a missing one.
     for (Found& f : found) {
         try {
-            auto frames = std::make_shared<const SamAnimation>(ReadSam(std::move(f.bytes)));
+            auto frames = std::make_shared<const SamAnimation>(f.entry != nullptr ? ReadSam(std::move(f.bytes))
+                                                                                    : ReadSamFramesFromFile(f.path));
             if (frames->vertexCount == staged.vertexCount) {
                 staged.animations.push_back(
                     std::make_unique<SinAnimation>(std::move(f.name), std::move(f.path), f.entry, std::move(frames)));
@@ -226,14 +232,43 @@ void COGLSBM::LoadSkins(const SinDefinition& def) {
 
 // --- Drawing ---
 
+bool COGLSBM::EnsureVertices(SinAnimation& animation) {
+    if (!animation.data->bytes.empty()) {
+        return true;
+    }
+    if (animation.unreadable) {
+        return false;
+    }
+    // The file may have changed since the model loaded: it must still be the same animation.
+    animation.unreadable = true;
+    auto bytes = animation.entry != nullptr && m_pak != nullptr ? m_pak->ReadEntry(*animation.entry)
+                                                                 : ReadWholeFile(animation.path);
+    if (!bytes) {
+        return false;
+    }
+    try {
+        auto frames = std::make_shared<const SamAnimation>(ReadSam(std::move(*bytes)));
+        if (frames->vertexCount != m_vertexCount || frames->frames.size() != animation.data->frames.size()) {
+            return false;
+        }
+        animation.data = std::move(frames);
+        animation.unreadable = false;
+        return true;
+    } catch (const ReadError&) {
+    } catch (const std::bad_alloc&) {
+    }
+    return false;
+}
+
 void COGLSBM::WalkGeometry(GeometrySink* sink) { Walk(sink, false); }
 
 void COGLSBM::Walk(GeometrySink* sink, bool drawing) {
     ResetBounds();
-    if (m_animation == nullptr || m_groups.empty()) {
+    auto* animation = static_cast<SinAnimation*>(m_animation);
+    if (animation == nullptr || m_groups.empty() || !EnsureVertices(*animation)) {
         return;
     }
-    const SamAnimation& data = *static_cast<const SinAnimation*>(m_animation)->data;
+    const SamAnimation& data = *animation->data;
     // Frame state may come from a scene file: anything outside the animation
     // shows its first frame.
     const auto frameAt = [&data](int index) {

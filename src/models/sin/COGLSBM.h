@@ -17,7 +17,9 @@ struct SamAnimation;
 struct SinDefinition;
 
 // One animation of a SiN model: its ".sam" file (an archive entry or a file on
-// disk) and the frames read from it.
+// disk) and the frames read from it. A file on disk is read in two steps: its
+// frame records when the model loads (so a broken file is left out then), its
+// vertices when the animation is first drawn.
 struct SinAnimation : ModelAnimation {
     SinAnimation(std::string animationName, std::string filePath, const PakEntry* pakEntry,
                  std::shared_ptr<const SamAnimation> frames);
@@ -25,6 +27,7 @@ struct SinAnimation : ModelAnimation {
     std::string path;                          // game path in a pak, file path on disk
     const PakEntry* entry = nullptr;           // the archive's entry, or none
     std::shared_ptr<const SamAnimation> data;  // shared by copies of the model
+    bool unreadable = false;                   // the vertices could not be read later: nothing to draw
 };
 
 // A mesh group of the base model, ready to draw: three corners per triangle.
@@ -101,6 +104,8 @@ private:
     bool ReadFiles(const SinDefinition& def, Staged& staged);
     std::optional<ByteBuffer> ReadSource(const std::string& gamePath, const PakEntry** entry, std::string* path) const;
     void LoadSkins(const SinDefinition& def);
+    // Reads the vertices of an animation loaded without them; false when there are none to draw.
+    bool EnsureVertices(SinAnimation& animation);
     // `drawing` turns culling off around two-sided groups.
     void Walk(GeometrySink* sink, bool drawing);
 

@@ -41,7 +41,8 @@ struct SamFrame {
     std::size_t vertices = 0;  // offset of num_xyz vertices in the file's bytes
 };
 
-// An animation as read: the file's bytes are kept and the frames point into them.
+// An animation as read: the file's bytes are kept and the frames point into them
+// (or, read without its vertices, the frames and no bytes).
 struct SamAnimation {
     std::string name;
     float totalTime = 0.0f;
@@ -56,3 +57,9 @@ struct SamAnimation {
 // Reads an animation from a whole file. Throws ReadError when the ident or version
 // is wrong, it has no frames, or a frame or its vertices leave the bytes there.
 SamAnimation ReadSam(ByteBuffer bytes);
+// Reads the header and the frame records from the start of a file of `fileSize`
+// bytes (`head` holds at least those), every frame's vertices checked against
+// fileSize; the vertices are not kept. Throws ReadError as ReadSam does.
+SamAnimation ReadSamFrames(const ByteBuffer& head, std::size_t fileSize);
+// The same for a file on disk, reading only the bytes up to the last frame record.
+SamAnimation ReadSamFramesFromFile(const std::string& path);

@@ -164,27 +164,29 @@ std::string LocateSinFile(const std::string& definitionDirectory, const std::str
     if (gamePath.empty()) {
         return {};
     }
-    const auto found = [](const std::string& candidate) {
-        const std::string resolved = fs_util::ResolvePath(candidate);
-        return fs_util::FileExists(resolved) ? resolved : std::string();
-    };
+    std::vector<std::string> candidates;
     if (gamePath.front() == '/' || gamePath.front() == '\\') {
-        return found(gamePath);
+        candidates.push_back(gamePath);
+    } else {
+        std::string directory = definitionDirectory;
+        for (;;) {
+            candidates.push_back(directory + gamePath);
+            if (directory.empty() || directory == "/") {
+                break;
+            }
+            // One folder up: drop the trailing separator, then the last component.
+            std::string parent = fs_util::DirectoryOf(directory.substr(0, directory.size() - 1));
+            if (parent == directory) {
+                break;
+            }
+            directory = std::move(parent);
+        }
+        candidates.push_back(definitionDirectory + fs_util::FileNameOf(gamePath));
     }
-    std::string directory = definitionDirectory;
-    for (;;) {
-        if (std::string hit = found(directory + gamePath); !hit.empty()) {
-            return hit;
+    for (const std::string& candidate : candidates) {
+        if (const std::string resolved = fs_util::ResolvePath(candidate); fs_util::FileExists(resolved)) {
+            return resolved;
         }
-        if (directory.empty() || directory == "/") {
-            break;
-        }
-        // One folder up: drop the trailing separator, then the last component.
-        std::string parent = fs_util::DirectoryOf(directory.substr(0, directory.size() - 1));
-        if (parent == directory) {
-            break;
-        }
-        directory = parent;
     }
-    return found(definitionDirectory + fs_util::FileNameOf(gamePath));
+    return {};
 }

@@ -25,6 +25,9 @@ int RunInfo(const Args& args) {
     if (ext == "md2") {
         return RunModelInfo(path);
     }
+    if (ext == "def") {
+        return RunSinInfo(path);
+    }
     return Fail(kExitFailure, "cannot read '" + path + "': no reader for " +
                                   (ext.empty() ? std::string("files without an extension") : "\"." + ext + "\" files"));
 }

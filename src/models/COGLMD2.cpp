@@ -19,27 +19,11 @@
 #include "scene/COGLScene.h"
 
 namespace {
-// A normal index above the table's end stands for this entry: straight up in
-// model space, so a vertex with a broken normal is lit like level ground.
+// A normal index above the table's end stands for this entry (see QuakeDrawingNormals).
 constexpr int kInvalidNormal = kQuakeNormalCount;
 constexpr std::uint8_t kNoNormalFound = 255;
 // Frames between two steps of the progress display while normals are rebuilt.
 constexpr int kFramesPerProgressStep = 48;
-
-// The table in drawing space, (n.y, -n.z, -n.x), with the "up" entry appended;
-// the second half holds the same vectors negated for inverted normals.
-const std::array<Vector3, 2 * (kQuakeNormalCount + 1)>& DrawingNormals() {
-    static const auto table = [] {
-        std::array<Vector3, 2 * (kQuakeNormalCount + 1)> t{};
-        for (int i = 0; i <= kQuakeNormalCount; ++i) {
-            const Vector3 n = i < kQuakeNormalCount ? kQuakeNormals[static_cast<std::size_t>(i)] : Vector3{0, 0, 1};
-            t[static_cast<std::size_t>(i)] = {n.y, -n.z, -n.x};
-            t[static_cast<std::size_t>(i + kQuakeNormalCount + 1)] = {-n.y, n.z, n.x};
-        }
-        return t;
-    }();
-    return table;
-}
 
 float LoadF32(const std::uint8_t* p) {
     const std::uint32_t bits = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
@@ -64,9 +48,6 @@ Vector3 VertexPosition(const FrameTransform& f, std::uint32_t index) {
     const std::uint8_t* v = f.vertices + static_cast<std::size_t>(index) * md2_format::kVertexSize;
     return {v[0] * f.scale.x + f.translate.x, v[1] * f.scale.y + f.translate.y, v[2] * f.scale.z + f.translate.z};
 }
-
-// Model space to drawing space: (x, y, z) -> (y, -z, -x).
-Vector3 Remap(const Vector3& p) { return {p.y, -p.z, -p.x}; }
 
 // Whether [a, a + alen) and [b, b + blen) share a byte.
 bool Overlaps(std::int64_t a, std::int64_t alen, std::int64_t b, std::int64_t blen) {
@@ -339,7 +320,7 @@ void COGLMD2::BuildAnimations() {
 }
 
 void COGLMD2::RebuildNormals(ProgressScope& progress) {
-    const auto& table = DrawingNormals();
+    const Vector3* table = QuakeDrawingNormals(false);
     const std::size_t vertexCount = static_cast<std::size_t>(m_vertexCount);
     std::vector<Vector3> positions(vertexCount);
     std::vector<Vector3> sums(vertexCount);
@@ -349,7 +330,7 @@ void COGLMD2::RebuildNormals(ProgressScope& progress) {
         std::uint8_t* data = m_frames.data() + static_cast<std::size_t>(frame) * static_cast<std::size_t>(m_frameSize);
         const FrameTransform f = ReadFrameTransform(data);
         for (std::size_t v = 0; v < vertexCount; ++v) {
-            positions[v] = Remap(VertexPosition(f, static_cast<std::uint32_t>(v)));
+            positions[v] = QuakeToDrawing(VertexPosition(f, static_cast<std::uint32_t>(v)));
         }
         std::fill(sums.begin(), sums.end(), Vector3{});
         std::fill(counts.begin(), counts.end(), 0);
@@ -390,7 +371,7 @@ void COGLMD2::RebuildNormals(ProgressScope& progress) {
             std::uint8_t best = kNoNormalFound;
             float bestDot = -999999.0f;
             for (int n = 0; n < kQuakeNormalCount; ++n) {
-                const float d = table[static_cast<std::size_t>(n)].Dot(average);
+                const float d = table[n].Dot(average);
                 if (d > bestDot) {
                     bestDot = d;
                     best = static_cast<std::uint8_t>(n);
@@ -444,7 +425,7 @@ void COGLMD2::WalkGeometry(Sink& sink) {
     const FrameTransform a = ReadFrameTransform(frameAt(m_frameIndex));
     const FrameTransform b = ReadFrameTransform(frameAt(m_nextFrameIndex));
     const float t = std::isfinite(m_lerp) ? m_lerp : 0.0f;
-    const Vector3* normals = DrawingNormals().data() + (m_invertNormals != 0 ? kQuakeNormalCount + 1 : 0);
+    const Vector3* normals = QuakeDrawingNormals(m_invertNormals != 0);
     const std::uint32_t* words = m_glCommands.data();
     const std::size_t size = m_glCommands.size();
     for (std::size_t i = 0; i < size;) {
@@ -461,7 +442,7 @@ void COGLMD2::WalkGeometry(Sink& sink) {
             const std::uint32_t index = words[i + 2];
             const Vector3 pa = VertexPosition(a, index);
             const Vector3 pb = VertexPosition(b, index);
-            const Vector3 p = Remap(pa + (pb - pa) * t);
+            const Vector3 p = QuakeToDrawing(pa + (pb - pa) * t);
             GrowBounds(p);
             const std::uint8_t normal = a.vertices[static_cast<std::size_t>(index) * md2_format::kVertexSize + 3];
             sink.Vertex(normals[normal < kQuakeNormalCount ? normal : kInvalidNormal], std::bit_cast<float>(words[i]),

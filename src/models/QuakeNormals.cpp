@@ -167,3 +167,16 @@ const std::array<Vector3, kQuakeNormalCount> kQuakeNormals = {{
     {-0.587785f, -0.425325f, -0.688191f},
     {-0.688191f, -0.587785f, -0.425325f},
 }};
+
+const Vector3* QuakeDrawingNormals(bool inverted) {
+    static const auto table = [] {
+        std::array<Vector3, 2 * (kQuakeNormalCount + 1)> t{};
+        for (int i = 0; i <= kQuakeNormalCount; ++i) {
+            const Vector3 n = i < kQuakeNormalCount ? kQuakeNormals[static_cast<std::size_t>(i)] : Vector3{0, 0, 1};
+            t[static_cast<std::size_t>(i)] = QuakeToDrawing(n);
+            t[static_cast<std::size_t>(i + kQuakeNormalCount + 1)] = -QuakeToDrawing(n);
+        }
+        return t;
+    }();
+    return table.data() + (inverted ? kQuakeNormalCount + 1 : 0);
+}

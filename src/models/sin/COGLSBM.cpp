@@ -1,0 +1,551 @@
+#include "models/sin/COGLSBM.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <new>
+#include <utility>
+
+#include "media/COGLTexture2D.h"
+#include "media/CPakFile.h"
+#include "models/QuakeNormals.h"
+#include "models/sin/SinAnimFile.h"
+#include "models/sin/SinDef.h"
+#include "models/sin/SinModelFile.h"
+#include "platform/FileLocator.h"
+#include "platform/FileSystem.h"
+#include "platform/Messages.h"
+#include "scene/COGLScene.h"
+#include "scene/Geometry.h"
+
+SinAnimation::SinAnimation(std::string animationName, std::string filePath, const PakEntry* pakEntry,
+                           std::shared_ptr<const SamAnimation> frames)
+    : ModelAnimation(std::move(animationName), 0, static_cast<int>(frames->frames.size())),
+      path(std::move(filePath)),
+      entry(pakEntry),
+      data(std::move(frames)) {}
+
+// Everything read from the files, before it replaces the model's data.
+struct COGLSBM::Staged {
+    std::vector<SinMeshGroup> groups;
+    int vertexCount = 0;
+    const PakEntry* sbmEntry = nullptr;
+    std::string sbmPath;
+    AnimationList animations;
+};
+
+COGLSBM::COGLSBM(COGLScene* scene) : COGLModel(object_type::kSBM, scene) {
+    SetName("sbm");
+    m_scale = {sin_def::kScaleUnit, sin_def::kScaleUnit, sin_def::kScaleUnit};
+    COGLObject::Rotate({1.0f, 0.0f, 0.0f}, 180.0f);
+    m_diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+}
+
+COGLSBM::~COGLSBM() { FreeModel(); }
+
+void COGLSBM::FreeModel() {
+    if (m_texture != nullptr && FindSkin(m_texture->Path()) == m_texture) {
+        m_texture = nullptr;
+    }
+    ReleaseSkins();
+    m_skinCount = 0;
+    m_animation = nullptr;
+    m_animations.clear();
+    m_groups.clear();
+    m_vertexCount = 0;
+    m_sbmEntry = nullptr;
+    m_sbmPath.clear();
+    m_ready = 0;
+}
+
+// --- Reading ---
+
+bool COGLSBM::LoadFile(const std::string& path) {
+    const std::string resolved = fs_util::ResolvePath(path);
+    const auto bytes = ReadWholeFile(resolved);
+    if (!bytes) {
+        return false;
+    }
+    m_pak = nullptr;
+    m_path = resolved;
+    m_directory = fs_util::DirectoryOf(resolved);
+    m_loaded = LoadDef(bytes->data(), bytes->size()) ? 1 : 0;
+    SetName(fs_util::FileTitleOf(m_path));
+    return m_loaded != 0;
+}
+
+bool COGLSBM::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
+    m_pak = pak;
+    m_path = entry.name;
+    m_directory = fs_util::DirectoryOf(entry.name);
+    const auto bytes = pak != nullptr ? pak->ReadEntry(entry) : std::nullopt;
+    m_loaded = bytes && LoadDef(bytes->data(), bytes->size()) ? 1 : 0;
+    SetName(fs_util::FileTitleOf(m_path));
+    return m_loaded != 0;
+}
+
+bool COGLSBM::LoadDef(const std::uint8_t* text, std::size_t size) {
+    FreeModel();
+    const auto def = ParseSinDef(reinterpret_cast<const char*>(text), size);
+    if (!def) {
+        ShowMessage(msg::kNotValidSinDef);
+        return false;
+    }
+    m_prefix = def->prefix;
+    Staged staged;
+    if (!ReadFiles(*def, staged)) {
+        return false;
+    }
+    m_groups = std::move(staged.groups);
+    m_vertexCount = staged.vertexCount;
+    m_sbmEntry = staged.sbmEntry;
+    m_sbmPath = std::move(staged.sbmPath);
+    m_animations = std::move(staged.animations);
+    m_animation = m_animations.front().get();
+    m_positions.assign(static_cast<std::size_t>(m_vertexCount), Vector3{});
+    if (def->scale) {
+        m_scale = {*def->scale, *def->scale, *def->scale};
+    }
+    // The first frame's floor stands on the object's position, as MD2 models do.
+    m_verticalOffset = static_cast<const SinAnimation*>(m_animation)->data->frames.front().translate.z;
+    ResetAnimation();
+    LoadSkins(*def);
+    m_skinCount = static_cast<int>(def->skins.size());
+    ApplyFirstSkin();
+    m_ready = 1;
+    return true;
+}
+
+std::optional<ByteBuffer> COGLSBM::ReadSource(const std::string& gamePath, const PakEntry** entry,
+                                              std::string* path) const {
+    if (m_pak != nullptr) {
+        const PakEntry* found = m_pak->FindEntry(gamePath);
+        if (found == nullptr) {
+            return std::nullopt;
+        }
+        *entry = found;
+        *path = found->name;
+        return m_pak->ReadEntry(*found);
+    }
+    std::string file = LocateSinFile(m_directory, gamePath);
+    if (file.empty()) {
+        return std::nullopt;
+    }
+    *entry = nullptr;
+    *path = file;
+    return ReadWholeFile(file);
+}
+
+bool COGLSBM::ReadFiles(const SinDefinition& def, Staged& staged) {
+    std::optional<ByteBuffer> model;
+    if (!def.modelPath.empty()) {
+        model = ReadSource(def.modelPath, &staged.sbmEntry, &staged.sbmPath);
+    }
+    if (!model) {
+        ShowMessage(msg::kCannotLocateSbm);
+        return false;
+    }
+    // Animations in a pak are read whole; on disk only their frame records now.
+    struct Found {
+        std::string name;
+        std::string path;
+        const PakEntry* entry = nullptr;
+        ByteBuffer bytes;
+    };
+    std::vector<Found> found;
+    for (const SinDefFile& animation : def.animations) {
+        Found f;
+        f.name = animation.name;
+        if (m_pak != nullptr) {
+            if (auto bytes = ReadSource(animation.path, &f.entry, &f.path)) {
+                f.bytes = std::move(*bytes);
+                found.push_back(std::move(f));
+            }
+        } else if (f.path = LocateSinFile(m_directory, animation.path); !f.path.empty()) {
+            found.push_back(std::move(f));
+        }
+    }
+    if (found.empty()) {
+        ShowMessage(msg::kCannotLocateSam);
+        return false;
+    }
+    try {
+        const SbmModel sbm = ReadSbm(BinaryReader(*model));
+        staged.vertexCount = sbm.vertexCount;
+        for (const SbmGroup& group : sbm.groups) {
+            SinMeshGroup mesh;
+            mesh.id = group.id;
+            mesh.twoSided = def.TwoSided(group.id);
+            mesh.corners.reserve(group.triangles.size() * 3);
+            for (const SbmTriangle& triangle : group.triangles) {
+                for (int k = 0; k < 3; ++k) {
+                    const auto& st = sbm.st[triangle.st[static_cast<std::size_t>(k)]];
+                    mesh.corners.push_back({triangle.xyz[static_cast<std::size_t>(k)], st[0], st[1]});
+                }
+            }
+            staged.groups.push_back(std::move(mesh));
+        }
+    } catch (const ReadError&) {
+        ShowMessage(msg::kNotValidSbm);
+        return false;
+    } catch (const std::bad_alloc&) {
+        ShowMessage(msg::kNotValidSbm);
+        return false;
+    }
+    // A broken animation, or one made for another model, is left out like a missing one.
+    for (Found& f : found) {
+        try {
+            auto frames = std::make_shared<const SamAnimation>(f.entry != nullptr ? ReadSam(std::move(f.bytes))
+                                                                                    : ReadSamFramesFromFile(f.path));
+            if (frames->vertexCount == staged.vertexCount) {
+                staged.animations.push_back(
+                    std::make_unique<SinAnimation>(std::move(f.name), std::move(f.path), f.entry, std::move(frames)));
+            }
+        } catch (const ReadError&) {
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (staged.animations.empty()) {
+        ShowMessage(msg::kCannotLocateSam);
+        return false;
+    }
+    return true;
+}
+
+void COGLSBM::LoadSkins(const SinDefinition& def) {
+    if (m_scene == nullptr) {
+        return;
+    }
+    for (const SinDefFile& skin : def.skins) {
+        COGLTexture2D* texture = nullptr;
+        if (m_pak != nullptr) {
+            texture = m_scene->LoadSkinTexture(skin.path, m_pak, std::string(), 0, false);
+        } else if (const std::string file = LocateSinFile(m_directory, skin.path); !file.empty()) {
+            texture = m_scene->LoadSkinTexture(file, nullptr, std::string(), 0, false);
+        }
+        if (texture != nullptr) {
+            texture->SetName(skin.name);
+            AdoptSkin(texture);
+        }
+    }
+}
+
+// --- Drawing ---
+
+bool COGLSBM::EnsureVertices(SinAnimation& animation) {
+    if (!animation.data->bytes.empty()) {
+        return true;
+    }
+    if (animation.unreadable) {
+        return false;
+    }
+    // The file may have changed since the model loaded: it must still be the same animation.
+    animation.unreadable = true;
+    auto bytes = animation.entry != nullptr && m_pak != nullptr ? m_pak->ReadEntry(*animation.entry)
+                                                                 : ReadWholeFile(animation.path);
+    if (!bytes) {
+        return false;
+    }
+    try {
+        auto frames = std::make_shared<const SamAnimation>(ReadSam(std::move(*bytes)));
+        if (frames->vertexCount != m_vertexCount || frames->frames.size() != animation.data->frames.size()) {
+            return false;
+        }
+        animation.data = std::move(frames);
+        animation.unreadable = false;
+        return true;
+    } catch (const ReadError&) {
+    } catch (const std::bad_alloc&) {
+    }
+    return false;
+}
+
+void COGLSBM::WalkGeometry(GeometrySink* sink) { Walk(sink, false); }
+
+void COGLSBM::Walk(GeometrySink* sink, bool drawing) {
+    ResetBounds();
+    auto* animation = static_cast<SinAnimation*>(m_animation);
+    if (animation == nullptr || m_groups.empty() || !EnsureVertices(*animation)) {
+        return;
+    }
+    const SamAnimation& data = *animation->data;
+    // Frame state may come from a scene file: anything outside the animation
+    // shows its first frame.
+    const auto frameAt = [&data](int index) {
+        return index >= 0 && static_cast<std::size_t>(index) < data.frames.size() ? static_cast<std::size_t>(index) : 0;
+    };
+    const std::size_t a = frameAt(m_frameIndex);
+    const std::size_t b = frameAt(m_nextFrameIndex);
+    const SamFrame& fa = data.frames[a];
+    const SamFrame& fb = data.frames[b];
+    const std::uint8_t* va = data.Vertices(a);
+    const std::uint8_t* vb = data.Vertices(b);
+    const float t = std::isfinite(m_lerp) ? m_lerp : 0.0f;
+    m_positions.resize(static_cast<std::size_t>(m_vertexCount));
+    for (std::size_t v = 0; v < m_positions.size(); ++v) {
+        const std::uint8_t* pa = va + v * sam_format::kVertexSize;
+        const std::uint8_t* pb = vb + v * sam_format::kVertexSize;
+        const Vector3 from{pa[0] * fa.scale.x + fa.translate.x, pa[1] * fa.scale.y + fa.translate.y,
+                           pa[2] * fa.scale.z + fa.translate.z};
+        const Vector3 to{pb[0] * fb.scale.x + fb.translate.x, pb[1] * fb.scale.y + fb.translate.y,
+                         pb[2] * fb.scale.z + fb.translate.z};
+        m_positions[v] = QuakeToDrawing(from + (to - from) * t);
+    }
+    const Vector3* normals = QuakeDrawingNormals(m_invertNormals != 0);
+    for (const SinMeshGroup& group : m_groups) {
+        const bool uncull = drawing && group.twoSided;
+        if (uncull) {
+            glPushAttrib(GL_ENABLE_BIT);
+            glDisable(GL_CULL_FACE);
+        }
+        if (sink != nullptr) {
+            sink->Begin(GL_TRIANGLES);
+        }
+        for (const SinMeshGroup::Corner& corner : group.corners) {
+            const Vector3& p = m_positions[corner.vertex];
+            GrowBounds(p);
+            if (sink != nullptr) {
+                const std::uint8_t normal = va[static_cast<std::size_t>(corner.vertex) * sam_format::kVertexSize + 3];
+                sink->Normal(normals[normal < kQuakeNormalCount ? normal : kQuakeNormalCount]);
+                sink->TexCoord(corner.s, -corner.t);
+                sink->Vertex(p);
+            }
+        }
+        if (sink != nullptr) {
+            sink->End();
+        }
+        if (uncull) {
+            glPopAttrib();
+        }
+    }
+}
+
+void COGLSBM::Draw(int flags) {
+    if (!IsVisible()) {
+        return;
+    }
+    const bool transparent = IsTransparent();
+    if (transparent) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+    }
+    glPushMatrix();
+    ApplyModelTransform();
+    glFrontFace(GL_CW);
+    GLGeometrySink sink;
+    const bool textured = (flags & kDrawMaterial) != 0 && m_texture != nullptr && m_texture->IsBound();
+    if ((flags & kDrawMaterial) != 0) {
+        ApplyMaterial();
+    }
+    if (textured) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, m_texture->GLName());
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, m_textureEnvMode);
+    }
+    Walk(&sink, true);
+    if (textured) {
+        glDisable(GL_TEXTURE_2D);
+    }
+    glFrontFace(GL_CCW);
+    glPopMatrix();
+    if (transparent) {
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
+    }
+}
+
+void COGLSBM::DrawForPick() {
+    if (PickName() < 0 || !IsVisible()) {
+        return;
+    }
+    glLoadName(static_cast<GLuint>(PickName()));
+    glPushMatrix();
+    ApplyModelTransform();
+    GLGeometrySink sink;
+    Walk(&sink, false);
+    glPopMatrix();
+}
+
+// --- Animation ---
+
+int COGLSBM::GetFrameCount() const { return m_animation != nullptr ? m_animation->frameCount : 0; }
+
+void COGLSBM::AdvanceFrame() {
+    if (m_animation != nullptr) {
+        AdvanceClock(m_animation->frameCount);
+    }
+}
+
+bool COGLSBM::Play() {
+    if (GetFrameCount() > 1) {
+        SetAnimating(true);
+    }
+    return true;
+}
+
+void COGLSBM::SelectAnimationByName(const std::string& name) {
+    for (const auto& animation : m_animations) {
+        if (animation->name == name) {
+            Show();
+            SetAnimation(animation.get());
+            return;
+        }
+    }
+    m_animation = nullptr;
+    m_frame = 0.0f;
+    Hide();
+}
+
+void COGLSBM::SetAnimation(ModelAnimation* animation) {
+    if (animation != nullptr) {
+        bool ours = false;
+        for (const auto& candidate : m_animations) {
+            ours = ours || candidate.get() == animation;
+        }
+        if (!ours) {
+            return;
+        }
+    }
+    m_animation = animation;
+    ResetAnimation();
+}
+
+// --- Scene record ---
+
+void COGLSBM::Save(BinaryWriter& out, int textureIndex) const {
+    COGLObject::Save(out, textureIndex);
+    out.WriteText(m_path, kPathFieldSize);
+    out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
+    int animationIndex = -1;
+    for (std::size_t i = 0; i < m_animations.size(); ++i) {
+        if (m_animations[i].get() == m_animation) {
+            animationIndex = static_cast<int>(i);
+        }
+    }
+    out.WriteI32(animationIndex);
+    out.WriteF32(m_speed);
+    out.WriteF32(m_frame);
+    out.WriteI32(m_frameIndex);
+    out.WriteI32(m_nextFrameIndex);
+    out.WriteF32(m_lerp);
+    out.WriteU8(m_loop);
+    out.WriteU8(m_singleStep);
+    out.WriteU8(m_interpolate);
+    int skinIndex = -1;
+    for (std::size_t i = 0; i < m_skins.size() && skinIndex < 0; ++i) {
+        if (m_skins[i] == m_texture) {
+            skinIndex = static_cast<int>(i);
+        }
+    }
+    out.WriteI32(skinIndex);
+    out.WriteU8(m_invertNormals);
+}
+
+bool COGLSBM::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
+    m_scene = &scene;
+    const int sceneTextureIndex = COGLObject::Load(in, version);
+    // Reading the definition sets both from the files; the scene's own win.
+    const std::string savedName = Name();
+    const Vector3 savedScale = m_scale;
+    std::string path = in.ReadText(kPathFieldSize);
+    const std::int32_t pakIndex = in.ReadI32();
+    if (pakIndex < 0) {
+        const FileLocator* locator = scene.Locator();
+        const bool found = locator != nullptr ? locator->Locate(path, FileLocator::Other)
+                                              : fs_util::FileExists(fs_util::ResolvePath(path));
+        if (found) {
+            LoadFile(path);
+        }
+    } else if (CPakFile* pak = scene.PakForFileIndex(pakIndex)) {
+        if (const PakEntry* entry = pak->FindEntry(path)) {
+            LoadFromPak(pak, *entry);
+        }
+    }
+    const bool loaded = m_loaded != 0;
+
+    // The rest of the record is read whatever happened, so the next record starts right.
+    const std::int32_t animationIndex = in.ReadI32();
+    if (loaded) {
+        m_animation = animationIndex >= 0 && static_cast<std::size_t>(animationIndex) < m_animations.size()
+                          ? m_animations[static_cast<std::size_t>(animationIndex)].get()
+                          : nullptr;
+    }
+    m_speed = in.ReadF32();
+    m_frame = in.ReadF32();
+    m_frameIndex = in.ReadI32();
+    m_nextFrameIndex = in.ReadI32();
+    m_lerp = in.ReadF32();
+    m_loop = in.ReadU8();
+    m_singleStep = in.ReadU8();
+    if (version > 5) {
+        m_interpolate = in.ReadU8();
+    }
+    if (!std::isfinite(m_frame) || !std::isfinite(m_lerp)) {
+        ResetAnimation();
+    }
+    const std::int32_t skinIndex = in.ReadI32();
+    if (loaded) {
+        if (skinIndex >= 0 && static_cast<std::size_t>(skinIndex) < m_skins.size()) {
+            SetTexture(m_skins[static_cast<std::size_t>(skinIndex)]);
+        } else if (sceneTextureIndex >= 0) {
+            SetTexture(scene.TextureAt(sceneTextureIndex));
+        } else {
+            SetTexture(nullptr);
+        }
+    }
+    m_invertNormals = in.ReadU8();
+    SetName(savedName);
+    m_scale = savedScale;
+    return true;
+}
+
+// --- Copy ---
+
+void COGLSBM::CopyFrom(const COGLObject& other) {
+    COGLObject::CopyFrom(other);
+    const auto* source = dynamic_cast<const COGLSBM*>(&other);
+    if (source == nullptr || source == this) {
+        return;
+    }
+    COGLTexture2D* texture = m_texture;  // set by the object copy; may be one of the shared skins
+    FreeModel();
+    m_texture = texture;
+    m_scene = source->m_scene;
+    m_path = source->m_path;
+    m_directory = source->m_directory;
+    m_pak = source->m_pak;
+    m_prefix = source->m_prefix;
+    if (source->m_ready == 0) {
+        return;
+    }
+    m_skins = source->m_skins;
+    for (COGLTexture2D* skin : m_skins) {
+        skin->AddRef();
+    }
+    m_skinCount = source->m_skinCount;
+    m_sbmEntry = source->m_sbmEntry;
+    m_sbmPath = source->m_sbmPath;
+    m_groups = source->m_groups;
+    m_vertexCount = source->m_vertexCount;
+    m_positions.assign(static_cast<std::size_t>(m_vertexCount), Vector3{});
+    m_verticalOffset = source->m_verticalOffset;
+    m_boundsMin = source->m_boundsMin;
+    m_boundsMax = source->m_boundsMax;
+    for (const auto& animation : source->m_animations) {
+        m_animations.push_back(std::make_unique<SinAnimation>(static_cast<const SinAnimation&>(*animation)));
+        if (animation.get() == source->m_animation) {
+            m_animation = m_animations.back().get();
+        }
+    }
+    m_frame = source->m_frame;
+    m_frameIndex = source->m_frameIndex;
+    m_nextFrameIndex = source->m_nextFrameIndex;
+    m_lerp = source->m_lerp;
+    m_speed = source->m_speed;
+    m_loop = source->m_loop;
+    m_interpolate = source->m_interpolate;
+    m_invertNormals = source->m_invertNormals;
+    m_loaded = source->m_loaded;
+    m_ready = 1;
+}

@@ -86,6 +86,8 @@ const StudioSequence* StudioModel::CurrentSequence() const {
 int StudioModel::SetSequence(int sequence) {
     const int count = m_data ? static_cast<int>(m_data->sequences.size()) : 0;
     m_pose.sequence = count == 0 ? 0 : std::clamp(sequence, 0, count - 1);
+    // The blend value is kept in the units of a sequence's blend: the new range decides the mix.
+    SetBlending(0, m_blending[0]);
     return m_pose.sequence;
 }
 

@@ -438,8 +438,8 @@ inline StudioModelDef MakeFigure(int boneCount = 30, int segments = 4) {
     const Limb limbDefs[limbs] = {{{0, 0, 2}, {0, 0, 30.0f / perLimb}},
                                   {{0, 8, 28}, {0, 16.0f / perLimb, -24.0f / perLimb}},
                                   {{0, -8, 28}, {0, -16.0f / perLimb, -24.0f / perLimb}},
-                                  {{0, 4, -2}, {0, 0, -34.0f / perLimb}},
-                                  {{0, -4, -2}, {0, 0, -34.0f / perLimb}}};
+                                  {{0, 5, -2}, {0, 0, -34.0f / perLimb}},
+                                  {{0, -5, -2}, {0, 0, -34.0f / perLimb}}};
     std::vector<int> limbOf{-1};
     for (int l = 0; l < limbs; ++l) {
         for (int k = 0; k < perLimb; ++k) {
@@ -463,22 +463,26 @@ inline StudioModelDef MakeFigure(int boneCount = 30, int segments = 4) {
     // Each bone is a box around the segment to its first child.
     StudioSubmodelDef body;
     StudioMeshDef skin;
-    const float half = 3.0f;
+    // Half widths: spine, arms, legs; the top of the spine is the head.
+    const float halfWidths[limbs] = {4.0f, 2.5f, 2.5f, 3.0f, 3.0f};
     for (std::size_t b = 1; b < bones; ++b) {
         if (limbOf[b] < 0) {
             continue;
         }
         const Vector3 length = limbDefs[limbOf[b]].step;
+        const bool head = b == static_cast<std::size_t>(perLimb);
+        const float half = head ? 6.0f : halfWidths[limbOf[b]];
         for (int face = 0; face < 4; ++face) {
-            // Corners of one side face, bottom to top, in the bone's frame.
-            const float a0 = static_cast<float>(face) * 1.5707963f;
+            // One side face, bottom to top, in the bone's frame; the strips wind
+            // clockwise seen from outside, as the studio tools write them.
+            const float a0 = static_cast<float>(face) * 1.5707963f + 0.7853982f;
             const float a1 = a0 + 1.5707963f;
-            const Vector3 n{std::cos(a0 + 0.785398f), std::sin(a0 + 0.785398f), 0.0f};
+            const Vector3 n{std::cos(a0 + 0.7853982f), std::sin(a0 + 0.7853982f), 0.0f};
             StudioCommandDef strip;
             for (int seg = 0; seg <= segments; ++seg) {
                 const float f = static_cast<float>(seg) / static_cast<float>(segments);
                 const Vector3 along = length * f;
-                for (const float a : {a0, a1}) {
+                for (const float a : {a1, a0}) {
                     body.vertices.push_back(along + Vector3{half * std::cos(a) * 1.4142f, half * std::sin(a) * 1.4142f, 0.0f});
                     body.vertexBones.push_back(static_cast<std::uint8_t>(b));
                     body.normals.push_back(n);
@@ -526,8 +530,6 @@ inline StudioModelDef MakeFigure(int boneCount = 30, int segments = 4) {
     idle.label = "idle";
     idle.flags = 1;
     idle.frames = 20;
-    idle.bbMin = {-16, -16, -38};
-    idle.bbMax = {16, 16, 36};
     idle.blends[0].resize(bones);
     idle.blends[0][1][4] = swing(20, 4.0f, 0);
     m.sequences.push_back(idle);
@@ -546,8 +548,8 @@ inline StudioModelDef MakeFigure(int boneCount = 30, int segments = 4) {
     aim.label = "aim";
     aim.frames = 2;
     aim.blends.assign(2, StudioBlendDef(bones));
-    aim.blends[0][1 + static_cast<std::size_t>(perLimb)][4] = RunLength({-7854, -7854});
-    aim.blends[1][1 + static_cast<std::size_t>(perLimb)][4] = RunLength({7854, 7854});
+    aim.blends[0][1 + static_cast<std::size_t>(perLimb)][4] = RunLength({-78, -78});
+    aim.blends[1][1 + static_cast<std::size_t>(perLimb)][4] = RunLength({78, 78});
     aim.blendType[0] = 0x10;
     aim.blendStart[0] = -45.0f;
     aim.blendEnd[0] = 45.0f;

@@ -16,8 +16,8 @@ using namespace studio_format;
 namespace {
 // The model's own lighting of textured meshes: a light from above, in front and
 // to one side, an ambient floor and a lambert wrap that keeps the far side readable.
-constexpr float kAmbient = 32.0f / 255.0f;
-constexpr float kShade = 192.0f / 255.0f;
+constexpr float kAmbient = 96.0f / 255.0f;
+constexpr float kShade = 160.0f / 255.0f;
 constexpr float kLambert = 1.5f;
 const Vector3 kLightTravel = [] {
     Vector3 v{-0.6f, 0.4f, -1.0f};

@@ -28,6 +28,8 @@ int RunSceneInfo(const std::string& path);
 int RunModelInfo(const std::string& path);
 // "info" for a SiN model definition (".def").
 int RunSinInfo(const std::string& path);
+// "info" for a Half-Life studio model (".mdl" not starting with "IDPO").
+int RunHalfLifeInfo(const std::string& path);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

@@ -5,6 +5,7 @@
 #include "media/CPakFile.h"
 #include "models/COGLPlayer.h"
 #include "models/MD2Open.h"
+#include "models/halflife/HLOpen.h"
 #include "models/sin/SinOpen.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
@@ -75,8 +76,19 @@ bool PoseModel(COGLObject& object, const std::string& animation, float frame) {
     }
     if (!animation.empty()) {
         model->SelectAnimationByName(animation);
-        if (model->GetAnimation() == nullptr) {
-            return false;
+        // Families whose animations are not chosen by name (studio models) are
+        // posed through the animation list itself.
+        if (model->GetAnimation() == nullptr || model->GetAnimation()->name != animation) {
+            ModelAnimation* found = nullptr;
+            for (const auto& candidate : model->Animations()) {
+                if (found == nullptr && candidate->name == animation) {
+                    found = candidate.get();
+                }
+            }
+            if (found == nullptr) {
+                return false;
+            }
+            model->SetAnimation(found);
         }
     }
     if (frame >= 0.0f) {
@@ -98,6 +110,7 @@ void RegisterMdlFamilyOpener(MdlFamily family, ModelOpener open, PakEntryOpener 
 void RegisterModelClasses() {
     RegisterMD2Classes();
     RegisterSinClasses();
+    RegisterHalfLifeClasses();
     COGLDoc::RegisterModelOpener("mdl", OpenMdl);
     COGLDoc::RegisterPakEntryOpener("mdl", OpenMdlFromPak);
     RegisterObjectPoser(PoseModel);

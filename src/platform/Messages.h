@@ -87,6 +87,15 @@ inline constexpr MessageText kCouldNotCreateFont{0, "Could no create font"};
 inline constexpr MessageText kOutOfMemory{0, "Out of memory"};
 inline constexpr MessageText kDebugOutputterFailed{0, "Could not initialize debug outputter"};
 inline constexpr MessageText kErrorOutputterFailed{0, "Could not initialize Error outputter"};
+
+// Half-Life studio models ("%1" here takes the detail named).
+inline constexpr MessageText kStudioNotValid{0, "Not a valid Half-Life model file (%1)."};
+inline constexpr MessageText kStudioWrongVersion{
+    0, "This Half-Life model is of version %1: only version 10 models can be read."};
+inline constexpr MessageText kStudioSequenceGroupFile{0, "This file holds animations of another model: open %1 instead."};
+inline constexpr MessageText kStudioTextureFile{0, "This file holds the textures of another model: open %1 instead."};
+inline constexpr MessageText kStudioTooManyGroups{0,
+                                                  "This Half-Life model has %1 sequence groups, more than can be read."};
 }  // namespace msg
 
 // Dialog filters in the bar-separated form ("Description|*.ext|...|").

@@ -1,0 +1,80 @@
+// "info" for Half-Life studio models (".mdl" that do not start with "IDPO"): the
+// model is opened the way Open Model opens it, companions included, into a scene
+// of its own.
+#include <cstdio>
+#include <memory>
+
+#include "Commands.h"
+#include "Json.h"
+#include "models/halflife/COGLHLModel.h"
+#include "models/halflife/HLOpen.h"
+#include "render/HeadlessContext.h"
+#include "scene/COGLDoc.h"
+#include "scene/COGLScene.h"
+#include "scene/SceneViewLink.h"
+
+namespace {
+// Textures are GL textures: they load only with a context current.
+struct StudioScene {
+    std::unique_ptr<HeadlessContext> gl = HeadlessContext::Create(64, 64);
+    COGLScene scene;
+    DefaultViewLink view;
+    COGLDoc doc{&scene, &view};
+};
+}  // namespace
+
+int RunHalfLifeInfo(const std::string& path) {
+    StudioScene loaded;
+    const COGLHLModel* model = OpenHLModel(loaded.doc, path);
+    if (model == nullptr || model->Studio() == nullptr) {
+        return Fail(kExitFailure, "cannot read '" + path + "'");
+    }
+    const StudioData& data = *model->Studio()->Data();
+    JsonWriter json;
+    json.BeginObject();
+    json.Field("kind", "half-life");
+    json.Field("name", model->Name());
+    json.Field("bones", static_cast<int>(data.bones.size()));
+    json.Field("bone_controllers", static_cast<int>(data.controllers.size()));
+    json.Key("sequences").BeginArray();
+    for (const StudioSequence& s : data.sequences) {
+        json.BeginObject();
+        json.Field("label", s.label);
+        json.Field("frames", s.frameCount);
+        json.Field("fps", static_cast<double>(s.fps));
+        json.Field("looping", s.Loops());
+        json.Field("blends", s.blendCount);
+        json.Field("group", s.group);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("textures").BeginArray();
+    for (const StudioTexture& t : data.textures) {
+        json.BeginObject();
+        json.Field("name", t.name);
+        json.Field("width", t.width);
+        json.Field("height", t.height);
+        json.Field("flags", t.flags);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("body_parts").BeginArray();
+    for (const StudioBodyPart& part : data.bodyParts) {
+        json.BeginObject();
+        json.Field("name", part.name);
+        json.Field("submodels", static_cast<int>(part.models.size()));
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Field("skin_families", data.skinFamilies);
+    json.Field("sequence_groups", static_cast<int>(data.groups.size()));
+    // The current sequence's box in drawing space (y, z, x), smallest corner first.
+    const StudioSequence* current = model->Studio()->CurrentSequence();
+    const Vector3 lo = current != nullptr ? Vector3{current->bbMin.y, current->bbMin.z, current->bbMin.x} : Vector3{};
+    const Vector3 hi = current != nullptr ? Vector3{current->bbMax.y, current->bbMax.z, current->bbMax.x} : Vector3{};
+    json.NumberArray("bounds_min", {lo.x, lo.y, lo.z});
+    json.NumberArray("bounds_max", {hi.x, hi.y, hi.z});
+    json.EndObject();
+    std::fputs(json.Text().c_str(), stdout);
+    return kExitOk;
+}

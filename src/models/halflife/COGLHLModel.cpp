@@ -1,0 +1,358 @@
+#include "models/halflife/COGLHLModel.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "media/COGLTexture2D.h"
+#include "media/CPakFile.h"
+#include "platform/FileLocator.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/Messages.h"
+#include "scene/COGLScene.h"
+#include "scene/ObjectFactory.h"
+
+COGLHLModel::COGLHLModel(COGLScene* scene) : COGLModel(object_type::kHLModel, scene) {
+    SetName("HL-mdl");
+    m_scale = {0.05f, 0.05f, 0.05f};
+}
+
+COGLHLModel::~COGLHLModel() { FreeModel(); }
+
+void COGLHLModel::FreeModel() {
+    if (m_texture != nullptr) {
+        for (COGLTexture2D* skin : m_skins) {
+            if (skin == m_texture) {
+                m_texture = nullptr;
+            }
+        }
+    }
+    ReleaseSkins();
+    m_skinCount = 0;
+    m_studio.reset();
+    m_animation = nullptr;
+    m_animations.clear();
+    m_ready = 0;
+}
+
+// --- Reading ---
+
+bool COGLHLModel::LoadFile(const std::string& path) {
+    const std::string resolved = fs_util::ResolvePath(path);
+    FreeModel();
+    m_pak = nullptr;
+    m_path = resolved;
+    m_directory = fs_util::DirectoryOf(resolved);
+    SetName(fs_util::FileTitleOf(resolved));
+    auto bytes = ReadWholeFile(resolved);
+    if (!bytes) {
+        ShowMessage(StudioUnableToOpen(path));
+        m_loaded = 0;
+        return false;
+    }
+    // Companions are found beside the model with their letter case matched loosely.
+    return Read(std::move(*bytes), [](const std::string& name) { return ReadWholeFile(fs_util::ResolvePath(name)); });
+}
+
+bool COGLHLModel::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
+    FreeModel();
+    m_pak = pak;
+    m_path = entry.name;
+    m_directory = fs_util::DirectoryOf(entry.name);
+    SetName(fs_util::FileTitleOf(entry.name));
+    auto bytes = pak != nullptr ? pak->ReadEntry(entry) : std::nullopt;
+    if (!bytes) {
+        ShowMessage(StudioUnableToOpen(entry.name));
+        m_loaded = 0;
+        return false;
+    }
+    return Read(std::move(*bytes), [pak](const std::string& name) -> std::optional<ByteBuffer> {
+        const PakEntry* companion = pak->FindEntry(name);
+        return companion != nullptr ? pak->ReadEntry(*companion) : std::nullopt;
+    });
+}
+
+bool COGLHLModel::Read(ByteBuffer bytes, const CompanionReader& companions) {
+    auto studio = std::make_unique<StudioModel>(this);
+    const std::string error = studio->Load(std::move(bytes), m_path, companions);
+    if (!error.empty()) {
+        ShowMessage(error);
+        m_loaded = 0;
+        return false;
+    }
+    m_studio = std::move(studio);
+    if (m_scene != nullptr) {
+        m_studio->LoadTextures(*m_scene, fs_util::FileTitleOf(m_path), m_skins);
+    }
+    m_skinCount = static_cast<int>(m_studio->Data()->textures.size());
+
+    m_studio->SetSequence(0);
+    for (int i = 0; i < studio_format::kControllerCount; ++i) {
+        m_studio->SetController(i, 0.0f);
+    }
+    m_studio->SetMouth(0.0f);
+    m_studio->SetBlending(0, 0.5f);
+    m_studio->SetBlending(1, 0.5f);
+    const auto& sequences = m_studio->Data()->sequences;
+    for (std::size_t i = 0; i < sequences.size(); ++i) {
+        m_animations.push_back(std::make_unique<ModelAnimation>(
+            sequences[i].label.substr(0, ModelAnimation::kNameSize - 1), static_cast<int>(i), sequences[i].frameCount));
+    }
+    m_animation = m_animations.empty() ? nullptr : m_animations.front().get();
+    ResetAnimation();
+    RefreshBounds();
+    m_loaded = 1;
+    m_ready = 1;
+    return true;
+}
+
+// --- Drawing ---
+
+void COGLHLModel::RefreshBounds() {
+    const StudioSequence* seq = m_studio ? m_studio->CurrentSequence() : nullptr;
+    if (seq == nullptr) {
+        ResetBounds();
+        return;
+    }
+    // Mapped to drawing space with minima and maxima exchanged; the box drawn is the same.
+    m_boundsMin = {seq->bbMax.y, seq->bbMax.z, seq->bbMax.x};
+    m_boundsMax = {seq->bbMin.y, seq->bbMin.z, seq->bbMin.x};
+    m_verticalOffset = -seq->bbMin.z;
+}
+
+void COGLHLModel::Draw(int flags) {
+    if (!IsVisible() || !m_studio) {
+        return;
+    }
+    const bool transparent = IsTransparent();
+    if (transparent) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+    }
+    RefreshBounds();
+    glPushMatrix();
+    ApplyModelTransform();
+    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
+    glCullFace(GL_FRONT);
+    m_studio->SetBlending(0, 0.0f);
+    m_studio->SetBlending(1, 0.0f);
+    // The frame control and scene files set the position without a tick.
+    m_studio->SetFrame(m_frame);
+    if ((flags & kDrawMaterial) != 0) {
+        glDisable(GL_LIGHTING);
+        glEnable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, m_textureEnvMode);
+        m_studio->Draw(true, m_invertNormals != 0);
+    } else {
+        m_studio->Draw(false, m_invertNormals != 0);
+    }
+    glPopAttrib();
+    glPopMatrix();
+    if (transparent) {
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
+    }
+}
+
+void COGLHLModel::DrawForPick() {
+    if (PickName() < 0) {
+        return;
+    }
+    glLoadName(static_cast<GLuint>(PickName()));
+    Draw(0);
+}
+
+void COGLHLModel::DrawAxes() {
+    const Vector3& lo = m_boundsMin;
+    const Vector3& hi = m_boundsMax;
+    glBegin(GL_LINES);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glVertex3f(lo.x, hi.y, 0.0f);
+    glVertex3f(lo.x + 5.0f, hi.y, 0.0f);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    glVertex3f(0.0f, lo.y, 0.0f);
+    glVertex3f(0.0f, lo.y + 5.0f, 0.0f);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glVertex3f(0.0f, hi.y, lo.z);
+    glVertex3f(0.0f, hi.y, lo.z + 5.0f);
+    glEnd();
+}
+
+// --- Animation ---
+
+int COGLHLModel::GetFrameCount() const {
+    const StudioSequence* seq = m_studio ? m_studio->CurrentSequence() : nullptr;
+    return seq != nullptr ? seq->frameCount : 0;
+}
+
+void COGLHLModel::AdvanceFrame() {
+    const int frameCount = GetFrameCount();
+    if (frameCount < 2) {
+        return;
+    }
+    m_frame += m_speed;
+    if (!std::isfinite(m_frame) || m_frame < 0.0f) {
+        m_frame = 0.0f;
+    }
+    m_frameIndex = m_frame < static_cast<float>(frameCount) ? static_cast<int>(m_frame) : frameCount;
+    if (m_frameIndex >= frameCount - 1) {
+        if (m_loop != 0) {
+            m_frame = 0.0f;
+            m_frameIndex = 0;
+        } else {
+            SetAnimating(false);
+            GetHost().RefreshAnimationControls();
+            ResetAnimation();
+        }
+    }
+    m_studio->SetFrame(m_frame);
+}
+
+bool COGLHLModel::Play() {
+    SetAnimating(true);
+    return true;
+}
+
+void COGLHLModel::SelectAnimationByName(const std::string& /*name*/) {}
+
+ModelAnimation* COGLHLModel::FindAnimation(const std::string& name) const {
+    for (const auto& animation : m_animations) {
+        if (animation->name == name) {
+            return animation.get();
+        }
+    }
+    return nullptr;
+}
+
+void COGLHLModel::SetAnimation(ModelAnimation* animation) {
+    bool ours = false;
+    for (const auto& candidate : m_animations) {
+        ours = ours || candidate.get() == animation;
+    }
+    if (!ours || !m_studio) {
+        return;
+    }
+    m_animation = animation;
+    m_studio->SetSequence(animation->firstFrame);
+}
+
+// --- Scene record ---
+
+void COGLHLModel::Save(BinaryWriter& out, int textureIndex) const {
+    COGLObject::Save(out, textureIndex);
+    out.WriteText(m_path, kPathFieldSize);
+    out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
+    int animationIndex = -1;
+    for (std::size_t i = 0; i < m_animations.size(); ++i) {
+        if (m_animations[i].get() == m_animation) {
+            animationIndex = static_cast<int>(i);
+        }
+    }
+    out.WriteI32(animationIndex);
+    out.WriteF32(m_speed);
+    out.WriteF32(m_frame);
+    out.WriteI32(m_frameIndex);
+    out.WriteI32(m_nextFrameIndex);
+    out.WriteU8(m_loop);
+    out.WriteU8(m_singleStep);
+}
+
+bool COGLHLModel::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
+    m_scene = &scene;
+    COGLObject::Load(in, version);
+    const std::string savedName = Name();
+    std::string path = in.ReadText(kPathFieldSize);
+    const std::int32_t pakIndex = in.ReadI32();
+    if (pakIndex >= 0) {
+        CPakFile* pak = scene.PakForFileIndex(pakIndex);
+        const PakEntry* entry = pak != nullptr ? pak->FindEntry(path) : nullptr;
+        if (entry != nullptr) {
+            LoadFromPak(pak, *entry);
+        }
+    } else {
+        const FileLocator* locator = scene.Locator();
+        const bool found = locator != nullptr ? locator->Locate(path, FileLocator::Mdl)
+                                              : fs_util::FileExists(fs_util::ResolvePath(path));
+        if (found) {
+            LoadFile(path);
+        }
+    }
+    // The rest of the record is read whatever happened, so the next record starts right.
+    const std::int32_t animationIndex = in.ReadI32();
+    const float speed = in.ReadF32();
+    const float frame = in.ReadF32();
+    const std::int32_t frameIndex = in.ReadI32();
+    const std::int32_t nextFrameIndex = in.ReadI32();
+    const std::uint8_t loop = in.ReadU8();
+    const std::uint8_t singleStep = in.ReadU8();
+    SetName(savedName);
+    if (m_loaded == 0) {
+        return true;
+    }
+    if (animationIndex >= 0 && static_cast<std::size_t>(animationIndex) < m_animations.size()) {
+        SetAnimation(m_animations[static_cast<std::size_t>(animationIndex)].get());
+    }
+    m_speed = speed;
+    m_frame = std::isfinite(frame) && frame >= 0.0f ? frame : 0.0f;
+    m_frameIndex = frameIndex;
+    m_nextFrameIndex = nextFrameIndex;
+    m_loop = loop;
+    m_singleStep = singleStep;
+    m_studio->SetFrame(m_frame);
+    m_loaded = 1;
+    m_ready = 1;
+    return true;
+}
+
+// --- Copy ---
+
+void COGLHLModel::CopyFrom(const COGLObject& other) {
+    COGLObject::CopyFrom(other);
+    const auto* source = dynamic_cast<const COGLHLModel*>(&other);
+    if (source == nullptr || source == this) {
+        return;
+    }
+    COGLTexture2D* texture = m_texture;  // set by the object copy; may be one of the shared skins
+    FreeModel();
+    m_texture = texture;
+    m_scene = source->m_scene;
+    m_path = source->m_path;
+    m_directory = source->m_directory;
+    m_pak = source->m_pak;
+    if (source->m_ready == 0 || !source->m_studio) {
+        return;
+    }
+    m_skins = source->m_skins;
+    for (COGLTexture2D* skin : m_skins) {
+        skin->AddRef();
+    }
+    m_skinCount = source->m_skinCount;
+    m_verticalOffset = source->m_verticalOffset;
+    m_frameIndex = source->m_frameIndex;
+    m_nextFrameIndex = source->m_nextFrameIndex;
+    m_lerp = source->m_lerp;
+    m_boundsMin = source->m_boundsMin;
+    m_boundsMax = source->m_boundsMax;
+    for (const auto& animation : source->m_animations) {
+        m_animations.push_back(std::make_unique<ModelAnimation>(*animation));
+    }
+    m_animation = m_animations.empty() ? nullptr : m_animations.front().get();
+    if (const ModelAnimation* current = source->m_animation) {
+        for (const auto& animation : m_animations) {
+            if (animation->firstFrame == current->firstFrame && animation->frameCount == current->frameCount &&
+                animation->name == current->name) {
+                m_animation = animation.get();
+                break;
+            }
+        }
+    }
+    m_studio = std::make_unique<StudioModel>(this);
+    m_studio->CopyFrom(*source->m_studio);
+    m_speed = source->m_speed;
+    m_frame = source->m_frame;
+    m_loop = source->m_loop;
+    m_loaded = source->m_loaded;
+    m_ready = 1;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "models/COGLModel.h"
+#include "models/halflife/StudioModel.h"
+
+class CPakFile;
+struct PakEntry;
+
+// A Half-Life studio model in a scene: one animation per sequence, the bones
+// posed by the studio model it owns, drawn standing on the sequence's box.
+class COGLHLModel : public COGLModel {
+public:
+    static constexpr std::size_t kPathFieldSize = 260;
+
+    explicit COGLHLModel(COGLScene* scene = nullptr);
+    ~COGLHLModel() override;
+
+    // Reads the model (with its texture and sequence-group files) from disk or
+    // from entries of `pak`. A file that is missing or unsound shows its message
+    // and leaves the object without a model; the result is the loaded flag.
+    bool LoadFile(const std::string& path);
+    bool LoadFromPak(CPakFile* pak, const PakEntry& entry);
+
+    void Draw(int flags) override;
+    void DrawPickPass() override { DrawForPick(); }
+    void DrawForPick();
+    void DrawAxes() override;
+    void AdvanceFrame() override;
+    bool Play() override;
+    // The animation list is chosen by SetAnimation only.
+    void SelectAnimationByName(const std::string& name) override;
+    void SetAnimation(ModelAnimation* animation) override;
+    ModelAnimation* GetAnimation() const override { return m_animation; }
+    int GetFrameCount() const override;
+
+    void Save(BinaryWriter& out, int textureIndex) const override;
+    bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;
+    void CopyFrom(const COGLObject& other) override;
+
+    // The first animation named `name` exactly, or nullptr.
+    ModelAnimation* FindAnimation(const std::string& name) const;
+    // The bounds as a draw leaves them, without drawing.
+    void RefreshBounds();
+
+    StudioModel* Studio() const { return m_studio.get(); }
+
+private:
+    using CompanionReader = StudioCompanionReader;
+    bool Read(ByteBuffer bytes, const CompanionReader& companions);
+    void FreeModel();
+
+    std::unique_ptr<StudioModel> m_studio;
+    ModelAnimation* m_animation = nullptr;  // one of m_animations; its first frame is the sequence
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "math/Quaternion.h"
+#include "math/Vector3.h"
+
+struct StudioData;
+
+// A bone's place in the model: three rows of rotation with the translation in
+// the fourth column.
+using BoneMatrix = std::array<std::array<float, 4>, 3>;
+
+// Where a studio model stands in its animation. Controller and mouth values are
+// in the controllers' own units (degrees for rotations); the blend is the
+// fraction of the second blend mixed into the first.
+struct StudioPose {
+    int sequence = 0;
+    float frame = 0.0f;
+    std::array<float, 4> controllers{};
+    float mouth = 0.0f;
+    float blend = 0.0f;
+    int body = 0;  // the body value choosing each part's submodel
+};
+
+// Rotation from angles in radians about x, y and z (applied z, then y, then x).
+Quaternion AngleQuaternion(const Vector3& angles);
+// Spherical interpolation from p (t = 0) to q (t = 1) along the shorter arc.
+Quaternion QuaternionSlerp(const Quaternion& p, const Quaternion& q, float t);
+BoneMatrix QuaternionMatrix(const Quaternion& q, const Vector3& position);
+BoneMatrix ConcatTransforms(const BoneMatrix& parent, const BoneMatrix& local);
+Vector3 TransformPoint(const BoneMatrix& m, const Vector3& p);
+Vector3 RotateVector(const BoneMatrix& m, const Vector3& v);
+// The vector through the inverse of the rotation (its transpose).
+Vector3 InverseRotateVector(const BoneMatrix& m, const Vector3& v);
+
+// The value a controller adds to its bone channel for the pose's setting: a
+// looping controller wraps into [start, start + 360), any other is held between
+// start and end; rotations come out in radians.
+float ControllerAdjustment(const StudioData& data, int controller, const StudioPose& pose);
+
+// The model-space transform of every bone for the pose (the frame is clamped to
+// the sequence; blended sequences mix blends 0 and 1 by pose.blend).
+void SetUpBones(const StudioData& data, const StudioPose& pose, std::vector<BoneMatrix>& out);

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "models/halflife/StudioBones.h"
+#include "models/halflife/StudioFormat.h"
+
+class COGLHLModel;
+class COGLScene;
+class COGLTexture2D;
+
+// A studio model as its scene object uses it: the checked data of the files,
+// where it stands in its animation, and its textures in the scene's store.
+class StudioModel {
+public:
+    explicit StudioModel(COGLHLModel* owner) : m_owner(owner) {}
+
+    // Reads the model and its companions; on failure the message for the user.
+    std::string Load(ByteBuffer model, const std::string& modelPath, const StudioCompanionReader& companions);
+    // Makes every texture of the model through the scene's store, named by the
+    // model's base name + the record's name (one the store holds already is
+    // shared). Each texture made or shared goes to `skins` with one reference.
+    void LoadTextures(COGLScene& scene, const std::string& baseName, std::vector<COGLTexture2D*>& skins);
+
+    // Clamped to the sequences there are; returns the sequence now current.
+    int SetSequence(int sequence);
+    int Sequence() const { return m_pose.sequence; }
+    // A user controller 0-3 or the mouth, in the controller's own units.
+    void SetController(int index, float value);
+    void SetMouth(float value);
+    // Blend value `index` (0 or 1) of the current sequence in the units of its
+    // blend type (degrees for rotations): its place between the blend's start
+    // and end mixes blend 0 (at the start) into blend 1 (at the end).
+    void SetBlending(int index, float value);
+    void SetFrame(float frame) { m_pose.frame = frame; }
+    float Frame() const { return m_pose.frame; }
+    const StudioPose& Pose() const { return m_pose; }
+    // The current sequence, or nullptr when the model has none.
+    const StudioSequence* CurrentSequence() const;
+
+    // Draws every body part's first submodel with the current GL state: textured
+    // (flags of each texture honoured, own lighting in the vertex colours) or
+    // untextured (normals for the GL lights).
+    void Draw(bool textured, bool invertNormals);
+    // The bones of the current pose, in model space.
+    const std::vector<BoneMatrix>& SetUpBones();
+
+    // Takes the other's data and pose; the textures are the other's (the owner
+    // shares their references).
+    void CopyFrom(const StudioModel& other);
+
+    COGLHLModel* Owner() const { return m_owner; }
+    void SetOwner(COGLHLModel* owner) { m_owner = owner; }
+    const StudioData* Data() const { return m_data.get(); }
+    // The texture of each record (nullptr where none could be made).
+    const std::vector<COGLTexture2D*>& Textures() const { return m_textures; }
+
+private:
+    void DrawSubmodel(const StudioSubmodel& model, bool textured, bool invertNormals);
+
+    COGLHLModel* m_owner;  // not owned
+    std::shared_ptr<const StudioData> m_data;
+    StudioPose m_pose;
+    std::array<float, 2> m_blending{};
+    std::vector<COGLTexture2D*> m_textures;  // references held by the owner's skins
+
+    // Working space of a draw.
+    std::vector<BoneMatrix> m_bones;
+    std::vector<Vector3> m_vertices;
+    std::vector<Vector3> m_normals;
+    std::vector<float> m_light;
+};

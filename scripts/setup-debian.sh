@@ -10,6 +10,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   qt6-base-dev libqt6opengl6-dev libqt6openglwidgets6 qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev llvm
   xvfb xauth xdg-utils python3 python3-pil
 )
 

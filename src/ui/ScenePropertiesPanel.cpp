@@ -281,7 +281,7 @@ void ScenePropertiesPanel::BuildShadowsPage() {
     shadowsEnabled_->setObjectName(QStringLiteral("shadowsEnabled"));
     layout->addWidget(shadowsEnabled_);
 
-    const auto tableGroup = [this, page, layout](const QString& title, const QString& name, QListWidget*& list,
+    const auto tableGroup = [page, layout](const QString& title, const QString& name, QListWidget*& list,
                                                  QComboBox*& choice, const QString& note) {
         auto* group = new QGroupBox(title, page);
         auto* column = new QVBoxLayout(group);
@@ -435,7 +435,7 @@ void ScenePropertiesPanel::RefreshSelectionLists() {
     const COGLObject* selected = scene_->Selected();
     // Rows are reused while the lists hold the same things, so a refresh after
     // every edit keeps the list where the user scrolled it.
-    const auto row = [this](QListWidget* list, int index, const void* thing) {
+    const auto row = [](QListWidget* list, int index, const void* thing) {
         QListWidgetItem* item = list->item(index);
         if (item == nullptr || item->data(Qt::UserRole) != Address(thing)) {
             return static_cast<QListWidgetItem*>(nullptr);

@@ -26,6 +26,8 @@ int RunResave(const Args& args);
 int RunSceneInfo(const std::string& path);
 // "info" for a Quake 2 model (".md2"), plain or player.
 int RunModelInfo(const std::string& path);
+// "info" for a Quake 1 model (".mdl" starting "IDPO").
+int RunMdlInfo(const std::string& path);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

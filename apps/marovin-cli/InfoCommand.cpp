@@ -2,6 +2,8 @@
 
 #include "Commands.h"
 #include "Json.h"
+#include "models/ModelOpen.h"
+#include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 
 int RunInfo(const Args& args) {
@@ -24,6 +26,12 @@ int RunInfo(const Args& args) {
     }
     if (ext == "md2") {
         return RunModelInfo(path);
+    }
+    if (ext == "mdl") {
+        const auto head = ReadFileRange(path, 0, 4);
+        if (MdlFamilyOf(head ? head->data() : nullptr, head ? head->size() : 0) == MdlFamily::Quake) {
+            return RunMdlInfo(path);
+        }
     }
     return Fail(kExitFailure, "cannot read '" + path + "': no reader for " +
                                   (ext.empty() ? std::string("files without an extension") : "\"." + ext + "\" files"));

@@ -11,6 +11,7 @@
 
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
+#include "models/FrameNames.h"
 #include "models/QuakeNormals.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
@@ -290,13 +291,7 @@ void COGLMD2::LoadSkins(const std::vector<std::string>& names) {
     }
 }
 
-std::string COGLMD2::AnimationNameOf(const std::string& frameName) {
-    std::size_t end = frameName.size();
-    while (end > 1 && frameName[end - 1] >= '0' && frameName[end - 1] <= '9') {
-        --end;
-    }
-    return frameName.substr(0, end);
-}
+std::string COGLMD2::AnimationNameOf(const std::string& frameName) { return ::AnimationNameOf(frameName); }
 
 std::string COGLMD2::FrameName(int frame) const {
     if (frame < 0 || frame >= m_frameCount) {

@@ -5,6 +5,7 @@
 #include "media/CPakFile.h"
 #include "models/COGLPlayer.h"
 #include "models/MD2Open.h"
+#include "models/quake1/MDLOpen.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -96,6 +97,7 @@ void RegisterMdlFamilyOpener(MdlFamily family, ModelOpener open, PakEntryOpener 
 
 void RegisterModelClasses() {
     RegisterMD2Classes();
+    RegisterQuake1Classes();
     COGLDoc::RegisterModelOpener("mdl", OpenMdl);
     COGLDoc::RegisterPakEntryOpener("mdl", OpenMdlFromPak);
     RegisterObjectPoser(PoseModel);

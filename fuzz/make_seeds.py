@@ -115,6 +115,33 @@ def mdl(frames, skin_count=1, trailer=b""):
     return header + body + trailer
 
 
+def sp2(frames):
+    return b"IDS2" + struct.pack("<ii", 2, len(frames)) + b"".join(
+        struct.pack("<4i", w, h, ox, oy) + name.encode().ljust(64, b"\0") for w, h, ox, oy, name in frames)
+
+
+def spr(version, frames, texture_format=0):
+    """`frames` lists entries: (w, h) a single picture, [(w, h), ...] a group."""
+    head = b"IDSP" + struct.pack("<ii", version, 2)
+    if version == 2:
+        head += struct.pack("<i", texture_format)
+    head += struct.pack("<f3ifi", 8.0, 8, 8, len(frames), 0.0, 0)
+    if version == 2:
+        head += struct.pack("<h", 256) + bytes((i * 3 + c) % 256 for i in range(256) for c in range(3))
+
+    def picture(w, h):
+        return struct.pack("<4i", -w // 2, h // 2, w, h) + bytes((7 * i) % 256 for i in range(w * h))
+
+    body = b""
+    for entry in frames:
+        if isinstance(entry, tuple):
+            body += struct.pack("<i", 0) + picture(*entry)
+            continue
+        body += struct.pack("<ii", 1, len(entry)) + b"".join(struct.pack("<f", 0.1 * (i + 1)) for i in range(len(entry)))
+        body += b"".join(picture(*p) for p in entry)
+    return head + body
+
+
 def main():
     put("pcx", "odd-width.seed", pcx(3, 2, 4, [[1, 200, 255], [7, 8, 9]]))
     put("tga", "mapped.tga", tga(1, 8, 2, 2, bytes([0, 1, 2, 3]), cmap=bytes(range(12))))
@@ -136,6 +163,9 @@ def main():
         + bytes(i % 256 for i in range(1024)))
     put("mdl", "mixed.seed", mdl([["stand1"], ["stand2"], ["run1", "run2", "run3"], ["pain1"]], 2))
     put("mdl", "ends-with-group.seed", mdl([["idle1"], ["fly1", "fly2"]], 1, b"editor block"))
+    put("sprite", "quake2.seed", sp2([(32, 32, 16, 16, "sprites/s_a_0.pcx"), (16, 8, 8, 4, "sprites/s_a_1.pcx")]))
+    put("sprite", "quake1.seed", spr(1, [(4, 4), [(2, 2), (3, 1)]]))
+    put("sprite", "half-life.seed", spr(2, [(4, 2), [(2, 2)]], 2))
     put("indexed", "sprite.bin", bytes([2, 1, 2]) + bytes(i % 256 for i in range(1024)) + bytes(range(6)))
 
 

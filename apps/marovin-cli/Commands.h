@@ -28,6 +28,8 @@ int RunSceneInfo(const std::string& path);
 int RunModelInfo(const std::string& path);
 // "info" for a Quake 1 model (".mdl" starting "IDPO").
 int RunMdlInfo(const std::string& path);
+// "info" for a sprite (".sp2", ".spr").
+int RunSpriteInfo(const std::string& path);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

@@ -27,6 +27,9 @@ int RunInfo(const Args& args) {
     if (ext == "md2") {
         return RunModelInfo(path);
     }
+    if (ext == "sp2" || ext == "spr") {
+        return RunSpriteInfo(path);
+    }
     if (ext == "mdl") {
         const auto head = ReadFileRange(path, 0, 4);
         if (MdlFamilyOf(head ? head->data() : nullptr, head ? head->size() : 0) == MdlFamily::Quake) {

@@ -1,5 +1,5 @@
-// "info" for Quake 1 models (".mdl" starting "IDPO"), opened the way Open Model
-// opens them, into a scene of their own.
+// "info" for Quake 1 models (".mdl" starting "IDPO") and sprites (".sp2", ".spr"),
+// opened the way Open Model opens them, into a scene of their own.
 #include <cstdio>
 #include <memory>
 
@@ -8,6 +8,8 @@
 #include "media/COGLTexture2D.h"
 #include "models/quake1/COGLMDL.h"
 #include "models/quake1/MDLOpen.h"
+#include "models/sprite/COGLSprite.h"
+#include "models/sprite/SpriteOpen.h"
 #include "render/HeadlessContext.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"
@@ -62,6 +64,41 @@ int RunMdlInfo(const std::string& path) {
     json.EndArray();
     json.NumberArray("bounds_min", {lo.x, lo.y, lo.z});
     json.NumberArray("bounds_max", {hi.x, hi.y, hi.z});
+    json.EndObject();
+    std::fputs(json.Text().c_str(), stdout);
+    return kExitOk;
+}
+
+int RunSpriteInfo(const std::string& path) {
+    InfoScene loaded;
+    COGLSprite* sprite = OpenSprite(loaded.doc, path);
+    if (sprite == nullptr) {
+        return Fail(kExitFailure, "cannot read '" + path + "'");
+    }
+    const char* format = sprite->Format() == SpriteFormat::Quake2   ? "sp2"
+                         : sprite->Format() == SpriteFormat::Quake1 ? "spr"
+                                                                    : "spr-half-life";
+    static constexpr const char* kTextureFormats[] = {"normal", "additive", "index-alpha", "alpha-test"};
+    JsonWriter json;
+    json.BeginObject();
+    json.Field("kind", "sprite");
+    json.Field("name", sprite->Name());
+    json.Field("format", format);
+    if (sprite->Format() == SpriteFormat::HalfLife) {
+        json.Field("texture_format", kTextureFormats[static_cast<int>(sprite->TextureFormat())]);
+    }
+    json.Key("frames").BeginArray();
+    for (const SpritePicture& picture : sprite->Pictures()) {
+        json.BeginObject();
+        json.Field("width", picture.width);
+        json.Field("height", picture.height);
+        json.NumberArray("origin", {static_cast<double>(picture.originX), static_cast<double>(picture.originY)});
+        if (!picture.imageName.empty()) {
+            json.Field("image", picture.imageName);
+        }
+        json.EndObject();
+    }
+    json.EndArray();
     json.EndObject();
     std::fputs(json.Text().c_str(), stdout);
     return kExitOk;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "media/COGLTexture2D.h"
+#include "models/AnimationClock.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -13,8 +14,6 @@
 
 namespace {
 constexpr float kLargestFloat = std::numeric_limits<float>::max();
-// Beyond this a position can no longer count single frames; the clock starts over.
-constexpr float kLargestFramePosition = 1.0e7f;
 }  // namespace
 
 COGLModel::COGLModel(int typeCode, COGLScene* scene) : COGLObject(typeCode), m_scene(scene) {
@@ -56,23 +55,12 @@ void COGLModel::AdvanceClock(int frameCount) {
     if (frameCount <= 0) {
         return;
     }
-    m_frame += m_speed;
-    // A position that is not a number, or too far to count in frames (hostile
-    // scene files, absurd speeds), cannot be truncated to an index.
-    if (!std::isfinite(m_frame) || m_frame < 0.0f || m_frame > kLargestFramePosition) {
-        m_frame = 0.0f;
+    if (StepClockPosition(m_frame, m_speed, static_cast<float>(frameCount), m_loop != 0) == ClockStep::Ended) {
+        SetAnimating(false);
+        GetHost().RefreshAnimationControls();
+        ResetAnimation();
     }
     m_frameIndex = static_cast<int>(m_frame);
-    if (m_frameIndex >= frameCount) {
-        if (m_loop != 0) {
-            m_frame = 0.0f;
-            m_frameIndex = 0;
-        } else {
-            SetAnimating(false);
-            GetHost().RefreshAnimationControls();
-            ResetAnimation();
-        }
-    }
     if (m_interpolate != 0) {
         m_nextFrameIndex = m_frameIndex + 1;
         if (m_nextFrameIndex >= frameCount) {

@@ -50,6 +50,15 @@ OpenFileResult COGLDoc::OpenPakEntry(const std::string& entryName) {
     return {};
 }
 
+OpenFileResult COGLDoc::OpenPakEntry(CPakFile& pak, const std::string& entryName) {
+    const auto& openers = PakEntryOpeners();
+    const auto it = openers.find(fs_util::ToLower(fs_util::ExtensionOf(entryName)));
+    if (m_scene == nullptr || it == openers.end() || !it->second) {
+        return {};
+    }
+    return {OpenedKind::Model, it->second(pak, entryName, *this)};
+}
+
 void COGLDoc::RegisterModelOpener(const std::string& extension, ModelOpener opener) {
     ModelOpeners()[fs_util::ToLower(extension)] = std::move(opener);
 }

@@ -1,7 +1,5 @@
 #include "ui/ShellWiring.h"
 
-#include <QFileInfo>
-
 #include <memory>
 #include <string>
 
@@ -43,13 +41,13 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
     };
     properties_->onSelectionChanged = [this] { view_.update(); };
     properties_->onPakItemActivated = [this](CPakFile& pak, const std::string& entryName) {
-        const QString suffix = QFileInfo(QString::fromStdString(entryName)).suffix().toLower();
-        if (suffix != QLatin1String("md2")) {
+        view_.makeCurrent();
+        const OpenFileResult result = Core().Document().OpenPakEntry(pak, entryName);
+        if (result.kind == OpenedKind::Nothing) {
             GetHost().SetStatusText(entryName + " is not a model that can be added.");
             return false;
         }
-        view_.makeCurrent();
-        const bool added = OpenModelFromPak(Core().Document(), pak, entryName) != nullptr;
+        const bool added = result.succeeded;
         properties_->PropertyRefresh();
         WakeAnimation();
         return added;

@@ -153,6 +153,51 @@ void COGLModel::ApplyModelTransform() const {
     glTranslatef(0.0f, m_verticalOffset, 0.0f);
 }
 
+void COGLModel::DrawGeometry(int flags, const std::function<void()>& emit) {
+    if (!IsVisible()) {
+        return;
+    }
+    const bool transparent = IsTransparent();
+    if (transparent) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+    }
+    glPushMatrix();
+    ApplyModelTransform();
+    glFrontFace(GL_CW);
+    const bool textured = (flags & kDrawMaterial) != 0 && m_texture != nullptr && m_texture->IsBound();
+    if ((flags & kDrawMaterial) != 0) {
+        ApplyMaterial();
+    }
+    if (textured) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, m_texture->GLName());
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, m_textureEnvMode);
+    }
+    emit();
+    if (textured) {
+        glDisable(GL_TEXTURE_2D);
+    }
+    glFrontFace(GL_CCW);
+    glPopMatrix();
+    if (transparent) {
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
+    }
+}
+
+void COGLModel::DrawGeometryForPick(const std::function<void()>& emit) {
+    if (PickName() < 0 || !IsVisible()) {
+        return;
+    }
+    glLoadName(static_cast<GLuint>(PickName()));
+    glPushMatrix();
+    ApplyModelTransform();
+    emit();
+    glPopMatrix();
+}
+
 void COGLModel::DrawBoundingBox() {
     if (!IsVisible()) {
         return;

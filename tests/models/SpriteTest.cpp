@@ -232,7 +232,16 @@ TEST_F(SpriteScene, Quake1PicturesKeyOutIndex255AndHalfLifeFormatsDrawTheirWay) 
     COGLSprite* additive = Open(d, dir_.Write("hl1.spr", WriteSpr(HalfLifeSprite(1))));
     ASSERT_NE(additive, nullptr);
     EXPECT_EQ(additive->TextureFormat(), SpriteTextureFormat::Additive);
-    EXPECT_EQ(d.scene.Objects().size(), 4u);
+
+    // A normal sprite keys nothing out: index 255 is a colour like the others.
+    COGLSprite* normal = Open(d, dir_.Write("hl0.spr", WriteSpr(HalfLifeSprite(0))));
+    ASSERT_NE(normal, nullptr);
+    EXPECT_EQ(normal->TextureFormat(), SpriteTextureFormat::Normal);
+    const auto opaque = PixelsOf(*normal->FrameTextures()[0]);
+    EXPECT_EQ(opaque[3], 255);
+    EXPECT_EQ(opaque[0], 255);  // the file's palette, entry 255
+    EXPECT_EQ(opaque[2], 128);
+    EXPECT_EQ(d.scene.Objects().size(), 5u);
 }
 
 TEST_F(SpriteScene, PicturesPlayWithTheModelClockForTheirOwnTimes) {

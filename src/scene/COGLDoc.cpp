@@ -36,15 +36,10 @@ OpenFileResult COGLDoc::OpenPakEntry(const std::string& entryName) {
     if (m_scene == nullptr) {
         return {};
     }
-    const auto& openers = PakEntryOpeners();
-    const auto it = openers.find(fs_util::ToLower(fs_util::ExtensionOf(entryName)));
-    if (it == openers.end() || !it->second) {
-        return {};
-    }
     for (int position = 0; position < m_scene->PakCount(); ++position) {
         CPakFile* pak = m_scene->PakAt(position);
         if (pak != nullptr && pak->FindEntry(entryName) != nullptr) {
-            return {OpenedKind::Model, it->second(*pak, entryName, *this)};
+            return OpenPakEntry(*pak, entryName);
         }
     }
     return {};

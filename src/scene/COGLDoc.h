@@ -66,7 +66,7 @@ public:
     // through the pak entry opener registered for its extension. Nothing when no
     // pak holds it or no opener takes its extension.
     OpenFileResult OpenPakEntry(const std::string& entryName);
-    // Opens `entryName` from `pak` (the pak browser) through the same openers.
+    // The same from the given pak (the pak page's double-click).
     OpenFileResult OpenPakEntry(CPakFile& pak, const std::string& entryName);
     static void RegisterPakEntryOpener(const std::string& extension, PakEntryOpener opener);
     static void UnregisterPakEntryOpener(const std::string& extension);

@@ -1,5 +1,6 @@
 #include "ui/ShellWiring.h"
 
+
 #include <memory>
 #include <string>
 
@@ -47,10 +48,9 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
             GetHost().SetStatusText(entryName + " is not a model that can be added.");
             return false;
         }
-        const bool added = result.succeeded;
         properties_->PropertyRefresh();
         WakeAnimation();
-        return added;
+        return result.succeeded;
     };
 
     // The property windows answer the refresh hooks; the animation may start with either.

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,23 @@ TEST_F(MDLRead, SeamVerticesOfTrianglesFacingAwayTakeTheBackHalfOfTheSkin) {
         }
     }
     EXPECT_GE(shifted, 2);  // the face turned away has two seam corners
+
+    // A coordinate at the top of its range shifts without wrapping round to the
+    // far left of the skin.
+    fixtures::MdlModel far = MakeBoxMdl({{"a"}});
+    for (auto& coord : far.texCoords) {
+        coord.s = 2147483647;
+    }
+    COGLMDL wide;
+    ASSERT_TRUE(Read(wide, WriteMdl(far)));
+    const int back = static_cast<int>(std::find_if(far.triangles.begin(), far.triangles.end(),
+                                                   [](const auto& tri) { return tri.facesFront == 0; }) -
+                                      far.triangles.begin());
+    for (int corner = 0; corner < 3; ++corner) {
+        float s = 0.0f, t = 0.0f;
+        wide.TexCoordOf(back, corner, s, t);
+        EXPECT_GE(s, 2147483647.0f / 16.0f) << corner;
+    }
 }
 
 TEST_F(MDLRead, TheNameIsTheFileNameWithoutItsExtension) {

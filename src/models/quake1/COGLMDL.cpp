@@ -215,7 +215,8 @@ const std::uint8_t* COGLMDL::FrameVertices(int index) const {
 void COGLMDL::TexCoordOf(int triangle, int corner, float& s, float& t) const {
     const MdlTriangle& tri = m_triangles.at(static_cast<std::size_t>(triangle));
     const MdlTexCoord& coord = m_texCoords[static_cast<std::size_t>(tri.vertex[corner % 3])];
-    int sPixels = coord.s;
+    // Wide enough for any coordinate a file holds plus half the skin.
+    std::int64_t sPixels = coord.s;
     // The back half of the skin is drawn beside the front half: a seam vertex of
     // a triangle facing away takes its coordinate from there.
     if (coord.onSeam != 0 && tri.facesFront == 0) {

@@ -1,5 +1,6 @@
 // Quake 1 models and sprites: reading a 150-frame, 1,000-triangle model with 8
-// embedded 296 x 194 skins (texture upload excluded) - goal under 1 ms - and
+// embedded 296 x 194 skins into the reader's checked data (skins as palette
+// indexes; making and uploading their textures excluded) - goal under 1 ms - and
 // drawing 32 animated Quake models and 32 animated sprites through the view at
 // 1280 x 960 in a headless context - goal 30 frames per second. Every .mdl of
 // the Quake family and every .sp2 and .spr under MAROVIN_BENCH_DATA is read as a

@@ -84,6 +84,64 @@ def pak(entries, magic=b"PACK", name_length=56):
     return bytes(data + directory)
 
 
+def mdl(frames, skin_count=1, trailer=b""):
+    """A Quake 1 box model: `frames` lists entries, each a list of frame names
+    (one name a simple frame, more a group)."""
+    width, height, verts = 8, 4, 8
+    header = b"IDPO" + struct.pack("<i", 6) + struct.pack("<3f", 16 / 255, 16 / 255, 1.0)
+    header += struct.pack("<3f", -8, -8, 0) + struct.pack("<f", 20) + struct.pack("<3f", 0, 0, 2)
+    header += struct.pack("<9i", skin_count, width, height, verts, 12, len(frames), 0, 0, 0)
+    body = b"".join(struct.pack("<i", 0) + bytes(range(200, 200 + width * height)) for _ in range(skin_count))
+    body += b"".join(struct.pack("<3i", i & 1, (i & 2) * 3, (i & 4)) for i in range(verts))
+    faces = [(0, 2, 3, 1), (4, 5, 7, 6), (0, 1, 5, 4), (2, 6, 7, 3), (0, 4, 6, 2), (1, 3, 7, 5)]
+    for a, b, c, d in faces:
+        body += struct.pack("<4i", 1, a, b, c) + struct.pack("<4i", 0, a, c, d)
+
+    def frame(name, h):
+        vs = b"".join(bytes([255 * (i & 1), 255 * ((i >> 1) & 1), h * ((i >> 2) & 1), i]) for i in range(verts))
+        return bytes(8) + name.encode().ljust(16, b"\0") + vs
+
+    h = 10
+    for entry in frames:
+        if len(entry) == 1:
+            body += struct.pack("<i", 0) + frame(entry[0], h)
+            h += 1
+            continue
+        body += struct.pack("<ii", 1, len(entry)) + bytes(8)
+        body += b"".join(struct.pack("<f", 0.1 * (i + 1)) for i in range(len(entry)))
+        for name in entry:
+            body += frame(name, h)
+            h += 1
+    return header + body + trailer
+
+
+def sp2(frames):
+    return b"IDS2" + struct.pack("<ii", 2, len(frames)) + b"".join(
+        struct.pack("<4i", w, h, ox, oy) + name.encode().ljust(64, b"\0") for w, h, ox, oy, name in frames)
+
+
+def spr(version, frames, texture_format=0):
+    """`frames` lists entries: (w, h) a single picture, [(w, h), ...] a group."""
+    head = b"IDSP" + struct.pack("<ii", version, 2)
+    if version == 2:
+        head += struct.pack("<i", texture_format)
+    head += struct.pack("<f3ifi", 8.0, 8, 8, len(frames), 0.0, 0)
+    if version == 2:
+        head += struct.pack("<h", 256) + bytes((i * 3 + c) % 256 for i in range(256) for c in range(3))
+
+    def picture(w, h):
+        return struct.pack("<4i", -w // 2, h // 2, w, h) + bytes((7 * i) % 256 for i in range(w * h))
+
+    body = b""
+    for entry in frames:
+        if isinstance(entry, tuple):
+            body += struct.pack("<i", 0) + picture(*entry)
+            continue
+        body += struct.pack("<ii", 1, len(entry)) + b"".join(struct.pack("<f", 0.1 * (i + 1)) for i in range(len(entry)))
+        body += b"".join(picture(*p) for p in entry)
+    return head + body
+
+
 def main():
     put("pcx", "odd-width.seed", pcx(3, 2, 4, [[1, 200, 255], [7, 8, 9]]))
     put("tga", "mapped.tga", tga(1, 8, 2, 2, bytes([0, 1, 2, 3]), cmap=bytes(range(12))))
@@ -103,6 +161,11 @@ def main():
         f"{i} {i} {255 - i}\r\n" for i in range(256))).encode())
     put("palette", "riff.pal", b"RIFF" + struct.pack("<I", 1040) + b"PAL data" + struct.pack("<IHH", 1028, 768, 256)
         + bytes(i % 256 for i in range(1024)))
+    put("mdl", "mixed.seed", mdl([["stand1"], ["stand2"], ["run1", "run2", "run3"], ["pain1"]], 2))
+    put("mdl", "ends-with-group.seed", mdl([["idle1"], ["fly1", "fly2"]], 1, b"editor block"))
+    put("sprite", "quake2.seed", sp2([(32, 32, 16, 16, "sprites/s_a_0.pcx"), (16, 8, 8, 4, "sprites/s_a_1.pcx")]))
+    put("sprite", "quake1.seed", spr(1, [(4, 4), [(2, 2), (3, 1)]]))
+    put("sprite", "half-life.seed", spr(2, [(4, 2), [(2, 2)]], 2))
     put("indexed", "sprite.bin", bytes([2, 1, 2]) + bytes(i % 256 for i in range(1024)) + bytes(range(6)))
 
 

@@ -30,6 +30,10 @@ int RunModelInfo(const std::string& path);
 int RunSinInfo(const std::string& path);
 // "info" for a Half-Life studio model (".mdl" not starting with "IDPO").
 int RunHalfLifeInfo(const std::string& path);
+// "info" for a Quake 1 model (".mdl" starting "IDPO").
+int RunMdlInfo(const std::string& path);
+// "info" for a sprite (".sp2", ".spr").
+int RunSpriteInfo(const std::string& path);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

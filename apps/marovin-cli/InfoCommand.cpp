@@ -30,11 +30,14 @@ int RunInfo(const Args& args) {
     if (ext == "def") {
         return RunSinInfo(path);
     }
+    if (ext == "sp2" || ext == "spr") {
+        return RunSpriteInfo(path);
+    }
     if (ext == "mdl") {
         const auto head = ReadFileRange(path, 0, 4);
-        if (MdlFamilyOf(head ? head->data() : nullptr, head ? head->size() : 0) == MdlFamily::HalfLife) {
-            return RunHalfLifeInfo(path);
-        }
+        return MdlFamilyOf(head ? head->data() : nullptr, head ? head->size() : 0) == MdlFamily::Quake
+                   ? RunMdlInfo(path)
+                   : RunHalfLifeInfo(path);
     }
     return Fail(kExitFailure, "cannot read '" + path + "': no reader for " +
                                   (ext.empty() ? std::string("files without an extension") : "\"." + ext + "\" files"));

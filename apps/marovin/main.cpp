@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(QStringLiteral("A 3D scene composer for Quake II-era game assets."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("A scene (.dv), pak (.pak, .sin) or model (.md2, .mdl, .def) to open."));
+                                 QStringLiteral("A scene (.dv), pak (.pak, .sin), model (.md2, .mdl, .def) or sprite (.sp2, .spr) "
+                                                "to open."));
     parser.process(app);
 
     if (!DisplayHasEnoughColors()) {

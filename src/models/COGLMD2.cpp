@@ -11,6 +11,7 @@
 
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
+#include "models/FrameNames.h"
 #include "models/QuakeNormals.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
@@ -271,13 +272,7 @@ void COGLMD2::LoadSkins(const std::vector<std::string>& names) {
     }
 }
 
-std::string COGLMD2::AnimationNameOf(const std::string& frameName) {
-    std::size_t end = frameName.size();
-    while (end > 1 && frameName[end - 1] >= '0' && frameName[end - 1] <= '9') {
-        --end;
-    }
-    return frameName.substr(0, end);
-}
+std::string COGLMD2::AnimationNameOf(const std::string& frameName) { return ::AnimationNameOf(frameName); }
 
 std::string COGLMD2::FrameName(int frame) const {
     if (frame < 0 || frame >= m_frameCount) {
@@ -458,51 +453,17 @@ void COGLMD2::RefreshBounds() {
 }
 
 void COGLMD2::Draw(int flags) {
-    if (!IsVisible()) {
-        return;
-    }
-    const bool transparent = IsTransparent();
-    if (transparent) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-    }
-    glPushMatrix();
-    ApplyModelTransform();
-    glFrontFace(GL_CW);
-    GLSink sink;
-    if ((flags & kDrawMaterial) != 0) {
-        ApplyMaterial();
-        if (m_texture != nullptr && m_texture->IsBound()) {
-            glEnable(GL_TEXTURE_2D);
-            glBindTexture(GL_TEXTURE_2D, m_texture->GLName());
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, m_textureEnvMode);
-            WalkGeometry(sink);
-            glDisable(GL_TEXTURE_2D);
-        } else {
-            WalkGeometry(sink);
-        }
-    } else {
+    DrawGeometry(flags, [this] {
+        GLSink sink;
         WalkGeometry(sink);
-    }
-    glFrontFace(GL_CCW);
-    glPopMatrix();
-    if (transparent) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
-    }
+    });
 }
 
 void COGLMD2::DrawForPick() {
-    if (PickName() < 0 || !IsVisible()) {
-        return;
-    }
-    glLoadName(static_cast<GLuint>(PickName()));
-    glPushMatrix();
-    ApplyModelTransform();
-    GLSink sink;
-    WalkGeometry(sink);
-    glPopMatrix();
+    DrawGeometryForPick([this] {
+        GLSink sink;
+        WalkGeometry(sink);
+    });
 }
 
 // --- Animation ---

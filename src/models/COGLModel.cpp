@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "media/COGLTexture2D.h"
+#include "models/AnimationClock.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -13,8 +14,6 @@
 
 namespace {
 constexpr float kLargestFloat = std::numeric_limits<float>::max();
-// Beyond this a position can no longer count single frames; the clock starts over.
-constexpr float kLargestFramePosition = 1.0e7f;
 }  // namespace
 
 COGLModel::COGLModel(int typeCode, COGLScene* scene) : COGLObject(typeCode), m_scene(scene) {
@@ -56,23 +55,12 @@ void COGLModel::AdvanceClock(int frameCount) {
     if (frameCount <= 0) {
         return;
     }
-    m_frame += m_speed;
-    // A position that is not a number, or too far to count in frames (hostile
-    // scene files, absurd speeds), cannot be truncated to an index.
-    if (!std::isfinite(m_frame) || m_frame < 0.0f || m_frame > kLargestFramePosition) {
-        m_frame = 0.0f;
+    if (StepClockPosition(m_frame, m_speed, static_cast<float>(frameCount), m_loop != 0) == ClockStep::Ended) {
+        SetAnimating(false);
+        GetHost().RefreshAnimationControls();
+        ResetAnimation();
     }
     m_frameIndex = static_cast<int>(m_frame);
-    if (m_frameIndex >= frameCount) {
-        if (m_loop != 0) {
-            m_frame = 0.0f;
-            m_frameIndex = 0;
-        } else {
-            SetAnimating(false);
-            GetHost().RefreshAnimationControls();
-            ResetAnimation();
-        }
-    }
     if (m_interpolate != 0) {
         m_nextFrameIndex = m_frameIndex + 1;
         if (m_nextFrameIndex >= frameCount) {
@@ -163,6 +151,51 @@ void COGLModel::ResetBounds() {
 void COGLModel::ApplyModelTransform() const {
     ApplyTransform();
     glTranslatef(0.0f, m_verticalOffset, 0.0f);
+}
+
+void COGLModel::DrawGeometry(int flags, const std::function<void()>& emit) {
+    if (!IsVisible()) {
+        return;
+    }
+    const bool transparent = IsTransparent();
+    if (transparent) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+    }
+    glPushMatrix();
+    ApplyModelTransform();
+    glFrontFace(GL_CW);
+    const bool textured = (flags & kDrawMaterial) != 0 && m_texture != nullptr && m_texture->IsBound();
+    if ((flags & kDrawMaterial) != 0) {
+        ApplyMaterial();
+    }
+    if (textured) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, m_texture->GLName());
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, m_textureEnvMode);
+    }
+    emit();
+    if (textured) {
+        glDisable(GL_TEXTURE_2D);
+    }
+    glFrontFace(GL_CCW);
+    glPopMatrix();
+    if (transparent) {
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
+    }
+}
+
+void COGLModel::DrawGeometryForPick(const std::function<void()>& emit) {
+    if (PickName() < 0 || !IsVisible()) {
+        return;
+    }
+    glLoadName(static_cast<GLuint>(PickName()));
+    glPushMatrix();
+    ApplyModelTransform();
+    emit();
+    glPopMatrix();
 }
 
 void COGLModel::DrawBoundingBox() {

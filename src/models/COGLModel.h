@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -138,6 +139,11 @@ protected:
     void ReleaseSkins();
     // The object transform followed by the vertical offset.
     void ApplyModelTransform() const;
+    // The drawing every family shares around its geometry, which `emit` sends
+    // to GL: placement, clockwise front faces, material and texture (with
+    // kDrawMaterial), blending while transparent; and the pick pass's name.
+    void DrawGeometry(int flags, const std::function<void()>& emit);
+    void DrawGeometryForPick(const std::function<void()>& emit);
 
     COGLScene* m_scene = nullptr;  // not owned
 

@@ -6,7 +6,10 @@
 #include "models/COGLPlayer.h"
 #include "models/MD2Open.h"
 #include "models/halflife/HLOpen.h"
+#include "models/quake1/MDLOpen.h"
 #include "models/sin/SinOpen.h"
+#include "models/sprite/COGLSprite.h"
+#include "models/sprite/SpriteOpen.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -70,6 +73,18 @@ bool OpenMdlFromPak(CPakFile& pak, const std::string& entryName, COGLDoc& doc) {
 
 // Puts a model opened on the command line into the animation and frame asked for.
 bool PoseModel(COGLObject& object, const std::string& animation, float frame) {
+    if (auto* sprite = dynamic_cast<COGLSprite*>(&object)) {
+        if (!animation.empty()) {
+            sprite->SelectAnimationByName(animation);
+            if (!sprite->IsVisible()) {
+                return false;
+            }
+        }
+        if (frame >= 0.0f) {
+            sprite->SetFrame(static_cast<int>(frame));
+        }
+        return true;
+    }
     auto* model = dynamic_cast<COGLModel*>(&object);
     if (model == nullptr) {
         return false;
@@ -111,6 +126,8 @@ void RegisterModelClasses() {
     RegisterMD2Classes();
     RegisterSinClasses();
     RegisterHalfLifeClasses();
+    RegisterQuake1Classes();
+    RegisterSpriteClasses();
     COGLDoc::RegisterModelOpener("mdl", OpenMdl);
     COGLDoc::RegisterPakEntryOpener("mdl", OpenMdlFromPak);
     RegisterObjectPoser(PoseModel);

@@ -105,6 +105,8 @@ inline constexpr const char* kPak = "Pak Files (*.pak)|*.pak|Sin Pak Files (*.si
 inline constexpr const char* kModel =
     "All Model Files |*.md2;*.mdl;*.def|Quake 2 Model Files (*.md2)|*.md2|Sin Model Files (*.def)|*.def|"
     "Half-Life and Classic Quake Model Files (*.mdl)|*.mdl||";
+// Offered after the model filter by the Open Model dialog.
+inline constexpr const char* kSprite = "Sprite Files (*.sp2;*.spr)|*.sp2;*.spr||";
 inline constexpr const char* kTexture =
     "All Texture Files |*.bmp; *.pcx; *.tga; *.jpg; *.wal; *.swl|Windows Bitmap (*.bmp)|*.bmp|PCX (*.pcx)|*.pcx|"
     "Targa (*.tga)|*.tga|JPEG (*.jpg)|*.jpg|Quake 2 Textures (*.wal)|*.wal|SIN Textures (*.swl)|*.swl|";

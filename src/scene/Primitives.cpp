@@ -177,9 +177,11 @@ COGLLeftWall::COGLLeftWall() : COGLPlane(object_type::kLeftWall, {0, 0, -1}, {0,
 
 COGLBillboard::COGLBillboard() : COGLPlane(object_type::kBillboard, {1, 0, 0}, {0, 1, 0}) {}
 
-void COGLBillboard::ApplyOrientation() const {
+void COGLBillboard::ApplyOrientation() const { TurnToViewer(); }
+
+void TurnToViewer() {
     // Undo the rotation of everything applied so far (camera and parents), keeping
-    // its uniform scale, so the square's front stays turned to the viewer.
+    // its uniform scale, so the front stays turned to the viewer.
     Matrix4 modelView;
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView.Data());
     const double length =

@@ -108,6 +108,10 @@ public:
     COGLLeftWall();
 };
 
+// Multiplies onto the current GL matrix the rotation that turns an object's
+// +z side to the viewer (billboards and sprites).
+void TurnToViewer();
+
 // A plane that always faces the viewer: its orientation cancels the rotation of
 // the current modelview matrix instead of applying the object's own quaternion.
 class COGLBillboard : public COGLPlane {

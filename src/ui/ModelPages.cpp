@@ -12,20 +12,101 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <type_traits>
 
 #include "media/COGLTexture2D.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
+#include "models/sprite/COGLSprite.h"
 #include "platform/FileSystem.h"
+
+// What the page drives: the clock and animations of a model or of a sprite,
+// which keep them under the same names without sharing a base.
+class AnimatedObject {
+public:
+    virtual ~AnimatedObject() = default;
+    virtual COGLObject& Object() = 0;
+    virtual const COGLModel::AnimationList& Animations() const = 0;
+    virtual ModelAnimation* GetAnimation() const = 0;
+    virtual void SetAnimation(ModelAnimation* animation) = 0;
+    virtual void Play() = 0;
+    virtual int GetFrameCount() const = 0;
+    virtual int FrameIndex() const = 0;
+    virtual void SetFrame(int frame) = 0;
+    virtual float Speed() const = 0;
+    virtual void SetSpeed(float speed) = 0;
+    virtual bool Loop() const = 0;
+    virtual void SetLoop(bool on) = 0;
+    virtual bool SingleStep() const = 0;
+    virtual void SetSingleStep(bool on) = 0;
+    virtual bool Interpolate() const = 0;
+    virtual void SetInterpolate(bool on) = 0;
+    // Only models are lit by their normals.
+    virtual bool HasNormals() const = 0;
+    virtual bool InvertNormals() const = 0;
+    virtual void SetInvertNormals(bool on) = 0;
+    bool IsAnimating() { return Object().IsAnimating(); }
+    void SetAnimating(bool on) { Object().SetAnimating(on); }
+};
 
 namespace {
 QString DisplayName(const std::string& path) { return QString::fromStdString(fs_util::FileNameOf(path)); }
+
+template <typename T>
+class AnimatedAs final : public AnimatedObject {
+public:
+    explicit AnimatedAs(T& object) : o_(object) {}
+    COGLObject& Object() override { return o_; }
+    const COGLModel::AnimationList& Animations() const override { return o_.Animations(); }
+    ModelAnimation* GetAnimation() const override { return o_.GetAnimation(); }
+    void SetAnimation(ModelAnimation* animation) override { o_.SetAnimation(animation); }
+    void Play() override { o_.Play(); }
+    int GetFrameCount() const override { return o_.GetFrameCount(); }
+    int FrameIndex() const override { return o_.FrameIndex(); }
+    void SetFrame(int frame) override { o_.SetFrame(frame); }
+    float Speed() const override { return o_.Speed(); }
+    void SetSpeed(float speed) override { o_.SetSpeed(speed); }
+    bool Loop() const override { return o_.Loop(); }
+    void SetLoop(bool on) override { o_.SetLoop(on); }
+    bool SingleStep() const override { return o_.SingleStep(); }
+    void SetSingleStep(bool on) override { o_.SetSingleStep(on); }
+    bool Interpolate() const override { return o_.Interpolate(); }
+    void SetInterpolate(bool on) override { o_.SetInterpolate(on); }
+    bool HasNormals() const override { return std::is_base_of_v<COGLModel, T>; }
+    bool InvertNormals() const override {
+        if constexpr (std::is_base_of_v<COGLModel, T>) {
+            return o_.InvertNormals();
+        }
+        return false;
+    }
+    void SetInvertNormals(bool on) override {
+        if constexpr (std::is_base_of_v<COGLModel, T>) {
+            o_.SetInvertNormals(on);
+        }
+    }
+
+private:
+    T& o_;
+};
+
+std::unique_ptr<AnimatedObject> AnimatedObjectOf(COGLObject& object) {
+    if (auto* model = dynamic_cast<COGLModel*>(&object)) {
+        return std::make_unique<AnimatedAs<COGLModel>>(*model);
+    }
+    if (auto* sprite = dynamic_cast<COGLSprite*>(&object)) {
+        return std::make_unique<AnimatedAs<COGLSprite>>(*sprite);
+    }
+    return nullptr;
+}
 }  // namespace
+
+AnimationPage::AnimationPage() = default;
+AnimationPage::~AnimationPage() = default;
 
 QString AnimationPage::Title() const { return QStringLiteral("Animation"); }
 
 bool AnimationPage::AppliesTo(const COGLObject& object) const {
-    return dynamic_cast<const COGLModel*>(&object) != nullptr;
+    return dynamic_cast<const COGLModel*>(&object) != nullptr || dynamic_cast<const COGLSprite*>(&object) != nullptr;
 }
 
 QWidget* AnimationPage::CreatePage(ObjectPropertiesPanel& sheet) {
@@ -131,7 +212,7 @@ void AnimationPage::Edited() {
 }
 
 void AnimationPage::ShowObject(COGLObject& object) {
-    model_ = dynamic_cast<COGLModel*>(&object);
+    model_ = AnimatedObjectOf(object);
     if (model_ == nullptr || animations_ == nullptr) {
         return;
     }
@@ -152,6 +233,7 @@ void AnimationPage::ShowObject(COGLObject& object) {
     singleStep_->setChecked(model_->SingleStep());
     interpolate_->setChecked(model_->Interpolate());
     reverseLights_->setChecked(model_->InvertNormals());
+    reverseLights_->setEnabled(model_->HasNormals());
     showing_ = false;
     ShowFrame();
 }
@@ -170,7 +252,7 @@ void AnimationPage::ShowFrame() {
 }
 
 void AnimationPage::RefreshAnimation(COGLObject& object) {
-    if (&object == model_) {
+    if (model_ != nullptr && &object == &model_->Object()) {
         ShowFrame();
     }
 }

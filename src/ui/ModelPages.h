@@ -1,7 +1,10 @@
 #pragma once
 
+#include <memory>
+
 #include "ui/ObjectPropertiesPanel.h"
 
+class AnimatedObject;
 class COGLModel;
 class COGLPlayer;
 class QCheckBox;
@@ -11,10 +14,12 @@ class QPushButton;
 class QSlider;
 class QSpinBox;
 
-// The "Animation" page of a model: which animation, play and stop, the frame,
-// the speed, and how it plays.
+// The "Animation" page of a model or a sprite: which animation, play and stop,
+// the frame, the speed, and how it plays.
 class AnimationPage : public ObjectPageExtension {
 public:
+    AnimationPage();
+    ~AnimationPage() override;
     QString Title() const override;
     bool AppliesTo(const COGLObject& object) const override;
     QWidget* CreatePage(ObjectPropertiesPanel& sheet) override;
@@ -36,7 +41,7 @@ private:
     void ShowFrame();
 
     ObjectPropertiesPanel* sheet_ = nullptr;
-    COGLModel* model_ = nullptr;
+    std::unique_ptr<AnimatedObject> model_;  // the object shown, as the page drives it
     bool showing_ = false;
     QListWidget* animations_ = nullptr;
     QPushButton* play_ = nullptr;

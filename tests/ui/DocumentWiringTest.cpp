@@ -1,3 +1,5 @@
+#include <QCheckBox>
+#include <QFile>
 #include <QImage>
 #include <QPushButton>
 #include <QSlider>
@@ -5,6 +7,7 @@
 #include "ShellTestSupport.h"
 #include "models/COGLModel.h"
 #include "models/ModelOpen.h"
+#include "models/sprite/COGLSprite.h"
 #include "render/COGLView.h"
 #include "render/CommandIds.h"
 #include "scene/COGLDoc.h"
@@ -15,6 +18,9 @@
 #include "ui/ModelPages.h"
 #include "ui/PropertyWindows.h"
 #include "ui/ShellWiring.h"
+#include "support/MdlWriters.h"
+#include "support/MediaWriters.h"
+#include "support/SpriteWriters.h"
 
 
 namespace {
@@ -34,6 +40,16 @@ struct Shell {
     }
     COGLScene& Scene() { return *wiring.Core().Scene(); }
 };
+
+template <typename Widget>
+Widget* ChildWithText(QWidget* parent, const QString& text) {
+    for (Widget* child : parent->findChildren<Widget*>()) {
+        if (child->text() == text) {
+            return child;
+        }
+    }
+    return nullptr;
+}
 }  // namespace
 
 class DocumentWiringTest : public QObject {
@@ -91,6 +107,49 @@ private slots:
         const float start = model->FramePosition();
         QTRY_VERIFY_WITH_TIMEOUT(model->FramePosition() != start, 5000);
         QVERIFY(shell.wiring.Core().Document().IsModified());
+    }
+
+    // The pak browser adds Quake models and sprites through their openers, and
+    // the Animation page plays a sprite's pictures as it plays a model.
+    void pakEntriesOfEveryFamilyOpenAndSpritesPlayOnTheAnimationPage() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        fixtures::SprSprite flame;
+        flame.frames = {{false, {fixtures::SolidPicture(100)}, {}}, {false, {fixtures::SolidPicture(200)}, {}}};
+        fixtures::PakBuilder builder;
+        builder.Add("progs/box.mdl", fixtures::WriteMdl(fixtures::MakeBoxMdl({{"stand1"}, {"stand2"}})))
+            .Add("sprites/flame.spr", fixtures::WriteSpr(flame))
+            .Add("sprites/notes.txt", std::string("not a model"));
+        const QString path = shell.fixture.Path(QStringLiteral("pak0.pak"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const ByteBuffer bytes = builder.Build();
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        file.close();
+        QVERIFY(shell.window.OpenFile(path));
+        CPakFile& pak = *shell.Scene().PakAt(0);
+        const auto& activate = shell.wiring.Properties().onPakItemActivated;
+
+        QVERIFY(activate(pak, "progs/box.mdl"));
+        QCOMPARE(shell.Scene().Selected()->TypeCode(), 15);
+        QVERIFY(!activate(pak, "sprites/notes.txt"));
+        QCOMPARE(shell.fixture.host.statusText, std::string("sprites/notes.txt is not a model that can be added."));
+        QVERIFY(activate(pak, "sprites/flame.spr"));
+        auto* sprite = dynamic_cast<COGLSprite*>(shell.Scene().Selected());
+        QVERIFY(sprite != nullptr);
+        QCOMPARE(shell.Scene().Objects().size(), std::size_t{2});
+        QVERIFY(shell.fixture.host.messages.empty());
+
+        QWidget* sheet = &shell.wiring.Properties().ObjectSheet();
+        auto* play = ChildWithText<QPushButton>(sheet, QStringLiteral("Play"));
+        auto* reverseLights = ChildWithText<QCheckBox>(sheet, QStringLiteral("Reverse effect of lights"));
+        QVERIFY(play != nullptr && reverseLights != nullptr);
+        QVERIFY(!reverseLights->isEnabled());  // sprites have no normals to reverse
+        sheet->findChild<QSlider*>()->setValue(100);
+        QCOMPARE(sprite->Speed(), 1.0f);
+        play->click();
+        QVERIFY(sprite->IsAnimating());
+        QTRY_VERIFY_WITH_TIMEOUT(sprite->FrameIndex() == 1, 5000);
     }
 
     void savesTheViewsPicture() {

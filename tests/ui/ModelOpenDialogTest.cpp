@@ -34,7 +34,8 @@ private slots:
         QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
         QCOMPARE(dialog.nameFilters(),
                  QStringList({"All Model Files (*.md2 *.mdl *.def)", "Quake 2 Model Files (*.md2)",
-                              "Sin Model Files (*.def)", "Half-Life and Classic Quake Model Files (*.mdl)"}));
+                              "Sin Model Files (*.def)", "Half-Life and Classic Quake Model Files (*.mdl)",
+                              "Sprite Files (*.sp2 *.spr)"}));
         QCOMPARE(dialog.PlayerOptionsGroup()->title(), QString("Player Options"));
         QCOMPARE(dialog.DefaultPaletteBox()->text(), QString("Use Default Palette for Player Skins"));
         QCOMPARE(dialog.AutoDetectBox()->text(), QString("Auto Detect Player"));
@@ -49,8 +50,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const QStringList filters = dialog.nameFilters();
         QVERIFY(BoxesEnabled(dialog));
-        const bool expected[] = {true, true, false, false};
-        for (const int index : {2, 1, 3, 0, 3}) {
+        const bool expected[] = {true, true, false, false, false};
+        for (const int index : {2, 1, 3, 0, 4}) {
             dialog.selectNameFilter(filters[index]);
             QCOMPARE(BoxesEnabled(dialog), expected[index]);
         }

@@ -1,0 +1,528 @@
+#include "models/quake1/COGLMDL.h"
+
+#include <GL/gl.h>
+
+#include <array>
+#include <cmath>
+#include <new>
+
+#include "media/COGLTexture2D.h"
+#include "media/CPakFile.h"
+#include "models/FrameNames.h"
+#include "models/QuakeNormals.h"
+#include "platform/FileLocator.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/Messages.h"
+#include "scene/COGLScene.h"
+
+namespace {
+// The normal table in drawing space, (n.y, n.z, n.x), with "up" appended for
+// normal indexes past the table's end.
+const std::array<Vector3, kQuakeNormalCount + 1>& DrawingNormals() {
+    static const auto table = [] {
+        std::array<Vector3, kQuakeNormalCount + 1> t{};
+        for (std::size_t i = 0; i < kQuakeNormals.size(); ++i) {
+            const Vector3& n = kQuakeNormals[i];
+            t[i] = {n.y, n.z, n.x};
+        }
+        t[kQuakeNormalCount] = {0.0f, 1.0f, 0.0f};
+        return t;
+    }();
+    return table;
+}
+
+// The template of an embedded skin's name; its seventh character counts the skins.
+constexpr char kSkinNameTemplate[] = "skin   ";
+constexpr std::size_t kSkinDigit = 6;
+
+struct GLSink {
+    void Begin() { glBegin(GL_TRIANGLES); }
+    void Vertex(const Vector3& n, float s, float t, const Vector3& p) {
+        glNormal3f(n.x, n.y, n.z);
+        glTexCoord2f(s, t);
+        glVertex3f(p.x, p.y, p.z);
+    }
+    void End() { glEnd(); }
+};
+
+struct BoundsOnlySink {
+    void Begin() {}
+    void Vertex(const Vector3& /*n*/, float /*s*/, float /*t*/, const Vector3& /*p*/) {}
+    void End() {}
+};
+}  // namespace
+
+COGLMDL::COGLMDL(COGLScene* scene) : COGLModel(object_type::kMDL, scene) {
+    SetName("MDL");
+    m_scale = {0.05f, 0.05f, 0.05f};
+    m_diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+}
+
+COGLMDL::~COGLMDL() { FreeModel(); }
+
+void COGLMDL::FreeModel() {
+    m_texCoords.clear();
+    m_triangles.clear();
+    m_frames.clear();
+    m_triangleCount = 0;
+    m_vertexCount = 0;
+    if (m_texture != nullptr && FindSkin(m_texture->Path()) == m_texture) {
+        m_texture = nullptr;
+    }
+    for (const auto& skin : m_embeddedSkins) {
+        if (m_texture == skin.get()) {
+            m_texture = nullptr;
+        }
+    }
+    // The store gives back the skins it holds; the embedded ones go with the last copy.
+    ReleaseSkins();
+    m_embeddedSkins.clear();
+    m_skinCount = 0;
+    m_animation = nullptr;
+    m_animations.clear();
+    m_ready = 0;
+}
+
+// --- Reading ---
+
+bool COGLMDL::LoadFile(const std::string& path) {
+    const std::string resolved = fs_util::ResolvePath(path);
+    const auto bytes = ReadWholeFile(resolved);
+    if (!bytes) {
+        return false;
+    }
+    m_pak = nullptr;
+    m_path = resolved;
+    m_directory = fs_util::DirectoryOf(resolved);
+    BinaryReader in(*bytes);
+    m_loaded = ReadMDL(in) ? 1 : 0;
+    NameFromFile(m_path);
+    return m_loaded != 0;
+}
+
+bool COGLMDL::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
+    m_pak = pak;
+    m_path = entry.name;
+    m_directory = fs_util::DirectoryOf(entry.name);
+    const auto bytes = pak != nullptr ? pak->ReadEntry(entry) : std::nullopt;
+    if (!bytes) {
+        m_loaded = 0;
+        return false;
+    }
+    BinaryReader in(*bytes);
+    m_loaded = ReadMDL(in) ? 1 : 0;
+    NameFromFile(m_path);
+    return m_loaded != 0;
+}
+
+bool COGLMDL::ReadMDL(BinaryReader& file) {
+    MdlData data;
+    bool ok = false;
+    try {
+        data = ReadMdlData(file);
+        ok = true;
+    } catch (const ReadError&) {
+    } catch (const std::bad_alloc&) {
+    }
+    FreeModel();
+    if (!ok) {
+        ShowMessage(msg::kNotValidMdl);
+        return false;
+    }
+    Adopt(std::move(data));
+    return true;
+}
+
+void COGLMDL::Adopt(MdlData&& data) {
+    m_frameScale = data.scale;
+    m_origin = data.origin;
+    m_skinWidth = data.skinWidth;
+    m_skinHeight = data.skinHeight;
+    m_skinCount = static_cast<int>(data.skins.size());
+    ProgressScope progress(msg::kLoading.text, m_skinCount + 1);
+    const int filterMode = m_scene != nullptr ? m_scene->TextureFilterMode() : 1;
+    for (std::size_t i = 0; i < data.skins.size(); ++i) {
+        auto skin = std::make_shared<COGLTexture2D>();
+        BinaryReader pixels(data.skins[i]);
+        if (skin->FromIndexed(pixels, m_skinWidth, m_skinHeight, filterMode)) {
+            std::string name = kSkinNameTemplate;
+            name[kSkinDigit] = static_cast<char>('1' + static_cast<int>(i));
+            skin->SetName(name);
+            m_skins.push_back(skin.get());
+            m_embeddedSkins.push_back(std::move(skin));
+        }
+        progress.Step();
+    }
+    m_vertexCount = data.vertexCount;
+    m_texCoords = std::move(data.texCoords);
+    m_triangles = std::move(data.triangles);
+    m_triangleCount = static_cast<int>(m_triangles.size());
+    m_frames = std::move(data.frames);
+    BuildAnimations();
+    m_verticalOffset = 0.0f;
+    ResetAnimation();
+    m_ready = 1;
+    progress.Step();
+}
+
+void COGLMDL::BuildAnimations() {
+    m_animations.clear();
+    MdlAnimation* current = nullptr;
+    std::string currentName;
+    for (std::size_t i = 0; i < m_frames.size(); ++i) {
+        std::string name = AnimationNameOf(m_frames[i].name);
+        if (current == nullptr || name != currentName) {
+            auto animation = std::make_unique<MdlAnimation>(name.substr(0, ModelAnimation::kNameSize - 1), 0);
+            animation->vertexCount = m_vertexCount;
+            current = animation.get();
+            m_animations.push_back(std::move(animation));
+            currentName = std::move(name);
+        }
+        current->frames.push_back(static_cast<int>(i));
+        ++current->frameCount;
+    }
+    m_animation = m_animations.empty() ? nullptr : static_cast<MdlAnimation*>(m_animations.front().get());
+}
+
+void COGLMDL::NameFromFile(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.find_last_of('.');
+    const std::size_t end = dot == std::string::npos || dot < start ? path.size() : dot;
+    SetName(path.substr(start, std::min(end - start, kNameLimit)));
+}
+
+std::vector<COGLTexture2D*> COGLMDL::FrameTextures() const {
+    std::vector<COGLTexture2D*> textures;
+    for (const auto& skin : m_embeddedSkins) {
+        textures.push_back(skin.get());
+    }
+    return textures;
+}
+
+// --- Drawing ---
+
+const std::uint8_t* COGLMDL::FrameVertices(int index) const {
+    // Frame state may come from a scene file: a position outside the animation
+    // shows its first frame.
+    const std::vector<int>& frames = m_animation->frames;
+    const int frame = index >= 0 && static_cast<std::size_t>(index) < frames.size() ? frames[static_cast<std::size_t>(index)]
+                                                                                    : frames.front();
+    return m_frames[static_cast<std::size_t>(frame)].vertices.data();
+}
+
+void COGLMDL::TexCoordOf(int triangle, int corner, float& s, float& t) const {
+    const MdlTriangle& tri = m_triangles.at(static_cast<std::size_t>(triangle));
+    const MdlTexCoord& coord = m_texCoords[static_cast<std::size_t>(tri.vertex[corner % 3])];
+    // Wide enough for any coordinate a file holds plus half the skin.
+    std::int64_t sPixels = coord.s;
+    // The back half of the skin is drawn beside the front half: a seam vertex of
+    // a triangle facing away takes its coordinate from there.
+    if (coord.onSeam != 0 && tri.facesFront == 0) {
+        sPixels += m_skinWidth / 2;
+    }
+    s = static_cast<float>(sPixels) / static_cast<float>(m_skinWidth);
+    t = -(static_cast<float>(coord.t) / static_cast<float>(m_skinHeight));
+}
+
+template <typename Sink>
+void COGLMDL::WalkGeometry(Sink& sink) {
+    ResetBounds();
+    if (m_animation == nullptr || m_animation->frames.empty()) {
+        return;
+    }
+    const std::uint8_t* a = FrameVertices(m_frameIndex);
+    const std::uint8_t* b = FrameVertices(m_nextFrameIndex);
+    const float t = std::isfinite(m_lerp) ? m_lerp : 0.0f;
+    const auto& normals = DrawingNormals();
+    const auto position = [this](const std::uint8_t* v) {
+        return Vector3{v[0] * m_frameScale.x + m_origin.x, v[1] * m_frameScale.y + m_origin.y,
+                       v[2] * m_frameScale.z + m_origin.z};
+    };
+    for (int i = 0; i < m_triangleCount; ++i) {
+        sink.Begin();
+        for (int corner = 0; corner < 3; ++corner) {
+            const std::size_t vertex = static_cast<std::size_t>(m_triangles[static_cast<std::size_t>(i)].vertex[corner]);
+            const std::uint8_t* va = a + vertex * mdl_format::kVertexSize;
+            const Vector3 pa = position(va);
+            const Vector3 pb = position(b + vertex * mdl_format::kVertexSize);
+            const Vector3 blended = pa + (pb - pa) * t;
+            const Vector3 p{blended.y, blended.z, blended.x};
+            GrowBounds(p);
+            float s = 0.0f;
+            float tc = 0.0f;
+            TexCoordOf(i, corner, s, tc);
+            sink.Vertex(normals[va[3] < kQuakeNormalCount ? va[3] : kQuakeNormalCount], s, tc, p);
+        }
+        sink.End();
+    }
+}
+
+void COGLMDL::RefreshBounds() {
+    BoundsOnlySink sink;
+    WalkGeometry(sink);
+}
+
+void COGLMDL::Draw(int flags) {
+    DrawGeometry(flags, [this] {
+        GLSink sink;
+        WalkGeometry(sink);
+    });
+}
+
+void COGLMDL::DrawForPick() {
+    DrawGeometryForPick([this] {
+        GLSink sink;
+        WalkGeometry(sink);
+    });
+}
+
+void COGLMDL::DrawAxes() {
+    const Vector3& lo = m_boundsMin;
+    const Vector3& hi = m_boundsMax;
+    glBegin(GL_LINES);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glVertex3f(hi.x, lo.y, 0.0f);
+    glVertex3f(hi.x + 5.0f, lo.y, 0.0f);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    glVertex3f(0.0f, lo.y, 0.0f);
+    glVertex3f(0.0f, lo.y - 5.0f, 0.0f);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glVertex3f(0.0f, lo.y, lo.z);
+    glVertex3f(0.0f, lo.y, lo.z - 5.0f);
+    glEnd();
+}
+
+// --- Animation ---
+
+void COGLMDL::AdvanceFrame() {
+    if (m_animation == nullptr) {
+        return;
+    }
+    AdvanceClock(m_animation->frameCount);
+    // The last frame is shown as it is, not blended with itself.
+    if (m_nextFrameIndex == m_frameIndex) {
+        m_lerp = 0.0f;
+    }
+}
+
+bool COGLMDL::Play() {
+    if (m_animation != nullptr && m_animation->frameCount > 1) {
+        SetAnimating(true);
+    }
+    return true;
+}
+
+void COGLMDL::SelectAnimationByName(const std::string& name) {
+    for (const auto& animation : m_animations) {
+        if (animation->name == name) {
+            Show();
+            SetAnimation(animation.get());
+            return;
+        }
+    }
+    m_animation = nullptr;
+    m_frame = 0.0f;
+    Hide();
+}
+
+void COGLMDL::SetAnimation(ModelAnimation* animation) {
+    MdlAnimation* ours = nullptr;
+    for (const auto& candidate : m_animations) {
+        if (candidate.get() == animation) {
+            ours = static_cast<MdlAnimation*>(candidate.get());
+        }
+    }
+    if (animation != nullptr && ours == nullptr) {
+        return;
+    }
+    m_animation = ours;
+    ResetAnimation();
+}
+
+// --- Scene record ---
+//
+// After the common record:
+//   char[260] model path; int32 pak position (-1 a plain file);
+//   int32 current animation index (-1 none); float speed;
+//   float frame position, int32 frame index, int32 next frame index, float blend;
+//   bytes loop, single step, interpolate;
+//   int32 skin total: the embedded skins plus those loaded later by the user;
+//   one entry (byte load option, char[260] path) per skin loaded later;
+//   int32 index of the current skin (-1 none).
+
+void COGLMDL::Save(BinaryWriter& out, int textureIndex) const {
+    COGLObject::Save(out, textureIndex);
+    out.WriteText(m_path, kPathFieldSize);
+    out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
+    int animationIndex = -1;
+    for (std::size_t i = 0; i < m_animations.size(); ++i) {
+        if (m_animations[i].get() == m_animation) {
+            animationIndex = static_cast<int>(i);
+        }
+    }
+    out.WriteI32(animationIndex);
+    out.WriteF32(m_speed);
+    out.WriteF32(m_frame);
+    out.WriteI32(m_frameIndex);
+    out.WriteI32(m_nextFrameIndex);
+    out.WriteF32(m_lerp);
+    out.WriteU8(m_loop);
+    out.WriteU8(m_singleStep);
+    out.WriteU8(m_interpolate);
+    // The total counts the file's skins as the file declares them, so that the
+    // reader, which re-reads the file, knows how many entries follow.
+    std::vector<const COGLTexture2D*> loadedLater;
+    for (const COGLTexture2D* skin : m_skins) {
+        if (!skin->Path().empty()) {
+            loadedLater.push_back(skin);
+        }
+    }
+    out.WriteI32(m_skinCount + static_cast<std::int32_t>(loadedLater.size()));
+    for (const COGLTexture2D* skin : loadedLater) {
+        out.WriteU8(skin->LoadOption());
+        out.WriteText(skin->Path(), kPathFieldSize);
+    }
+    int skinIndex = -1;
+    for (std::size_t i = 0; i < m_skins.size(); ++i) {
+        if (m_skins[i] == m_texture) {
+            skinIndex = static_cast<int>(i);
+            break;
+        }
+    }
+    out.WriteI32(skinIndex);
+}
+
+bool COGLMDL::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
+    m_scene = &scene;
+    const int sceneTextureIndex = COGLObject::Load(in, version);
+    const std::string savedName = Name();
+    std::string path = in.ReadText(kPathFieldSize);
+    const std::int32_t pakIndex = in.ReadI32();
+    const FileLocator* locator = scene.Locator();
+    if (pakIndex < 0) {
+        const bool found = locator != nullptr ? locator->Locate(path, FileLocator::Mdl)
+                                              : fs_util::FileExists(fs_util::ResolvePath(path));
+        if (found) {
+            LoadFile(path);
+        }
+    } else if (CPakFile* pak = scene.PakForFileIndex(pakIndex)) {
+        if (const PakEntry* entry = pak->FindEntry(path)) {
+            LoadFromPak(pak, *entry);
+        }
+    }
+    const bool loaded = m_loaded != 0;
+
+    // The rest of the record is read whatever happened, so the next record starts right.
+    const std::int32_t animationIndex = in.ReadI32();
+    if (loaded) {
+        m_animation = animationIndex >= 0 && static_cast<std::size_t>(animationIndex) < m_animations.size()
+                          ? static_cast<MdlAnimation*>(m_animations[static_cast<std::size_t>(animationIndex)].get())
+                          : nullptr;
+    }
+    m_speed = in.ReadF32();
+    m_frame = in.ReadF32();
+    m_frameIndex = in.ReadI32();
+    m_nextFrameIndex = in.ReadI32();
+    m_lerp = in.ReadF32();
+    m_loop = in.ReadU8();
+    m_singleStep = in.ReadU8();
+    m_interpolate = in.ReadU8();
+    if (!std::isfinite(m_frame) || !std::isfinite(m_lerp)) {
+        ResetAnimation();
+    }
+
+    // Entries stand for the skins past the file's own. Without the file its
+    // skin count is unknown; a model that did not load has its later skins
+    // taken as none, the usual case.
+    constexpr std::size_t kSkinRecordSize = 1 + kPathFieldSize;
+    const std::int32_t total = in.ReadI32();
+    const std::int64_t entries = loaded ? static_cast<std::int64_t>(total) - m_skinCount : 0;
+    const std::size_t entryCount = in.CheckCount(entries < 0 ? 0 : entries, kSkinRecordSize);
+    for (std::size_t i = 0; i < entryCount; ++i) {
+        const std::uint8_t option = in.ReadU8();
+        std::string skinPath = in.ReadText(kPathFieldSize);
+        if (skinPath.empty() || FindSkin(skinPath) != nullptr) {
+            continue;
+        }
+        const bool inPak = m_pak != nullptr && m_pak->FindEntry(skinPath) != nullptr;
+        if (!inPak && locator != nullptr && !locator->Locate(skinPath, FileLocator::Skin)) {
+            continue;
+        }
+        COGLTexture2D* skin = scene.LoadSkinTexture(skinPath, m_pak, std::string(), option, false);
+        if (skin == nullptr && m_pak != nullptr) {
+            skin = scene.LoadSkinTexture(skinPath, nullptr, std::string(), option, false);
+        }
+        AdoptSkin(skin);
+    }
+    const std::int32_t skinIndex = in.ReadI32();
+    if (loaded) {
+        if (skinIndex >= 0 && static_cast<std::size_t>(skinIndex) < m_skins.size()) {
+            SetTexture(m_skins[static_cast<std::size_t>(skinIndex)]);
+        } else if (sceneTextureIndex >= 0) {
+            SetTexture(scene.TextureAt(sceneTextureIndex));
+        } else {
+            SetTexture(nullptr);
+        }
+    }
+    SetName(savedName);
+    return true;
+}
+
+// --- Copy ---
+
+void COGLMDL::CopyFrom(const COGLObject& other) {
+    COGLObject::CopyFrom(other);
+    const auto* source = dynamic_cast<const COGLMDL*>(&other);
+    if (source == nullptr || source == this) {
+        return;
+    }
+    COGLTexture2D* texture = m_texture;  // set by the object copy; may be one of the shared skins
+    FreeModel();
+    m_texture = texture;
+    m_scene = source->m_scene;
+    m_path = source->m_path;
+    m_directory = source->m_directory;
+    m_pak = source->m_pak;
+    if (source->m_ready == 0) {
+        return;
+    }
+    m_embeddedSkins = source->m_embeddedSkins;
+    m_skins = source->m_skins;
+    for (COGLTexture2D* skin : m_skins) {
+        if (skin->Path().empty()) {
+            continue;  // embedded: shared through m_embeddedSkins
+        }
+        skin->AddRef();
+    }
+    m_skinCount = source->m_skinCount;
+    m_frameScale = source->m_frameScale;
+    m_origin = source->m_origin;
+    m_skinWidth = source->m_skinWidth;
+    m_skinHeight = source->m_skinHeight;
+    m_vertexCount = source->m_vertexCount;
+    m_triangleCount = source->m_triangleCount;
+    m_texCoords = source->m_texCoords;
+    m_triangles = source->m_triangles;
+    m_frames = source->m_frames;
+    for (const auto& animation : source->m_animations) {
+        m_animations.push_back(std::make_unique<MdlAnimation>(static_cast<const MdlAnimation&>(*animation)));
+        if (animation.get() == source->m_animation) {
+            m_animation = static_cast<MdlAnimation*>(m_animations.back().get());
+        }
+    }
+    m_verticalOffset = source->m_verticalOffset;
+    m_speed = source->m_speed;
+    m_frame = source->m_frame;
+    m_frameIndex = source->m_frameIndex;
+    m_nextFrameIndex = source->m_nextFrameIndex;
+    m_lerp = source->m_lerp;
+    m_loop = source->m_loop;
+    m_singleStep = source->m_singleStep;
+    m_interpolate = source->m_interpolate;
+    m_boundsMin = source->m_boundsMin;
+    m_boundsMax = source->m_boundsMax;
+    m_loaded = source->m_loaded;
+    m_ready = 1;
+}

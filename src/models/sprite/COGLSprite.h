@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "models/COGLModel.h"
+#include "models/sprite/SpriteReader.h"
+#include "scene/COGLObject.h"
+
+class COGLScene;
+class COGLTexture2D;
+class CPakFile;
+struct PakEntry;
+
+// A sprite in a scene: a Quake 2 ".sp2", a Quake 1 or a Half-Life ".spr". Each
+// picture is a texture of the sprite's own, drawn on a quad of the picture's size
+// around the sprite's position, turned to the viewer; the pictures play with the
+// model clock (speed, loop, single step), group pictures for their own timings.
+//
+// Like a model, a sprite keeps a pointer to the scene it belongs to (for its
+// paks and the texture filter mode); the scene must outlive it.
+class COGLSprite : public COGLObject {
+public:
+    static constexpr std::size_t kPathFieldSize = 260;
+
+    explicit COGLSprite(COGLScene* scene = nullptr);
+    ~COGLSprite() override;
+
+    // Reads the sprite from a file or an entry of `pak`. On failure one message
+    // says why and the sprite holds nothing; the result is the loaded flag.
+    bool LoadFile(const std::string& path);
+    bool LoadFromPak(CPakFile* pak, const PakEntry& entry);
+    // Reads the sprite from its bytes and makes its pictures' textures.
+    bool ReadSprite(const ByteBuffer& bytes);
+
+    void Draw(int flags) override;
+    void DrawPickPass() override;
+    void DrawSelectionBox() override;
+    void DrawAxisMarks() override {}
+    void ApplyOrientation() const override;
+    void StepAnimation() override { AdvanceFrame(); }
+    bool IsLoaded() const override { return m_loaded != 0; }
+    std::vector<COGLTexture2D*> FrameTextures() const override;
+
+    void Save(BinaryWriter& out, int textureIndex) const override;
+    bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;
+    void CopyFrom(const COGLObject& other) override;
+
+    // --- Animation, as the model clock runs it ---
+    void AdvanceFrame();
+    // Plays when there is more than one picture; true when it was asked to play.
+    bool Play();
+    // The sprite has one animation, all its pictures.
+    const COGLModel::AnimationList& Animations() const { return m_animations; }
+    ModelAnimation* GetAnimation() const { return m_animations.empty() ? nullptr : m_animations.front().get(); }
+    void SetAnimation(ModelAnimation* animation);
+    void SelectAnimationByName(const std::string& name);
+    int GetFrameCount() const { return static_cast<int>(m_pictures.size()); }
+    // Shows picture `frame` (0 outside the pictures) and holds the clock there.
+    void SetFrame(int frame);
+    void ResetAnimation();
+
+    float Speed() const { return m_speed; }
+    void SetSpeed(float speed) { m_speed = speed; }
+    bool Loop() const { return m_loop != 0; }
+    void SetLoop(bool loop) { m_loop = loop ? 1 : 0; }
+    bool SingleStep() const { return m_singleStep != 0; }
+    void SetSingleStep(bool singleStep) { m_singleStep = singleStep ? 1 : 0; }
+    bool Interpolate() const { return m_interpolate != 0; }
+    void SetInterpolate(bool interpolate) { m_interpolate = interpolate ? 1 : 0; }
+    float FramePosition() const { return m_frame; }
+    int FrameIndex() const { return m_frameIndex; }
+
+    // --- State ---
+    COGLScene* Scene() const { return m_scene; }
+    SpriteFormat Format() const { return m_format; }
+    SpriteTextureFormat TextureFormat() const { return m_textureFormat; }
+    const std::vector<SpritePicture>& Pictures() const { return m_pictures; }
+    const std::string& FilePath() const { return m_path; }
+    CPakFile* Pak() const { return m_pak; }
+
+private:
+    void Free();
+    // Makes one texture per picture; false (with its message) when one fails.
+    bool MakeTextures(const SpriteData& data);
+    // The texture of a Quake 2 picture: in the scene's paks, else on disk.
+    std::shared_ptr<COGLTexture2D> LoadPicture(const std::string& gamePath) const;
+    // Where picture `index` starts on the clock.
+    float StartOf(int index) const;
+    void DrawQuad() const;
+
+    COGLScene* m_scene = nullptr;  // not owned
+    std::string m_path;
+    std::string m_directory;
+    CPakFile* m_pak = nullptr;  // not owned
+    std::uint8_t m_loaded = 0;
+    SpriteFormat m_format = SpriteFormat::Quake2;
+    SpriteTextureFormat m_textureFormat = SpriteTextureFormat::AlphaTest;
+    std::vector<SpritePicture> m_pictures;  // sizes, origins and timings (no pixels kept)
+    // One per picture, shared by copies.
+    std::vector<std::shared_ptr<COGLTexture2D>> m_textures;
+    COGLModel::AnimationList m_animations;
+    float m_length = 0.0f;  // the pictures' durations together, in clock frames
+
+    float m_speed = 0.125f;
+    std::uint8_t m_loop = 1;
+    std::uint8_t m_singleStep = 0;
+    std::uint8_t m_interpolate = 1;  // kept for the animation controls; pictures do not blend
+    float m_frame = 0.0f;
+    int m_frameIndex = 0;
+};

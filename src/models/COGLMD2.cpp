@@ -468,67 +468,13 @@ void COGLMD2::DrawForPick() {
 
 // --- Animation ---
 
-void COGLMD2::AdvanceFrame() {
-    if (m_animation != nullptr) {
-        AdvanceClock(m_animation->frameCount);
-    }
-}
-
-bool COGLMD2::Play() {
-    if (m_frameCount > 1) {
-        SetAnimating(true);
-    }
-    return true;
-}
-
-void COGLMD2::SelectAnimationByName(const std::string& name) {
-    for (const auto& animation : m_animations) {
-        if (animation->name == name) {
-            Show();
-            SetAnimation(animation.get());
-            return;
-        }
-    }
-    m_animation = nullptr;
-    m_frame = 0.0f;
-    Hide();
-}
-
-void COGLMD2::SetAnimation(ModelAnimation* animation) {
-    if (animation != nullptr) {
-        bool ours = false;
-        for (const auto& candidate : m_animations) {
-            ours = ours || candidate.get() == animation;
-        }
-        if (!ours) {
-            return;
-        }
-    }
-    m_animation = animation;
-    ResetAnimation();
-}
-
 // --- Scene record ---
 
 void COGLMD2::Save(BinaryWriter& out, int textureIndex) const {
     COGLObject::Save(out, textureIndex);
     out.WriteText(m_path, kPathFieldSize);
     out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
-    int animationIndex = -1;
-    for (std::size_t i = 0; i < m_animations.size(); ++i) {
-        if (m_animations[i].get() == m_animation) {
-            animationIndex = static_cast<int>(i);
-        }
-    }
-    out.WriteI32(animationIndex);
-    out.WriteF32(m_speed);
-    out.WriteF32(m_frame);
-    out.WriteI32(m_frameIndex);
-    out.WriteI32(m_nextFrameIndex);
-    out.WriteF32(m_lerp);
-    out.WriteU8(m_loop);
-    out.WriteU8(m_singleStep);
-    out.WriteU8(m_interpolate);
+    WriteClockRecord(out);
     out.WriteI32(static_cast<std::int32_t>(m_skins.size()));
     int skinIndex = -1;
     for (std::size_t i = 0; i < m_skins.size(); ++i) {
@@ -563,25 +509,7 @@ bool COGLMD2::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     const bool loaded = m_loaded != 0;
 
     // The rest of the record is read whatever happened, so the next record starts right.
-    const std::int32_t animationIndex = in.ReadI32();
-    if (loaded) {
-        m_animation = animationIndex >= 0 && static_cast<std::size_t>(animationIndex) < m_animations.size()
-                          ? m_animations[static_cast<std::size_t>(animationIndex)].get()
-                          : nullptr;
-    }
-    m_speed = in.ReadF32();
-    m_frame = in.ReadF32();
-    m_frameIndex = in.ReadI32();
-    m_nextFrameIndex = in.ReadI32();
-    m_lerp = in.ReadF32();
-    m_loop = in.ReadU8();
-    m_singleStep = in.ReadU8();
-    if (version > 5) {
-        m_interpolate = in.ReadU8();
-    }
-    if (!std::isfinite(m_frame) || !std::isfinite(m_lerp)) {
-        ResetAnimation();
-    }
+    ReadClockRecord(in, version > 5);
 
     constexpr std::size_t kSkinRecordSize = 1 + kPathFieldSize;
     const std::size_t skinCount = in.CheckCount(in.ReadI32(), kSkinRecordSize);

@@ -66,11 +66,7 @@ public:
     void Draw(int flags) override;
     void DrawPickPass() override { DrawForPick(); }
     void DrawForPick();
-    void AdvanceFrame() override;
-    bool Play() override;
-    void SelectAnimationByName(const std::string& name) override;
-    void SetAnimation(ModelAnimation* animation) override;
-    ModelAnimation* GetAnimation() const override { return m_animation; }
+    // Every frame of the file, not only the current animation's.
     int GetFrameCount() const override { return m_frameCount; }
 
     void Save(BinaryWriter& out, int textureIndex) const override;
@@ -119,7 +115,6 @@ protected:
     template <typename Sink>
     void WalkGeometry(Sink& sink);
 
-    ModelAnimation* m_animation = nullptr;  // one of m_animations, or none
     int m_glCommandCount = 0;
     std::vector<std::uint32_t> m_glCommands;  // words as read; floats kept as their bits
     std::vector<std::uint8_t> m_frames;       // m_frameCount x m_frameSize bytes as read

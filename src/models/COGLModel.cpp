@@ -39,6 +39,92 @@ void COGLModel::ResetAnimation() {
     m_lerp = 0.0f;
 }
 
+ModelAnimation* COGLModel::FindAnimation(const std::string& name) const {
+    for (const auto& animation : m_animations) {
+        if (animation->name == name) {
+            return animation.get();
+        }
+    }
+    return nullptr;
+}
+
+int COGLModel::AnimationIndexOf(const ModelAnimation* animation) const {
+    for (std::size_t i = 0; i < m_animations.size(); ++i) {
+        if (animation != nullptr && m_animations[i].get() == animation) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void COGLModel::AdvanceFrame() {
+    if (m_animation != nullptr) {
+        AdvanceClock(m_animation->frameCount);
+    }
+}
+
+bool COGLModel::Play() {
+    if (GetFrameCount() > 1) {
+        SetAnimating(true);
+    }
+    return true;
+}
+
+int COGLModel::GetFrameCount() const { return m_animation != nullptr ? m_animation->frameCount : 0; }
+
+void COGLModel::SelectAnimationByName(const std::string& name) {
+    if (ModelAnimation* animation = FindAnimation(name)) {
+        Show();
+        SetAnimation(animation);
+        return;
+    }
+    m_animation = nullptr;
+    m_frame = 0.0f;
+    Hide();
+}
+
+void COGLModel::SetAnimation(ModelAnimation* animation) {
+    if (animation != nullptr && AnimationIndexOf(animation) < 0) {
+        return;
+    }
+    m_animation = animation;
+    ResetAnimation();
+}
+
+void COGLModel::WriteClockRecord(BinaryWriter& out) const {
+    out.WriteI32(AnimationIndexOf(m_animation));
+    out.WriteF32(m_speed);
+    out.WriteF32(m_frame);
+    out.WriteI32(m_frameIndex);
+    out.WriteI32(m_nextFrameIndex);
+    out.WriteF32(m_lerp);
+    out.WriteU8(m_loop);
+    out.WriteU8(m_singleStep);
+    out.WriteU8(m_interpolate);
+}
+
+void COGLModel::ReadClockRecord(BinaryReader& in, bool withInterpolate) {
+    const std::int32_t animationIndex = in.ReadI32();
+    if (m_loaded != 0) {
+        m_animation = animationIndex >= 0 && static_cast<std::size_t>(animationIndex) < m_animations.size()
+                          ? m_animations[static_cast<std::size_t>(animationIndex)].get()
+                          : nullptr;
+    }
+    m_speed = in.ReadF32();
+    m_frame = in.ReadF32();
+    m_frameIndex = in.ReadI32();
+    m_nextFrameIndex = in.ReadI32();
+    m_lerp = in.ReadF32();
+    m_loop = in.ReadU8();
+    m_singleStep = in.ReadU8();
+    if (withInterpolate) {
+        m_interpolate = in.ReadU8();
+    }
+    if (!std::isfinite(m_frame) || !std::isfinite(m_lerp)) {
+        ResetAnimation();
+    }
+}
+
 void COGLModel::SetFrame(int frame) {
     const ModelAnimation* animation = GetAnimation();
     const int count = animation != nullptr ? animation->frameCount : 0;

@@ -43,17 +43,21 @@ public:
     COGLModel(int typeCode, COGLScene* scene);
     ~COGLModel() override;
 
-    // --- Operations every model format supplies ---
-    // One tick of the animation clock.
-    virtual void AdvanceFrame() = 0;
+    // --- Operations of the model clock; a format changes what it draws differently ---
+    // One tick of the animation clock over the current animation.
+    virtual void AdvanceFrame();
     // Starts the animation (sets the animating flag where there is something to
     // play); true when it was asked to play.
-    virtual bool Play() = 0;
-    virtual void SelectAnimationByName(const std::string& name) = 0;
-    // `animation` must be one of Animations() (or nullptr for none).
-    virtual void SetAnimation(ModelAnimation* animation) = 0;
-    virtual ModelAnimation* GetAnimation() const = 0;
-    virtual int GetFrameCount() const = 0;
+    virtual bool Play();
+    // Makes the animation of that name current and shows the model; with none of
+    // that name, no animation is current and the model is hidden.
+    virtual void SelectAnimationByName(const std::string& name);
+    // Makes `animation` current from its first frame when it is one of
+    // Animations() (or nullptr for none); anything else is ignored.
+    virtual void SetAnimation(ModelAnimation* animation);
+    ModelAnimation* GetAnimation() const { return m_animation; }
+    // The frames of the current animation.
+    virtual int GetFrameCount() const;
     virtual void SetInvertNormals(bool invert);
 
     // Draws the box of the geometry drawn last, in the object's frame, then the axes.
@@ -68,6 +72,10 @@ public:
 
     // Position, frame, next frame and blend fraction back to zero.
     void ResetAnimation();
+    // The one of Animations() named `name`, or nullptr.
+    ModelAnimation* FindAnimation(const std::string& name) const;
+    // The position of `animation` in Animations(), or -1.
+    int AnimationIndexOf(const ModelAnimation* animation) const;
     // Where the model is read from; SetPakSource always succeeds, SetFilePath only
     // for a file that opens (and then changes nothing else).
     bool SetPakSource(CPakFile* pak, const std::string& path);
@@ -125,6 +133,15 @@ public:
 protected:
     // The common animation tick over an animation of `frameCount` frames.
     void AdvanceClock(int frameCount);
+    // The clock's part of the scene records of the vertex-animated families:
+    //   int32 current animation index (-1 none); float speed; float frame position;
+    //   int32 frame index; int32 next frame index; float blend;
+    //   bytes loop, single step, interpolate (read only `withInterpolate`: the
+    //   oldest scene files lack it).
+    // Reading always takes every field, so the next record starts right; the
+    // animation is taken only by a model that loaded.
+    void WriteClockRecord(BinaryWriter& out) const;
+    void ReadClockRecord(BinaryReader& in, bool withInterpolate);
     // Minima to the largest float, maxima to the lowest, before a frame is walked.
     void ResetBounds();
     void GrowBounds(const Vector3& p) {
@@ -158,6 +175,7 @@ protected:
     int m_nextFrameIndex = 0;
     float m_lerp = 0.0f;
     AnimationList m_animations;
+    ModelAnimation* m_animation = nullptr;  // one of m_animations, or none
     std::vector<COGLTexture2D*> m_skins;  // references held in the scene's texture store
     int m_skinCount = 0;
     std::uint8_t m_loaded = 0;

@@ -94,12 +94,7 @@ bool PoseModel(COGLObject& object, const std::string& animation, float frame) {
         // Families whose animations are not chosen by name (studio models) are
         // posed through the animation list itself.
         if (model->GetAnimation() == nullptr || model->GetAnimation()->name != animation) {
-            ModelAnimation* found = nullptr;
-            for (const auto& candidate : model->Animations()) {
-                if (found == nullptr && candidate->name == animation) {
-                    found = candidate.get();
-                }
-            }
+            ModelAnimation* found = model->FindAnimation(animation);
             if (found == nullptr) {
                 return false;
             }

@@ -217,21 +217,8 @@ bool COGLHLModel::Play() {
 
 void COGLHLModel::SelectAnimationByName(const std::string& /*name*/) {}
 
-ModelAnimation* COGLHLModel::FindAnimation(const std::string& name) const {
-    for (const auto& animation : m_animations) {
-        if (animation->name == name) {
-            return animation.get();
-        }
-    }
-    return nullptr;
-}
-
 void COGLHLModel::SetAnimation(ModelAnimation* animation) {
-    bool ours = false;
-    for (const auto& candidate : m_animations) {
-        ours = ours || candidate.get() == animation;
-    }
-    if (!ours || !m_studio) {
+    if (AnimationIndexOf(animation) < 0 || !m_studio) {
         return;
     }
     m_animation = animation;
@@ -244,13 +231,7 @@ void COGLHLModel::Save(BinaryWriter& out, int textureIndex) const {
     COGLObject::Save(out, textureIndex);
     out.WriteText(m_path, kPathFieldSize);
     out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
-    int animationIndex = -1;
-    for (std::size_t i = 0; i < m_animations.size(); ++i) {
-        if (m_animations[i].get() == m_animation) {
-            animationIndex = static_cast<int>(i);
-        }
-    }
-    out.WriteI32(animationIndex);
+    out.WriteI32(AnimationIndexOf(m_animation));
     out.WriteF32(m_speed);
     out.WriteF32(m_frame);
     out.WriteI32(m_frameIndex);

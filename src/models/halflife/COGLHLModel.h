@@ -32,16 +32,15 @@ public:
     bool Play() override;
     // The animation list is chosen by SetAnimation only.
     void SelectAnimationByName(const std::string& name) override;
+    // Also makes the animation's sequence the studio model's.
     void SetAnimation(ModelAnimation* animation) override;
-    ModelAnimation* GetAnimation() const override { return m_animation; }
+    // The frames of the current sequence.
     int GetFrameCount() const override;
 
     void Save(BinaryWriter& out, int textureIndex) const override;
     bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;
     void CopyFrom(const COGLObject& other) override;
 
-    // The first animation named `name` exactly, or nullptr.
-    ModelAnimation* FindAnimation(const std::string& name) const;
     // The bounds as a draw leaves them, without drawing.
     void RefreshBounds();
 
@@ -52,6 +51,5 @@ private:
     bool Read(ByteBuffer bytes, const CompanionReader& companions);
     void FreeModel();
 
-    std::unique_ptr<StudioModel> m_studio;
-    ModelAnimation* m_animation = nullptr;  // one of m_animations; its first frame is the sequence
+    std::unique_ptr<StudioModel> m_studio;  // the current animation's first frame is its sequence
 };

@@ -182,7 +182,7 @@ void COGLMDL::BuildAnimations() {
         current->frames.push_back(static_cast<int>(i));
         ++current->frameCount;
     }
-    m_animation = m_animations.empty() ? nullptr : static_cast<MdlAnimation*>(m_animations.front().get());
+    m_animation = m_animations.empty() ? nullptr : m_animations.front().get();
 }
 
 void COGLMDL::NameFromFile(const std::string& path) {
@@ -206,7 +206,7 @@ std::vector<COGLTexture2D*> COGLMDL::FrameTextures() const {
 const std::uint8_t* COGLMDL::FrameVertices(int index) const {
     // Frame state may come from a scene file: a position outside the animation
     // shows its first frame.
-    const std::vector<int>& frames = m_animation->frames;
+    const std::vector<int>& frames = Current()->frames;
     const int frame = index >= 0 && static_cast<std::size_t>(index) < frames.size() ? frames[static_cast<std::size_t>(index)]
                                                                                     : frames.front();
     return m_frames[static_cast<std::size_t>(frame)].vertices.data();
@@ -229,7 +229,7 @@ void COGLMDL::TexCoordOf(int triangle, int corner, float& s, float& t) const {
 template <typename Sink>
 void COGLMDL::WalkGeometry(Sink& sink) {
     ResetBounds();
-    if (m_animation == nullptr || m_animation->frames.empty()) {
+    if (m_animation == nullptr || Current()->frames.empty()) {
         return;
     }
     const std::uint8_t* a = FrameVertices(m_frameIndex);
@@ -307,40 +307,6 @@ void COGLMDL::AdvanceFrame() {
     }
 }
 
-bool COGLMDL::Play() {
-    if (m_animation != nullptr && m_animation->frameCount > 1) {
-        SetAnimating(true);
-    }
-    return true;
-}
-
-void COGLMDL::SelectAnimationByName(const std::string& name) {
-    for (const auto& animation : m_animations) {
-        if (animation->name == name) {
-            Show();
-            SetAnimation(animation.get());
-            return;
-        }
-    }
-    m_animation = nullptr;
-    m_frame = 0.0f;
-    Hide();
-}
-
-void COGLMDL::SetAnimation(ModelAnimation* animation) {
-    MdlAnimation* ours = nullptr;
-    for (const auto& candidate : m_animations) {
-        if (candidate.get() == animation) {
-            ours = static_cast<MdlAnimation*>(candidate.get());
-        }
-    }
-    if (animation != nullptr && ours == nullptr) {
-        return;
-    }
-    m_animation = ours;
-    ResetAnimation();
-}
-
 // --- Scene record ---
 //
 // After the common record:
@@ -356,21 +322,7 @@ void COGLMDL::Save(BinaryWriter& out, int textureIndex) const {
     COGLObject::Save(out, textureIndex);
     out.WriteText(m_path, kPathFieldSize);
     out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
-    int animationIndex = -1;
-    for (std::size_t i = 0; i < m_animations.size(); ++i) {
-        if (m_animations[i].get() == m_animation) {
-            animationIndex = static_cast<int>(i);
-        }
-    }
-    out.WriteI32(animationIndex);
-    out.WriteF32(m_speed);
-    out.WriteF32(m_frame);
-    out.WriteI32(m_frameIndex);
-    out.WriteI32(m_nextFrameIndex);
-    out.WriteF32(m_lerp);
-    out.WriteU8(m_loop);
-    out.WriteU8(m_singleStep);
-    out.WriteU8(m_interpolate);
+    WriteClockRecord(out);
     // The total counts the file's skins as the file declares them, so that the
     // reader, which re-reads the file, knows how many entries follow.
     std::vector<const COGLTexture2D*> loadedLater;
@@ -415,23 +367,7 @@ bool COGLMDL::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     const bool loaded = m_loaded != 0;
 
     // The rest of the record is read whatever happened, so the next record starts right.
-    const std::int32_t animationIndex = in.ReadI32();
-    if (loaded) {
-        m_animation = animationIndex >= 0 && static_cast<std::size_t>(animationIndex) < m_animations.size()
-                          ? static_cast<MdlAnimation*>(m_animations[static_cast<std::size_t>(animationIndex)].get())
-                          : nullptr;
-    }
-    m_speed = in.ReadF32();
-    m_frame = in.ReadF32();
-    m_frameIndex = in.ReadI32();
-    m_nextFrameIndex = in.ReadI32();
-    m_lerp = in.ReadF32();
-    m_loop = in.ReadU8();
-    m_singleStep = in.ReadU8();
-    m_interpolate = in.ReadU8();
-    if (!std::isfinite(m_frame) || !std::isfinite(m_lerp)) {
-        ResetAnimation();
-    }
+    ReadClockRecord(in, true);
 
     // Entries stand for the skins past the file's own. Without the file its
     // skin count is unknown; a model that did not load has its later skins
@@ -509,7 +445,7 @@ void COGLMDL::CopyFrom(const COGLObject& other) {
     for (const auto& animation : source->m_animations) {
         m_animations.push_back(std::make_unique<MdlAnimation>(static_cast<const MdlAnimation&>(*animation)));
         if (animation.get() == source->m_animation) {
-            m_animation = static_cast<MdlAnimation*>(m_animations.back().get());
+            m_animation = m_animations.back().get();
         }
     }
     m_verticalOffset = source->m_verticalOffset;

@@ -46,11 +46,6 @@ public:
     void DrawForPick();
     void DrawAxes() override;
     void AdvanceFrame() override;
-    bool Play() override;
-    void SelectAnimationByName(const std::string& name) override;
-    void SetAnimation(ModelAnimation* animation) override;
-    ModelAnimation* GetAnimation() const override { return m_animation; }
-    int GetFrameCount() const override { return m_animation != nullptr ? m_animation->frameCount : 0; }
     // The embedded skins are the model's own: the texture filter mode reaches them here.
     std::vector<COGLTexture2D*> FrameTextures() const override;
 
@@ -80,11 +75,12 @@ private:
     void Adopt(MdlData&& data);
     void BuildAnimations();
     const std::uint8_t* FrameVertices(int index) const;
+    // The current animation: every one of m_animations is an MdlAnimation.
+    const MdlAnimation* Current() const { return static_cast<const MdlAnimation*>(m_animation); }
 
     template <typename Sink>
     void WalkGeometry(Sink& sink);
 
-    MdlAnimation* m_animation = nullptr;  // one of m_animations, or none
     int m_triangleCount = 0;
     int m_vertexCount = 0;
     std::vector<MdlTexCoord> m_texCoords;

@@ -321,95 +321,21 @@ void COGLSBM::Walk(GeometrySink* sink, bool drawing) {
 }
 
 void COGLSBM::Draw(int flags) {
-    if (!IsVisible()) {
-        return;
-    }
-    const bool transparent = IsTransparent();
-    if (transparent) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-    }
-    glPushMatrix();
-    ApplyModelTransform();
-    glFrontFace(GL_CW);
-    GLGeometrySink sink;
-    const bool textured = (flags & kDrawMaterial) != 0 && m_texture != nullptr && m_texture->IsBound();
-    if ((flags & kDrawMaterial) != 0) {
-        ApplyMaterial();
-    }
-    if (textured) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, m_texture->GLName());
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, m_textureEnvMode);
-    }
-    Walk(&sink, true);
-    if (textured) {
-        glDisable(GL_TEXTURE_2D);
-    }
-    glFrontFace(GL_CCW);
-    glPopMatrix();
-    if (transparent) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
-    }
+    DrawGeometry(flags, [this] {
+        GLGeometrySink sink;
+        Walk(&sink, true);
+    });
 }
 
 void COGLSBM::DrawForPick() {
-    if (PickName() < 0 || !IsVisible()) {
-        return;
-    }
-    glLoadName(static_cast<GLuint>(PickName()));
-    glPushMatrix();
-    ApplyModelTransform();
-    GLGeometrySink sink;
-    Walk(&sink, false);
-    glPopMatrix();
+    DrawGeometryForPick([this] {
+        GLGeometrySink sink;
+        Walk(&sink, false);
+    });
 }
 
 // --- Animation ---
 
-int COGLSBM::GetFrameCount() const { return m_animation != nullptr ? m_animation->frameCount : 0; }
-
-void COGLSBM::AdvanceFrame() {
-    if (m_animation != nullptr) {
-        AdvanceClock(m_animation->frameCount);
-    }
-}
-
-bool COGLSBM::Play() {
-    if (GetFrameCount() > 1) {
-        SetAnimating(true);
-    }
-    return true;
-}
-
-void COGLSBM::SelectAnimationByName(const std::string& name) {
-    for (const auto& animation : m_animations) {
-        if (animation->name == name) {
-            Show();
-            SetAnimation(animation.get());
-            return;
-        }
-    }
-    m_animation = nullptr;
-    m_frame = 0.0f;
-    Hide();
-}
-
-void COGLSBM::SetAnimation(ModelAnimation* animation) {
-    if (animation != nullptr) {
-        bool ours = false;
-        for (const auto& candidate : m_animations) {
-            ours = ours || candidate.get() == animation;
-        }
-        if (!ours) {
-            return;
-        }
-    }
-    m_animation = animation;
-    ResetAnimation();
-}
 
 // --- Scene record ---
 
@@ -417,21 +343,7 @@ void COGLSBM::Save(BinaryWriter& out, int textureIndex) const {
     COGLObject::Save(out, textureIndex);
     out.WriteText(m_path, kPathFieldSize);
     out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
-    int animationIndex = -1;
-    for (std::size_t i = 0; i < m_animations.size(); ++i) {
-        if (m_animations[i].get() == m_animation) {
-            animationIndex = static_cast<int>(i);
-        }
-    }
-    out.WriteI32(animationIndex);
-    out.WriteF32(m_speed);
-    out.WriteF32(m_frame);
-    out.WriteI32(m_frameIndex);
-    out.WriteI32(m_nextFrameIndex);
-    out.WriteF32(m_lerp);
-    out.WriteU8(m_loop);
-    out.WriteU8(m_singleStep);
-    out.WriteU8(m_interpolate);
+    WriteClockRecord(out);
     int skinIndex = -1;
     for (std::size_t i = 0; i < m_skins.size() && skinIndex < 0; ++i) {
         if (m_skins[i] == m_texture) {
@@ -465,25 +377,7 @@ bool COGLSBM::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     const bool loaded = m_loaded != 0;
 
     // The rest of the record is read whatever happened, so the next record starts right.
-    const std::int32_t animationIndex = in.ReadI32();
-    if (loaded) {
-        m_animation = animationIndex >= 0 && static_cast<std::size_t>(animationIndex) < m_animations.size()
-                          ? m_animations[static_cast<std::size_t>(animationIndex)].get()
-                          : nullptr;
-    }
-    m_speed = in.ReadF32();
-    m_frame = in.ReadF32();
-    m_frameIndex = in.ReadI32();
-    m_nextFrameIndex = in.ReadI32();
-    m_lerp = in.ReadF32();
-    m_loop = in.ReadU8();
-    m_singleStep = in.ReadU8();
-    if (version > 5) {
-        m_interpolate = in.ReadU8();
-    }
-    if (!std::isfinite(m_frame) || !std::isfinite(m_lerp)) {
-        ResetAnimation();
-    }
+    ReadClockRecord(in, version > 5);
     const std::int32_t skinIndex = in.ReadI32();
     if (loaded) {
         if (skinIndex >= 0 && static_cast<std::size_t>(skinIndex) < m_skins.size()) {

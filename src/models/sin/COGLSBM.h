@@ -74,13 +74,6 @@ public:
     void Draw(int flags) override;
     void DrawPickPass() override { DrawForPick(); }
     void DrawForPick();
-    void AdvanceFrame() override;
-    bool Play() override;
-    void SelectAnimationByName(const std::string& name) override;
-    void SetAnimation(ModelAnimation* animation) override;
-    ModelAnimation* GetAnimation() const override { return m_animation; }
-    // Frames of the current animation.
-    int GetFrameCount() const override;
 
     void Save(BinaryWriter& out, int textureIndex) const override;
     bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;
@@ -113,7 +106,6 @@ private:
     const PakEntry* m_sbmEntry = nullptr;  // the base model's entry in m_pak, or none
     std::string m_sbmPath;               // prefix + "/" + the base model's file
     std::vector<SinMeshGroup> m_groups;
-    ModelAnimation* m_animation = nullptr;  // one of m_animations, or none
     int m_vertexCount = 0;
     std::vector<Vector3> m_positions;  // scratch: the blended vertices of the frame drawn
 };

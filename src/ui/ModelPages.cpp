@@ -106,6 +106,12 @@ QWidget* AnimationPage::CreatePage(ObjectPropertiesPanel& sheet) {
     QObject::connect(singleStep_, &QCheckBox::toggled, page, [this](bool on) {
         if (!showing_ && model_ != nullptr) {
             model_->SetSingleStep(on);
+            // Stepping starts from the first frame, with the clock stopped.
+            if (on) {
+                model_->SetAnimating(false);
+                model_->ResetAnimation();
+                ShowFrame();
+            }
             Edited();
         }
     });

@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QImage>
 #include <QPushButton>
 #include <QSlider>
@@ -91,6 +92,20 @@ private slots:
         const float start = model->FramePosition();
         QTRY_VERIFY_WITH_TIMEOUT(model->FramePosition() != start, 5000);
         QVERIFY(shell.wiring.Core().Document().IsModified());
+
+        // Single step stops the clock and starts from the first frame.
+        QCheckBox* singleStep = nullptr;
+        for (QCheckBox* box : sheet->findChildren<QCheckBox*>()) {
+            if (box->text() == QStringLiteral("Single Step")) {
+                singleStep = box;
+            }
+        }
+        QVERIFY(singleStep != nullptr);
+        singleStep->setChecked(true);
+        QVERIFY(model->SingleStep());
+        QVERIFY(!model->IsAnimating());
+        QCOMPARE(model->FramePosition(), 0.0f);
+        QCOMPARE(model->FrameIndex(), 0);
     }
 
     void savesTheViewsPicture() {

@@ -360,6 +360,9 @@ void COGLPlayer::SetInvertNormals(bool invert) {
 // --- Drawing and animation ---
 
 void COGLPlayer::Draw(int flags) {
+    // The frame may have been set without a tick (the frame control, a pose):
+    // the parts take the body's before the three are drawn as one.
+    FollowBody();
     COGLMD2::Draw(flags);
     if (m_weapon != nullptr) {
         m_weapon->Draw(flags);
@@ -388,6 +391,10 @@ void COGLPlayer::SetTexture(COGLTexture2D* texture) {
 
 void COGLPlayer::AdvanceFrame() {
     COGLMD2::AdvanceFrame();
+    FollowBody();
+}
+
+void COGLPlayer::FollowBody() {
     const auto follow = [this](COGLMD2& part) {
         const ModelAnimation* animation = part.GetAnimation();
         // Past the end of the part's own animation there is nothing of it to show.

@@ -87,6 +87,8 @@ public:
     bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;
 
 private:
+    // The weapon and the shown flag take the body's frame, or hide past their own end.
+    void FollowBody();
     // Forgets the weapons and the flag.
     void ClearWeapons();
     void LoadPlayerSkins(std::uint8_t loadOption);

@@ -137,11 +137,11 @@ OpenFileResult COGLDoc::OpenFile(const std::string& path) {
         return {OpenedKind::Scene, ok};
     }
     if (extension == "pak" || extension == "sin") {
-        const bool ok = m_scene != nullptr && m_scene->AddPak(path) >= 0;
-        if (!ok) {
+        const int position = m_scene != nullptr ? m_scene->AddPak(path) : -1;
+        if (position < 0) {
             ShowMessage(msg::kErrorOpeningFile);
         }
-        return {OpenedKind::Pak, ok};
+        return {OpenedKind::Pak, position >= 0, position};
     }
     const auto& openers = ModelOpeners();
     if (const auto it = openers.find(extension); it != openers.end() && it->second) {

@@ -12,6 +12,7 @@ enum class OpenedKind { Nothing, Scene, Pak, Model };
 struct OpenFileResult {
     OpenedKind kind = OpenedKind::Nothing;
     bool succeeded = false;
+    int pakPosition = -1;  // a pak: where it stands in the scene's list (already listed or added)
 };
 
 class COGLDoc;

@@ -145,8 +145,8 @@ bool ShellWiring::OpenFile(const QString& path) {
     view_.makeCurrent();
     COGLView& view = Core();
     const OpenFileResult result = view.Document().OpenFile(path.toStdString());
-    if (result.kind == OpenedKind::Pak && result.succeeded && view.Scene() != nullptr) {
-        properties_->ShowPak(view.Scene()->PakCount() - 1);
+    if (result.kind == OpenedKind::Pak && result.succeeded) {
+        properties_->ShowPak(result.pakPosition);
     }
     properties_->PropertyRefresh();
     view_.update();

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QResizeEvent>
 #include <QSurfaceFormat>
 #include <QUrl>
 
@@ -13,6 +15,7 @@
 #include <string>
 
 #include "platform/Diagnostics.h"
+#include "platform/Messages.h"
 #include "render/COGLView.h"
 #include "render/CommandIds.h"
 
@@ -152,6 +155,22 @@ void GLWidget::initializeGL() {
         ReportFatal(error);
     }
     core_->OnInitialUpdate();
+}
+
+void GLWidget::resizeEvent(QResizeEvent* event) {
+    // Qt sets up the context on the first resize to a real size; when that fails it
+    // only warns and the view would stay blank, so the failure ends here instead.
+    QOpenGLWidget::resizeEvent(event);
+    if (!event->size().isEmpty() && !isValid()) {
+        ReportFatal(UnusableContextMessage(context()));
+    }
+}
+
+std::string UnusableContextMessage(const QOpenGLContext* context) {
+    if (context == nullptr) {
+        return msg::kCouldNotCreateView.text;
+    }
+    return IncompatibleDriverMessage(context->isValid() ? "wglMakeCurrent" : "wglCreateContext");
 }
 
 void GLWidget::resizeGL(int width, int height) {

@@ -1,8 +1,11 @@
 #include <QMouseEvent>
+#include <QOpenGLContext>
 
 #include <cmath>
 
 #include "ShellTestSupport.h"
+#include "platform/Diagnostics.h"
+#include "platform/Messages.h"
 #include "render/COGLView.h"
 #include "render/COGLCamera.h"
 #include "render/COGLViewport.h"
@@ -156,6 +159,15 @@ private slots:
         const float distance = perspective.Camera().distance;
         Drag(shell.View(), Qt::LeftButton, centre, QPoint(30, 0));
         QVERIFY(perspective.Camera().distance < distance);
+    }
+
+    void anUnusableContextEndsOnTheFatalPath() {
+        QCOMPARE(UnusableContextMessage(nullptr), std::string(msg::kCouldNotCreateView.text));
+        QOpenGLContext never;
+        QCOMPARE(UnusableContextMessage(&never), IncompatibleDriverMessage("wglCreateContext"));
+        QOpenGLContext made;
+        QVERIFY(made.create());
+        QCOMPARE(UnusableContextMessage(&made), IncompatibleDriverMessage("wglMakeCurrent"));
     }
 };
 

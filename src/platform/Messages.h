@@ -36,6 +36,8 @@ inline constexpr MessageText kSelectFontFirst{0, "You must select a Font first."
 inline constexpr MessageText kEnterText{0, "You must enter text to continue."};
 inline constexpr MessageText kSelectTextureFirst{0, "You must select a texture first."};
 inline constexpr MessageText kNoColorSelected{0, "No Color Selected"};
+inline constexpr MessageText kTextNotLatin1{
+    0, "Only Western European (Latin-1) characters can be stored in a scene; the text was not changed."};
 
 // Opening files and models.
 inline constexpr MessageText kErrorOpeningFile{33477, "Error opening file"};

@@ -35,6 +35,7 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
     properties_ = new PropertyWindows(window_);
     properties_->SetScene(core.Scene());
     properties_->AddObjectPage(std::make_unique<AnimationPage>());
+    properties_->AddObjectPage(std::make_unique<SkinsPage>());
     properties_->AddObjectPage(std::make_unique<PlayerPage>());
     properties_->onChanged = [this] {
         Core().Document().SetModified(true);

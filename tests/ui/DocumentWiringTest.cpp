@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QImage>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
 
@@ -74,6 +75,12 @@ private slots:
 
         // The pages of the object sheet drive the model.
         QWidget* sheet = &shell.wiring.Properties().ObjectSheet();
+        // A model that is not a player lists its skins too, the one it wears marked.
+        auto* skins = sheet->findChild<QListWidget*>(QStringLiteral("skins"));
+        QVERIFY(skins != nullptr);
+        QVERIFY(!model->Skins().empty());
+        QCOMPARE(skins->count(), static_cast<int>(model->Skins().size()));
+        QCOMPARE(skins->currentRow(), 0);
         QPushButton* play = nullptr;
         for (QPushButton* button : sheet->findChildren<QPushButton*>()) {
             if (button->text() == QStringLiteral("Play")) {

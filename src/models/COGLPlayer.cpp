@@ -352,6 +352,11 @@ void COGLPlayer::Hide() {
     ForEachPart([](COGLMD2& part) { part.Hide(); });
 }
 
+void COGLPlayer::SetOrientation(const Quaternion& orientation) {
+    COGLMD2::SetOrientation(orientation);
+    ForEachPart([&](COGLMD2& part) { part.SetOrientation(orientation); });
+}
+
 void COGLPlayer::SetInvertNormals(bool invert) {
     COGLMD2::SetInvertNormals(invert);
     ForEachPart([&](COGLMD2& part) { part.SetInvertNormals(invert); });

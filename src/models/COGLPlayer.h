@@ -63,6 +63,7 @@ public:
     void SetTransparent(bool transparent) override;
     // RotateX, RotateY and RotateZ come here.
     void Rotate(const Vector3& axis, float degrees) override;
+    void SetOrientation(const Quaternion& orientation) override;
     void SetScale(float x, float y, float z) override;
     void SetScaleX(float x) override;
     void SetScaleY(float y) override;

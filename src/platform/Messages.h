@@ -75,6 +75,7 @@ inline constexpr MessageText kHelpFileName{33495, "duv.chm"};
 inline constexpr MessageText kHelpNotFound{0, "Could not find/execute the help file (duv.chm)."};
 inline constexpr MessageText kWebPageFailed{0, "Could not open the link to the DUV Web Page."};
 inline constexpr MessageText kOpenThisScene{0, "Open this Scene"};
+inline constexpr MessageText kDiscardChanges{0, "The scene has changes that are not saved.\nDiscard them?"};
 inline constexpr MessageText kSceneTypeDescription{0, "Marovin Scene"};
 
 // Image output.

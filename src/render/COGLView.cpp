@@ -333,6 +333,12 @@ bool COGLView::OnCommand(int id) {
             return true;
         case cmd::kTest:
             return true;
+        case cmd::kUndo:
+            return m_document.Undo();
+        case cmd::kRedo:
+            return m_document.Redo();
+        case cmd::kDelete:
+            return DeleteSelection();
         default:
             return false;
     }
@@ -354,7 +360,12 @@ bool COGLView::IsEnabled(int id) const {
             return ActiveViewport().IsPerspective();
         case cmd::kPreview:
             return !ActiveViewport().IsPerspective();
+        case cmd::kUndo:
+            return m_document.History().CanUndo();
+        case cmd::kRedo:
+            return m_document.History().CanRedo();
         case cmd::kCopy:
+        case cmd::kDelete:
             return m_scene != nullptr && m_scene->Selected() != nullptr;
         case cmd::kAddLight:
         case cmd::kAddObject:
@@ -407,7 +418,8 @@ bool COGLView::AddLight(int kind) {
     if (!light->HasGLLight()) {
         return false;
     }
-    m_scene->AddLight(std::move(light));
+    m_document.History().Added(*m_scene, m_scene->AddLight(std::move(light)),
+                               kind == 1 ? "Add Spot Light" : "Add Point Light");
     m_document.SetModified(true);
     GetHost().RefreshPropertyWindows();
     Repaint();
@@ -422,7 +434,7 @@ bool COGLView::AddObject(int typeCode) {
     if (!object) {
         return false;
     }
-    m_scene->AddObject(std::move(object));
+    m_document.History().Added(*m_scene, m_scene->AddObject(std::move(object)), "Add Object");
     m_document.SetModified(true);
     GetHost().RefreshPropertyWindows();
     Repaint();
@@ -439,7 +451,7 @@ bool COGLView::CopySelection() {
             return false;
         }
         copy->CopyFrom(*light);
-        m_scene->AddLight(std::move(copy));
+        m_document.History().Added(*m_scene, m_scene->AddLight(std::move(copy)), "Copy");
     } else {
         const COGLObject& source = *m_scene->Selected();
         auto copy = CreateObject(source.TypeCode());
@@ -447,7 +459,7 @@ bool COGLView::CopySelection() {
             return false;
         }
         copy->CopyFrom(source);
-        m_scene->AddObject(std::move(copy));
+        m_document.History().Added(*m_scene, m_scene->AddObject(std::move(copy)), "Copy");
     }
     m_document.SetModified(true);
     GetHost().RefreshPropertyWindows();
@@ -459,7 +471,20 @@ void COGLView::ClearScene() {
     if (!m_scene) {
         return;
     }
+    // The contents move into the history whole, so Undo brings them back as they were.
+    m_document.History().Clear(*m_scene, "Clear");
+    m_document.SetModified(true);
     m_document.ClearScene();
+}
+
+bool COGLView::DeleteSelection() {
+    if (!m_scene || !m_document.History().Delete(*m_scene, m_scene->Selected(), "Delete")) {
+        return false;
+    }
+    m_document.SetModified(true);
+    GetHost().RefreshPropertyWindows();
+    Repaint();
+    return true;
 }
 
 void COGLView::SetStatus(const std::string& text) { GetHost().SetStatusText(text); }

@@ -77,9 +77,11 @@ public:
     bool AddLight(int kind);
     // Appends a new primitive (type codes 0 to 11 and 16); false for any other.
     bool AddObject(int typeCode);
-    // Clears the scene without asking: the scene's clear, default cameras, no
-    // selection, property windows refreshed.
+    // Clears the scene without asking: the contents move into the history, then
+    // default cameras, no selection, property windows refreshed.
     void ClearScene();
+    // Takes the selected object or light out of the scene into the history.
+    bool DeleteSelection();
     // The shell's dialogs behind Add Light ("Select a Light Type to Add") and Add
     // Object ("Select an Object Type to Add"); nothing means Cancel. Without a
     // chooser a point light and a box are added.
@@ -176,6 +178,10 @@ private:
     void ReplaceActiveViewport(bool perspective);
     bool ApplyPreset(int id);
     bool CopySelection();
+    // Around a drag of the selection (or its texture): the state before, and the
+    // step of the history once it ended.
+    void WatchDraggedObject();
+    void RecordDraggedObject();
     // One drag step with the raw pixel delta of the mouse (or an arrow key).
     void DragStep(int dx, int dy, MouseButton button);
     void ApplyTool(int dx, int dy, bool rightButton);

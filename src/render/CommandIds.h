@@ -17,6 +17,11 @@ inline constexpr int kOnTheWeb = 32875;
 inline constexpr int kRecentFileFirst = 57616;
 inline constexpr int kRecentFileLast = 57631;
 
+// Editing history and deleting.
+inline constexpr int kUndo = 57643;
+inline constexpr int kRedo = 57644;
+inline constexpr int kDelete = 57632;
+
 // View layout, display and cameras.
 inline constexpr int kOneViewport = 32802;
 inline constexpr int kFourViewports = 32803;

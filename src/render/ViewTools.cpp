@@ -36,6 +36,18 @@ bool COGLView::ObjectBeingDragged() const {
     return IsDragging() && m_scene && m_scene->Selected() != nullptr && (IsObjectTool(m_tool) || IsTextureTool(m_tool));
 }
 
+void COGLView::WatchDraggedObject() {
+    if (ObjectBeingDragged()) {
+        m_document.History().Watch(*m_scene, m_scene->Selected());
+    }
+}
+
+void COGLView::RecordDraggedObject() {
+    if (ObjectBeingDragged()) {
+        m_document.History().Changed(*m_scene, m_scene->Selected(), ToolInfo(m_tool).name);
+    }
+}
+
 int COGLView::SlotAt(int x, int y) const {
     const int row = GLRow(y);
     if (m_paneCount == 1) {
@@ -104,6 +116,8 @@ void COGLView::MouseDown(const ViewMouseEvent& event) {
     m_downX = event.x;
     m_downY = event.y;
     m_rotateAngle = 0.0f;
+    // The whole drag becomes one step of the history.
+    WatchDraggedObject();
     if (m_cursor != nullptr) {
         m_cursor->BeginDrag();
     }
@@ -134,6 +148,7 @@ void COGLView::MouseUp(const ViewMouseEvent& event) {
     if (!IsDragging() || event.button != m_dragButton) {
         return;
     }
+    RecordDraggedObject();
     m_dragButton = MouseButton::None;
     if (m_cursor != nullptr) {
         m_cursor->EndDrag(m_downX, m_downY);
@@ -178,7 +193,12 @@ void COGLView::KeyDown(const ViewKeyEvent& event) {
     }
     // As if the button went down at the last position, moved and came up again.
     m_rotateAngle = 0.0f;
-    DragStep(dx, dy, m_controlDown ? MouseButton::Right : MouseButton::Left);
+    const MouseButton button = m_controlDown ? MouseButton::Right : MouseButton::Left;
+    m_dragButton = button;
+    WatchDraggedObject();
+    DragStep(dx, dy, button);
+    RecordDraggedObject();
+    m_dragButton = MouseButton::None;
     GetHost().RefreshPropertyWindows();
 }
 

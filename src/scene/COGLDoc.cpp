@@ -126,9 +126,38 @@ void COGLDoc::ClearScene() {
     GetHost().RefreshPropertyWindows();
 }
 
+bool COGLDoc::Undo() {
+    // A step may give back textures and 3D text, which rebuild in the view's context.
+    GetHost().MakeViewContextCurrent();
+    if (m_scene == nullptr || !m_history.Undo(*m_scene)) {
+        return false;
+    }
+    AfterHistoryStep();
+    return true;
+}
+
+bool COGLDoc::Redo() {
+    GetHost().MakeViewContextCurrent();
+    if (m_scene == nullptr || !m_history.Redo(*m_scene)) {
+        return false;
+    }
+    AfterHistoryStep();
+    return true;
+}
+
+void COGLDoc::AfterHistoryStep() {
+    m_modified = true;
+    GetHost().RefreshPropertyWindows();
+    if (m_view != nullptr) {
+        m_view->Repaint();
+    }
+}
+
 OpenFileResult COGLDoc::OpenFile(const std::string& path) {
     const std::string extension = fs_util::ToLower(fs_util::ExtensionOf(path));
     if (extension == "dv") {
+        // Another scene: nothing of the old one can be undone into it.
+        m_history.Reset();
         ClearScene();
         const bool ok = Open(path);
         if (ok) {

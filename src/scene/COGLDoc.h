@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "scene/EditHistory.h"
+
 class COGLScene;
 class SceneViewLink;
 
@@ -70,6 +72,15 @@ public:
     static void RegisterPakEntryOpener(const std::string& extension, PakEntryOpener opener);
     static void UnregisterPakEntryOpener(const std::string& extension);
 
+    // The editing history of the scene; Open empties it, Save keeps it.
+    EditHistory& History() { return m_history; }
+    const EditHistory& History() const { return m_history; }
+    // Undo or redo the last step of the history on the scene: the document counts
+    // as modified, the property windows refresh and the view repaints. False when
+    // there was no step.
+    bool Undo();
+    bool Redo();
+
     const std::string& PathName() const { return m_pathName; }
     bool IsModified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
@@ -77,9 +88,12 @@ public:
     int FileVersion() const { return m_fileVersion; }
 
 private:
+    void AfterHistoryStep();
+
     COGLScene* m_scene = nullptr;
     SceneViewLink* m_view = nullptr;
     std::string m_pathName;
+    EditHistory m_history;
     bool m_modified = false;
     int m_fileVersion = 0;
 };

@@ -157,7 +157,8 @@ public:
     const Vector3& HalfExtents() const { return m_halfExtents; }
     void SetHalfExtents(const Vector3& halfExtents) { m_halfExtents = halfExtents; }
     const Quaternion& Orientation() const { return m_orientation; }
-    void SetOrientation(const Quaternion& orientation) { m_orientation = orientation; }
+    // Virtual so that parts drawn with an object (a player's weapon) turn with it.
+    virtual void SetOrientation(const Quaternion& orientation) { m_orientation = orientation; }
 
     bool IsVisible() const { return m_visible != 0; }
     bool IsTransparent() const { return m_transparent != 0; }

@@ -485,6 +485,9 @@ void Draw(QPainter& p, int id) {
 bool HasIcon(int id) {
     switch (id) {
         case cmd::kVWep:
+        case cmd::kUndo:
+        case cmd::kRedo:
+        case cmd::kDelete:
         case cmd::kTest: return false;
         default: return true;
     }

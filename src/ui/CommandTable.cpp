@@ -19,6 +19,9 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kPrint, "&Print...", "Print the picture", K::Plain},
     CommandInfo{cmd::kPrintPreview, "Print Pre&view", "Show the printed page", K::Plain},
     // Edit.
+    CommandInfo{cmd::kUndo, "&Undo", "Undo the last change", K::Plain},
+    CommandInfo{cmd::kRedo, "&Redo", "Redo the change undone last", K::Plain},
+    CommandInfo{cmd::kDelete, "&Delete", "Remove the selected object or light", K::Plain},
     CommandInfo{cmd::kCopy, "&Copy", "Duplicate the selected object or light", K::Plain},
     CommandInfo{cmd::kClear, "C&lear", "Remove everything from the scene", K::Plain},
     CommandInfo{cmd::kAddLight, "Add &Light...", "Add a point or spot light", K::Plain},

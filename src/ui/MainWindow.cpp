@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -114,6 +115,10 @@ void MainWindow::CreateActions() {
     Action(cmd::kSave)->setShortcut(QKeySequence::Save);
     Action(cmd::kSaveAs)->setShortcut(QKeySequence::SaveAs);
     Action(cmd::kCopy)->setShortcut(QKeySequence::Copy);
+    Action(cmd::kUndo)->setShortcut(QKeySequence::Undo);
+    // Both redo keys the desktops use, whichever the platform's own is.
+    Action(cmd::kRedo)->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    Action(cmd::kDelete)->setShortcut(QKeySequence::Delete);
     Action(cmd::kPrint)->setShortcut(QKeySequence::Print);
     Action(cmd::kHelpContents)->setShortcut(QKeySequence::HelpContents);
     // Test is a command of the view that does nothing; it keeps its id but no entry.
@@ -176,7 +181,7 @@ void MainWindow::CreateMenus() {
     exit->setStatusTip(QStringLiteral("Quit the program"));
 
     QMenu* edit = menu(QStringLiteral("&Edit"));
-    add(edit, {cmd::kCopy, cmd::kClear, 0, cmd::kAddLight, cmd::kAddObject});
+    add(edit, {cmd::kUndo, cmd::kRedo, 0, cmd::kCopy, cmd::kDelete, cmd::kClear, 0, cmd::kAddLight, cmd::kAddObject});
 
     QMenu* view = menu(QStringLiteral("&View"));
     windowsMenu_ = view->addMenu(QStringLiteral("&Windows"));
@@ -297,7 +302,28 @@ void MainWindow::SetViewCommandTarget(ViewCommandTarget* target) {
     RefreshCommandStates();
 }
 
+void MainWindow::UpdateTitle() {
+    const QString name = scenePath_.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(scenePath_).fileName();
+    setWindowTitle(QStringLiteral("%1[*] - %2").arg(name, QString::fromLatin1(marovin::kProgramName)));
+    setWindowModified(HasUnsavedChanges());
+}
+
+bool MainWindow::HasUnsavedChanges() const { return hooks_.isModified && hooks_.isModified(); }
+
+bool MainWindow::MayDiscardChanges() {
+    return !HasUnsavedChanges() ||
+           GetHost().ShowMessage(msg::kDiscardChanges.text, MessageButtons::YesNo, MessageIcon::Warning) ==
+               MessageResult::Yes;
+}
+
 void MainWindow::RefreshCommandStates() {
+    const auto named = [](QAction* action, const char* verb, const std::function<QString()>& name) {
+        const QString step = name ? name() : QString();
+        action->setText(step.isEmpty() ? QString::fromLatin1(verb) : QStringLiteral("%1 %2").arg(QString::fromLatin1(verb), step));
+    };
+    named(Action(cmd::kUndo), "&Undo", hooks_.undoName);
+    named(Action(cmd::kRedo), "&Redo", hooks_.redoName);
+    UpdateTitle();
     for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
         if (!IsViewCommand(it.key())) {
             continue;

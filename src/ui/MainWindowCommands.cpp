@@ -76,11 +76,16 @@ bool MainWindow::OpenFile(const QString& path) {
     if (path.isEmpty() || !hooks_.openFile) {
         return false;
     }
+    const bool isScene = QFileInfo(path).suffix().compare(QLatin1String("dv"), Qt::CaseInsensitive) == 0;
+    // A scene replaces the one shown: its unsaved changes would be lost.
+    if (isScene && !MayDiscardChanges()) {
+        return false;
+    }
     const bool opened = hooks_.openFile(path);
     if (opened) {
         recent_.Add(path);
         UpdateRecentFileMenu();
-        if (QFileInfo(path).suffix().compare(QLatin1String("dv"), Qt::CaseInsensitive) == 0) {
+        if (isScene) {
             scenePath_ = path;
         }
     }

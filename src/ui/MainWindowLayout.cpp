@@ -84,6 +84,10 @@ void MainWindow::Start(const QString& commandLineFile) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!MayDiscardChanges()) {
+        event->ignore();
+        return;
+    }
     if (state_.saveSettings) {
         SaveWindowState();
     }

@@ -786,7 +786,7 @@ void ScenePropertiesPanel::DeleteTexture() {
         return;
     }
     GetHost().MakeViewContextCurrent();
-    if (!scene_->DeleteTexture(texture)) {
+    if (!(deleteTexture ? deleteTexture(texture) : scene_->DeleteTexture(texture))) {
         ShowMessage(msg::kTextureInUse);
         return;
     }

@@ -57,6 +57,9 @@ public:
 
     // After every edit of the scene: the wiring repaints and marks the document modified.
     std::function<void()> onChanged;
+    // Deletes a texture of the scene's list; false when an object uses it. Empty:
+    // the scene deletes it outright.
+    std::function<bool(COGLTexture2D* texture)> deleteTexture;
     // After the lists selected an object or a light: the wiring refreshes the object
     // sheet and repaints.
     std::function<void()> onSelectionChanged;

@@ -314,3 +314,29 @@ TEST_F(ModelScene, CopiesAreMadeByTypeCode) {
     d.scene.AddObject(std::move(copy));
     EXPECT_TRUE(d.doc.Save(dir_.File("copies.dv")));
 }
+
+TEST_F(ModelScene, ADeletedModelWaitsInTheHistoryWithItsSkins) {
+    Document d;
+    ASSERT_TRUE(d.doc.OpenFile(tank_).succeeded);
+    auto* tank = dynamic_cast<COGLModel*>(d.scene.Selected());
+    ASSERT_NE(tank, nullptr);
+    COGLTexture2D* skin = tank->Texture();
+    ASSERT_NE(skin, nullptr);
+    EXPECT_EQ(d.doc.History().UndoName(), "Open Model");
+    const std::size_t skins = d.scene.SkinTextureCount();
+
+    ASSERT_TRUE(d.doc.History().Delete(d.scene, tank, "Delete"));
+    EXPECT_TRUE(d.scene.Objects().empty());
+    EXPECT_EQ(d.scene.SkinTextureCount(), skins);  // still held by the model in the history
+    // Nothing is read again on the way back: the file may be gone.
+    std::filesystem::remove(tank_);
+    ASSERT_TRUE(d.doc.Undo());
+    ASSERT_EQ(d.scene.Objects().size(), 1u);
+    EXPECT_EQ(d.scene.ObjectAt(0), tank);
+    EXPECT_EQ(tank->Texture(), skin);
+    EXPECT_TRUE(tank->IsReady());
+    ASSERT_TRUE(d.doc.Undo());  // the opening itself
+    EXPECT_TRUE(d.scene.Objects().empty());
+    d.doc.History().Reset();  // the model goes, giving its skin back
+    EXPECT_EQ(d.scene.SkinTextureCount(), skins - 1);
+}

@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 
@@ -159,6 +160,87 @@ private slots:
         const float distance = perspective.Camera().distance;
         Drag(shell.View(), Qt::LeftButton, centre, QPoint(30, 0));
         QVERIFY(perspective.Camera().distance < distance);
+    }
+
+    void theEditMenuUndoesAndRedoesWithItsShortcuts() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        QAction* undo = shell.window.Action(cmd::kUndo);
+        QAction* redo = shell.window.Action(cmd::kRedo);
+        shell.window.RefreshCommandStates();
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(!redo->isEnabled());
+        QCOMPARE(undo->text(), QString("&Undo"));
+        QVERIFY(undo->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Z)));
+        QVERIFY(redo->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
+        QVERIFY(redo->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Y)));
+
+        QVERIFY(shell.Core().AddObject(object_type::kBox));
+        COGLObject* box = shell.Scene().Objects().back().get();
+        shell.Scene().SetSelectedObject(box);
+        shell.window.RunCommand(cmd::kToolMove);
+        const QPoint centre(shell.View().width() / 2, shell.View().height() / 2);
+        const Vector3 start = box->Position();
+        Drag(shell.View(), Qt::LeftButton, centre, QPoint(40, 0));
+        const Vector3 moved = box->Position();
+        QVERIFY(moved.x > start.x);
+        shell.window.RefreshCommandStates();
+        QVERIFY(undo->isEnabled());
+        QCOMPARE(undo->text(), QString("&Undo Move"));
+        QVERIFY(shell.window.isWindowModified());
+
+        shell.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&shell.window));
+        shell.View().setFocus();
+        QTest::keyClick(&shell.View(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box->Position(), start);
+        QCOMPARE(redo->text(), QString("&Redo Move"));
+        QTest::keyClick(&shell.View(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(box->Position(), moved);
+        QTest::keyClick(&shell.View(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(&shell.View(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(box->Position(), moved);
+
+        // Undoing the adding takes the box away; Delete and its undo bring it back and forth.
+        shell.window.RunCommand(cmd::kDelete);
+        QVERIFY(shell.Scene().Objects().empty());
+        shell.window.RunCommand(cmd::kUndo);
+        QCOMPARE(shell.Scene().Objects().size(), std::size_t{1});
+        QCOMPARE(shell.Scene().Objects().front().get(), box);
+        shell.window.RunCommand(cmd::kUndo);
+        shell.window.RunCommand(cmd::kUndo);
+        QVERIFY(shell.Scene().Objects().empty());
+        QVERIFY(!undo->isEnabled());
+
+        // Saving keeps the history and drops the mark; opening a scene empties it.
+        const QString path = shell.fixture.Path(QStringLiteral("kept.dv"));
+        QVERIFY(shell.window.Hooks().saveScene(path));
+        shell.Core().Document().SetModified(false);
+        shell.window.RefreshCommandStates();
+        QVERIFY(redo->isEnabled());
+        QVERIFY(!shell.window.isWindowModified());
+        QVERIFY(shell.window.OpenFile(path));
+        QVERIFY(!redo->isEnabled());
+        QVERIFY(shell.window.windowTitle().startsWith(QStringLiteral("kept.dv")));
+    }
+
+    void unsavedChangesAreAskedAbout() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        const QString path = shell.fixture.Path(QStringLiteral("other.dv"));
+        QVERIFY(shell.window.Hooks().saveScene(path));
+        QVERIFY(shell.Core().AddObject(object_type::kBox));
+        shell.window.RefreshCommandStates();
+        QVERIFY(shell.window.isWindowModified());
+        shell.fixture.host.yesNoAnswer = MessageResult::No;
+        QVERIFY(!shell.window.OpenFile(path));
+        QCOMPARE(shell.fixture.host.messages.back().text, std::string(msg::kDiscardChanges.text));
+        QCOMPARE(shell.Scene().Objects().size(), std::size_t{1});
+        QVERIFY(!shell.window.close());
+        QVERIFY(shell.window.isVisible());
+        shell.fixture.host.yesNoAnswer = MessageResult::Yes;
+        QVERIFY(shell.window.OpenFile(path));
+        QVERIFY(shell.Scene().Objects().empty());
     }
 
     void anUnusableContextEndsOnTheFatalPath() {

@@ -165,6 +165,16 @@ void COGLModel::ApplyModelTransform() const {
     glTranslatef(0.0f, m_verticalOffset, 0.0f);
 }
 
+bool COGLModel::LocalBounds(Vector3& lo, Vector3& hi) const {
+    if (!(m_boundsMin.x <= m_boundsMax.x && m_boundsMin.y <= m_boundsMax.y && m_boundsMin.z <= m_boundsMax.z)) {
+        return false;
+    }
+    const Vector3 lift{0.0f, m_verticalOffset, 0.0f};
+    lo = m_boundsMin + lift;
+    hi = m_boundsMax + lift;
+    return true;
+}
+
 void COGLModel::DrawBoundingBox() {
     if (!IsVisible()) {
         return;

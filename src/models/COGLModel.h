@@ -64,6 +64,8 @@ public:
     void DrawSelectionBox() override { DrawBoundingBox(); }
     void DrawAxisMarks() override { DrawAxes(); }
     bool IsLoaded() const override { return m_loaded != 0; }
+    // The frame last drawn, lifted by the vertical offset as drawing does.
+    bool LocalBounds(Vector3& lo, Vector3& hi) const override;
 
     // Position, frame, next frame and blend fraction back to zero.
     void ResetAnimation();

@@ -11,6 +11,7 @@
 #include "platform/Settings.h"
 #include "render/CommandIds.h"
 #include "render/DisplayMode.h"
+#include "render/Framing.h"
 #include "render/ViewLayout.h"
 #include "scene/COGLLight.h"
 #include "scene/COGLScene.h"
@@ -333,16 +334,44 @@ bool COGLView::OnCommand(int id) {
             return true;
         case cmd::kTest:
             return true;
+        case cmd::kFrameSelection:
+        case cmd::kFrameSelectionEveryPane:
+            return Frame(false, id == cmd::kFrameSelectionEveryPane);
         case cmd::kUndo:
             return m_document.Undo();
         case cmd::kRedo:
             return m_document.Redo();
         case cmd::kDelete:
             return DeleteSelection();
+        case cmd::kFrameAll:
+        case cmd::kFrameAllEveryPane:
+            return Frame(true, id == cmd::kFrameAllEveryPane);
         default:
             return false;
     }
     Layout();
+    Repaint();
+    return true;
+}
+
+bool COGLView::Frame(bool wholeScene, bool everyPane) {
+    if (!m_scene) {
+        return false;
+    }
+    std::optional<WorldBox> box;
+    if (wholeScene) {
+        box = SceneBounds(*m_scene);
+    } else if (const COGLObject* selected = m_scene->Selected()) {
+        box = WorldBoundsOf(*selected);
+    }
+    if (!box) {
+        return false;
+    }
+    for (int slot = 0; slot < kViewportSlots; ++slot) {
+        if (everyPane || slot == m_activeViewport) {
+            FrameBox(Viewport(slot), *box);
+        }
+    }
     Repaint();
     return true;
 }
@@ -366,7 +395,12 @@ bool COGLView::IsEnabled(int id) const {
             return m_document.History().CanRedo();
         case cmd::kCopy:
         case cmd::kDelete:
+        case cmd::kFrameSelection:
+        case cmd::kFrameSelectionEveryPane:
             return m_scene != nullptr && m_scene->Selected() != nullptr;
+        case cmd::kFrameAll:
+        case cmd::kFrameAllEveryPane:
+            return m_scene != nullptr && !m_scene->Objects().empty();
         case cmd::kAddLight:
         case cmd::kAddObject:
         case cmd::kClear:

@@ -82,6 +82,9 @@ public:
     void ClearScene();
     // Takes the selected object or light out of the scene into the history.
     bool DeleteSelection();
+    // Fits the selection (or every visible object) into the active pane, or into
+    // every pane; false when there is nothing with a box to fit.
+    bool Frame(bool wholeScene, bool everyPane);
     // The shell's dialogs behind Add Light ("Select a Light Type to Add") and Add
     // Object ("Select an Object Type to Add"); nothing means Cancel. Without a
     // chooser a point light and a box are added.
@@ -93,6 +96,10 @@ public:
     void MouseMove(const ViewMouseEvent& event);
     void MouseUp(const ViewMouseEvent& event);
     void DoubleClick(const ViewMouseEvent& event);
+    // The wheel zooms the pane under the pointer as the Zoom tool does (the
+    // perspective distance, the orthographic scale): each notch away from the user
+    // (`delta` > 0, kWheelNotch a notch) comes a tenth nearer.
+    void Wheel(const ViewMouseEvent& event, int delta);
     void KeyDown(const ViewKeyEvent& event);
     void KeyUp(const ViewKeyEvent& event);
     // The window's pointer services; nullptr (the default) does without.
@@ -186,7 +193,7 @@ private:
     void DragStep(int dx, int dy, MouseButton button);
     void ApplyTool(int dx, int dy, bool rightButton);
     void ApplyObjectTool(COGLObject& object, int dx, int dy, bool rightButton);
-    void ApplyCameraTool(int dx, int dy, bool rightButton);
+    void ApplyCameraTool(MouseTool tool, AxisFlags axes, int dx, int dy, bool rightButton);
     void ApplyTextureTool(COGLObject& object, int dx, int dy, bool rightButton);
     // The world directions that follow the pointer in the active pane: right, up
     // and towards the viewer.

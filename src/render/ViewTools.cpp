@@ -29,11 +29,11 @@ float ScaleFactor(int dx, int clientWidth) {
 }  // namespace
 
 bool COGLView::FastDrawing() const {
-    return m_moveFast && IsDragging() && m_scene && m_scene->Selected() != nullptr && IsObjectTool(m_tool);
+    return m_moveFast && IsDragging() && m_dragButton != MouseButton::Middle && m_scene && m_scene->Selected() != nullptr && IsObjectTool(m_tool);
 }
 
 bool COGLView::ObjectBeingDragged() const {
-    return IsDragging() && m_scene && m_scene->Selected() != nullptr && (IsObjectTool(m_tool) || IsTextureTool(m_tool));
+    return IsDragging() && m_dragButton != MouseButton::Middle && m_scene && m_scene->Selected() != nullptr && (IsObjectTool(m_tool) || IsTextureTool(m_tool));
 }
 
 void COGLView::WatchDraggedObject() {
@@ -106,7 +106,7 @@ void COGLView::MouseDown(const ViewMouseEvent& event) {
     if (const int slot = SlotAt(event.x, event.y); slot >= 0) {
         m_activeViewport = slot;
     }
-    if (m_tool == MouseTool::Select) {
+    if (m_tool == MouseTool::Select && event.button != MouseButton::Middle) {
         if (event.button == MouseButton::Left) {
             PickAt(event.x, event.y);
         }
@@ -164,6 +164,24 @@ void COGLView::DoubleClick(const ViewMouseEvent& event) {
     if (event.button == MouseButton::Left && !IsDragging()) {
         PickAt(event.x, event.y);
     }
+}
+
+void COGLView::Wheel(const ViewMouseEvent& event, int delta) {
+    const int slot = SlotAt(event.x, event.y);
+    if (slot < 0 || delta == 0 || IsDragging()) {
+        return;
+    }
+    m_activeViewport = slot;
+    COGLCamera& camera = Viewport(slot).Camera();
+    constexpr float kNotchShare = 0.1f;
+    camera.AddDistance(-camera.distance * kNotchShare * static_cast<float>(delta) / static_cast<float>(kWheelNotch));
+    if (!Viewport(slot).IsPerspective()) {
+        // The orthographic scale follows the distance at the next draw; the status says it now.
+        auto& flat = static_cast<COGLCamera2D&>(camera);
+        flat.scale = std::min(COGLCamera2D::kUnscaledDistance / flat.distance, COGLCamera2D::kMaximumScale);
+    }
+    SetStatus(FormatStatusZoom(camera.GetZoomPercent()));
+    Repaint();
 }
 
 void COGLView::KeyDown(const ViewKeyEvent& event) {
@@ -224,7 +242,11 @@ void COGLView::DragStep(int dx, int dy, MouseButton button) {
     if (delta.dx == 0 && delta.dy == 0) {
         return;
     }
-    ApplyTool(delta.dx, delta.dy, button == MouseButton::Right);
+    if (button == MouseButton::Middle) {
+        ApplyCameraTool(MouseTool::Pan, AxisFlags{true, true, false}, delta.dx, delta.dy, false);
+    } else {
+        ApplyTool(delta.dx, delta.dy, button == MouseButton::Right);
+    }
     Repaint();
 }
 
@@ -243,7 +265,7 @@ void COGLView::ApplyTool(int dx, int dy, bool rightButton) {
         return;
     }
     if (m_tool != MouseTool::Select) {
-        ApplyCameraTool(dx, dy, rightButton);
+        ApplyCameraTool(m_tool, Axes(m_tool), dx, dy, rightButton);
     }
 }
 
@@ -319,12 +341,11 @@ void COGLView::ApplyObjectTool(COGLObject& object, int dx, int dy, bool rightBut
     }
 }
 
-void COGLView::ApplyCameraTool(int dx, int dy, bool rightButton) {
+void COGLView::ApplyCameraTool(MouseTool tool, AxisFlags axes, int dx, int dy, bool rightButton) {
     COGLViewport& viewport = ActiveViewport();
     COGLCamera& camera = viewport.Camera();
-    const AxisFlags axes = Axes(m_tool);
-    const float factor = ToolFactor(m_tool, m_mouseSensitivity);
-    switch (m_tool) {
+    const float factor = ToolFactor(tool, m_mouseSensitivity);
+    switch (tool) {
         case MouseTool::Pan:
             if (!rightButton) {
                 if (axes.x) {

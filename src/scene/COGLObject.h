@@ -120,6 +120,9 @@ public:
     virtual bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene);
     // False for a model whose last load failed.
     virtual bool IsLoaded() const { return true; }
+    // The box the object fills in its own coordinates (what its selection box
+    // outlines), for framing; false while it has none (a model not yet drawn).
+    virtual bool LocalBounds(Vector3& lo, Vector3& hi) const;
     // Textures the object owns itself (sprite frames), which the scene's texture
     // filter mode must also reach.
     virtual std::vector<COGLTexture2D*> FrameTextures() const { return {}; }

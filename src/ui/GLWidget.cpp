@@ -10,6 +10,7 @@
 #include <QResizeEvent>
 #include <QSurfaceFormat>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <string>
@@ -37,6 +38,8 @@ MouseButton ButtonOf(Qt::MouseButton button) {
             return MouseButton::Left;
         case Qt::RightButton:
             return MouseButton::Right;
+        case Qt::MiddleButton:
+            return MouseButton::Middle;
         default:
             return MouseButton::None;
     }
@@ -208,9 +211,10 @@ void GLWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void GLWidget::mouseMoveEvent(QMouseEvent* event) {
-    const MouseButton button = event->buttons().testFlag(Qt::LeftButton)    ? MouseButton::Left
-                               : event->buttons().testFlag(Qt::RightButton) ? MouseButton::Right
-                                                                             : MouseButton::None;
+    const MouseButton button = event->buttons().testFlag(Qt::LeftButton)     ? MouseButton::Left
+                               : event->buttons().testFlag(Qt::RightButton)  ? MouseButton::Right
+                               : event->buttons().testFlag(Qt::MiddleButton) ? MouseButton::Middle
+                                                                              : MouseButton::None;
     makeCurrent();
     core_->MouseMove(Translate(*event, button));
 }
@@ -236,6 +240,22 @@ void GLWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     makeCurrent();
     core_->DoubleClick(Translate(*event, button));
     update();
+}
+
+void GLWidget::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        QOpenGLWidget::wheelEvent(event);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    ViewMouseEvent at;
+    at.x = static_cast<int>(std::lround(event->position().x() * ratio));
+    at.y = static_cast<int>(std::lround(event->position().y() * ratio));
+    at.modifiers = ModifiersOf(event->modifiers());
+    core_->Wheel(at, delta);
+    update();
+    event->accept();
 }
 
 void GLWidget::keyPressEvent(QKeyEvent* event) {

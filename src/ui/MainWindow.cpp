@@ -121,6 +121,11 @@ void MainWindow::CreateActions() {
     Action(cmd::kDelete)->setShortcut(QKeySequence::Delete);
     Action(cmd::kPrint)->setShortcut(QKeySequence::Print);
     Action(cmd::kHelpContents)->setShortcut(QKeySequence::HelpContents);
+    // The keys other 3D tools frame with; Ctrl frames every pane.
+    Action(cmd::kFrameSelection)->setShortcut(QKeySequence(Qt::Key_F));
+    Action(cmd::kFrameAll)->setShortcut(QKeySequence(Qt::Key_Home));
+    Action(cmd::kFrameSelectionEveryPane)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    Action(cmd::kFrameAllEveryPane)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
     // Test is a command of the view that does nothing; it keeps its id but no entry.
     Action(cmd::kTest)->setVisible(false);
 
@@ -186,7 +191,8 @@ void MainWindow::CreateMenus() {
     QMenu* view = menu(QStringLiteral("&View"));
     windowsMenu_ = view->addMenu(QStringLiteral("&Windows"));
     view->addSeparator();
-    add(view, {cmd::kOneViewport, cmd::kFourViewports, cmd::kVisible, 0, cmd::kGrid, cmd::kAxisMarkers});
+    add(view, {cmd::kFrameSelection, cmd::kFrameAll, cmd::kFrameSelectionEveryPane, cmd::kFrameAllEveryPane, 0,
+               cmd::kOneViewport, cmd::kFourViewports, cmd::kVisible, 0, cmd::kGrid, cmd::kAxisMarkers});
     QMenu* display = view->addMenu(QStringLiteral("&Display"));
     connect(display, &QMenu::aboutToShow, this, &MainWindow::RefreshCommandStates);
     add(display, {cmd::kPointsFast, cmd::kPoints, cmd::kWireframeFast, cmd::kWireframe, cmd::kFlat, cmd::kShaded});
@@ -225,8 +231,8 @@ void MainWindow::CreateToolBars() {
         {cmd::kNew, cmd::kOpenScene, cmd::kOpenPak, cmd::kOpenModel, cmd::kSave, 0, cmd::kCopy, cmd::kClear,
          cmd::kAddLight, cmd::kAddObject, 0, cmd::kSaveImage, cmd::kPrint, 0, cmd::kHelpContents});
     bar(QStringLiteral("View"), QStringLiteral("ViewBar"), Qt::TopToolBarArea,
-        {cmd::kOneViewport, cmd::kFourViewports, cmd::kVisible, 0, cmd::kGrid, cmd::kAxisMarkers, 0,
-         cmd::kPointsFast, cmd::kPoints, cmd::kWireframeFast, cmd::kWireframe, cmd::kFlat, cmd::kShaded, 0,
+        {cmd::kFrameSelection, cmd::kFrameAll, 0, cmd::kOneViewport, cmd::kFourViewports, cmd::kVisible, 0,
+         cmd::kGrid, cmd::kAxisMarkers, 0, cmd::kPointsFast, cmd::kPoints, cmd::kWireframeFast, cmd::kWireframe, cmd::kFlat, cmd::kShaded, 0,
          cmd::kPerspective, cmd::kFront, cmd::kTop, cmd::kRight, cmd::kLeft, 0, cmd::kPreview, cmd::kFastEdit, 0,
          cmd::kMoveFast, cmd::kHighlightSelected});
     bar(QStringLiteral("Tools"), QStringLiteral("ToolsBar"), Qt::LeftToolBarArea,

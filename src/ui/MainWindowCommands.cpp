@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -59,6 +60,14 @@ void MainWindow::RunCommand(int id) {
 }
 
 void MainWindow::OnViewCommand(int id) {
+    // Ctrl with a framing button or entry fits every pane, as the Ctrl keys do.
+    if (QGuiApplication::keyboardModifiers().testFlag(Qt::ControlModifier)) {
+        if (id == cmd::kFrameSelection) {
+            id = cmd::kFrameSelectionEveryPane;
+        } else if (id == cmd::kFrameAll) {
+            id = cmd::kFrameAllEveryPane;
+        }
+    }
     target_->Command(id);
     view_->update();
 }

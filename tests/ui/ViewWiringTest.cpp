@@ -1,6 +1,8 @@
 #include <QAction>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QToolBar>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -241,6 +243,61 @@ private slots:
         shell.fixture.host.yesNoAnswer = MessageResult::Yes;
         QVERIFY(shell.window.OpenFile(path));
         QVERIFY(shell.Scene().Objects().empty());
+    }
+
+    void theWheelZoomsAndTheMiddleButtonPans() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        auto& perspective = static_cast<COGLViewport3D&>(shell.Core().Viewport(0));
+        const float distance = perspective.Camera().distance;
+        const QPointF centre(shell.View().width() / 2.0, shell.View().height() / 2.0);
+        QWheelEvent wheel(centre, shell.View().mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&shell.View(), &wheel);
+        QCOMPARE(perspective.Camera().distance, distance * 0.9f);
+
+        shell.window.RunCommand(cmd::kToolSelect);
+        const Vector3 orbit = perspective.Camera3D().center;
+        Drag(shell.View(), Qt::MiddleButton, centre.toPoint(), QPoint(40, 0));
+        QVERIFY(!(perspective.Camera3D().center == orbit));
+        QVERIFY(!shell.Core().IsDragging());
+    }
+
+    void framingFitsTheSceneWithKeysAndMenus() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        QVERIFY(shell.Core().AddObject(object_type::kBox));
+        COGLObject* box = shell.Scene().Objects().back().get();
+        box->SetPosition(6.0f, 0.0f, -3.0f);
+        shell.Scene().SetSelectedObject(box);
+        shell.window.RefreshCommandStates();  // as a pick does
+        QCOMPARE(shell.window.Action(cmd::kFrameSelection)->shortcut(), QKeySequence(Qt::Key_F));
+        QCOMPARE(shell.window.Action(cmd::kFrameAll)->shortcut(), QKeySequence(Qt::Key_Home));
+        QCOMPARE(shell.window.Action(cmd::kFrameAllEveryPane)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Home));
+        shell.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&shell.window));
+        shell.View().setFocus();
+        QTest::keyClick(&shell.View(), Qt::Key_F);
+        auto& perspective = static_cast<COGLViewport3D&>(shell.Core().Viewport(0));
+        QCOMPARE(perspective.Camera3D().center, (Vector3{-6.0f, 0.0f, 3.0f}));
+        QVERIFY(!DrawnArea(shell.View(), *box).isEmpty());  // in view now
+
+        shell.window.RunCommand(cmd::kFourViewports);
+        const Vector3 front = shell.Core().Viewport(1).Camera().eye;
+        QTest::keyClick(&shell.View(), Qt::Key_Home, Qt::ControlModifier);
+        const Vector3 framed = shell.Core().Viewport(1).Camera().eye;
+        QVERIFY(!(framed == front));
+
+        // The toolbar button fits the active pane only, or every pane with Ctrl held.
+        box->SetPosition(-8.0f, 2.0f, 0.0f);
+        auto* bar = shell.window.findChild<QToolBar*>(QStringLiteral("ViewBar"));
+        QVERIFY(bar != nullptr);
+        QWidget* button = bar->widgetForAction(shell.window.Action(cmd::kFrameSelection));
+        QVERIFY(button != nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(shell.Core().Viewport(1).Camera().eye, framed);
+        QTest::mouseClick(button, Qt::LeftButton, Qt::ControlModifier);
+        QVERIFY(!(shell.Core().Viewport(1).Camera().eye == framed));
     }
 
     void anUnusableContextEndsOnTheFatalPath() {

@@ -263,11 +263,15 @@ void MainWindow::CreateDocks() {
                       Placeholder(QStringLiteral("The scene's background, shadows, textures, paks, objects and "
                                                  "lights."),
                                   this),
-                      Qt::LeftDockWidgetArea);
+                      Qt::RightDockWidgetArea);
     colorPicker_ = new ColorPicker(this);
     connect(colorPicker_, &ColorPicker::colorApplied, this, &MainWindow::colorApplied);
     colorDock_ = dock(QStringLiteral("Color Picker"), QString::fromLatin1(keys::kColorPicker), colorPicker_,
                       Qt::RightDockWidgetArea);
+    // The view comes first: the three sheets share one column as tabs.
+    tabifyDockWidget(objectDock_, sceneDock_);
+    tabifyDockWidget(sceneDock_, colorDock_);
+    objectDock_->raise();
     windowsMenu_->addSeparator();
 }
 

@@ -40,9 +40,11 @@ public:
     ~MainWindow() override;
 
     // The rest of start-up once the window exists: New, the saved window and tool
-    // window positions (maximised without them), showing the window, visual-weapon
-    // set-up, then the file named on the command line (if any).
-    void Start(const QString& commandLineFile = {});
+    // window positions (the screen's available area without them), showing the
+    // window, visual-weapon set-up, then the file named on the command line (if
+    // any). With `untitledCopy` (the demo scene) that file opens as a new, unnamed
+    // scene: Save asks for a name and it never enters the recent-file list.
+    void Start(const QString& commandLineFile = {}, bool untitledCopy = false);
 
     // The one entry for every file the user opens.
     bool OpenFile(const QString& path);

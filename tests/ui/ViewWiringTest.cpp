@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QScreen>
 #include <QToolBar>
 #include <QWheelEvent>
 
@@ -298,6 +299,33 @@ private slots:
         QCOMPARE(shell.Core().Viewport(1).Camera().eye, framed);
         QTest::mouseClick(button, Qt::LeftButton, Qt::ControlModifier);
         QVERIFY(!(shell.Core().Viewport(1).Camera().eye == framed));
+    }
+
+    void theFirstStartLeavesTheViewMostOfTheWidth() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        const QRect available = shell.window.screen()->availableGeometry();
+        QCOMPARE(shell.window.geometry().size(), available.size());
+        QTRY_VERIFY(shell.View().width() >= shell.window.width() * 55 / 100);
+    }
+
+    void theDemoOpensAsAnUntitledCopy() {
+        const QTemporaryDir samples;
+        const QString demo = samples.filePath(QStringLiteral("demo.dv"));
+        {
+            Shell first;
+            QVERIFY(first.Core().AddObject(object_type::kSphere));
+            QVERIFY(first.window.Hooks().saveScene(demo));
+            first.Core().Document().SetModified(false);
+        }
+        ShellFixture fixture;
+        MainWindow window;
+        ShellWiring wiring(window);
+        window.Start(demo, true);
+        QCOMPARE(wiring.Core().Scene()->Objects().size(), std::size_t{1});
+        QVERIFY(window.ScenePath().isEmpty());
+        QVERIFY(window.RecentFiles().Files().isEmpty());
+        QVERIFY(window.windowTitle().startsWith(QStringLiteral("Untitled")));
     }
 
     void anUnusableContextEndsOnTheFatalPath() {

@@ -175,6 +175,39 @@ bool COGLModel::LocalBounds(Vector3& lo, Vector3& hi) const {
     return true;
 }
 
+void COGLModel::SaveEditState(BinaryWriter& out) const {
+    int animation = -1;
+    for (std::size_t i = 0; i < m_animations.size(); ++i) {
+        if (m_animations[i].get() == GetAnimation()) {
+            animation = static_cast<int>(i);
+        }
+    }
+    out.WriteI32(animation);
+    out.WriteF32(m_speed);
+    out.WriteU8(m_loop);
+    out.WriteU8(m_singleStep);
+    out.WriteU8(m_interpolate);
+    out.WriteU8(m_invertNormals);
+}
+
+void COGLModel::RestoreEditState(BinaryReader& in) {
+    const int index = in.ReadI32();
+    ModelAnimation* animation =
+        index >= 0 && static_cast<std::size_t>(index) < m_animations.size() ? m_animations[static_cast<std::size_t>(index)].get()
+                                                                             : nullptr;
+    // Choosing an animation starts it from its first frame: only when it differs.
+    if (animation != GetAnimation()) {
+        SetAnimation(animation);
+    }
+    m_speed = in.ReadF32();
+    m_loop = in.ReadU8();
+    m_singleStep = in.ReadU8();
+    m_interpolate = in.ReadU8();
+    if (const bool invert = in.ReadU8() != 0; invert != InvertNormals()) {
+        SetInvertNormals(invert);
+    }
+}
+
 void COGLModel::DrawBoundingBox() {
     if (!IsVisible()) {
         return;

@@ -357,6 +357,26 @@ void COGLPlayer::SetOrientation(const Quaternion& orientation) {
     ForEachPart([&](COGLMD2& part) { part.SetOrientation(orientation); });
 }
 
+void COGLPlayer::SaveEditState(BinaryWriter& out) const {
+    COGLMD2::SaveEditState(out);
+    out.WriteI32(CurrentWeaponIndex());
+    out.WriteU8(m_showFlag);
+}
+
+void COGLPlayer::RestoreEditState(BinaryReader& in) {
+    COGLMD2::RestoreEditState(in);
+    const int index = in.ReadI32();
+    if (index != CurrentWeaponIndex()) {
+        // A weapon shown before was read then, so going back to it reads nothing.
+        SetWeapon(index >= 0 && static_cast<std::size_t>(index) < m_weapons.size()
+                      ? m_weapons[static_cast<std::size_t>(index)].get()
+                      : nullptr);
+    }
+    if (const bool flag = in.ReadU8() != 0; flag != FlagShown()) {
+        flag ? ShowFlag() : HideFlag();
+    }
+}
+
 void COGLPlayer::SetInvertNormals(bool invert) {
     COGLMD2::SetInvertNormals(invert);
     ForEachPart([&](COGLMD2& part) { part.SetInvertNormals(invert); });

@@ -64,6 +64,9 @@ public:
     // RotateX, RotateY and RotateZ come here.
     void Rotate(const Vector3& axis, float degrees) override;
     void SetOrientation(const Quaternion& orientation) override;
+    // With the weapon shown and the flag.
+    void SaveEditState(BinaryWriter& out) const override;
+    void RestoreEditState(BinaryReader& in) override;
     void SetScale(float x, float y, float z) override;
     void SetScaleX(float x) override;
     void SetScaleY(float y) override;

@@ -123,6 +123,11 @@ public:
     // The box the object fills in its own coordinates (what its selection box
     // outlines), for framing; false while it has none (a model not yet drawn).
     virtual bool LocalBounds(Vector3& lo, Vector3& hi) const;
+    // What the sheets edit of a kind beyond what every object has (3D text, a
+    // model's animation settings), as a record for the editing history that
+    // RestoreEditState reads back; nothing for most kinds. Restoring reads no file.
+    virtual void SaveEditState(BinaryWriter& /*out*/) const {}
+    virtual void RestoreEditState(BinaryReader& /*in*/) {}
     // Textures the object owns itself (sprite frames), which the scene's texture
     // filter mode must also reach.
     virtual std::vector<COGLTexture2D*> FrameTextures() const { return {}; }

@@ -7,7 +7,6 @@
 #include "scene/COGLLight.h"
 #include "scene/COGLObject.h"
 #include "scene/COGLScene.h"
-#include "scene/COGLText.h"
 #include "scene/SceneFormat.h"
 
 namespace {
@@ -72,10 +71,9 @@ ObjectState EditHistory::StateOf(const COGLScene& scene, const COGLObject& objec
     state.textureScale = object.TextureScale();
     state.textureTranslation = object.TextureTranslation();
     state.textureEnvMode = object.TextureEnvMode();
-    if (const auto* text = dynamic_cast<const COGLText*>(&object)) {
-        state.text = TextState{text->Text(),      text->FontFace(),  text->Bold(),    text->Italic(),
-                               text->Deviation(), text->Extrusion(), text->Spacing(), text->OutlineFormat()};
-    }
+    BinaryWriter kind;
+    object.SaveEditState(kind);
+    state.kind = kind.Bytes();
     if (const COGLLight* light = LightOfMarker(scene, object)) {
         BinaryWriter out;
         light->Save(out);
@@ -104,24 +102,18 @@ void EditHistory::Apply(COGLScene& scene, COGLObject& object, const ObjectState&
     object.SetTextureScale(state.textureScale);
     object.SetTextureTranslation(state.textureTranslation);
     object.SetTextureEnvMode(state.textureEnvMode);
-    if (auto* text = dynamic_cast<COGLText*>(&object); text != nullptr && state.text) {
-        // The setters mark the outlines for rebuilding only when a value differs.
-        text->SetText(state.text->text);
-        text->SetFontFace(state.text->fontFace);
-        text->SetBold(state.text->bold);
-        text->SetItalic(state.text->italic);
-        text->SetDeviation(state.text->deviation);
-        text->SetExtrusion(state.text->extrusion);
-        text->SetSpacing(state.text->spacing);
-        text->SetOutlineFormat(state.text->outlineFormat);
-    }
-    if (COGLLight* light = LightOfMarker(scene, object); light != nullptr && !state.light.empty()) {
-        BinaryReader in(state.light);
-        try {
-            light->Load(in, scene_format::kVersion);
-        } catch (const ReadError&) {
-            // The record was written by Save moments ago; it reads back whole.
+    // Both records were written moments ago by the same object; they read back whole.
+    try {
+        if (!state.kind.empty()) {
+            BinaryReader in(state.kind);
+            object.RestoreEditState(in);
         }
+        if (COGLLight* light = LightOfMarker(scene, object); light != nullptr && !state.light.empty()) {
+            BinaryReader in(state.light);
+            light->Load(in, scene_format::kVersion);
+        }
+    } catch (const ReadError&) {
+        // Cannot happen for a record of the object's own; the common fields stand.
     }
 }
 

@@ -15,22 +15,9 @@
 
 class COGLTexture2D;
 
-// What 3D text adds to an object's state.
-struct TextState {
-    std::string text;
-    std::string fontFace;
-    bool bold = false;
-    bool italic = false;
-    float deviation = 0.0f;
-    float extrusion = 0.0f;
-    float spacing = 0.0f;
-    int outlineFormat = 0;
-
-    bool operator==(const TextState& other) const = default;
-};
-
 // What an edit of one object can change: placement, material, texture and its
-// placement, name and visibility; for a light's marker also the light's values.
+// placement, name and visibility, what its kind adds (3D text, a model's
+// animation settings); for a light's marker also the light's values.
 struct ObjectState {
     std::string name;
     Vector3 position;
@@ -48,8 +35,8 @@ struct ObjectState {
     Vector3 textureScale;
     Vector3 textureTranslation;
     int textureEnvMode = 0;
+    ByteBuffer kind;   // the kind's own record (SaveEditState)
     ByteBuffer light;  // the light record when the object is a light's marker
-    std::optional<TextState> text;
 
     bool operator==(const ObjectState& other) const = default;
 };

@@ -340,3 +340,32 @@ TEST_F(ModelScene, ADeletedModelWaitsInTheHistoryWithItsSkins) {
     d.doc.History().Reset();  // the model goes, giving its skin back
     EXPECT_EQ(d.scene.SkinTextureCount(), skins - 1);
 }
+
+TEST_F(ModelScene, APlayersAnimationSettingsAndWeaponComeBack) {
+    Document d;
+    d.scene.SetUpVisualWeapons();
+    ASSERT_TRUE(d.doc.OpenFile(folder_.body).succeeded);
+    auto* player = dynamic_cast<COGLPlayer*>(d.scene.Objects().front().get());
+    ASSERT_NE(player, nullptr);
+    ASSERT_GE(player->Weapons().size(), 2u);
+    const ModelAnimation* animation = player->GetAnimation();
+    const float speed = player->Speed();
+    const int weapon = player->CurrentWeaponIndex();
+
+    d.doc.History().Watch(d.scene, player);
+    player->SelectAnimationByName("run");
+    ASSERT_NE(player->GetAnimation(), animation);
+    player->SetSpeed(speed * 2.0f);
+    player->SetLoop(!player->Loop());
+    ASSERT_TRUE(player->SetWeapon(player->Weapons()[static_cast<std::size_t>(weapon + 1)].get()));
+    d.doc.History().Changed(d.scene, player, "Edit Player");
+
+    ASSERT_TRUE(d.doc.Undo());
+    EXPECT_EQ(player->GetAnimation(), animation);
+    EXPECT_EQ(player->Speed(), speed);
+    EXPECT_EQ(player->CurrentWeaponIndex(), weapon);
+    ASSERT_TRUE(d.doc.Redo());
+    ASSERT_NE(player->GetAnimation(), nullptr);
+    EXPECT_EQ(player->GetAnimation()->name, "run");
+    EXPECT_EQ(player->CurrentWeaponIndex(), weapon + 1);
+}

@@ -148,9 +148,7 @@ void COGLScene::SwapContents(Contents& held) {
     std::swap(m_textures, held.textures);
     std::swap(m_selected, held.selected);
     std::swap(m_shadowsEnabled, held.shadowsEnabled);
-    std::swap(m_background, held.background);
-    std::swap(m_backgroundValid, held.backgroundValid);
-    std::swap(m_backgroundBitmap, held.backgroundBitmap);
+    SwapBackground(held.background);
     std::vector<COGLObject*> planes(m_shadowPlanes.begin(), m_shadowPlanes.begin() + m_shadowPlaneCount);
     std::vector<COGLLight*> lights(m_shadowLights.begin(), m_shadowLights.begin() + m_shadowLightCount);
     std::swap(planes, held.shadowPlanes);
@@ -447,6 +445,12 @@ bool COGLScene::SetBackgroundFromPak(CPakFile* pak, const std::string& path) {
     m_backgroundValid = 1;
     ApplyTextureParameters(*m_background);
     return true;
+}
+
+void COGLScene::SwapBackground(BackgroundPicture& held) {
+    std::swap(m_background, held.texture);
+    std::swap(m_backgroundValid, held.valid);
+    std::swap(m_backgroundBitmap, held.bitmap);
 }
 
 void COGLScene::ClearBackground() {

@@ -81,6 +81,15 @@ public:
     std::unique_ptr<COGLTexture2D> TakeTexture(COGLTexture2D* texture);
     COGLTexture2D* InsertTexture(int index, std::unique_ptr<COGLTexture2D> texture);
 
+    // The background picture and what is drawn from it, held elsewhere whole.
+    struct BackgroundPicture {
+        std::unique_ptr<COGLTexture2D> texture;
+        std::uint8_t valid = 0;
+        BackgroundBitmap bitmap;
+    };
+    // Exchanges the scene's background picture with `held`.
+    void SwapBackground(BackgroundPicture& held);
+
     // Everything Clear removes, held elsewhere whole.
     struct Contents {
         TextureList textures;  // first, so it goes last: the objects refer to them
@@ -90,9 +99,7 @@ public:
         std::vector<COGLLight*> shadowLights;
         COGLObject* selected = nullptr;
         std::uint8_t shadowsEnabled = 0;
-        std::unique_ptr<COGLTexture2D> background;
-        std::uint8_t backgroundValid = 0;
-        BackgroundBitmap backgroundBitmap;
+        BackgroundPicture background;
     };
     // Exchanges the scene's contents with `held` (so swapping twice restores both).
     void SwapContents(Contents& held);

@@ -44,6 +44,7 @@ struct EditHistory::Step {
     std::vector<Entry<COGLLight>> lights;
     std::vector<Entry<COGLTexture2D>> textures;
     std::optional<COGLScene::Contents> contents;
+    std::optional<COGLScene::BackgroundPicture> background;
     // Applied after the lists changed, so the shadow tables find their entries.
     std::optional<SceneSettings> settings;
 };
@@ -257,6 +258,13 @@ bool EditHistory::DeleteTexture(COGLScene& scene, COGLTexture2D* texture, const 
     return true;
 }
 
+void EditHistory::TakeBackground(COGLScene& scene, const std::string& what) {
+    auto step = NewStep(what);
+    step->background.emplace();
+    scene.SwapBackground(*step->background);
+    Push(scene, std::move(step));
+}
+
 void EditHistory::Clear(COGLScene& scene, const std::string& what) {
     auto step = NewStep(what);
     step->settings = SettingsOf(scene);
@@ -311,6 +319,9 @@ bool EditHistory::Flip(COGLScene& scene, std::vector<std::unique_ptr<Step>>& fro
     }
     if (step->contents) {
         scene.SwapContents(*step->contents);
+    }
+    if (step->background) {
+        scene.SwapBackground(*step->background);
     }
     if (step->settings) {
         SceneSettings now = SettingsOf(scene);

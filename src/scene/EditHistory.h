@@ -92,6 +92,9 @@ public:
     // Takes a texture of the scene's list that no object in the scene uses into a
     // step; false when it is not in the list or in use.
     bool DeleteTexture(COGLScene& scene, COGLTexture2D* texture, const std::string& what);
+    // Takes the background picture out of the scene into a step, before the caller
+    // loads another or leaves it cleared.
+    void TakeBackground(COGLScene& scene, const std::string& what);
     // Takes every object, light and texture, the background picture and the shadow
     // tables out of the scene into one step.
     void Clear(COGLScene& scene, const std::string& what);

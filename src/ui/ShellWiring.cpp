@@ -63,6 +63,12 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         COGLScene* scene = Core().Scene();
         return scene != nullptr && Core().Document().History().DeleteTexture(*scene, texture, "Delete Texture");
     };
+    // The picture replaced or cleared waits in the history.
+    properties_->SceneSheet().beforeBackgroundChange = [this](const std::string& what) {
+        if (COGLScene* scene = Core().Scene()) {
+            Core().Document().History().TakeBackground(*scene, what);
+        }
+    };
     properties_->onSelectionChanged = [this] {
         WatchSelection();
         view_.update();
@@ -157,6 +163,7 @@ ShellWiring::~ShellWiring() {
     properties_->onSelectionChanged = nullptr;
     properties_->onPakItemActivated = nullptr;
     properties_->SceneSheet().deleteTexture = nullptr;
+    properties_->SceneSheet().beforeBackgroundChange = nullptr;
     properties_->SetScene(nullptr);
 }
 

@@ -229,6 +229,31 @@ TEST_F(History, ADeletedTextureWaitsForTheObjectsThatUsedIt) {
     EXPECT_EQ(destroyed, 0);  // back in the scene, which owns it again
 }
 
+TEST_F(History, AReplacedBackgroundPictureComesBack) {
+    int destroyed = 0;
+    COGLScene::BackgroundPicture picture;
+    picture.texture = std::make_unique<CountedTexture>(destroyed);
+    picture.valid = 1;
+    COGLTexture2D* sky = picture.texture.get();
+    scene_.SwapBackground(picture);
+    history_.TakeBackground(scene_, "Clear Background");
+    EXPECT_EQ(scene_.Background(), nullptr);
+    EXPECT_FALSE(scene_.BackgroundValid());
+    ASSERT_TRUE(history_.Undo(scene_));
+    EXPECT_EQ(scene_.Background(), sky);
+    EXPECT_TRUE(scene_.BackgroundValid());
+
+    // A clear holds it too.
+    history_.Clear(scene_, "Clear");
+    EXPECT_EQ(scene_.Background(), nullptr);
+    ASSERT_TRUE(history_.Undo(scene_));
+    EXPECT_EQ(scene_.Background(), sky);
+    ASSERT_TRUE(history_.Redo(scene_));
+    EXPECT_EQ(destroyed, 0);
+    history_.Reset();
+    EXPECT_EQ(destroyed, 1);
+}
+
 TEST_F(History, TextEditsComeBack) {
     auto* text = static_cast<COGLText*>(scene_.AddObject(std::make_unique<COGLText>()));
     history_.Watch(scene_, text);

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QScreen>
@@ -18,6 +20,9 @@
 #include "scene/COGLScene.h"
 #include "ui/GLWidget.h"
 #include "ui/MainWindow.h"
+#include "ui/ObjectPropertiesPanel.h"
+#include "ui/PropertyWindows.h"
+#include "ui/ScenePropertiesPanel.h"
 #include "ui/ShellWiring.h"
 
 namespace {
@@ -225,6 +230,36 @@ private slots:
         QVERIFY(shell.window.OpenFile(path));
         QVERIFY(!redo->isEnabled());
         QVERIFY(shell.window.windowTitle().startsWith(QStringLiteral("kept.dv")));
+    }
+
+    void theSheetsEditsAreStepsOfTheHistory() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        QVERIFY(shell.Core().AddObject(object_type::kBox));
+        COGLObject* box = shell.Scene().Objects().back().get();
+        shell.Scene().SetSelectedObject(box);
+        shell.window.Hooks().refreshProperties();  // as a pick does: the sheets show the box
+
+        auto* name = shell.wiring.Properties().ObjectSheet().findChild<QLineEdit*>(QStringLiteral("name"));
+        QVERIFY(name != nullptr);
+        name->setText(QStringLiteral("Crate"));
+        emit name->editingFinished();
+        QCOMPARE(box->Name(), std::string("Crate"));
+        QCOMPARE(shell.window.Action(cmd::kUndo)->text(), QString("&Undo Edit Box"));
+
+        auto* blending = shell.wiring.Properties().SceneSheet().findChild<QCheckBox*>(QStringLiteral("shadowBlending"));
+        QVERIFY(blending != nullptr);
+        const bool blended = shell.Scene().ShadowBlending();
+        blending->setChecked(!blended);
+        QCOMPARE(shell.Scene().ShadowBlending(), !blended);
+        QCOMPARE(shell.window.Action(cmd::kUndo)->text(), QString("&Undo Edit Scene"));
+
+        shell.window.RunCommand(cmd::kUndo);
+        QCOMPARE(shell.Scene().ShadowBlending(), blended);
+        shell.window.RunCommand(cmd::kUndo);
+        QCOMPARE(box->Name(), std::string());
+        shell.window.RunCommand(cmd::kRedo);
+        QCOMPARE(box->Name(), std::string("Crate"));
     }
 
     void unsavedChangesAreAskedAbout() {

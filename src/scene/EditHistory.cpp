@@ -177,13 +177,23 @@ void EditHistory::Watch(COGLScene& scene, COGLObject* object) {
     }
 }
 
-void EditHistory::Changed(COGLScene& scene, COGLObject* object, const std::string& what) {
+void EditHistory::Changed(COGLScene& scene, COGLObject* object, const std::string& what, bool continuing) {
     if (object == nullptr || object != m_watched) {
         return;
     }
     ObjectState now = StateOf(scene, *object);
     if (now == m_before) {
         return;
+    }
+    if (continuing && m_redo.empty() && !m_undo.empty()) {
+        const Step& last = *m_undo.back();
+        // Only a step of nothing but this object's state: it keeps the state from before the edit began.
+        if (last.what == what && last.states.size() == 1 && last.states.front().first == object &&
+            last.objects.empty() && last.lights.empty() && last.textures.empty() && !last.contents &&
+            !last.background && !last.settings) {
+            m_before = std::move(now);
+            return;
+        }
     }
     auto step = NewStep(what);
     step->states.emplace_back(object, std::move(m_before));

@@ -76,8 +76,10 @@ public:
     void Watch(COGLScene& scene, COGLObject* object);
     // After the watched object changed: a step named `what` with the state it had
     // when watched, and the new state watched from now on. Nothing when it is not
-    // the watched object or nothing changed.
-    void Changed(COGLScene& scene, COGLObject* object, const std::string& what);
+    // the watched object or nothing changed. With `continuing` (the same edit goes
+    // on: a slider still dragged) the last step, when it is this object's change
+    // named `what`, takes this one in instead.
+    void Changed(COGLScene& scene, COGLObject* object, const std::string& what, bool continuing = false);
     // The same for the scene's settings.
     void WatchScene(const COGLScene& scene);
     void SceneChanged(const COGLScene& scene, const std::string& what);

@@ -1,6 +1,7 @@
 #include "ui/ShellWiring.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <memory>
 #include <string>
@@ -47,7 +48,11 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
             if (const COGLObject* selected = scene->Selected()) {
                 const QString what = selected->IsLightMarker() ? QStringLiteral("Light")
                                                                : ObjectKindName(selected->TypeCode());
-                history.Changed(*scene, scene->Selected(), "Edit " + what.toStdString());
+                // A slider dragged or a spin arrow held is one step, not one for each value it passes.
+                const bool continuing = QGuiApplication::mouseButtons() != Qt::NoButton && lastEdit_.isValid() &&
+                                        lastEdit_.elapsed() < kContinuedEditMs;
+                history.Changed(*scene, scene->Selected(), "Edit " + what.toStdString(), continuing);
+                lastEdit_.start();
             }
             history.SceneChanged(*scene, "Edit Scene");
         }

@@ -83,6 +83,34 @@ TEST_F(History, ADragIsOneStepAndUndoRedoSwapItsStates) {
     EXPECT_EQ(history_.UndoName(), "Add Object");
 }
 
+TEST_F(History, AContinuingEditGrowsItsStepInsteadOfAddingOne) {
+    COGLObject* box = AddBox();
+    history_.Watch(scene_, box);
+    for (int i = 1; i <= 5; ++i) {  // a slider dragged through five values
+        box->SetShininess(static_cast<float>(i * 10));
+        history_.Changed(scene_, box, "Edit Box", i > 1);
+    }
+    EXPECT_EQ(history_.UndoCount(), 2u);
+    box->SetName("Crate");  // another edit of the same name, not continuing
+    history_.Changed(scene_, box, "Edit Box");
+    EXPECT_EQ(history_.UndoCount(), 3u);
+    // Continuing never reaches into a step of another kind.
+    history_.Delete(scene_, AddBox(), "Delete");
+    box->SetShininess(1.0f);
+    history_.Changed(scene_, box, "Edit Box", true);
+    EXPECT_EQ(history_.UndoName(), "Edit Box");
+    EXPECT_EQ(history_.UndoCount(), 6u);
+
+    ASSERT_TRUE(history_.Undo(scene_));
+    ASSERT_TRUE(history_.Undo(scene_));  // the delete
+    ASSERT_TRUE(history_.Undo(scene_));  // the other box's add
+    ASSERT_TRUE(history_.Undo(scene_));
+    EXPECT_EQ(box->Name(), "");
+    EXPECT_EQ(box->Shininess(), 50.0f);
+    ASSERT_TRUE(history_.Undo(scene_));
+    EXPECT_EQ(box->Shininess(), 0.0f);  // the whole drag at once
+}
+
 TEST_F(History, MaterialTextureNameAndVisibilityComeBack) {
     COGLObject* box = AddBox();
     history_.Watch(scene_, box);

@@ -126,31 +126,22 @@ void COGLDoc::ClearScene() {
     GetHost().RefreshPropertyWindows();
 }
 
-bool COGLDoc::Undo() {
+bool COGLDoc::Undo() { return HistoryStep(true); }
+
+bool COGLDoc::Redo() { return HistoryStep(false); }
+
+bool COGLDoc::HistoryStep(bool undo) {
     // A step may give back textures and 3D text, which rebuild in the view's context.
     GetHost().MakeViewContextCurrent();
-    if (m_scene == nullptr || !m_history.Undo(*m_scene)) {
+    if (m_scene == nullptr || !(undo ? m_history.Undo(*m_scene) : m_history.Redo(*m_scene))) {
         return false;
     }
-    AfterHistoryStep();
-    return true;
-}
-
-bool COGLDoc::Redo() {
-    GetHost().MakeViewContextCurrent();
-    if (m_scene == nullptr || !m_history.Redo(*m_scene)) {
-        return false;
-    }
-    AfterHistoryStep();
-    return true;
-}
-
-void COGLDoc::AfterHistoryStep() {
     m_modified = true;
     GetHost().RefreshPropertyWindows();
     if (m_view != nullptr) {
         m_view->Repaint();
     }
+    return true;
 }
 
 OpenFileResult COGLDoc::OpenFile(const std::string& path) {

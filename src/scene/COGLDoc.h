@@ -88,7 +88,7 @@ public:
     int FileVersion() const { return m_fileVersion; }
 
 private:
-    void AfterHistoryStep();
+    bool HistoryStep(bool undo);
 
     COGLScene* m_scene = nullptr;
     SceneViewLink* m_view = nullptr;

@@ -16,23 +16,17 @@
 namespace {
 
 // Counts its own destruction, so a test can tell "moved into the history" from "destroyed".
-class CountedBox : public COGLBox {
+template <typename Base>
+class Counted : public Base {
 public:
-    explicit CountedBox(int& destroyed) : destroyed_(destroyed) {}
-    ~CountedBox() override { ++destroyed_; }
+    explicit Counted(int& destroyed) : destroyed_(destroyed) {}
+    ~Counted() override { ++destroyed_; }
 
 private:
     int& destroyed_;
 };
-
-class CountedTexture : public COGLTexture2D {
-public:
-    explicit CountedTexture(int& destroyed) : destroyed_(destroyed) {}
-    ~CountedTexture() override { ++destroyed_; }
-
-private:
-    int& destroyed_;
-};
+using CountedBox = Counted<COGLBox>;
+using CountedTexture = Counted<COGLTexture2D>;
 
 class TexturedBox : public COGLBox {
 public:

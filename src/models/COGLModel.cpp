@@ -192,9 +192,8 @@ void COGLModel::SaveEditState(BinaryWriter& out) const {
 
 void COGLModel::RestoreEditState(BinaryReader& in) {
     const int index = in.ReadI32();
-    ModelAnimation* animation =
-        index >= 0 && static_cast<std::size_t>(index) < m_animations.size() ? m_animations[static_cast<std::size_t>(index)].get()
-                                                                             : nullptr;
+    const bool known = index >= 0 && static_cast<std::size_t>(index) < m_animations.size();
+    ModelAnimation* animation = known ? m_animations[static_cast<std::size_t>(index)].get() : nullptr;
     // Choosing an animation starts it from its first frame: only when it differs.
     if (animation != GetAnimation()) {
         SetAnimation(animation);

@@ -29,11 +29,13 @@ float ScaleFactor(int dx, int clientWidth) {
 }  // namespace
 
 bool COGLView::FastDrawing() const {
-    return m_moveFast && IsDragging() && m_dragButton != MouseButton::Middle && m_scene && m_scene->Selected() != nullptr && IsObjectTool(m_tool);
+    return m_moveFast && ObjectBeingDragged() && IsObjectTool(m_tool);
 }
 
 bool COGLView::ObjectBeingDragged() const {
-    return IsDragging() && m_dragButton != MouseButton::Middle && m_scene && m_scene->Selected() != nullptr && (IsObjectTool(m_tool) || IsTextureTool(m_tool));
+    // The middle button pans the camera whatever the tool.
+    return IsDragging() && m_dragButton != MouseButton::Middle && m_scene && m_scene->Selected() != nullptr &&
+           (IsObjectTool(m_tool) || IsTextureTool(m_tool));
 }
 
 void COGLView::WatchDraggedObject() {

@@ -117,7 +117,8 @@ void MainWindow::CreateActions() {
     Action(cmd::kCopy)->setShortcut(QKeySequence::Copy);
     Action(cmd::kUndo)->setShortcut(QKeySequence::Undo);
     // Both redo keys the desktops use, whichever the platform's own is.
-    Action(cmd::kRedo)->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    Action(cmd::kRedo)->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     Action(cmd::kDelete)->setShortcut(QKeySequence::Delete);
     Action(cmd::kPrint)->setShortcut(QKeySequence::Print);
     Action(cmd::kHelpContents)->setShortcut(QKeySequence::HelpContents);
@@ -232,7 +233,8 @@ void MainWindow::CreateToolBars() {
          cmd::kAddLight, cmd::kAddObject, 0, cmd::kSaveImage, cmd::kPrint, 0, cmd::kHelpContents});
     bar(QStringLiteral("View"), QStringLiteral("ViewBar"), Qt::TopToolBarArea,
         {cmd::kFrameSelection, cmd::kFrameAll, 0, cmd::kOneViewport, cmd::kFourViewports, cmd::kVisible, 0,
-         cmd::kGrid, cmd::kAxisMarkers, 0, cmd::kPointsFast, cmd::kPoints, cmd::kWireframeFast, cmd::kWireframe, cmd::kFlat, cmd::kShaded, 0,
+         cmd::kGrid, cmd::kAxisMarkers, 0, cmd::kPointsFast, cmd::kPoints, cmd::kWireframeFast, cmd::kWireframe,
+         cmd::kFlat, cmd::kShaded, 0,
          cmd::kPerspective, cmd::kFront, cmd::kTop, cmd::kRight, cmd::kLeft, 0, cmd::kPreview, cmd::kFastEdit, 0,
          cmd::kMoveFast, cmd::kHighlightSelected});
     bar(QStringLiteral("Tools"), QStringLiteral("ToolsBar"), Qt::LeftToolBarArea,
@@ -329,7 +331,8 @@ bool MainWindow::MayDiscardChanges() {
 void MainWindow::RefreshCommandStates() {
     const auto named = [](QAction* action, const char* verb, const std::function<QString()>& name) {
         const QString step = name ? name() : QString();
-        action->setText(step.isEmpty() ? QString::fromLatin1(verb) : QStringLiteral("%1 %2").arg(QString::fromLatin1(verb), step));
+        const QString text = QString::fromLatin1(verb);
+        action->setText(step.isEmpty() ? text : QStringLiteral("%1 %2").arg(text, step));
     };
     named(Action(cmd::kUndo), "&Undo", hooks_.undoName);
     named(Action(cmd::kRedo), "&Redo", hooks_.redoName);

@@ -30,7 +30,9 @@ QString LightLabel(const COGLLight& light) {
     return name.isEmpty() ? kind : QStringLiteral("%1 (%2)").arg(name, kind);
 }
 
-QString FromSceneText(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromSceneText(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 std::optional<std::string> ToSceneText(const QString& typed, int maxBytes) {
     for (const QChar c : typed) {

@@ -337,10 +337,11 @@ bool COGLView::OnCommand(int id) {
         case cmd::kFrameSelection:
         case cmd::kFrameSelectionEveryPane:
             return Frame(false, id == cmd::kFrameSelectionEveryPane);
+        // Not in the middle of a drag, whose step is taken when it ends.
         case cmd::kUndo:
-            return m_document.Undo();
+            return !IsDragging() && m_document.Undo();
         case cmd::kRedo:
-            return m_document.Redo();
+            return !IsDragging() && m_document.Redo();
         case cmd::kDelete:
             return DeleteSelection();
         case cmd::kFrameAll:

@@ -24,7 +24,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: marovin-cli render [--size WxH] [--camera perspective|front|top|left|right] [--viewports 1|4]\n"
     "         [--mode points-fast|points|wireframe-fast|wireframe|flat|shaded] [--quality 0-3] [--transparent]\n"
-    "         [--save-scene OUT.dv] [--animation NAME] [--frame F] INPUT... -o OUT.png|.bmp|.jpg";
+    "         [--save-scene OUT.dv] [--animation NAME] [--frame F] [--fit] INPUT... -o OUT.png|.bmp|.jpg\n"
+    "  --fit    fit the whole scene into every pane before drawing";
 constexpr int kMaximumSide = 8192;
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
@@ -37,6 +38,7 @@ struct RenderOptions {
     std::optional<int> modeCommand;
     int quality = kDefaultJpegQualityIndex;
     bool transparent = false;
+    bool fit = false;
     std::string saveScene;
     std::optional<std::string> animation;
     std::optional<float> frame;
@@ -165,6 +167,8 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
             if (!options.frame) {
                 return "--frame takes a frame number (0 or more)";
             }
+        } else if (arg == "--fit") {
+            options.fit = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else {
@@ -265,6 +269,11 @@ int RunRender(const Args& args) {
     }
     if (options.modeCommand) {
         view.OnCommand(*options.modeCommand);
+    }
+    if (options.fit) {
+        // Models learn their extent while they draw: one frame first, then fit.
+        view.Paint();
+        view.Frame(true, true);
     }
     if (!options.saveScene.empty() && !document.Save(options.saveScene)) {
         return Fail(kExitFailure, "cannot write '" + options.saveScene + "'");

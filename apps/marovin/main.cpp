@@ -102,7 +102,12 @@ int main(int argc, char** argv) {
         MainWindow window;
         ShellWiring wiring(window);
         const QStringList files = parser.positionalArguments();
-        window.Start(files.isEmpty() ? QString::fromStdString(FindDemoScene()) : files.constFirst());
+        // Without a file the demo opens as an untitled copy of itself.
+        if (files.isEmpty()) {
+            window.Start(QString::fromStdString(FindDemoScene()), true);
+        } else {
+            window.Start(files.constFirst());
+        }
         result = QApplication::exec();
     }
     SetSettings(nullptr);

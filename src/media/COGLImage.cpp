@@ -228,7 +228,6 @@ bool COGLImage::ReadBmp(BinaryReader in) {
         return false;
     }
     // No gamma for bitmaps: they are shown as the system draws them.
-    FlipRows(rgb, std::size_t(width) * 3, height);
     if (m_bgrOrder != 0) {
         for (std::size_t i = 0; i < rgb.size(); i += 3) {
             std::swap(rgb[i], rgb[i + 2]);

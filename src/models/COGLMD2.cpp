@@ -170,7 +170,8 @@ bool COGLMD2::ReadMD2(BinaryReader& file, std::size_t base, bool rebuildNormals)
         const std::int64_t framesOffset = header[14];
         const std::int64_t commandsOffset = header[15];
 
-        if (vertexCount < 0 || frameCount < 1 ||
+        // A model with nothing to draw has no bounds either (they would stay at ±FLT_MAX).
+        if (vertexCount < 1 || frameCount < 1 ||
             frameSize < static_cast<std::int64_t>(kFrameHeaderSize) + static_cast<std::int64_t>(kVertexSize) * vertexCount) {
             throw ReadError("frame size, frame count or vertex count out of range");
         }

@@ -284,6 +284,42 @@ void COGLModel::DrawGeometryForPick(const std::function<void()>& emit) {
     glPopMatrix();
 }
 
+bool COGLModel::LocalBounds(Vector3& lo, Vector3& hi) const {
+    if (!(m_boundsMin.x <= m_boundsMax.x && m_boundsMin.y <= m_boundsMax.y && m_boundsMin.z <= m_boundsMax.z)) {
+        return false;
+    }
+    const Vector3 lift{0.0f, m_verticalOffset, 0.0f};
+    lo = m_boundsMin + lift;
+    hi = m_boundsMax + lift;
+    return true;
+}
+
+void COGLModel::SaveEditState(BinaryWriter& out) const {
+    out.WriteI32(AnimationIndexOf(m_animation));
+    out.WriteF32(m_speed);
+    out.WriteU8(m_loop);
+    out.WriteU8(m_singleStep);
+    out.WriteU8(m_interpolate);
+    out.WriteU8(m_invertNormals);
+}
+
+void COGLModel::RestoreEditState(BinaryReader& in) {
+    const int index = in.ReadI32();
+    const bool known = index >= 0 && static_cast<std::size_t>(index) < m_animations.size();
+    ModelAnimation* animation = known ? m_animations[static_cast<std::size_t>(index)].get() : nullptr;
+    // Choosing an animation starts it from its first frame: only when it differs.
+    if (animation != GetAnimation()) {
+        SetAnimation(animation);
+    }
+    m_speed = in.ReadF32();
+    m_loop = in.ReadU8();
+    m_singleStep = in.ReadU8();
+    m_interpolate = in.ReadU8();
+    if (const bool invert = in.ReadU8() != 0; invert != InvertNormals()) {
+        SetInvertNormals(invert);
+    }
+}
+
 void COGLModel::DrawBoundingBox() {
     if (!IsVisible()) {
         return;

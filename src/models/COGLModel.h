@@ -69,6 +69,12 @@ public:
     void DrawSelectionBox() override { DrawBoundingBox(); }
     void DrawAxisMarks() override { DrawAxes(); }
     bool IsLoaded() const override { return m_loaded != 0; }
+    // The frame last drawn, lifted by the vertical offset as drawing does.
+    bool LocalBounds(Vector3& lo, Vector3& hi) const override;
+    // The animation chosen, its speed and the loop, single step, interpolation
+    // and reverse-lighting switches.
+    void SaveEditState(BinaryWriter& out) const override;
+    void RestoreEditState(BinaryReader& in) override;
 
     // Position, frame, next frame and blend fraction back to zero.
     void ResetAnimation();

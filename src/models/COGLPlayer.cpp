@@ -352,6 +352,31 @@ void COGLPlayer::Hide() {
     ForEachPart([](COGLMD2& part) { part.Hide(); });
 }
 
+void COGLPlayer::SetOrientation(const Quaternion& orientation) {
+    COGLMD2::SetOrientation(orientation);
+    ForEachPart([&](COGLMD2& part) { part.SetOrientation(orientation); });
+}
+
+void COGLPlayer::SaveEditState(BinaryWriter& out) const {
+    COGLMD2::SaveEditState(out);
+    out.WriteI32(CurrentWeaponIndex());
+    out.WriteU8(m_showFlag);
+}
+
+void COGLPlayer::RestoreEditState(BinaryReader& in) {
+    COGLMD2::RestoreEditState(in);
+    const int index = in.ReadI32();
+    if (index != CurrentWeaponIndex()) {
+        // A weapon shown before was read then, so going back to it reads nothing.
+        SetWeapon(index >= 0 && static_cast<std::size_t>(index) < m_weapons.size()
+                      ? m_weapons[static_cast<std::size_t>(index)].get()
+                      : nullptr);
+    }
+    if (const bool flag = in.ReadU8() != 0; flag != FlagShown()) {
+        flag ? ShowFlag() : HideFlag();
+    }
+}
+
 void COGLPlayer::SetInvertNormals(bool invert) {
     COGLMD2::SetInvertNormals(invert);
     ForEachPart([&](COGLMD2& part) { part.SetInvertNormals(invert); });
@@ -360,6 +385,9 @@ void COGLPlayer::SetInvertNormals(bool invert) {
 // --- Drawing and animation ---
 
 void COGLPlayer::Draw(int flags) {
+    // The frame may have been set without a tick (the frame control, a pose):
+    // the parts take the body's before the three are drawn as one.
+    FollowBody();
     COGLMD2::Draw(flags);
     if (m_weapon != nullptr) {
         m_weapon->Draw(flags);
@@ -388,6 +416,10 @@ void COGLPlayer::SetTexture(COGLTexture2D* texture) {
 
 void COGLPlayer::AdvanceFrame() {
     COGLMD2::AdvanceFrame();
+    FollowBody();
+}
+
+void COGLPlayer::FollowBody() {
     const auto follow = [this](COGLMD2& part) {
         const ModelAnimation* animation = part.GetAnimation();
         // Past the end of the part's own animation there is nothing of it to show.

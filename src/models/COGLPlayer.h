@@ -63,6 +63,10 @@ public:
     void SetTransparent(bool transparent) override;
     // RotateX, RotateY and RotateZ come here.
     void Rotate(const Vector3& axis, float degrees) override;
+    void SetOrientation(const Quaternion& orientation) override;
+    // With the weapon shown and the flag.
+    void SaveEditState(BinaryWriter& out) const override;
+    void RestoreEditState(BinaryReader& in) override;
     void SetScale(float x, float y, float z) override;
     void SetScaleX(float x) override;
     void SetScaleY(float y) override;
@@ -87,6 +91,8 @@ public:
     bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;
 
 private:
+    // The weapon and the shown flag take the body's frame, or hide past their own end.
+    void FollowBody();
     // Forgets the weapons and the flag.
     void ClearWeapons();
     void LoadPlayerSkins(std::uint8_t loadOption);

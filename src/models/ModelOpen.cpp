@@ -31,6 +31,7 @@ COGLModel* AddModelToScene(COGLDoc& doc, std::unique_ptr<COGLModel> model) {
     }
     COGLScene& scene = *doc.Scene();
     auto* added = static_cast<COGLModel*>(scene.AddObject(std::move(model)));
+    doc.History().Added(scene, added, "Open Model");
     GetHost().RefreshPropertyWindows();
     scene.SetSelectedObject(added);
     if (doc.View() != nullptr) {

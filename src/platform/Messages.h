@@ -36,6 +36,8 @@ inline constexpr MessageText kSelectFontFirst{0, "You must select a Font first."
 inline constexpr MessageText kEnterText{0, "You must enter text to continue."};
 inline constexpr MessageText kSelectTextureFirst{0, "You must select a texture first."};
 inline constexpr MessageText kNoColorSelected{0, "No Color Selected"};
+inline constexpr MessageText kTextNotLatin1{
+    0, "Only Western European (Latin-1) characters can be stored in a scene; the text was not changed."};
 
 // Opening files and models.
 inline constexpr MessageText kErrorOpeningFile{33477, "Error opening file"};
@@ -73,6 +75,7 @@ inline constexpr MessageText kHelpFileName{33495, "duv.chm"};
 inline constexpr MessageText kHelpNotFound{0, "Could not find/execute the help file (duv.chm)."};
 inline constexpr MessageText kWebPageFailed{0, "Could not open the link to the DUV Web Page."};
 inline constexpr MessageText kOpenThisScene{0, "Open this Scene"};
+inline constexpr MessageText kDiscardChanges{0, "The scene has changes that are not saved.\nDiscard them?"};
 inline constexpr MessageText kSceneTypeDescription{0, "Marovin Scene"};
 
 // Image output.

@@ -11,6 +11,7 @@
 #include "platform/Settings.h"
 #include "render/CommandIds.h"
 #include "render/DisplayMode.h"
+#include "render/Framing.h"
 #include "render/ViewLayout.h"
 #include "scene/COGLLight.h"
 #include "scene/COGLScene.h"
@@ -333,10 +334,45 @@ bool COGLView::OnCommand(int id) {
             return true;
         case cmd::kTest:
             return true;
+        case cmd::kFrameSelection:
+        case cmd::kFrameSelectionEveryPane:
+            return Frame(false, id == cmd::kFrameSelectionEveryPane);
+        // Not in the middle of a drag, whose step is taken when it ends.
+        case cmd::kUndo:
+            return !IsDragging() && m_document.Undo();
+        case cmd::kRedo:
+            return !IsDragging() && m_document.Redo();
+        case cmd::kDelete:
+            return DeleteSelection();
+        case cmd::kFrameAll:
+        case cmd::kFrameAllEveryPane:
+            return Frame(true, id == cmd::kFrameAllEveryPane);
         default:
             return false;
     }
     Layout();
+    Repaint();
+    return true;
+}
+
+bool COGLView::Frame(bool wholeScene, bool everyPane) {
+    if (!m_scene) {
+        return false;
+    }
+    std::optional<WorldBox> box;
+    if (wholeScene) {
+        box = SceneBounds(*m_scene);
+    } else if (const COGLObject* selected = m_scene->Selected()) {
+        box = WorldBoundsOf(*selected);
+    }
+    if (!box) {
+        return false;
+    }
+    for (int slot = 0; slot < kViewportSlots; ++slot) {
+        if (everyPane || slot == m_activeViewport) {
+            FrameBox(Viewport(slot), *box);
+        }
+    }
     Repaint();
     return true;
 }
@@ -354,8 +390,18 @@ bool COGLView::IsEnabled(int id) const {
             return ActiveViewport().IsPerspective();
         case cmd::kPreview:
             return !ActiveViewport().IsPerspective();
+        case cmd::kUndo:
+            return m_document.History().CanUndo();
+        case cmd::kRedo:
+            return m_document.History().CanRedo();
         case cmd::kCopy:
+        case cmd::kDelete:
+        case cmd::kFrameSelection:
+        case cmd::kFrameSelectionEveryPane:
             return m_scene != nullptr && m_scene->Selected() != nullptr;
+        case cmd::kFrameAll:
+        case cmd::kFrameAllEveryPane:
+            return m_scene != nullptr && !m_scene->Objects().empty();
         case cmd::kAddLight:
         case cmd::kAddObject:
         case cmd::kClear:
@@ -407,7 +453,8 @@ bool COGLView::AddLight(int kind) {
     if (!light->HasGLLight()) {
         return false;
     }
-    m_scene->AddLight(std::move(light));
+    m_document.History().Added(*m_scene, m_scene->AddLight(std::move(light)),
+                               kind == 1 ? "Add Spot Light" : "Add Point Light");
     m_document.SetModified(true);
     GetHost().RefreshPropertyWindows();
     Repaint();
@@ -422,7 +469,7 @@ bool COGLView::AddObject(int typeCode) {
     if (!object) {
         return false;
     }
-    m_scene->AddObject(std::move(object));
+    m_document.History().Added(*m_scene, m_scene->AddObject(std::move(object)), "Add Object");
     m_document.SetModified(true);
     GetHost().RefreshPropertyWindows();
     Repaint();
@@ -439,7 +486,7 @@ bool COGLView::CopySelection() {
             return false;
         }
         copy->CopyFrom(*light);
-        m_scene->AddLight(std::move(copy));
+        m_document.History().Added(*m_scene, m_scene->AddLight(std::move(copy)), "Copy");
     } else {
         const COGLObject& source = *m_scene->Selected();
         auto copy = CreateObject(source.TypeCode());
@@ -447,7 +494,7 @@ bool COGLView::CopySelection() {
             return false;
         }
         copy->CopyFrom(source);
-        m_scene->AddObject(std::move(copy));
+        m_document.History().Added(*m_scene, m_scene->AddObject(std::move(copy)), "Copy");
     }
     m_document.SetModified(true);
     GetHost().RefreshPropertyWindows();
@@ -459,7 +506,20 @@ void COGLView::ClearScene() {
     if (!m_scene) {
         return;
     }
+    // The contents move into the history whole, so Undo brings them back as they were.
+    m_document.History().Clear(*m_scene, "Clear");
+    m_document.SetModified(true);
     m_document.ClearScene();
+}
+
+bool COGLView::DeleteSelection() {
+    if (!m_scene || !m_document.History().Delete(*m_scene, m_scene->Selected(), "Delete")) {
+        return false;
+    }
+    m_document.SetModified(true);
+    GetHost().RefreshPropertyWindows();
+    Repaint();
+    return true;
 }
 
 void COGLView::SetStatus(const std::string& text) { GetHost().SetStatusText(text); }

@@ -77,9 +77,14 @@ public:
     bool AddLight(int kind);
     // Appends a new primitive (type codes 0 to 11 and 16); false for any other.
     bool AddObject(int typeCode);
-    // Clears the scene without asking: the scene's clear, default cameras, no
-    // selection, property windows refreshed.
+    // Clears the scene without asking: the contents move into the history, then
+    // default cameras, no selection, property windows refreshed.
     void ClearScene();
+    // Takes the selected object or light out of the scene into the history.
+    bool DeleteSelection();
+    // Fits the selection (or every visible object) into the active pane, or into
+    // every pane; false when there is nothing with a box to fit.
+    bool Frame(bool wholeScene, bool everyPane);
     // The shell's dialogs behind Add Light ("Select a Light Type to Add") and Add
     // Object ("Select an Object Type to Add"); nothing means Cancel. Without a
     // chooser a point light and a box are added.
@@ -91,6 +96,10 @@ public:
     void MouseMove(const ViewMouseEvent& event);
     void MouseUp(const ViewMouseEvent& event);
     void DoubleClick(const ViewMouseEvent& event);
+    // The wheel zooms the pane under the pointer as the Zoom tool does (the
+    // perspective distance, the orthographic scale): each notch away from the user
+    // (`delta` > 0, kWheelNotch a notch) comes a tenth nearer.
+    void Wheel(const ViewMouseEvent& event, int delta);
     void KeyDown(const ViewKeyEvent& event);
     void KeyUp(const ViewKeyEvent& event);
     // The window's pointer services; nullptr (the default) does without.
@@ -176,11 +185,15 @@ private:
     void ReplaceActiveViewport(bool perspective);
     bool ApplyPreset(int id);
     bool CopySelection();
+    // Around a drag of the selection (or its texture): the state before, and the
+    // step of the history once it ended.
+    void WatchDraggedObject();
+    void RecordDraggedObject();
     // One drag step with the raw pixel delta of the mouse (or an arrow key).
     void DragStep(int dx, int dy, MouseButton button);
     void ApplyTool(int dx, int dy, bool rightButton);
     void ApplyObjectTool(COGLObject& object, int dx, int dy, bool rightButton);
-    void ApplyCameraTool(int dx, int dy, bool rightButton);
+    void ApplyCameraTool(MouseTool tool, AxisFlags axes, int dx, int dy, bool rightButton);
     void ApplyTextureTool(COGLObject& object, int dx, int dy, bool rightButton);
     // The world directions that follow the pointer in the active pane: right, up
     // and towards the viewer.

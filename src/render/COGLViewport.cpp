@@ -291,7 +291,7 @@ void COGLViewport2D::Render() {
         DrawOverlay();
     }
     if (COGLScene* scene = m_view.Scene()) {
-        RenderSceneWireframe(*scene);
+        RenderSceneWireframe(*scene, m_view.FastDrawing());
     }
     glPopAttrib();
 }

@@ -17,6 +17,11 @@ inline constexpr int kOnTheWeb = 32875;
 inline constexpr int kRecentFileFirst = 57616;
 inline constexpr int kRecentFileLast = 57631;
 
+// Editing history and deleting.
+inline constexpr int kUndo = 57643;
+inline constexpr int kRedo = 57644;
+inline constexpr int kDelete = 57632;
+
 // View layout, display and cameras.
 inline constexpr int kOneViewport = 32802;
 inline constexpr int kFourViewports = 32803;
@@ -44,6 +49,11 @@ inline constexpr int kCopy = 57634;
 inline constexpr int kOptions = 32874;
 inline constexpr int kVWep = 32885;
 inline constexpr int kTest = 32855;
+// Framing: fit the selection or the whole scene into the active pane, or every pane.
+inline constexpr int kFrameSelection = 33001;
+inline constexpr int kFrameAll = 33002;
+inline constexpr int kFrameSelectionEveryPane = 33003;
+inline constexpr int kFrameAllEveryPane = 33004;
 
 // Mouse tools.
 inline constexpr int kToolMove = 32808;

@@ -429,7 +429,7 @@ void RenderScene(COGLScene& scene, const SceneRenderOptions& options) {
     glPopAttrib();
 }
 
-void RenderSceneWireframe(COGLScene& scene) {
+void RenderSceneWireframe(COGLScene& scene, bool fast) {
     glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
@@ -438,7 +438,7 @@ void RenderSceneWireframe(COGLScene& scene) {
     COGLObject* selected = scene.Selected();
     for (const auto& object : scene.Objects()) {
         glColor3f(0.0f, 0.0f, 0.0f);
-        object->Draw(COGLObject::kDrawAlternate);
+        object->Draw(fast && object.get() == selected ? COGLObject::kDrawAlternate : 0);
     }
     if (selected != nullptr) {
         selected->DrawSelectionBox();

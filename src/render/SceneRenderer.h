@@ -35,9 +35,9 @@ struct SceneRenderOptions {
 void RenderScene(COGLScene& scene, const SceneRenderOptions& options);
 
 // The orthographic render: unlit outlines of every object, the light markers and
-// the selection box. Outlines come from the coarse (alternate) lists: a pane meant
-// for quick placing stays legible and cheap.
-void RenderSceneWireframe(COGLScene& scene);
+// the selection box. With `fast` (Move Fast while the selection is dragged) the
+// selection alone is drawn from its coarse (alternate) list.
+void RenderSceneWireframe(COGLScene& scene, bool fast);
 
 // Loads the pick name of every object, then of every light marker, in list order,
 // and draws each: the first drawn wins a tie of depths.

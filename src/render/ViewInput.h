@@ -4,7 +4,11 @@
 // translates its own events into these, so tests can drive clicks and drags
 // directly.
 
-enum class MouseButton { None, Left, Right };
+// The middle button pans with any tool.
+enum class MouseButton { None, Left, Right, Middle };
+
+// One notch of a mouse wheel, in the units window systems report (eighths of a degree).
+inline constexpr int kWheelNotch = 120;
 
 inline constexpr unsigned kModifierShift = 0x1;
 inline constexpr unsigned kModifierControl = 0x2;

@@ -29,11 +29,25 @@ float ScaleFactor(int dx, int clientWidth) {
 }  // namespace
 
 bool COGLView::FastDrawing() const {
-    return m_moveFast && IsDragging() && m_scene && m_scene->Selected() != nullptr && IsObjectTool(m_tool);
+    return m_moveFast && ObjectBeingDragged() && IsObjectTool(m_tool);
 }
 
 bool COGLView::ObjectBeingDragged() const {
-    return IsDragging() && m_scene && m_scene->Selected() != nullptr && (IsObjectTool(m_tool) || IsTextureTool(m_tool));
+    // The middle button pans the camera whatever the tool.
+    return IsDragging() && m_dragButton != MouseButton::Middle && m_scene && m_scene->Selected() != nullptr &&
+           (IsObjectTool(m_tool) || IsTextureTool(m_tool));
+}
+
+void COGLView::WatchDraggedObject() {
+    if (ObjectBeingDragged()) {
+        m_document.History().Watch(*m_scene, m_scene->Selected());
+    }
+}
+
+void COGLView::RecordDraggedObject() {
+    if (ObjectBeingDragged()) {
+        m_document.History().Changed(*m_scene, m_scene->Selected(), ToolInfo(m_tool).name);
+    }
 }
 
 int COGLView::SlotAt(int x, int y) const {
@@ -94,7 +108,7 @@ void COGLView::MouseDown(const ViewMouseEvent& event) {
     if (const int slot = SlotAt(event.x, event.y); slot >= 0) {
         m_activeViewport = slot;
     }
-    if (m_tool == MouseTool::Select) {
+    if (m_tool == MouseTool::Select && event.button != MouseButton::Middle) {
         if (event.button == MouseButton::Left) {
             PickAt(event.x, event.y);
         }
@@ -104,6 +118,8 @@ void COGLView::MouseDown(const ViewMouseEvent& event) {
     m_downX = event.x;
     m_downY = event.y;
     m_rotateAngle = 0.0f;
+    // The whole drag becomes one step of the history.
+    WatchDraggedObject();
     if (m_cursor != nullptr) {
         m_cursor->BeginDrag();
     }
@@ -134,6 +150,7 @@ void COGLView::MouseUp(const ViewMouseEvent& event) {
     if (!IsDragging() || event.button != m_dragButton) {
         return;
     }
+    RecordDraggedObject();
     m_dragButton = MouseButton::None;
     if (m_cursor != nullptr) {
         m_cursor->EndDrag(m_downX, m_downY);
@@ -149,6 +166,24 @@ void COGLView::DoubleClick(const ViewMouseEvent& event) {
     if (event.button == MouseButton::Left && !IsDragging()) {
         PickAt(event.x, event.y);
     }
+}
+
+void COGLView::Wheel(const ViewMouseEvent& event, int delta) {
+    const int slot = SlotAt(event.x, event.y);
+    if (slot < 0 || delta == 0 || IsDragging()) {
+        return;
+    }
+    m_activeViewport = slot;
+    COGLCamera& camera = Viewport(slot).Camera();
+    constexpr float kNotchShare = 0.1f;
+    camera.AddDistance(-camera.distance * kNotchShare * static_cast<float>(delta) / static_cast<float>(kWheelNotch));
+    if (!Viewport(slot).IsPerspective()) {
+        // The orthographic scale follows the distance at the next draw; the status says it now.
+        auto& flat = static_cast<COGLCamera2D&>(camera);
+        flat.scale = std::min(COGLCamera2D::kUnscaledDistance / flat.distance, COGLCamera2D::kMaximumScale);
+    }
+    SetStatus(FormatStatusZoom(camera.GetZoomPercent()));
+    Repaint();
 }
 
 void COGLView::KeyDown(const ViewKeyEvent& event) {
@@ -178,7 +213,12 @@ void COGLView::KeyDown(const ViewKeyEvent& event) {
     }
     // As if the button went down at the last position, moved and came up again.
     m_rotateAngle = 0.0f;
-    DragStep(dx, dy, m_controlDown ? MouseButton::Right : MouseButton::Left);
+    const MouseButton button = m_controlDown ? MouseButton::Right : MouseButton::Left;
+    m_dragButton = button;
+    WatchDraggedObject();
+    DragStep(dx, dy, button);
+    RecordDraggedObject();
+    m_dragButton = MouseButton::None;
     GetHost().RefreshPropertyWindows();
 }
 
@@ -204,7 +244,11 @@ void COGLView::DragStep(int dx, int dy, MouseButton button) {
     if (delta.dx == 0 && delta.dy == 0) {
         return;
     }
-    ApplyTool(delta.dx, delta.dy, button == MouseButton::Right);
+    if (button == MouseButton::Middle) {
+        ApplyCameraTool(MouseTool::Pan, AxisFlags{true, true, false}, delta.dx, delta.dy, false);
+    } else {
+        ApplyTool(delta.dx, delta.dy, button == MouseButton::Right);
+    }
     Repaint();
 }
 
@@ -223,7 +267,7 @@ void COGLView::ApplyTool(int dx, int dy, bool rightButton) {
         return;
     }
     if (m_tool != MouseTool::Select) {
-        ApplyCameraTool(dx, dy, rightButton);
+        ApplyCameraTool(m_tool, Axes(m_tool), dx, dy, rightButton);
     }
 }
 
@@ -299,12 +343,11 @@ void COGLView::ApplyObjectTool(COGLObject& object, int dx, int dy, bool rightBut
     }
 }
 
-void COGLView::ApplyCameraTool(int dx, int dy, bool rightButton) {
+void COGLView::ApplyCameraTool(MouseTool tool, AxisFlags axes, int dx, int dy, bool rightButton) {
     COGLViewport& viewport = ActiveViewport();
     COGLCamera& camera = viewport.Camera();
-    const AxisFlags axes = Axes(m_tool);
-    const float factor = ToolFactor(m_tool, m_mouseSensitivity);
-    switch (m_tool) {
+    const float factor = ToolFactor(tool, m_mouseSensitivity);
+    switch (tool) {
         case MouseTool::Pan:
             if (!rightButton) {
                 if (axes.x) {

@@ -130,9 +130,29 @@ void COGLDoc::ClearScene() {
     GetHost().RefreshPropertyWindows();
 }
 
+bool COGLDoc::Undo() { return HistoryStep(true); }
+
+bool COGLDoc::Redo() { return HistoryStep(false); }
+
+bool COGLDoc::HistoryStep(bool undo) {
+    // A step may give back textures and 3D text, which rebuild in the view's context.
+    GetHost().MakeViewContextCurrent();
+    if (m_scene == nullptr || !(undo ? m_history.Undo(*m_scene) : m_history.Redo(*m_scene))) {
+        return false;
+    }
+    m_modified = true;
+    GetHost().RefreshPropertyWindows();
+    if (m_view != nullptr) {
+        m_view->Repaint();
+    }
+    return true;
+}
+
 OpenFileResult COGLDoc::OpenFile(const std::string& path) {
     const std::string extension = fs_util::ToLower(fs_util::ExtensionOf(path));
     if (extension == "dv") {
+        // Another scene: nothing of the old one can be undone into it.
+        m_history.Reset();
         ClearScene();
         const bool ok = Open(path);
         if (ok) {
@@ -141,11 +161,11 @@ OpenFileResult COGLDoc::OpenFile(const std::string& path) {
         return {OpenedKind::Scene, ok};
     }
     if (extension == "pak" || extension == "sin") {
-        const bool ok = m_scene != nullptr && m_scene->AddPak(path) >= 0;
-        if (!ok) {
+        const int position = m_scene != nullptr ? m_scene->AddPak(path) : -1;
+        if (position < 0) {
             ShowMessage(msg::kErrorOpeningFile);
         }
-        return {OpenedKind::Pak, ok};
+        return {OpenedKind::Pak, position >= 0, position};
     }
     const auto& openers = ModelOpeners();
     if (const auto it = openers.find(extension); it != openers.end() && it->second) {

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "scene/EditHistory.h"
+
 class COGLScene;
 class SceneViewLink;
 
@@ -12,6 +14,7 @@ enum class OpenedKind { Nothing, Scene, Pak, Model };
 struct OpenFileResult {
     OpenedKind kind = OpenedKind::Nothing;
     bool succeeded = false;
+    int pakPosition = -1;  // a pak: where it stands in the scene's list (already listed or added)
 };
 
 class COGLDoc;
@@ -71,6 +74,15 @@ public:
     static void RegisterPakEntryOpener(const std::string& extension, PakEntryOpener opener);
     static void UnregisterPakEntryOpener(const std::string& extension);
 
+    // The editing history of the scene; Open empties it, Save keeps it.
+    EditHistory& History() { return m_history; }
+    const EditHistory& History() const { return m_history; }
+    // Undo or redo the last step of the history on the scene: the document counts
+    // as modified, the property windows refresh and the view repaints. False when
+    // there was no step.
+    bool Undo();
+    bool Redo();
+
     const std::string& PathName() const { return m_pathName; }
     bool IsModified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
@@ -78,9 +90,12 @@ public:
     int FileVersion() const { return m_fileVersion; }
 
 private:
+    bool HistoryStep(bool undo);
+
     COGLScene* m_scene = nullptr;
     SceneViewLink* m_view = nullptr;
     std::string m_pathName;
+    EditHistory m_history;
     bool m_modified = false;
     int m_fileVersion = 0;
 };

@@ -77,6 +77,12 @@ void COGLObject::BuildDisplayLists() {
 
 void COGLObject::ApplyOrientation() const { glMultMatrixd(m_orientation.ToMatrix().Data()); }
 
+bool COGLObject::LocalBounds(Vector3& lo, Vector3& hi) const {
+    lo = -m_halfExtents;
+    hi = m_halfExtents;
+    return true;
+}
+
 void COGLObject::ApplyMaterial() const {
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m_shininess);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, m_specular.Data());

@@ -120,6 +120,14 @@ public:
     virtual bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene);
     // False for a model whose last load failed.
     virtual bool IsLoaded() const { return true; }
+    // The box the object fills in its own coordinates (what its selection box
+    // outlines), for framing; false while it has none (a model not yet drawn).
+    virtual bool LocalBounds(Vector3& lo, Vector3& hi) const;
+    // What the sheets edit of a kind beyond what every object has (3D text, a
+    // model's animation settings), as a record for the editing history that
+    // RestoreEditState reads back; nothing for most kinds. Restoring reads no file.
+    virtual void SaveEditState(BinaryWriter& /*out*/) const {}
+    virtual void RestoreEditState(BinaryReader& /*in*/) {}
     // Textures the object owns itself (sprite frames), which the scene's texture
     // filter mode must also reach.
     virtual std::vector<COGLTexture2D*> FrameTextures() const { return {}; }
@@ -157,7 +165,8 @@ public:
     const Vector3& HalfExtents() const { return m_halfExtents; }
     void SetHalfExtents(const Vector3& halfExtents) { m_halfExtents = halfExtents; }
     const Quaternion& Orientation() const { return m_orientation; }
-    void SetOrientation(const Quaternion& orientation) { m_orientation = orientation; }
+    // Virtual so that parts drawn with an object (a player's weapon) turn with it.
+    virtual void SetOrientation(const Quaternion& orientation) { m_orientation = orientation; }
 
     bool IsVisible() const { return m_visible != 0; }
     bool IsTransparent() const { return m_transparent != 0; }

@@ -33,6 +33,16 @@ T* At(const std::vector<std::unique_ptr<T>>& list, int index) {
                                                                          : nullptr;
 }
 
+// Puts `item` back at `index`, clamped to the list.
+template <typename T>
+T* InsertAt(std::vector<std::unique_ptr<T>>& list, int index, std::unique_ptr<T> item) {
+    if (!item) {
+        return nullptr;
+    }
+    const auto at = static_cast<std::ptrdiff_t>(std::clamp(index, 0, static_cast<int>(list.size())));
+    return list.insert(list.begin() + at, std::move(item))->get();
+}
+
 // The skins the visual weapons need, with the load option each is read with.
 struct VWepSkin {
     const char* name;
@@ -89,47 +99,94 @@ COGLTexture2D* COGLScene::AddSkinTexture(std::unique_ptr<COGLTexture2D> texture,
 }
 
 bool COGLScene::RemoveObject(COGLObject* object) {
+    // Unlinked before it is destroyed: a model's destructor may reach back into the scene.
+    std::unique_ptr<COGLObject> owned = TakeObject(object);
+    return owned != nullptr;
+}
+
+bool COGLScene::RemoveLight(COGLLight* light) { return TakeLight(light) != nullptr; }
+
+std::unique_ptr<COGLObject> COGLScene::TakeObject(COGLObject* object) {
     const int index = IndexOfObject(object);
     if (index < 0) {
-        return false;
+        return nullptr;
     }
     if (m_selected == object) {
         m_selected = nullptr;
     }
     RemoveShadowPlane(object);
-    // Unlinked before it is destroyed: a model's destructor may reach back into the scene.
     auto owned = std::move(m_objects[static_cast<std::size_t>(index)]);
     m_objects.erase(m_objects.begin() + index);
-    owned.reset();
-    return true;
+    return owned;
 }
 
-bool COGLScene::RemoveLight(COGLLight* light) {
+std::unique_ptr<COGLLight> COGLScene::TakeLight(COGLLight* light) {
     const int index = IndexOfLight(light);
     if (index < 0) {
-        return false;
+        return nullptr;
     }
     if (m_selected == &light->Marker()) {
         m_selected = nullptr;
     }
     RemoveShadowLight(light);
+    auto owned = std::move(m_lights[static_cast<std::size_t>(index)]);
     m_lights.erase(m_lights.begin() + index);
-    return true;
+    return owned;
+}
+
+COGLObject* COGLScene::InsertObject(int index, std::unique_ptr<COGLObject> object) {
+    return InsertAt(m_objects, index, std::move(object));
+}
+
+COGLLight* COGLScene::InsertLight(int index, std::unique_ptr<COGLLight> light) {
+    return InsertAt(m_lights, index, std::move(light));
+}
+
+void COGLScene::SwapContents(Contents& held) {
+    std::swap(m_lights, held.lights);
+    std::swap(m_objects, held.objects);
+    std::swap(m_textures, held.textures);
+    std::swap(m_selected, held.selected);
+    std::swap(m_shadowsEnabled, held.shadowsEnabled);
+    SwapBackground(held.background);
+    std::vector<COGLObject*> planes(m_shadowPlanes.begin(), m_shadowPlanes.begin() + m_shadowPlaneCount);
+    std::vector<COGLLight*> lights(m_shadowLights.begin(), m_shadowLights.begin() + m_shadowLightCount);
+    std::swap(planes, held.shadowPlanes);
+    std::swap(lights, held.shadowLights);
+    m_shadowPlanes.fill(nullptr);
+    m_shadowLights.fill(nullptr);
+    m_shadowPlaneCount = static_cast<int>(std::min(planes.size(), m_shadowPlanes.size()));
+    m_shadowLightCount = static_cast<int>(std::min(lights.size(), m_shadowLights.size()));
+    std::copy_n(planes.begin(), m_shadowPlaneCount, m_shadowPlanes.begin());
+    std::copy_n(lights.begin(), m_shadowLightCount, m_shadowLights.begin());
 }
 
 bool COGLScene::DeleteTexture(COGLTexture2D* texture) {
+    const std::unique_ptr<COGLTexture2D> owned = TakeTexture(texture);
+    if (!owned) {
+        return false;
+    }
+    owned->ResetRefCount();
+    return true;
+}
+
+std::unique_ptr<COGLTexture2D> COGLScene::TakeTexture(COGLTexture2D* texture) {
     const int index = IndexOfTexture(texture);
     if (index < 0) {
-        return false;
+        return nullptr;
     }
     for (const auto& object : m_objects) {
         if (object->Texture() == texture) {
-            return false;
+            return nullptr;
         }
     }
-    texture->ResetRefCount();
+    auto owned = std::move(m_textures[static_cast<std::size_t>(index)]);
     m_textures.erase(m_textures.begin() + index);
-    return true;
+    return owned;
+}
+
+COGLTexture2D* COGLScene::InsertTexture(int index, std::unique_ptr<COGLTexture2D> texture) {
+    return InsertAt(m_textures, index, std::move(texture));
 }
 
 COGLLight* COGLScene::LightAt(int index) const { return At(m_lights, index); }
@@ -388,6 +445,12 @@ bool COGLScene::SetBackgroundFromPak(CPakFile* pak, const std::string& path) {
     m_backgroundValid = 1;
     ApplyTextureParameters(*m_background);
     return true;
+}
+
+void COGLScene::SwapBackground(BackgroundPicture& held) {
+    std::swap(m_background, held.texture);
+    std::swap(m_backgroundValid, held.valid);
+    std::swap(m_backgroundBitmap, held.bitmap);
 }
 
 void COGLScene::ClearBackground() {

@@ -28,6 +28,8 @@ struct RendererSettings {
     float fogStart = 0.0f;  // linear fog: where it begins, as a fraction of the near..far range
     float fogEnd = 1.0f;    // linear fog: where it is complete, same units
     std::array<float, 3> fogColor{1.0f, 1.0f, 1.0f};  // GL_FOG_COLOR red, green, blue (alpha 1)
+
+    bool operator==(const RendererSettings& other) const = default;
 };
 
 // The stretched copy of the background image that background mode 2 draws; the
@@ -68,6 +70,39 @@ public:
     // selected, takes it out of the shadow table, and destroys it.
     bool RemoveObject(COGLObject* object);
     bool RemoveLight(COGLLight* light);
+    // As Remove, but the element is handed to the caller instead of destroyed
+    // (nullptr when it is not in the list); Insert puts one back at `index`
+    // (clamped to the list), for the editing history.
+    std::unique_ptr<COGLObject> TakeObject(COGLObject* object);
+    std::unique_ptr<COGLLight> TakeLight(COGLLight* light);
+    COGLObject* InsertObject(int index, std::unique_ptr<COGLObject> object);
+    COGLLight* InsertLight(int index, std::unique_ptr<COGLLight> light);
+    // A texture of the list that no object uses, handed over; nullptr otherwise.
+    std::unique_ptr<COGLTexture2D> TakeTexture(COGLTexture2D* texture);
+    COGLTexture2D* InsertTexture(int index, std::unique_ptr<COGLTexture2D> texture);
+
+    // The background picture and what is drawn from it, held elsewhere whole.
+    struct BackgroundPicture {
+        std::unique_ptr<COGLTexture2D> texture;
+        std::uint8_t valid = 0;
+        BackgroundBitmap bitmap;
+    };
+    // Exchanges the scene's background picture with `held`.
+    void SwapBackground(BackgroundPicture& held);
+
+    // Everything Clear removes, held elsewhere whole.
+    struct Contents {
+        TextureList textures;  // first, so it goes last: the objects refer to them
+        LightList lights;
+        ObjectList objects;
+        std::vector<COGLObject*> shadowPlanes;
+        std::vector<COGLLight*> shadowLights;
+        COGLObject* selected = nullptr;
+        std::uint8_t shadowsEnabled = 0;
+        BackgroundPicture background;
+    };
+    // Exchanges the scene's contents with `held` (so swapping twice restores both).
+    void SwapContents(Contents& held);
     // False when it is not in the list or an object uses it (the caller then says
     // "This texture is in use, delete request denied.").
     bool DeleteTexture(COGLTexture2D* texture);

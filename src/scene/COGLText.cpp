@@ -218,6 +218,41 @@ int COGLText::Load(BinaryReader& in, int version) {
     return textureIndex;
 }
 
+namespace {
+void WriteString(BinaryWriter& out, const std::string& text) {
+    out.WriteU32(static_cast<std::uint32_t>(text.size()));
+    out.WriteBytes(text.data(), text.size());
+}
+
+std::string ReadString(BinaryReader& in) {
+    const ByteBuffer bytes = in.ReadBytes(in.ReadU32());
+    return {bytes.begin(), bytes.end()};
+}
+}  // namespace
+
+void COGLText::SaveEditState(BinaryWriter& out) const {
+    WriteString(out, m_text);
+    WriteString(out, m_fontFace);
+    out.WriteU8(m_bold);
+    out.WriteU8(m_italic);
+    out.WriteF32(m_deviation);
+    out.WriteF32(m_extrusion);
+    out.WriteF32(m_spacing);
+    out.WriteI32(m_outlineFormat);
+}
+
+void COGLText::RestoreEditState(BinaryReader& in) {
+    // Through the setters, which mark the outlines for rebuilding only on a change.
+    SetText(ReadString(in));
+    SetFontFace(ReadString(in));
+    SetBold(in.ReadU8() != 0);
+    SetItalic(in.ReadU8() != 0);
+    SetDeviation(in.ReadF32());
+    SetExtrusion(in.ReadF32());
+    SetSpacing(in.ReadF32());
+    SetOutlineFormat(in.ReadI32());
+}
+
 void COGLText::CopyFrom(const COGLObject& other) {
     COGLObject::CopyFrom(other);
     if (const auto* text = dynamic_cast<const COGLText*>(&other)) {

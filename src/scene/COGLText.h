@@ -32,6 +32,8 @@ public:
     void Save(BinaryWriter& out, int textureIndex) const override;
     int Load(BinaryReader& in, int version) override;
     void CopyFrom(const COGLObject& other) override;
+    void SaveEditState(BinaryWriter& out) const override;
+    void RestoreEditState(BinaryReader& in) override;
     void EmitGeometry(GeometrySink& sink, GeometryDetail detail) const override;
 
     // Loads the face and rebuilds the outlines if anything changed since the last

@@ -237,6 +237,27 @@ void Draw(QPainter& p, int id) {
             Cube(p, QPointF(9, 10), 6.5, QColor(220, 225, 235), QColor(170, 175, 190), QColor(140, 145, 160));
             Cube(p, QPointF(15, 14), 6.5, QColor(170, 200, 240), QColor(90, 130, 200), QColor(60, 95, 160));
             break;
+        case cmd::kFrameSelection:
+        case cmd::kFrameSelectionEveryPane:
+        case cmd::kFrameAll:
+        case cmd::kFrameAllEveryPane: {
+            // Corner brackets around what is fitted: one cube, or a small group.
+            const bool all = id == cmd::kFrameAll || id == cmd::kFrameAllEveryPane;
+            if (all) {
+                Cube(p, QPointF(9, 10), 4.5, QColor(220, 225, 235), QColor(170, 175, 190), QColor(140, 145, 160));
+                Cube(p, QPointF(15, 14), 4.5, QColor(170, 200, 240), QColor(90, 130, 200), QColor(60, 95, 160));
+            } else {
+                Cube(p, QPointF(12, 12), 6.0, QColor(170, 200, 240), QColor(90, 130, 200), QColor(60, 95, 160));
+            }
+            p.setPen(Pen(kInk, 1.8));
+            for (const QPointF& corner : {QPointF(3, 3), QPointF(21, 3), QPointF(3, 21), QPointF(21, 21)}) {
+                const qreal sx = corner.x() < 12 ? 1.0 : -1.0;
+                const qreal sy = corner.y() < 12 ? 1.0 : -1.0;
+                p.drawLine(corner, corner + QPointF(5 * sx, 0));
+                p.drawLine(corner, corner + QPointF(0, 5 * sy));
+            }
+            break;
+        }
         case cmd::kClear:
             Page(p, QRectF(5, 2.5, 14, 19));
             p.setPen(Pen(kRed, 2.4));
@@ -485,6 +506,9 @@ void Draw(QPainter& p, int id) {
 bool HasIcon(int id) {
     switch (id) {
         case cmd::kVWep:
+        case cmd::kUndo:
+        case cmd::kRedo:
+        case cmd::kDelete:
         case cmd::kTest: return false;
         default: return true;
     }

@@ -6,13 +6,17 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QResizeEvent>
 #include <QSurfaceFormat>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <string>
 
 #include "platform/Diagnostics.h"
+#include "platform/Messages.h"
 #include "render/COGLView.h"
 #include "render/CommandIds.h"
 
@@ -34,6 +38,8 @@ MouseButton ButtonOf(Qt::MouseButton button) {
             return MouseButton::Left;
         case Qt::RightButton:
             return MouseButton::Right;
+        case Qt::MiddleButton:
+            return MouseButton::Middle;
         default:
             return MouseButton::None;
     }
@@ -154,6 +160,22 @@ void GLWidget::initializeGL() {
     core_->OnInitialUpdate();
 }
 
+void GLWidget::resizeEvent(QResizeEvent* event) {
+    // Qt sets up the context on the first resize to a real size; when that fails it
+    // only warns and the view would stay blank, so the failure ends here instead.
+    QOpenGLWidget::resizeEvent(event);
+    if (!event->size().isEmpty() && !isValid()) {
+        ReportFatal(UnusableContextMessage(context()));
+    }
+}
+
+std::string UnusableContextMessage(const QOpenGLContext* context) {
+    if (context == nullptr) {
+        return msg::kCouldNotCreateView.text;
+    }
+    return IncompatibleDriverMessage(context->isValid() ? "wglMakeCurrent" : "wglCreateContext");
+}
+
 void GLWidget::resizeGL(int width, int height) {
     // Qt passes device-independent pixels; the view works in the framebuffer's.
     const qreal ratio = devicePixelRatioF();
@@ -189,9 +211,10 @@ void GLWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void GLWidget::mouseMoveEvent(QMouseEvent* event) {
-    const MouseButton button = event->buttons().testFlag(Qt::LeftButton)    ? MouseButton::Left
-                               : event->buttons().testFlag(Qt::RightButton) ? MouseButton::Right
-                                                                             : MouseButton::None;
+    const MouseButton button = event->buttons().testFlag(Qt::LeftButton)     ? MouseButton::Left
+                               : event->buttons().testFlag(Qt::RightButton)  ? MouseButton::Right
+                               : event->buttons().testFlag(Qt::MiddleButton) ? MouseButton::Middle
+                                                                              : MouseButton::None;
     makeCurrent();
     core_->MouseMove(Translate(*event, button));
 }
@@ -217,6 +240,22 @@ void GLWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     makeCurrent();
     core_->DoubleClick(Translate(*event, button));
     update();
+}
+
+void GLWidget::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        QOpenGLWidget::wheelEvent(event);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    ViewMouseEvent at;
+    at.x = static_cast<int>(std::lround(event->position().x() * ratio));
+    at.y = static_cast<int>(std::lround(event->position().y() * ratio));
+    at.modifiers = ModifiersOf(event->modifiers());
+    core_->Wheel(at, delta);
+    update();
+    event->accept();
 }
 
 void GLWidget::keyPressEvent(QKeyEvent* event) {

@@ -5,12 +5,14 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "render/ViewInput.h"
 #include "ui/ViewCommandTarget.h"
 
 class COGLView;
 class QMimeData;
+class QOpenGLContext;
 
 // The OpenGL surface of the main window. It hosts the core view, which does all
 // the drawing, translates Qt's events into the view's input events, runs the
@@ -52,6 +54,7 @@ protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -59,6 +62,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
 
@@ -78,6 +82,12 @@ private:
     std::function<bool()> animationTick_;
     bool animating_ = false;
 };
+
+// What a widget whose GL surface could not be set up reports on the fatal path:
+// "Could not create View" when no context was made for it (the window cannot
+// host GL), the driver message for "wglCreateContext" when the context could not
+// be created, and for "wglMakeCurrent" when it could not be made current.
+std::string UnusableContextMessage(const QOpenGLContext* context);
 
 // The local files a drag carries; empty when it carries none.
 QStringList LocalFilesOf(const QMimeData* data);

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -114,8 +115,18 @@ void MainWindow::CreateActions() {
     Action(cmd::kSave)->setShortcut(QKeySequence::Save);
     Action(cmd::kSaveAs)->setShortcut(QKeySequence::SaveAs);
     Action(cmd::kCopy)->setShortcut(QKeySequence::Copy);
+    Action(cmd::kUndo)->setShortcut(QKeySequence::Undo);
+    // Both redo keys the desktops use, whichever the platform's own is.
+    Action(cmd::kRedo)->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    Action(cmd::kDelete)->setShortcut(QKeySequence::Delete);
     Action(cmd::kPrint)->setShortcut(QKeySequence::Print);
     Action(cmd::kHelpContents)->setShortcut(QKeySequence::HelpContents);
+    // The keys other 3D tools frame with; Ctrl frames every pane.
+    Action(cmd::kFrameSelection)->setShortcut(QKeySequence(Qt::Key_F));
+    Action(cmd::kFrameAll)->setShortcut(QKeySequence(Qt::Key_Home));
+    Action(cmd::kFrameSelectionEveryPane)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    Action(cmd::kFrameAllEveryPane)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
     // Test is a command of the view that does nothing; it keeps its id but no entry.
     Action(cmd::kTest)->setVisible(false);
 
@@ -176,12 +187,13 @@ void MainWindow::CreateMenus() {
     exit->setStatusTip(QStringLiteral("Quit the program"));
 
     QMenu* edit = menu(QStringLiteral("&Edit"));
-    add(edit, {cmd::kCopy, cmd::kClear, 0, cmd::kAddLight, cmd::kAddObject});
+    add(edit, {cmd::kUndo, cmd::kRedo, 0, cmd::kCopy, cmd::kDelete, cmd::kClear, 0, cmd::kAddLight, cmd::kAddObject});
 
     QMenu* view = menu(QStringLiteral("&View"));
     windowsMenu_ = view->addMenu(QStringLiteral("&Windows"));
     view->addSeparator();
-    add(view, {cmd::kOneViewport, cmd::kFourViewports, cmd::kVisible, 0, cmd::kGrid, cmd::kAxisMarkers});
+    add(view, {cmd::kFrameSelection, cmd::kFrameAll, cmd::kFrameSelectionEveryPane, cmd::kFrameAllEveryPane, 0,
+               cmd::kOneViewport, cmd::kFourViewports, cmd::kVisible, 0, cmd::kGrid, cmd::kAxisMarkers});
     QMenu* display = view->addMenu(QStringLiteral("&Display"));
     connect(display, &QMenu::aboutToShow, this, &MainWindow::RefreshCommandStates);
     add(display, {cmd::kPointsFast, cmd::kPoints, cmd::kWireframeFast, cmd::kWireframe, cmd::kFlat, cmd::kShaded});
@@ -220,8 +232,9 @@ void MainWindow::CreateToolBars() {
         {cmd::kNew, cmd::kOpenScene, cmd::kOpenPak, cmd::kOpenModel, cmd::kSave, 0, cmd::kCopy, cmd::kClear,
          cmd::kAddLight, cmd::kAddObject, 0, cmd::kSaveImage, cmd::kPrint, 0, cmd::kHelpContents});
     bar(QStringLiteral("View"), QStringLiteral("ViewBar"), Qt::TopToolBarArea,
-        {cmd::kOneViewport, cmd::kFourViewports, cmd::kVisible, 0, cmd::kGrid, cmd::kAxisMarkers, 0,
-         cmd::kPointsFast, cmd::kPoints, cmd::kWireframeFast, cmd::kWireframe, cmd::kFlat, cmd::kShaded, 0,
+        {cmd::kFrameSelection, cmd::kFrameAll, 0, cmd::kOneViewport, cmd::kFourViewports, cmd::kVisible, 0,
+         cmd::kGrid, cmd::kAxisMarkers, 0, cmd::kPointsFast, cmd::kPoints, cmd::kWireframeFast, cmd::kWireframe,
+         cmd::kFlat, cmd::kShaded, 0,
          cmd::kPerspective, cmd::kFront, cmd::kTop, cmd::kRight, cmd::kLeft, 0, cmd::kPreview, cmd::kFastEdit, 0,
          cmd::kMoveFast, cmd::kHighlightSelected});
     bar(QStringLiteral("Tools"), QStringLiteral("ToolsBar"), Qt::LeftToolBarArea,
@@ -252,11 +265,15 @@ void MainWindow::CreateDocks() {
                       Placeholder(QStringLiteral("The scene's background, shadows, textures, paks, objects and "
                                                  "lights."),
                                   this),
-                      Qt::LeftDockWidgetArea);
+                      Qt::RightDockWidgetArea);
     colorPicker_ = new ColorPicker(this);
     connect(colorPicker_, &ColorPicker::colorApplied, this, &MainWindow::colorApplied);
     colorDock_ = dock(QStringLiteral("Color Picker"), QString::fromLatin1(keys::kColorPicker), colorPicker_,
                       Qt::RightDockWidgetArea);
+    // The view comes first: the three sheets share one column as tabs.
+    tabifyDockWidget(objectDock_, sceneDock_);
+    tabifyDockWidget(sceneDock_, colorDock_);
+    objectDock_->raise();
     windowsMenu_->addSeparator();
 }
 
@@ -297,7 +314,29 @@ void MainWindow::SetViewCommandTarget(ViewCommandTarget* target) {
     RefreshCommandStates();
 }
 
+void MainWindow::UpdateTitle() {
+    const QString name = scenePath_.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(scenePath_).fileName();
+    setWindowTitle(QStringLiteral("%1[*] - %2").arg(name, QString::fromLatin1(marovin::kProgramName)));
+    setWindowModified(HasUnsavedChanges());
+}
+
+bool MainWindow::HasUnsavedChanges() const { return hooks_.isModified && hooks_.isModified(); }
+
+bool MainWindow::MayDiscardChanges() {
+    return !HasUnsavedChanges() ||
+           GetHost().ShowMessage(msg::kDiscardChanges.text, MessageButtons::YesNo, MessageIcon::Warning) ==
+               MessageResult::Yes;
+}
+
 void MainWindow::RefreshCommandStates() {
+    const auto named = [](QAction* action, const char* verb, const std::function<QString()>& name) {
+        const QString step = name ? name() : QString();
+        const QString text = QString::fromLatin1(verb);
+        action->setText(step.isEmpty() ? text : QStringLiteral("%1 %2").arg(text, step));
+    };
+    named(Action(cmd::kUndo), "&Undo", hooks_.undoName);
+    named(Action(cmd::kRedo), "&Redo", hooks_.redoName);
+    UpdateTitle();
     for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
         if (!IsViewCommand(it.key())) {
             continue;

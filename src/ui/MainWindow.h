@@ -40,16 +40,22 @@ public:
     ~MainWindow() override;
 
     // The rest of start-up once the window exists: New, the saved window and tool
-    // window positions (maximised without them), showing the window, visual-weapon
-    // set-up, then the file named on the command line (if any).
-    void Start(const QString& commandLineFile = {});
+    // window positions (the screen's available area without them), showing the
+    // window, visual-weapon set-up, then the file named on the command line (if
+    // any). With `untitledCopy` (the demo scene) that file opens as a new, unnamed
+    // scene: Save asks for a name and it never enters the recent-file list.
+    void Start(const QString& commandLineFile = {}, bool untitledCopy = false);
 
     // The one entry for every file the user opens.
     bool OpenFile(const QString& path);
     // Runs a command by its id as its menu entry would.
     void RunCommand(int id);
-    // Re-reads every action's checked and enabled state from the view.
+    // Re-reads every action's checked and enabled state from the view, the names
+    // of the Undo and Redo entries, and the title.
     void RefreshCommandStates();
+    // The scene's name (or "Untitled") and a mark while there are unsaved changes.
+    void UpdateTitle();
+    const QString& ScenePath() const { return scenePath_; }
 
     // The view behind the view, tool and axis commands; nullptr restores the
     // shell's own stand-in. Not owned.
@@ -94,6 +100,9 @@ private:
     QAction* MakeAction(int id);
 
     void OnViewCommand(int id);
+    bool HasUnsavedChanges() const;
+    // Asks before unsaved changes are lost; true to go on.
+    bool MayDiscardChanges();
     void NewScene();
     void OpenWithDialog(const QString& title, const char* filter);
     void OpenModel();

@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -59,6 +60,14 @@ void MainWindow::RunCommand(int id) {
 }
 
 void MainWindow::OnViewCommand(int id) {
+    // Ctrl with a framing button or entry fits every pane, as the Ctrl keys do.
+    if (QGuiApplication::keyboardModifiers().testFlag(Qt::ControlModifier)) {
+        if (id == cmd::kFrameSelection) {
+            id = cmd::kFrameSelectionEveryPane;
+        } else if (id == cmd::kFrameAll) {
+            id = cmd::kFrameAllEveryPane;
+        }
+    }
     target_->Command(id);
     view_->update();
 }
@@ -76,11 +85,16 @@ bool MainWindow::OpenFile(const QString& path) {
     if (path.isEmpty() || !hooks_.openFile) {
         return false;
     }
+    const bool isScene = QFileInfo(path).suffix().compare(QLatin1String("dv"), Qt::CaseInsensitive) == 0;
+    // A scene replaces the one shown: its unsaved changes would be lost.
+    if (isScene && !MayDiscardChanges()) {
+        return false;
+    }
     const bool opened = hooks_.openFile(path);
     if (opened) {
         recent_.Add(path);
         UpdateRecentFileMenu();
-        if (QFileInfo(path).suffix().compare(QLatin1String("dv"), Qt::CaseInsensitive) == 0) {
+        if (isScene) {
             scenePath_ = path;
         }
     }

@@ -21,6 +21,8 @@ namespace {
 constexpr const char* kBarsState = "State";
 constexpr int kBarsVersion = 1;
 constexpr qint32 kDockRecordVersion = 1;
+// The share of the window's width the tool column takes at the first start.
+constexpr double kFirstDockShare = 0.26;
 
 std::string Encode(const QByteArray& bytes) { return bytes.toBase64().toStdString(); }
 
@@ -61,29 +63,39 @@ void RestoreDock(QMainWindow& window, QDockWidget& dock, const QByteArray& recor
 
 }  // namespace
 
-void MainWindow::Start(const QString& commandLineFile) {
+void MainWindow::Start(const QString& commandLineFile, bool untitledCopy) {
     RunCommand(cmd::kNew);
     if (RestoreWindowState()) {
         show();
     } else {
-        // Maximised at first; the size it returns to when un-maximised is most of the screen.
+        // The first start fills the screen's available area, and the tool column
+        // leaves the view most of the width.
         if (const QScreen* screen = this->screen()) {
-            resize(screen->availableGeometry().size() * 0.85);
+            setGeometry(screen->availableGeometry());
         }
-        showMaximized();
+        show();
+        resizeDocks({objectDock_}, {static_cast<int>(width() * kFirstDockShare)}, Qt::Horizontal);
     }
     statusBar()->showMessage(QString::fromLatin1(msg::kInitializingVWep.text));
     if (hooks_.setUpVisualWeapons) {
         hooks_.setUpVisualWeapons();
     }
     statusBar()->showMessage(QStringLiteral("Ready"));
-    if (!commandLineFile.isEmpty()) {
+    if (untitledCopy && !commandLineFile.isEmpty() && hooks_.openFile) {
+        // Read as a starting point only: its path is not kept, so nothing is ever
+        // written back into the samples.
+        hooks_.openFile(commandLineFile);
+    } else if (!commandLineFile.isEmpty()) {
         OpenFile(commandLineFile);
     }
     RefreshCommandStates();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!MayDiscardChanges()) {
+        event->ignore();
+        return;
+    }
     if (state_.saveSettings) {
         SaveWindowState();
     }

@@ -19,6 +19,7 @@
 #include "models/COGLPlayer.h"
 #include "models/sprite/COGLSprite.h"
 #include "platform/FileSystem.h"
+#include "platform/Host.h"
 
 // What the page drives: the clock and animations of a model or of a sprite,
 // which keep them under the same names without sharing a base.
@@ -39,6 +40,7 @@ public:
     virtual void SetLoop(bool on) = 0;
     virtual bool SingleStep() const = 0;
     virtual void SetSingleStep(bool on) = 0;
+    virtual void ResetAnimation() = 0;
     virtual bool Interpolate() const = 0;
     virtual void SetInterpolate(bool on) = 0;
     // Only models are lit by their normals.
@@ -70,6 +72,7 @@ public:
     void SetLoop(bool on) override { o_.SetLoop(on); }
     bool SingleStep() const override { return o_.SingleStep(); }
     void SetSingleStep(bool on) override { o_.SetSingleStep(on); }
+    void ResetAnimation() override { o_.ResetAnimation(); }
     bool Interpolate() const override { return o_.Interpolate(); }
     void SetInterpolate(bool on) override { o_.SetInterpolate(on); }
     bool HasNormals() const override { return std::is_base_of_v<COGLModel, T>; }
@@ -187,6 +190,12 @@ QWidget* AnimationPage::CreatePage(ObjectPropertiesPanel& sheet) {
     QObject::connect(singleStep_, &QCheckBox::toggled, page, [this](bool on) {
         if (!showing_ && model_ != nullptr) {
             model_->SetSingleStep(on);
+            // Stepping starts from the first frame, with the clock stopped.
+            if (on) {
+                model_->SetAnimating(false);
+                model_->ResetAnimation();
+                ShowFrame();
+            }
             Edited();
         }
     });
@@ -257,6 +266,51 @@ void AnimationPage::RefreshAnimation(COGLObject& object) {
     }
 }
 
+QString SkinsPage::Title() const { return QStringLiteral("Skins"); }
+
+bool SkinsPage::AppliesTo(const COGLObject& object) const {
+    const auto* model = dynamic_cast<const COGLModel*>(&object);
+    return model != nullptr && !model->Skins().empty();
+}
+
+QWidget* SkinsPage::CreatePage(ObjectPropertiesPanel& sheet) {
+    sheet_ = &sheet;
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    skins_ = new QListWidget(page);
+    skins_->setObjectName(QStringLiteral("skins"));
+    layout->addWidget(skins_, 1);
+    QObject::connect(skins_, &QListWidget::currentRowChanged, page, [this](int row) {
+        if (showing_ || model_ == nullptr || row < 0 || row >= static_cast<int>(model_->Skins().size())) {
+            return;
+        }
+        GetHost().MakeViewContextCurrent();
+        model_->SetTexture(model_->Skins()[static_cast<std::size_t>(row)]);
+        sheet_->NotifyChanged();
+    });
+    return page;
+}
+
+void SkinsPage::ShowObject(COGLObject& object) {
+    model_ = dynamic_cast<COGLModel*>(&object);
+    if (model_ == nullptr || skins_ == nullptr) {
+        return;
+    }
+    showing_ = true;
+    skins_->clear();
+    int currentSkin = -1;
+    for (std::size_t i = 0; i < model_->Skins().size(); ++i) {
+        const COGLTexture2D* skin = model_->Skins()[i];
+        skins_->addItem(skin != nullptr ? DisplayName(skin->Path().empty() ? skin->Name() : skin->Path())
+                                        : QStringLiteral("(none)"));
+        if (skin != nullptr && skin == model_->Texture()) {
+            currentSkin = static_cast<int>(i);
+        }
+    }
+    skins_->setCurrentRow(currentSkin);
+    showing_ = false;
+}
+
 QString PlayerPage::Title() const { return QStringLiteral("Player"); }
 
 bool PlayerPage::AppliesTo(const COGLObject& object) const {
@@ -267,22 +321,12 @@ QWidget* PlayerPage::CreatePage(ObjectPropertiesPanel& sheet) {
     sheet_ = &sheet;
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel(QStringLiteral("Skins"), page));
-    skins_ = new QListWidget(page);
-    layout->addWidget(skins_, 1);
     layout->addWidget(new QLabel(QStringLiteral("Weapons"), page));
     weapons_ = new QListWidget(page);
     layout->addWidget(weapons_, 1);
     flag_ = new QCheckBox(QStringLiteral("Show Flag"), page);
     layout->addWidget(flag_);
 
-    QObject::connect(skins_, &QListWidget::currentRowChanged, page, [this](int row) {
-        if (showing_ || player_ == nullptr || row < 0 || row >= static_cast<int>(player_->Skins().size())) {
-            return;
-        }
-        player_->SetTexture(player_->Skins()[static_cast<std::size_t>(row)]);
-        sheet_->NotifyChanged();
-    });
     QObject::connect(weapons_, &QListWidget::currentRowChanged, page, [this](int row) {
         if (showing_ || player_ == nullptr || row < 0 || row >= static_cast<int>(player_->Weapons().size())) {
             return;
@@ -306,21 +350,10 @@ QWidget* PlayerPage::CreatePage(ObjectPropertiesPanel& sheet) {
 
 void PlayerPage::ShowObject(COGLObject& object) {
     player_ = dynamic_cast<COGLPlayer*>(&object);
-    if (player_ == nullptr || skins_ == nullptr) {
+    if (player_ == nullptr || weapons_ == nullptr) {
         return;
     }
     showing_ = true;
-    skins_->clear();
-    int currentSkin = -1;
-    for (std::size_t i = 0; i < player_->Skins().size(); ++i) {
-        const COGLTexture2D* skin = player_->Skins()[i];
-        skins_->addItem(skin != nullptr ? DisplayName(skin->Path().empty() ? skin->Name() : skin->Path())
-                                        : QStringLiteral("(none)"));
-        if (skin != nullptr && skin == player_->Texture()) {
-            currentSkin = static_cast<int>(i);
-        }
-    }
-    skins_->setCurrentRow(currentSkin);
     weapons_->clear();
     for (const auto& weapon : player_->Weapons()) {
         weapons_->addItem(QString::fromStdString(weapon->Name()));

@@ -55,8 +55,9 @@ private:
     QCheckBox* reverseLights_ = nullptr;
 };
 
-// The "Player" page of a player model: its skins, its weapons and the flag.
-class PlayerPage : public ObjectPageExtension {
+// The "Skins" page of every model with skins: the list, the current one marked;
+// choosing one makes it the model's texture.
+class SkinsPage : public ObjectPageExtension {
 public:
     QString Title() const override;
     bool AppliesTo(const COGLObject& object) const override;
@@ -64,6 +65,22 @@ public:
     void ShowObject(COGLObject& object) override;
 
     QListWidget* SkinList() const { return skins_; }
+
+private:
+    ObjectPropertiesPanel* sheet_ = nullptr;
+    COGLModel* model_ = nullptr;
+    bool showing_ = false;
+    QListWidget* skins_ = nullptr;
+};
+
+// The "Player" page of a player model: its weapons and the flag.
+class PlayerPage : public ObjectPageExtension {
+public:
+    QString Title() const override;
+    bool AppliesTo(const COGLObject& object) const override;
+    QWidget* CreatePage(ObjectPropertiesPanel& sheet) override;
+    void ShowObject(COGLObject& object) override;
+
     QListWidget* WeaponList() const { return weapons_; }
     QCheckBox* FlagBox() const { return flag_; }
 
@@ -71,7 +88,6 @@ private:
     ObjectPropertiesPanel* sheet_ = nullptr;
     COGLPlayer* player_ = nullptr;
     bool showing_ = false;
-    QListWidget* skins_ = nullptr;
     QListWidget* weapons_ = nullptr;
     QCheckBox* flag_ = nullptr;
 };

@@ -73,13 +73,15 @@ QString Number(float value, int decimals) {
 
 QString Degrees(float value) { return Number(value, 1) + QChar(0x00B0); }
 
-// The text as the scene file can hold it: at most `bytes` bytes of UTF-8, cut
-// between characters.
-QString FitBytes(QString text, int bytes) {
-    while (!text.isEmpty() && text.toUtf8().size() > bytes) {
-        text.chop(1);
+// The name typed into `edit` when it differs from `current` and the scene can
+// hold it; a refused one is put back as it was.
+std::optional<std::string> TypedName(QLineEdit& edit, const std::string& current) {
+    const std::optional<std::string> name = ToSceneText(edit.text(), kMaxNameLength);
+    if (!name) {
+        edit.setText(FromSceneText(current));
+        return std::nullopt;
     }
-    return text;
+    return *name != current ? name : std::nullopt;
 }
 
 QToolButton* StepButton(const QString& text, const QString& name, const QString& tip, QWidget* parent) {
@@ -282,9 +284,11 @@ void ObjectPropertiesPanel::BuildObjectPage() {
 
     connect(name_, &QLineEdit::editingFinished, this, [this] {
         COGLObject* object = CurrentObject();
-        const std::string name = FitBytes(name_->text(), kMaxNameLength).toStdString();
-        if (object != nullptr && object->Name() != name) {
-            object->SetName(name);
+        if (object == nullptr) {
+            return;
+        }
+        if (const auto name = TypedName(*name_, object->Name())) {
+            object->SetName(*name);
             NotifyChanged();
         }
     });
@@ -568,9 +572,11 @@ void ObjectPropertiesPanel::BuildLightPage() {
 
     connect(lightName_, &QLineEdit::editingFinished, this, [this] {
         COGLLight* light = CurrentLight();
-        const std::string name = FitBytes(lightName_->text(), kMaxNameLength).toStdString();
-        if (light != nullptr && light->Name() != name) {
-            light->SetName(name);
+        if (light == nullptr) {
+            return;
+        }
+        if (const auto name = TypedName(*lightName_, light->Name())) {
+            light->SetName(*name);
             NotifyChanged();
         }
     });
@@ -743,7 +749,7 @@ void ObjectPropertiesPanel::ShowOrientation(COGLObject& object) {
 }
 
 void ObjectPropertiesPanel::ShowObject(COGLObject& object) {
-    const QString name = QString::fromStdString(object.Name());
+    const QString name = FromSceneText(object.Name());
     title_->setText(name.isEmpty() ? ObjectKindName(object.TypeCode())
                                    : QStringLiteral("%1  \u2013  %2").arg(name, ObjectKindName(object.TypeCode())));
     if (name_->text() != name) {
@@ -778,10 +784,10 @@ void ObjectPropertiesPanel::ShowObject(COGLObject& object) {
     if (auto* text = dynamic_cast<COGLText*>(&object)) {
         const QSignalBlocker a(bold_), b(italic_), c(extrusion_), d(spacing_), e(outlineFormat_);
         if (!text_->hasFocus()) {
-            text_->setText(QString::fromStdString(text->Text()));
+            text_->setText(FromSceneText(text->Text()));
         }
         if (!font_->hasFocus()) {
-            font_->setCurrentText(QString::fromStdString(text->FontFace()));
+            font_->setCurrentText(FromSceneText(text->FontFace()));
         }
         bold_->setChecked(text->Bold());
         italic_->setChecked(text->Italic());
@@ -830,9 +836,9 @@ void ObjectPropertiesPanel::FillTextureChoices(const COGLObject& object) {
 
 void ObjectPropertiesPanel::ShowLight(COGLLight& light) {
     title_->setText(QStringLiteral("%1  \u2013  %2")
-                        .arg(QString::fromStdString(light.Name()),
+                        .arg(FromSceneText(light.Name()),
                              light.IsSpot() ? QStringLiteral("Spot light") : QStringLiteral("Point light")));
-    const QString name = QString::fromStdString(light.Name());
+    const QString name = FromSceneText(light.Name());
     if (lightName_->text() != name) {
         lightName_->setText(name);
     }
@@ -998,19 +1004,24 @@ void ObjectPropertiesPanel::ApplyText() {
         ShowMessage(msg::kSelectFontFirst);
         return;
     }
-    QString value = text_->text();
-    if (value.isEmpty()) {
+    const QString typed = text_->text();
+    if (typed.isEmpty()) {
         ShowMessage(msg::kEnterText);
         return;
     }
-    if (value.toUtf8().size() > kMaxTextLength) {
+    const std::optional<std::string> value = ToSceneText(typed, kMaxTextLength);
+    const std::optional<std::string> face = value ? ToSceneText(font, kMaxFontLength) : std::nullopt;
+    if (!value || !face) {
+        text_->setText(FromSceneText(text->Text()));
+        return;
+    }
+    if (typed.size() > kMaxTextLength) {
         ShowMessage(msg::kTextTooLong);
-        value = FitBytes(value, kMaxTextLength);
-        text_->setText(value);
+        text_->setText(FromSceneText(*value));
     }
     GetHost().MakeViewContextCurrent();
-    text->SetText(value.toStdString());
-    text->SetFontFace(FitBytes(font, kMaxFontLength).toStdString());
+    text->SetText(*value);
+    text->SetFontFace(*face);
     ShowObject(*text);
     NotifyChanged();
 }

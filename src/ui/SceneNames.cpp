@@ -3,6 +3,7 @@
 #include <array>
 
 #include "scene/COGLLight.h"
+#include "platform/Messages.h"
 #include "scene/COGLObject.h"
 
 QString ObjectKindName(int typeCode) {
@@ -19,12 +20,27 @@ QString ObjectKindName(int typeCode) {
 
 QString ObjectLabel(const COGLObject& object) {
     const QString kind = ObjectKindName(object.TypeCode());
-    const QString name = QString::fromStdString(object.Name());
+    const QString name = FromSceneText(object.Name());
     return name.isEmpty() ? kind : QStringLiteral("%1 (%2)").arg(name, kind);
 }
 
 QString LightLabel(const COGLLight& light) {
     const QString kind = light.IsSpot() ? QStringLiteral("spot") : QStringLiteral("point");
-    const QString name = QString::fromStdString(light.Name());
+    const QString name = FromSceneText(light.Name());
     return name.isEmpty() ? kind : QStringLiteral("%1 (%2)").arg(name, kind);
+}
+
+QString FromSceneText(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::optional<std::string> ToSceneText(const QString& typed, int maxBytes) {
+    for (const QChar c : typed) {
+        if (c.unicode() > 0xFF) {
+            ShowMessage(msg::kTextNotLatin1);
+            return std::nullopt;
+        }
+    }
+    const QByteArray bytes = typed.left(maxBytes).toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }

@@ -260,6 +260,9 @@ void ScenePropertiesPanel::BuildBackgroundPage() {
     connect(clear, &QPushButton::clicked, this, [this] {
         if (scene_ != nullptr && scene_->Background() != nullptr) {
             GetHost().MakeViewContextCurrent();
+            if (beforeBackgroundChange) {
+                beforeBackgroundChange("Clear Background");
+            }
             scene_->ClearBackground();
             RefreshBackground();
             Changed();
@@ -721,6 +724,9 @@ void ScenePropertiesPanel::LoadBackground() {
         return;
     }
     // A failed load clears the old picture too; either way the page shows what is left.
+    if (beforeBackgroundChange) {
+        beforeBackgroundChange("Load Background");
+    }
     const bool loaded = scene_->SetBackgroundFromFile(chosen.constFirst().toStdString());
     if (!loaded) {
         const QString name = QFileInfo(chosen.constFirst()).fileName();
@@ -786,7 +792,7 @@ void ScenePropertiesPanel::DeleteTexture() {
         return;
     }
     GetHost().MakeViewContextCurrent();
-    if (!scene_->DeleteTexture(texture)) {
+    if (!(deleteTexture ? deleteTexture(texture) : scene_->DeleteTexture(texture))) {
         ShowMessage(msg::kTextureInUse);
         return;
     }

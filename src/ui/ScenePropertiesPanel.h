@@ -57,6 +57,11 @@ public:
 
     // After every edit of the scene: the wiring repaints and marks the document modified.
     std::function<void()> onChanged;
+    // Just before the background picture is replaced or cleared, with what happens.
+    std::function<void(const std::string& what)> beforeBackgroundChange;
+    // Deletes a texture of the scene's list; false when an object uses it. Empty:
+    // the scene deletes it outright.
+    std::function<bool(COGLTexture2D* texture)> deleteTexture;
     // After the lists selected an object or a light: the wiring refreshes the object
     // sheet and repaints.
     std::function<void()> onSelectionChanged;

@@ -32,6 +32,12 @@ struct ShellHooks {
     std::function<void()> optionsChanged;
     // At start-up and after the "Viewable Weapons (VWep)" settings changed.
     std::function<void()> setUpVisualWeapons;
+    // The names of the steps Undo and Redo would take (empty when there is none).
+    // Empty: the entries say only "Undo" and "Redo".
+    std::function<QString()> undoName;
+    std::function<QString()> redoName;
+    // Whether the scene has changes not saved. Empty: never.
+    std::function<bool()> isModified;
     // The property windows and the animation controls must show the core's state.
     std::function<void()> refreshProperties;
     std::function<void()> refreshAnimation;

@@ -1,5 +1,6 @@
 #include "ui/ShellWiring.h"
 
+#include <QGuiApplication>
 
 #include <memory>
 #include <string>
@@ -11,12 +12,15 @@
 #include "render/COGLView.h"
 #include "render/ImageOutput.h"
 #include "scene/COGLDoc.h"
+#include "scene/COGLObject.h"
 #include "scene/COGLScene.h"
 #include "ui/GLWidget.h"
 #include "ui/ImageOutput.h"
 #include "ui/MainWindow.h"
 #include "ui/ModelPages.h"
 #include "ui/PropertyWindows.h"
+#include "ui/SceneNames.h"
+#include "ui/ScenePropertiesPanel.h"
 
 namespace {
 // The size the view draws at, in framebuffer pixels.
@@ -34,13 +38,46 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
     properties_ = new PropertyWindows(window_);
     properties_->SetScene(core.Scene());
     properties_->AddObjectPage(std::make_unique<AnimationPage>());
+    properties_->AddObjectPage(std::make_unique<SkinsPage>());
     properties_->AddObjectPage(std::make_unique<PlayerPage>());
     properties_->onChanged = [this] {
+        // A sheet's edit of the selection, or of the scene's values, is one step of the history.
+        if (COGLScene* scene = Core().Scene()) {
+            EditHistory& history = Core().Document().History();
+            if (const COGLObject* selected = scene->Selected()) {
+                const QString what = selected->IsLightMarker() ? QStringLiteral("Light")
+                                                               : ObjectKindName(selected->TypeCode());
+                // A slider dragged or a spin arrow held is one step, not one for each value it passes.
+                const bool continuing = QGuiApplication::mouseButtons() != Qt::NoButton && lastEdit_.isValid() &&
+                                        lastEdit_.elapsed() < kContinuedEditMs;
+                history.Changed(*scene, scene->Selected(), "Edit " + what.toStdString(), continuing);
+                lastEdit_.start();
+            }
+            history.SceneChanged(*scene, "Edit Scene");
+        }
+        WatchSelection();
         Core().Document().SetModified(true);
         view_.update();
         WakeAnimation();
+        window_.RefreshCommandStates();
     };
-    properties_->onSelectionChanged = [this] { view_.update(); };
+    // A deleted texture waits in the history, so an undone delete of an object that
+    // used it finds it again.
+    properties_->SceneSheet().deleteTexture = [this](COGLTexture2D* texture) {
+        COGLScene* scene = Core().Scene();
+        return scene != nullptr && Core().Document().History().DeleteTexture(*scene, texture, "Delete Texture");
+    };
+    // The picture replaced or cleared waits in the history.
+    properties_->SceneSheet().beforeBackgroundChange = [this](const std::string& what) {
+        if (COGLScene* scene = Core().Scene()) {
+            Core().Document().History().TakeBackground(*scene, what);
+        }
+    };
+    properties_->onSelectionChanged = [this] {
+        WatchSelection();
+        view_.update();
+        window_.RefreshCommandStates();
+    };
     properties_->onPakItemActivated = [this](CPakFile& pak, const std::string& entryName) {
         view_.makeCurrent();
         const OpenFileResult result = Core().Document().OpenPakEntry(pak, entryName);
@@ -60,8 +97,14 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         if (refreshProperties) {
             refreshProperties();
         }
+        // Whatever the sheets show now is the state their next edit replaces.
+        WatchSelection();
         WakeAnimation();
+        window_.RefreshCommandStates();
     };
+    hooks.undoName = [this] { return QString::fromStdString(Core().Document().History().UndoName()); };
+    hooks.redoName = [this] { return QString::fromStdString(Core().Document().History().RedoName()); };
+    hooks.isModified = [this] { return Core().Document().IsModified(); };
     auto refreshAnimation = hooks.refreshAnimation;
     hooks.refreshAnimation = [this, refreshAnimation] {
         if (refreshAnimation) {
@@ -122,6 +165,8 @@ ShellWiring::~ShellWiring() {
     properties_->onChanged = nullptr;
     properties_->onSelectionChanged = nullptr;
     properties_->onPakItemActivated = nullptr;
+    properties_->SceneSheet().deleteTexture = nullptr;
+    properties_->SceneSheet().beforeBackgroundChange = nullptr;
     properties_->SetScene(nullptr);
 }
 
@@ -143,13 +188,21 @@ bool ShellWiring::OpenFile(const QString& path) {
     view_.makeCurrent();
     COGLView& view = Core();
     const OpenFileResult result = view.Document().OpenFile(path.toStdString());
-    if (result.kind == OpenedKind::Pak && result.succeeded && view.Scene() != nullptr) {
-        properties_->ShowPak(view.Scene()->PakCount() - 1);
+    if (result.kind == OpenedKind::Pak && result.succeeded) {
+        properties_->ShowPak(result.pakPosition);
     }
     properties_->PropertyRefresh();
+    WatchSelection();
     view_.update();
     WakeAnimation();
     return result.succeeded;
 }
 
 void ShellWiring::WakeAnimation() { view_.SetAnimating(true); }
+
+void ShellWiring::WatchSelection() {
+    if (COGLScene* scene = Core().Scene()) {
+        Core().Document().History().Watch(*scene, scene->Selected());
+        Core().Document().History().WatchScene(*scene);
+    }
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QString>
 
@@ -32,8 +33,15 @@ private:
     // Animation is stepped only while something may move; anything that can start
     // it (a file, a play button, an edit) asks again.
     void WakeAnimation();
+    // The selection's state as the "before" of the next edit on the sheets.
+    void WatchSelection();
+
+    // How soon an edit made with a mouse button held must follow the one before to
+    // continue its step.
+    static constexpr qint64 kContinuedEditMs = 500;
 
     MainWindow& window_;
     GLWidget& view_;
     PropertyWindows* properties_ = nullptr;  // owned by the window
+    QElapsedTimer lastEdit_;                 // since the last edit of the selection on a sheet
 };

@@ -405,6 +405,34 @@ TEST_F(ImageTest, BitmapsAreReadWithoutGamma) {
     ExpectOnlyMessage("Could not load Bitmap.");
 }
 
+TEST_F(ImageTest, RunLengthEncodedBitmapsOpen) {
+    const fixtures::Palette768 palette = fixtures::DistinctPalette();
+    // Bottom row first: 1 1 1 2 / 3 3 0 0 / 5 5 5 5 (top).
+    const fixtures::Indices indices = {1, 1, 1, 2, 3, 3, 0, 0, 5, 5, 5, 5};
+    for (const int bits : {8, 4}) {
+        SCOPED_TRACE(bits);
+        COGLImage image;
+        ASSERT_TRUE(Load(image, "rle.bmp", fixtures::WriteBmpRle(bits, 4, 3, palette, indices)));
+        EXPECT_EQ(image.Width(), 4);
+        EXPECT_EQ(image.Height(), 3);
+        EXPECT_EQ(PixelRgb(image, 0, 0), PaletteRgb(palette, 5));
+        EXPECT_EQ(PixelRgb(image, 1, 1), PaletteRgb(palette, 3));
+        EXPECT_EQ(PixelRgb(image, 3, 1), PaletteRgb(palette, 0));
+        EXPECT_EQ(PixelRgb(image, 2, 2), PaletteRgb(palette, 1));
+        EXPECT_EQ(PixelRgb(image, 3, 2), PaletteRgb(palette, 2));
+    }
+
+    // A header claiming sides no real picture has is refused before anything is allocated.
+    ByteBuffer huge = fixtures::WriteBmpRle(8, 4, 3, palette, indices);
+    huge[18] = 0xFF;
+    huge[19] = 0xFF;
+    huge[20] = 0xFF;
+    huge[21] = 0x7F;
+    COGLImage image;
+    EXPECT_FALSE(Load(image, "huge.bmp", huge));
+    ExpectOnlyMessage("Could not load Bitmap.");
+}
+
 TEST_F(ImageTest, DispatchByExtensionAndEntryName) {
     COGLImage image;
     EXPECT_FALSE(Load(image, "picture.png", ByteBuffer(10, 0)));

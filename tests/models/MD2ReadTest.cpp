@@ -272,6 +272,14 @@ TEST_F(MD2Read, CountsOffsetsAndIndicesOutsideTheFileAreRefused) {
         }
         host_.Clear();
     }
+
+    // No vertices and so no GL commands either: consistent, but nothing to draw or bound.
+    ByteBuffer empty = good;
+    fixtures::PatchI32(empty, kVertexCount, 0);
+    fixtures::PatchI32(empty, kCommandCount, 0);
+    COGLMD2 model;
+    EXPECT_FALSE(Read(model, empty));
+    EXPECT_TRUE(host_.HasMessage(msg::kNotValidMd2.text));
 }
 
 TEST_F(MD2Read, ASkinNameWithoutTerminatorIsRefused) {

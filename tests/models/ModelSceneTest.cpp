@@ -314,3 +314,58 @@ TEST_F(ModelScene, CopiesAreMadeByTypeCode) {
     d.scene.AddObject(std::move(copy));
     EXPECT_TRUE(d.doc.Save(dir_.File("copies.dv")));
 }
+
+TEST_F(ModelScene, ADeletedModelWaitsInTheHistoryWithItsSkins) {
+    Document d;
+    ASSERT_TRUE(d.doc.OpenFile(tank_).succeeded);
+    auto* tank = dynamic_cast<COGLModel*>(d.scene.Selected());
+    ASSERT_NE(tank, nullptr);
+    COGLTexture2D* skin = tank->Texture();
+    ASSERT_NE(skin, nullptr);
+    EXPECT_EQ(d.doc.History().UndoName(), "Open Model");
+    const std::size_t skins = d.scene.SkinTextureCount();
+
+    ASSERT_TRUE(d.doc.History().Delete(d.scene, tank, "Delete"));
+    EXPECT_TRUE(d.scene.Objects().empty());
+    EXPECT_EQ(d.scene.SkinTextureCount(), skins);  // still held by the model in the history
+    // Nothing is read again on the way back: the file may be gone.
+    std::filesystem::remove(tank_);
+    ASSERT_TRUE(d.doc.Undo());
+    ASSERT_EQ(d.scene.Objects().size(), 1u);
+    EXPECT_EQ(d.scene.ObjectAt(0), tank);
+    EXPECT_EQ(tank->Texture(), skin);
+    EXPECT_TRUE(tank->IsReady());
+    ASSERT_TRUE(d.doc.Undo());  // the opening itself
+    EXPECT_TRUE(d.scene.Objects().empty());
+    d.doc.History().Reset();  // the model goes, giving its skin back
+    EXPECT_EQ(d.scene.SkinTextureCount(), skins - 1);
+}
+
+TEST_F(ModelScene, APlayersAnimationSettingsAndWeaponComeBack) {
+    Document d;
+    d.scene.SetUpVisualWeapons();
+    ASSERT_TRUE(d.doc.OpenFile(folder_.body).succeeded);
+    auto* player = dynamic_cast<COGLPlayer*>(d.scene.Objects().front().get());
+    ASSERT_NE(player, nullptr);
+    ASSERT_GE(player->Weapons().size(), 2u);
+    const ModelAnimation* animation = player->GetAnimation();
+    const float speed = player->Speed();
+    const int weapon = player->CurrentWeaponIndex();
+
+    d.doc.History().Watch(d.scene, player);
+    player->SelectAnimationByName("run");
+    ASSERT_NE(player->GetAnimation(), animation);
+    player->SetSpeed(speed * 2.0f);
+    player->SetLoop(!player->Loop());
+    ASSERT_TRUE(player->SetWeapon(player->Weapons()[static_cast<std::size_t>(weapon + 1)].get()));
+    d.doc.History().Changed(d.scene, player, "Edit Player");
+
+    ASSERT_TRUE(d.doc.Undo());
+    EXPECT_EQ(player->GetAnimation(), animation);
+    EXPECT_EQ(player->Speed(), speed);
+    EXPECT_EQ(player->CurrentWeaponIndex(), weapon);
+    ASSERT_TRUE(d.doc.Redo());
+    ASSERT_NE(player->GetAnimation(), nullptr);
+    EXPECT_EQ(player->GetAnimation()->name, "run");
+    EXPECT_EQ(player->CurrentWeaponIndex(), weapon + 1);
+}

@@ -154,6 +154,16 @@ TEST_F(Player, TheWeaponFollowsTheBodyAndHidesPastTheEndOfItsAnimation) {
     EXPECT_EQ(frames[3], 0);
     EXPECT_EQ(frames[4], 1);
 
+    // A frame set without a tick (the frame control, a pose) reaches the weapon when drawn.
+    player->SetFrame(1);
+    player->Draw(0);
+    EXPECT_TRUE(blaster.IsVisible());
+    EXPECT_EQ(blaster.FrameIndex(), 1);
+    EXPECT_EQ(blaster.NextFrameIndex(), 1);
+    player->SetFrame(3);
+    player->Draw(0);
+    EXPECT_FALSE(blaster.IsVisible());
+
     // A hidden player keeps its weapon hidden.
     player->Hide();
     player->AdvanceFrame();

@@ -10,6 +10,7 @@
 #include "platform/BinaryIO.h"
 #include "platform/Messages.h"
 #include "render/CommandIds.h"
+#include "render/SceneRenderer.h"
 #include "render/ViewLayout.h"
 #include "scene/COGLDoc.h"
 #include "scene/Primitives.h"
@@ -24,6 +25,16 @@ class Spinner : public COGLBox {
 public:
     void StepAnimation() override { ++steps; }
     int steps = 0;
+};
+
+// A box that remembers the flags of its last draw.
+class FlagRecorder : public COGLBox {
+public:
+    void Draw(int flags) override {
+        last = flags;
+        COGLBox::Draw(flags);
+    }
+    int last = -1;
 };
 
 COGLViewport3D& Perspective(COGLView& view, int slot = 0) {
@@ -375,4 +386,16 @@ TEST_F(ViewTest, PaintClearsToTheSceneColourOnlyForOnePerspectivePane) {
     view_->Paint();
     EXPECT_EQ(Pixel(kWidth / 2 + 7, kHeight / 2 + 7)[0], 191);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(ViewTest, OrthographicPanesUseTheCoarseListOnlyForTheFastDraggedSelection) {
+    auto* dragged = static_cast<FlagRecorder*>(Scene().AddObject(std::make_unique<FlagRecorder>()));
+    auto* still = static_cast<FlagRecorder*>(Scene().AddObject(std::make_unique<FlagRecorder>()));
+    Scene().SetSelectedObject(dragged);
+    RenderSceneWireframe(Scene(), false);
+    EXPECT_EQ(dragged->last & COGLObject::kDrawAlternate, 0);
+    EXPECT_EQ(still->last & COGLObject::kDrawAlternate, 0);
+    RenderSceneWireframe(Scene(), true);
+    EXPECT_NE(dragged->last & COGLObject::kDrawAlternate, 0);
+    EXPECT_EQ(still->last & COGLObject::kDrawAlternate, 0);
 }

@@ -5,6 +5,7 @@
 
 #include "math/Quaternion.h"
 #include "render/CommandIds.h"
+#include "scene/EditHistory.h"
 #include "scene/Primitives.h"
 #include "ViewFixture.h"
 
@@ -306,6 +307,31 @@ TEST_F(ViewTools, ArrowKeysStepLikeAOnePixelDrag) {
     view_->KeyUp({ViewKey::Control, 0});
     view_->KeyDown({ViewKey::Left, 0});
     ExpectNear(box->Position(), {0.0f, 0.1f, 0.01f});
+}
+
+TEST_F(ViewTools, EachDragAndArrowKeyIsOneStepOfTheHistory) {
+    COGLObject* box = Selected();
+    EditHistory& history = view_->Document().History();
+    const std::size_t before = history.UndoCount();
+    Tool(cmd::kToolRotate);
+    Drag({{5, 0}, {5, 0}, {5, 0}});
+    EXPECT_EQ(history.UndoCount(), before + 1);
+    EXPECT_EQ(history.UndoName(), "Rotate");
+    view_->KeyDown({ViewKey::Right, 0});
+    EXPECT_EQ(history.UndoCount(), before + 2);
+
+    // Undo waits while a drag goes on: the drag's step is taken when it ends.
+    Tool(cmd::kToolMove);
+    view_->MouseDown(Mouse(MouseButton::Left, 40, 50));
+    view_->MouseMove(Mouse(MouseButton::Left, 45, 50));
+    EXPECT_FALSE(view_->OnCommand(cmd::kUndo));
+    view_->MouseUp(Mouse(MouseButton::Left, 45, 50));
+    EXPECT_EQ(history.UndoName(), "Move");
+    ASSERT_TRUE(view_->OnCommand(cmd::kUndo));
+    ASSERT_TRUE(view_->OnCommand(cmd::kUndo));
+    ASSERT_TRUE(view_->OnCommand(cmd::kUndo));
+    EXPECT_EQ(box->Orientation(), Quaternion());
+    ExpectNear(box->Position(), {});
 }
 
 TEST_F(ViewTools, DragsHideTheCursorAndWarpItBackInsideTheWindow) {

@@ -16,6 +16,7 @@
 #include "scene/Primitives.h"
 #include "scene/SceneFormat.h"
 #include "scene/SceneViewLink.h"
+#include "support/MediaWriters.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -701,6 +702,16 @@ TEST_F(Document, OpenFileDispatchesByExtensionInAnyCase) {
     EXPECT_EQ(pak.kind, OpenedKind::Pak);
     EXPECT_FALSE(pak.succeeded);
     EXPECT_TRUE(host_.HasMessage(msg::kErrorOpeningFile.text));
+
+    // A pak already listed answers with its own place, not the list's last one.
+    const ByteBuffer archive = fixtures::PakBuilder().Add("pics/a.pcx", ByteBuffer(4, 0)).Build();
+    const std::string first = dir_.Write("first.pak", archive);
+    EXPECT_EQ(doc_.OpenFile(first).pakPosition, 0);
+    EXPECT_EQ(doc_.OpenFile(dir_.Write("second.pak", archive)).pakPosition, 1);
+    const OpenFileResult again = doc_.OpenFile(first);
+    EXPECT_TRUE(again.succeeded);
+    EXPECT_EQ(again.pakPosition, 0);
+    EXPECT_EQ(scene_.PakCount(), 2);
 
     std::string opened;
     COGLDoc::RegisterModelOpener("md2", [&](const std::string& p, COGLDoc& doc) {

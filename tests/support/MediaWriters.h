@@ -273,4 +273,51 @@ inline ByteBuffer WriteBmp24(int width, int height, const ByteBuffer& rgbBottomU
     return out.Bytes();
 }
 
+// A run-length encoded palette bitmap (4 or 8 bits), rows bottom-up, each row
+// written as runs of one index so both encodings' run paths are exercised.
+inline ByteBuffer WriteBmpRle(int bits, int width, int height, const Palette768& palette, const Indices& bottomUp) {
+    BinaryWriter pixels;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = bottomUp.data() + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width;) {
+            int run = 1;
+            while (x + run < width && run < 255 && row[x + run] == row[x]) {
+                ++run;
+            }
+            pixels.WriteU8(static_cast<std::uint8_t>(run));
+            pixels.WriteU8(bits == 4 ? static_cast<std::uint8_t>(row[x] << 4 | row[x]) : row[x]);
+            x += run;
+        }
+        pixels.WriteU8(0);
+        pixels.WriteU8(y + 1 == height ? 1 : 0);  // end of bitmap, or end of line
+    }
+    const std::uint32_t colours = 1u << bits;
+    const std::uint32_t offset = 54 + colours * 4;
+    const ByteBuffer data = pixels.Bytes();
+    BinaryWriter out;
+    out.WriteBytes("BM", 2);
+    out.WriteU32(static_cast<std::uint32_t>(offset + data.size()));
+    out.WriteU32(0);
+    out.WriteU32(offset);
+    out.WriteU32(40);
+    out.WriteI32(width);
+    out.WriteI32(height);
+    out.WriteU16(1);
+    out.WriteU16(static_cast<std::uint16_t>(bits));
+    out.WriteU32(bits == 4 ? 2 : 1);  // BI_RLE4, BI_RLE8
+    out.WriteU32(static_cast<std::uint32_t>(data.size()));
+    out.WriteI32(2835);
+    out.WriteI32(2835);
+    out.WriteU32(colours);
+    out.WriteU32(0);
+    for (std::uint32_t i = 0; i < colours; ++i) {
+        out.WriteU8(palette[i * 3 + 2]);
+        out.WriteU8(palette[i * 3 + 1]);
+        out.WriteU8(palette[i * 3 + 0]);
+        out.WriteU8(0);
+    }
+    out.WriteBytes(data.data(), data.size());
+    return out.Bytes();
+}
+
 }  // namespace fixtures

@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QImage>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
 
@@ -89,6 +90,12 @@ private slots:
 
         // The pages of the object sheet drive the model.
         QWidget* sheet = &shell.wiring.Properties().ObjectSheet();
+        // A model that is not a player lists its skins too, the one it wears marked.
+        auto* skins = sheet->findChild<QListWidget*>(QStringLiteral("skins"));
+        QVERIFY(skins != nullptr);
+        QVERIFY(!model->Skins().empty());
+        QCOMPARE(skins->count(), static_cast<int>(model->Skins().size()));
+        QCOMPARE(skins->currentRow(), 0);
         QPushButton* play = nullptr;
         for (QPushButton* button : sheet->findChildren<QPushButton*>()) {
             if (button->text() == QStringLiteral("Play")) {
@@ -107,6 +114,20 @@ private slots:
         const float start = model->FramePosition();
         QTRY_VERIFY_WITH_TIMEOUT(model->FramePosition() != start, 5000);
         QVERIFY(shell.wiring.Core().Document().IsModified());
+
+        // Single step stops the clock and starts from the first frame.
+        QCheckBox* singleStep = nullptr;
+        for (QCheckBox* box : sheet->findChildren<QCheckBox*>()) {
+            if (box->text() == QStringLiteral("Single Step")) {
+                singleStep = box;
+            }
+        }
+        QVERIFY(singleStep != nullptr);
+        singleStep->setChecked(true);
+        QVERIFY(model->SingleStep());
+        QVERIFY(!model->IsAnimating());
+        QCOMPARE(model->FramePosition(), 0.0f);
+        QCOMPARE(model->FrameIndex(), 0);
     }
 
     // The pak browser adds Quake models and sprites through their openers, and

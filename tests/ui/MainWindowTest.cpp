@@ -16,7 +16,8 @@ private slots:
         MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.windowTitle(), QString("Marovin"));
+        QCOMPARE(window.windowTitle(), QString("Untitled[*] - Marovin"));
+        QVERIFY(!window.isWindowModified());
         QVERIFY(window.statusBar() != nullptr);
         QVERIFY(window.menuBar() != nullptr);
 

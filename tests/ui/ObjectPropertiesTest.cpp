@@ -12,6 +12,7 @@
 #include "SceneTestSupport.h"
 #include "ShellTestSupport.h"
 #include "media/COGLTexture2D.h"
+#include "platform/Messages.h"
 #include "render/HeadlessContext.h"
 #include "ui/GLWidget.h"
 #include "ui/ObjectPropertiesPanel.h"
@@ -311,10 +312,28 @@ private slots:
         sheet.Click("applyText");
         QCOMPARE(sheet.fixture.host.messages.size(), said);
 
-        // A character that takes several bytes is cut whole.
+        // The scene file holds Latin-1: an accented letter is one byte and shows as typed ...
         text->setText(QString(30, QLatin1Char('a')) + QStringLiteral("\u00E9"));
         sheet.Click("applyText");
-        QCOMPARE(sheet.s.text->Text(), std::string(30, 'a'));
+        QCOMPARE(sheet.s.text->Text(), std::string(30, 'a') + "\xE9");
+        sheet.Select(sheet.s.box);
+        sheet.Select(sheet.s.text);
+        QCOMPARE(text->text(), QString(30, QLatin1Char('a')) + QStringLiteral("\u00E9"));
+
+        // ... and a character outside it is refused with a note, leaving the text as it was.
+        text->setText(QStringLiteral("Frag \u20AC"));
+        sheet.Click("applyText");
+        QCOMPARE(sheet.Messages().back(), std::string(msg::kTextNotLatin1.text));
+        QCOMPARE(sheet.s.text->Text(), std::string(30, 'a') + "\xE9");
+        QCOMPARE(text->text(), QString(30, QLatin1Char('a')) + QStringLiteral("\u00E9"));
+        auto* name = sheet.Find<QLineEdit>("name");
+        const std::string before = sheet.s.text->Name();
+        name->setText(QStringLiteral("\u0416ar"));
+        emit name->editingFinished();
+        QCOMPARE(sheet.s.text->Name(), before);
+        name->setText(QStringLiteral("Caf\u00E9"));
+        emit name->editingFinished();
+        QCOMPARE(sheet.s.text->Name(), std::string("Caf\xE9"));
 
         sheet.Click("bold");
         QVERIFY(sheet.s.text->Bold());

@@ -97,6 +97,12 @@ TEST_F(HLModel, OpensWithItsTextureAndSequenceGroupFiles) {
     EXPECT_EQ(model->BoundsMin(), (Vector3{7, 30, 12}));
     EXPECT_EQ(model->BoundsMax(), (Vector3{-6, -2, -8}));
     EXPECT_FLOAT_EQ(model->VerticalOffset(), 2.0f);
+    // Framing takes the box in order and lifted as drawn.
+    Vector3 lo;
+    Vector3 hi;
+    ASSERT_TRUE(model->LocalBounds(lo, hi));
+    EXPECT_EQ(lo, (Vector3{-6, 0, -8}));
+    EXPECT_EQ(hi, (Vector3{7, 32, 12}));
 }
 
 TEST_F(HLModel, AMissingCompanionAddsNothing) {

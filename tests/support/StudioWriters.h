@@ -530,6 +530,9 @@ inline StudioModelDef MakeFigure(int boneCount = 30, int segments = 4) {
     idle.label = "idle";
     idle.flags = 1;
     idle.frames = 20;
+    // Wide enough for the arms held out from the shoulders.
+    idle.bbMin = {-16.0f, -28.0f, 0.0f};
+    idle.bbMax = {16.0f, 28.0f, 72.0f};
     idle.blends[0].resize(bones);
     idle.blends[0][1][4] = swing(20, 4.0f, 0);
     m.sequences.push_back(idle);

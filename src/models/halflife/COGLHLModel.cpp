@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "media/COGLTexture2D.h"
@@ -119,6 +120,19 @@ void COGLHLModel::RefreshBounds() {
     m_boundsMin = {seq->bbMax.y, seq->bbMax.z, seq->bbMax.x};
     m_boundsMax = {seq->bbMin.y, seq->bbMin.z, seq->bbMin.x};
     m_verticalOffset = -seq->bbMin.z;
+}
+
+bool COGLHLModel::LocalBounds(Vector3& lo, Vector3& hi) const {
+    const StudioSequence* seq = m_studio ? m_studio->CurrentSequence() : nullptr;
+    if (seq == nullptr) {
+        return false;
+    }
+    const float lift = -seq->bbMin.z;
+    lo = {std::min(seq->bbMin.y, seq->bbMax.y), std::min(seq->bbMin.z, seq->bbMax.z) + lift,
+          std::min(seq->bbMin.x, seq->bbMax.x)};
+    hi = {std::max(seq->bbMin.y, seq->bbMax.y), std::max(seq->bbMin.z, seq->bbMax.z) + lift,
+          std::max(seq->bbMin.x, seq->bbMax.x)};
+    return true;
 }
 
 void COGLHLModel::Draw(int flags) {

@@ -43,6 +43,9 @@ public:
 
     // The bounds as a draw leaves them, without drawing.
     void RefreshBounds();
+    // The sequence box in order, lifted as drawn (the stored bounds hold it with
+    // minima and maxima exchanged).
+    bool LocalBounds(Vector3& lo, Vector3& hi) const override;
 
     StudioModel* Studio() const { return m_studio.get(); }
 

@@ -42,6 +42,7 @@ protected:
         return box;
     }
 
+    int destroyed_ = 0;  // outlives the scene, which may destroy counted things last
     COGLScene scene_;
     EditHistory history_;
 };
@@ -124,7 +125,7 @@ TEST_F(History, MaterialTextureNameAndVisibilityComeBack) {
 }
 
 TEST_F(History, AddAndDeleteMoveTheSameObjectBetweenSceneAndHistory) {
-    int destroyed = 0;
+    int& destroyed = destroyed_;
     COGLObject* first = AddBox({1.0f, 0.0f, 0.0f});
     COGLObject* counted = scene_.AddObject(std::make_unique<CountedBox>(destroyed));
     history_.Added(scene_, counted, "Add Object");
@@ -232,7 +233,7 @@ TEST_F(History, SceneValuesAndShadowTablesComeBack) {
 }
 
 TEST_F(History, ADeletedTextureWaitsForTheObjectsThatUsedIt) {
-    int destroyed = 0;
+    int& destroyed = destroyed_;
     COGLTexture2D* wood = scene_.AddTexture(std::make_unique<CountedTexture>(destroyed));
     auto textured = std::make_unique<TexturedBox>();
     textured->Hold(wood);  // as a bound texture would be assigned
@@ -252,7 +253,7 @@ TEST_F(History, ADeletedTextureWaitsForTheObjectsThatUsedIt) {
 }
 
 TEST_F(History, AReplacedBackgroundPictureComesBack) {
-    int destroyed = 0;
+    int& destroyed = destroyed_;
     COGLScene::BackgroundPicture picture;
     picture.texture = std::make_unique<CountedTexture>(destroyed);
     picture.valid = 1;

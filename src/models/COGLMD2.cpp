@@ -539,14 +539,7 @@ bool COGLMD2::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     }
     const std::int32_t skinIndex = in.ReadI32();
     if (loaded) {
-        if (skinIndex >= 0 && static_cast<std::size_t>(skinIndex) < m_skins.size()) {
-            SetTexture(m_skins[static_cast<std::size_t>(skinIndex)]);
-        } else if (sceneTextureIndex >= 0) {
-            // A texture of the scene given to the model by the user.
-            SetTexture(scene.TextureAt(sceneTextureIndex));
-        } else {
-            SetTexture(nullptr);
-        }
+        ApplySavedTexture(skinIndex, sceneTextureIndex, scene);
     }
     m_invertNormals = in.ReadU8();
     SetName(savedName);
@@ -564,10 +557,7 @@ void COGLMD2::CopyFrom(const COGLObject& other) {
     COGLTexture2D* texture = m_texture;  // set by the object copy; may be one of the shared skins
     FreeModel();
     m_texture = texture;
-    m_scene = source->m_scene;
-    m_path = source->m_path;
-    m_directory = source->m_directory;
-    m_pak = source->m_pak;
+    TakeSourceOf(*source);
     m_textureFlag = source->m_textureFlag;
     if (source->m_ready == 0) {
         return;

@@ -125,6 +125,23 @@ void COGLModel::ReadClockRecord(BinaryReader& in, bool withInterpolate) {
     }
 }
 
+void COGLModel::ApplySavedTexture(std::int32_t skinIndex, int sceneTextureIndex, COGLScene& scene) {
+    if (skinIndex >= 0 && static_cast<std::size_t>(skinIndex) < m_skins.size()) {
+        SetTexture(m_skins[static_cast<std::size_t>(skinIndex)]);
+    } else if (sceneTextureIndex >= 0) {
+        SetTexture(scene.TextureAt(sceneTextureIndex));
+    } else {
+        SetTexture(nullptr);
+    }
+}
+
+void COGLModel::TakeSourceOf(const COGLModel& source) {
+    m_scene = source.m_scene;
+    m_path = source.m_path;
+    m_directory = source.m_directory;
+    m_pak = source.m_pak;
+}
+
 void COGLModel::SetFrame(int frame) {
     const ModelAnimation* animation = GetAnimation();
     const int count = animation != nullptr ? animation->frameCount : 0;

@@ -148,6 +148,11 @@ protected:
     // animation is taken only by a model that loaded.
     void WriteClockRecord(BinaryWriter& out) const;
     void ReadClockRecord(BinaryReader& in, bool withInterpolate);
+    // The texture a scene record names: skin `skinIndex` of the model, else the
+    // scene's texture `sceneTextureIndex` (one the user gave it), else none.
+    void ApplySavedTexture(std::int32_t skinIndex, int sceneTextureIndex, COGLScene& scene);
+    // A copy's source: the scene, file, folder and pak of `source`.
+    void TakeSourceOf(const COGLModel& source);
     // Minima to the largest float, maxima to the lowest, before a frame is walked.
     void ResetBounds();
     void GrowBounds(const Vector3& p) {

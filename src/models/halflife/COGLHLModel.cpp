@@ -312,10 +312,7 @@ void COGLHLModel::CopyFrom(const COGLObject& other) {
     COGLTexture2D* texture = m_texture;  // set by the object copy; may be one of the shared skins
     FreeModel();
     m_texture = texture;
-    m_scene = source->m_scene;
-    m_path = source->m_path;
-    m_directory = source->m_directory;
-    m_pak = source->m_pak;
+    TakeSourceOf(*source);
     if (source->m_ready == 0 || !source->m_studio) {
         return;
     }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "BenchHost.h"
 #include "models/ModelOpen.h"
 #include "models/halflife/COGLHLModel.h"
 #include "models/halflife/StudioFormat.h"
@@ -33,13 +34,6 @@ constexpr int kCopies = 32;
 constexpr int kWidth = 1280;
 constexpr int kHeight = 960;
 constexpr int kSegments = 9;  // 29 limb bones x 4 faces x 2 x 9: 2,088 triangles
-
-HeadlessHost& QuietHost() {
-    static HeadlessHost host;
-    host.quiet = true;
-    SetHost(&host);
-    return host;
-}
 
 // The figure with 47 more sequences whose every channel changes on every frame,
 // and a 256 x 256 skin: about 1 MB.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchHost.h"
 #include "media/COGLTexture2D.h"
 #include "models/COGLMD2.h"
 #include "platform/BinaryIO.h"
@@ -26,13 +27,6 @@ constexpr int kCopies = 32;
 constexpr int kLights = 8;
 constexpr int kWidth = 1280;
 constexpr int kHeight = 960;
-
-HeadlessHost& QuietHost() {
-    static HeadlessHost host;
-    host.quiet = true;
-    SetHost(&host);
-    return host;
-}
 
 // 30 quads around and 10 high: 600 triangles, 341 vertices, 198 frames in runs
 // of 40, 6, 20, 40, 12, 80.

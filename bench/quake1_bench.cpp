@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchHost.h"
 #include "models/ModelOpen.h"
 #include "models/quake1/COGLMDL.h"
 #include "models/quake1/MdlReader.h"
@@ -40,13 +41,6 @@ constexpr int kSkinHeight = 194;
 constexpr int kCopies = 32;
 constexpr int kWidth = 1280;
 constexpr int kHeight = 960;
-
-HeadlessHost& QuietHost() {
-    static HeadlessHost host;
-    host.quiet = true;
-    SetHost(&host);
-    return host;
-}
 
 // The Quake 2 benchmark's tube, 25 around and 20 high (1,000 triangles, 546
 // vertices), as a Quake 1 model: one header scale for all frames (the tube's

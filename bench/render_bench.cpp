@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchHost.h"
 #include "media/COGLTexture2D.h"
 #include "platform/Host.h"
 #include "platform/Settings.h"
@@ -25,13 +26,6 @@ constexpr int kHeight = 960;
 const int kKinds[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 16};
 constexpr int kEachKind = 10;
 constexpr int kLights = 8;
-
-HeadlessHost& QuietHost() {
-    static HeadlessHost host;
-    host.quiet = true;
-    SetHost(&host);
-    return host;
-}
 
 std::unique_ptr<COGLTexture2D> Checker() {
     constexpr int kSide = 64;

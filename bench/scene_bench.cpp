@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "BenchHost.h"
 #include "platform/BinaryIO.h"
 #include "platform/Host.h"
 #include "scene/COGLScene.h"
@@ -36,13 +37,6 @@ void Fill(COGLScene& scene) {
 }
 
 // The host prints messages by default; a benchmark has none to show.
-HeadlessHost& QuietHost() {
-    static HeadlessHost host;
-    host.quiet = true;
-    SetHost(&host);
-    return host;
-}
-
 ByteBuffer SavedScene() {
     COGLScene scene;
     Fill(scene);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "BenchHost.h"
 #include "models/sin/COGLSBM.h"
 #include "platform/BinaryIO.h"
 #include "platform/Host.h"
@@ -19,13 +20,6 @@ constexpr int kVertices = 2000;
 constexpr int kGroups = 3;
 constexpr int kAnimations = 10;
 constexpr int kFrames = 40;
-
-HeadlessHost& QuietHost() {
-    static HeadlessHost host;
-    host.quiet = true;
-    SetHost(&host);
-    return host;
-}
 
 // A strip of kVertices vertices cut into three groups of triangles, and its
 // animations, written once to a folder under the temporary directory.

@@ -15,6 +15,8 @@ int RunPak(const Args& args);
 int RunImage(const Args& args);
 // Renders its inputs headless and writes one picture.
 int RunRender(const Args& args);
+// Writes its inputs (one model, or the whole scene) as a glTF 2.0 asset.
+int RunExport(const Args& args);
 
 // Pictures and pak archives for "info".
 bool IsImageExtension(const std::string& extension);
@@ -34,6 +36,13 @@ int RunHalfLifeInfo(const std::string& path);
 int RunMdlInfo(const std::string& path);
 // "info" for a sprite (".sp2", ".spr").
 int RunSpriteInfo(const std::string& path);
+
+class COGLDoc;
+class COGLObject;
+// Opens every input into the document as the program opens files: scenes, paks,
+// models, and entries of the paks opened before them. `models` gets the models
+// added (a scene replaces them). kExitOk, or the failure code once it is reported.
+int OpenInputs(COGLDoc& document, const std::vector<std::string>& inputs, std::vector<COGLObject*>& models);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

@@ -108,16 +108,6 @@ bool ParseSize(const std::string& text, int& width, int& height) {
     return true;
 }
 
-bool HeldByAPak(const COGLScene& scene, const std::string& name) {
-    for (int position = 0; position < scene.PakCount(); ++position) {
-        const CPakFile* pak = scene.PakAt(position);
-        if (pak != nullptr && pak->FindEntry(name) != nullptr) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Fills `options`; returns an error text for a wrong command line (empty when fine).
 std::string ParseArguments(const Args& args, RenderOptions& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -217,36 +207,11 @@ int RunRender(const Args& args) {
     view.OnInitialUpdate();
     view.Resize(options.width, options.height);
     COGLDoc& document = view.Document();
-    COGLScene& scene = *view.Scene();
 
     // The models these inputs added, for --animation and --frame.
     std::vector<COGLObject*> models;
-    for (const std::string& input : options.inputs) {
-        const std::string path = fs_util::ResolvePath(input);
-        OpenFileResult result;
-        if (fs_util::FileExists(path)) {
-            result = document.OpenFile(path);
-        } else {
-            // Not on disk: an entry of a pak opened by an earlier input.
-            result = document.OpenPakEntry(input);
-            if (result.kind == OpenedKind::Nothing) {
-                return Fail(kExitFailure, "cannot open '" + input + "': " +
-                                              (HeldByAPak(scene, input)
-                                                   ? "a pak holds it, but it is not a model the program opens"
-                                                   : "no such file, and no pak opened before it holds it"));
-            }
-        }
-        if (result.kind == OpenedKind::Nothing) {
-            return Fail(kExitFailure, "cannot open '" + input + "': not a scene, pak or model file");
-        }
-        if (!result.succeeded) {
-            return Fail(kExitFailure, "cannot open '" + input + "'");
-        }
-        if (result.kind == OpenedKind::Scene) {
-            models.clear();  // the scene replaced everything
-        } else if (result.kind == OpenedKind::Model && scene.Selected() != nullptr) {
-            models.push_back(scene.Selected());
-        }
+    if (const int failed = OpenInputs(document, options.inputs, models); failed != kExitOk) {
+        return failed;
     }
 
     if (options.animation || options.frame) {

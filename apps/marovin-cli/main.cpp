@@ -22,6 +22,8 @@ const Command kCommands[] = {
     {"resave", "resave IN.dv OUT.dv  load a scene file and save it again", RunResave},
     {"render", "render [OPTIONS] INPUT... -o OUT.png|.bmp|.jpg  render scenes, paks and models to a picture "
                "(render --help for the options)", RunRender},
+    {"export", "export INPUT... -o OUT.glb|OUT.gltf [--animation NAME] [--skin N] [--scene]  write the model "
+               "(or the whole scene) as glTF 2.0 (export --help)", RunExport},
 };
 
 void PrintUsage(std::FILE* out) {

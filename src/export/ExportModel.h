@@ -28,6 +28,27 @@ struct ExportImage {
     bool nearest = false;         // sampled without filtering
 };
 
+// --- Vertex-animated models (Quake 2, Quake 1, SiN) ---
+
+// Every frame holds the same vertices in the same order; the first frame is the
+// base mesh and each later one a morph target.
+struct MorphModelExport {
+    struct Animation {
+        std::string name;
+        std::vector<int> frames;  // indexes into positions/normals, played in order
+    };
+
+    std::vector<float> texcoords;               // 2 per vertex (s, t as drawn)
+    std::vector<std::vector<float>> positions;  // per frame, 3 per vertex
+    std::vector<std::vector<float>> normals;    // per frame, 3 per vertex
+    std::vector<std::uint32_t> indices;         // triangles, counter-clockwise
+    std::vector<Animation> animations;
+    std::vector<ExportImage> images;  // the skins; the mesh shows `image`, the others are its variants
+    int image = -1;                   // -1: untextured
+
+    std::size_t VertexCount() const { return texcoords.size() / 2; }
+};
+
 // --- Skeletal models (Half-Life studio models) ---
 
 struct ExportJoint {

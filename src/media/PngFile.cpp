@@ -31,23 +31,27 @@ void ReadFromBuffer(png_structp png, png_bytep data, png_size_t length) {
 }
 }  // namespace
 
-bool WritePng(const std::string& path, const PngImage& image) {
+std::optional<ByteBuffer> EncodePng(const PngImage& image, bool fast) {
     if (image.width <= 0 || image.height <= 0 || (image.channels != 3 && image.channels != 4) ||
         image.pixels.size() != std::size_t(image.width) * image.height * image.channels) {
-        return false;
+        return std::nullopt;
     }
     ByteBuffer encoded;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (info == nullptr) {
         png_destroy_write_struct(&png, nullptr);
-        return false;
+        return std::nullopt;
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        return false;
+        return std::nullopt;
     }
     png_set_write_fn(png, &encoded, AppendToBuffer, FlushNothing);
+    if (fast) {
+        png_set_compression_level(png, 1);
+        png_set_filter(png, 0, PNG_FILTER_SUB);
+    }
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
                  image.channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -58,7 +62,12 @@ bool WritePng(const std::string& path, const PngImage& image) {
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    return WriteFileAtomically(path, encoded);
+    return encoded;
+}
+
+bool WritePng(const std::string& path, const PngImage& image) {
+    const auto encoded = EncodePng(image);
+    return encoded && WriteFileAtomically(path, *encoded);
 }
 
 std::optional<PngImage> ReadPng(const std::string& path) {

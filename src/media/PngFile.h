@@ -13,6 +13,8 @@ struct PngImage {
     std::vector<std::uint8_t> pixels;
 };
 
+// The PNG file's bytes; `fast` trades size for speed (exports with many skins).
+std::optional<std::vector<std::uint8_t>> EncodePng(const PngImage& image, bool fast = false);
 // Writes through a temporary file renamed into place, so a failed write leaves
 // no partial file and never destroys an existing one.
 bool WritePng(const std::string& path, const PngImage& image);

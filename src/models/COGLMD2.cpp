@@ -18,6 +18,7 @@
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "scene/COGLScene.h"
+#include "scene/Geometry.h"
 
 namespace {
 // A normal index above the table's end stands for this entry (see QuakeDrawingNormals).
@@ -55,14 +56,17 @@ bool Overlaps(std::int64_t a, std::int64_t alen, std::int64_t b, std::int64_t bl
     return alen > 0 && blen > 0 && a < b + blen && b < a + alen;
 }
 
-struct GLSink {
-    void Begin(bool fan) { glBegin(fan ? GL_TRIANGLE_FAN : GL_TRIANGLE_STRIP); }
+// The walk's strips and fans as GL receives them (s, -t: the file's t runs down
+// the skin, whose rows are kept bottom row first), for drawing and for export.
+struct SinkAdapter {
+    GeometrySink& out;
+    void Begin(bool fan) { out.Begin(fan ? GL_TRIANGLE_FAN : GL_TRIANGLE_STRIP); }
     void Vertex(const Vector3& n, float s, float t, const Vector3& p) {
-        glNormal3f(n.x, n.y, n.z);
-        glTexCoord2f(s, -t);
-        glVertex3f(p.x, p.y, p.z);
+        out.Normal(n);
+        out.TexCoord(s, -t);
+        out.Vertex(p);
     }
-    void End() { glEnd(); }
+    void End() { out.End(); }
 };
 
 struct BoundsOnlySink {
@@ -455,16 +459,24 @@ void COGLMD2::RefreshBounds() {
 
 void COGLMD2::Draw(int flags) {
     DrawGeometry(flags, [this] {
-        GLSink sink;
+        GLGeometrySink gl;
+        SinkAdapter sink{gl};
         WalkGeometry(sink);
     });
 }
 
 void COGLMD2::DrawForPick() {
     DrawGeometryForPick([this] {
-        GLSink sink;
+        GLGeometrySink gl;
+        SinkAdapter sink{gl};
         WalkGeometry(sink);
     });
+}
+
+bool COGLMD2::WalkFrame(GeometrySink& sink) {
+    SinkAdapter adapter{sink};
+    WalkGeometry(adapter);
+    return m_frameCount > 0;
 }
 
 // --- Animation ---

@@ -95,6 +95,7 @@ public:
     std::size_t DataBytes() const;
 
 protected:
+    bool WalkFrame(GeometrySink& sink) override;
     // For the player, which is an MD2 model with a type code of its own.
     COGLMD2(int typeCode, COGLScene* scene);
 

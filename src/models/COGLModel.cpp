@@ -154,6 +154,37 @@ void COGLModel::SetFrame(int frame) {
     m_lerp = 0.0f;
 }
 
+bool COGLModel::EmitFrame(const ModelAnimation& animation, int frame, GeometrySink& sink) {
+    if (AnimationIndexOf(&animation) < 0) {
+        return false;
+    }
+    ModelAnimation* const animationWas = m_animation;
+    const float frameWas = m_frame;
+    const int indexWas = m_frameIndex;
+    const int nextWas = m_nextFrameIndex;
+    const float lerpWas = m_lerp;
+    const std::uint8_t invertWas = m_invertNormals;
+    const Vector3 lowWas = m_boundsMin;
+    const Vector3 highWas = m_boundsMax;
+    m_animation = m_animations[static_cast<std::size_t>(AnimationIndexOf(&animation))].get();
+    m_frameIndex = frame;
+    m_nextFrameIndex = frame;
+    m_lerp = 0.0f;
+    m_invertNormals = 0;
+    const bool walked = WalkFrame(sink);
+    m_animation = animationWas;
+    m_frame = frameWas;
+    m_frameIndex = indexWas;
+    m_nextFrameIndex = nextWas;
+    m_lerp = lerpWas;
+    m_invertNormals = invertWas;
+    m_boundsMin = lowWas;
+    m_boundsMax = highWas;
+    return walked;
+}
+
+bool COGLModel::WalkFrame(GeometrySink& /*sink*/) { return false; }
+
 void COGLModel::AdvanceClock(int frameCount) {
     if (frameCount <= 0) {
         return;

@@ -12,6 +12,7 @@
 class COGLScene;
 class COGLTexture2D;
 class CPakFile;
+class GeometrySink;
 
 // One named run of frames of a model, shown in the animation list.
 struct ModelAnimation {
@@ -132,11 +133,19 @@ public:
         m_nextFrameIndex = nextFrameIndex;
         m_lerp = lerp;
     }
+    // Vertex-animated families: sends frame `frame` of `animation` (one of
+    // Animations()) to `sink` as drawing sends it to GL, with the file's own
+    // normals, then puts the clock and the bounds back. False where the family
+    // has no such frames (and then nothing reached the sink).
+    bool EmitFrame(const ModelAnimation& animation, int frame, GeometrySink& sink);
     // Takes a skin that carries one reference for this model into the skins list,
     // or gives the reference back when the list already holds it (or one of its path).
     void AdoptSkin(COGLTexture2D* skin);
 
 protected:
+    // Sends the geometry of the current frame state to `sink`; the families
+    // that animate vertices override it.
+    virtual bool WalkFrame(GeometrySink& sink);
     // The common animation tick over an animation of `frameCount` frames.
     void AdvanceClock(int frameCount);
     // The clock's part of the scene records of the vertex-animated families:

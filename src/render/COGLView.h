@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "export/GltfWriter.h"
 #include "render/BitmapFont.h"
 #include "render/COGLViewport.h"
 #include "render/GLCheck.h"
@@ -140,6 +141,9 @@ public:
     int ActiveIndex() const { return m_activeViewport; }
     void SetActiveViewport(int slot);
     int PaneCount() const { return m_paneCount; }
+    // The perspective camera the user looks through (the active pane's, else the
+    // first perspective pane's) as glTF export places it; none without one.
+    std::optional<ExportCamera> ExportedCamera() const;
     // Slot 0 Perspective with field of view 45 (Right when it is orthographic),
     // 1 Front, 2 Top, 3 Left.
     void ResetCameras();

@@ -15,6 +15,7 @@
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "scene/COGLScene.h"
+#include "scene/Geometry.h"
 
 namespace {
 // The normal table in drawing space, (n.y, n.z, n.x), with "up" appended for
@@ -36,14 +37,16 @@ const std::array<Vector3, kQuakeNormalCount + 1>& DrawingNormals() {
 constexpr char kSkinNameTemplate[] = "skin   ";
 constexpr std::size_t kSkinDigit = 6;
 
-struct GLSink {
-    void Begin() { glBegin(GL_TRIANGLES); }
+// The walk's triangles as GL receives them, for drawing and for export.
+struct SinkAdapter {
+    GeometrySink& out;
+    void Begin() { out.Begin(GL_TRIANGLES); }
     void Vertex(const Vector3& n, float s, float t, const Vector3& p) {
-        glNormal3f(n.x, n.y, n.z);
-        glTexCoord2f(s, t);
-        glVertex3f(p.x, p.y, p.z);
+        out.Normal(n);
+        out.TexCoord(s, t);
+        out.Vertex(p);
     }
-    void End() { glEnd(); }
+    void End() { out.End(); }
 };
 
 struct BoundsOnlySink {
@@ -266,16 +269,24 @@ void COGLMDL::RefreshBounds() {
 
 void COGLMDL::Draw(int flags) {
     DrawGeometry(flags, [this] {
-        GLSink sink;
+        GLGeometrySink gl;
+        SinkAdapter sink{gl};
         WalkGeometry(sink);
     });
 }
 
 void COGLMDL::DrawForPick() {
     DrawGeometryForPick([this] {
-        GLSink sink;
+        GLGeometrySink gl;
+        SinkAdapter sink{gl};
         WalkGeometry(sink);
     });
+}
+
+bool COGLMDL::WalkFrame(GeometrySink& sink) {
+    SinkAdapter adapter{sink};
+    WalkGeometry(adapter);
+    return !m_frames.empty();
 }
 
 void COGLMDL::DrawAxes() {

@@ -69,6 +69,9 @@ public:
     // The texture coordinates vertex `corner` (0-2) of `triangle` is drawn with.
     void TexCoordOf(int triangle, int corner, float& s, float& t) const;
 
+protected:
+    bool WalkFrame(GeometrySink& sink) override;
+
 private:
     void FreeModel();
     // Takes what the reader produced: skins become textures, frames animations.

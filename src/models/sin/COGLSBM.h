@@ -89,6 +89,12 @@ public:
     const std::vector<SinMeshGroup>& Groups() const { return m_groups; }
     int VertexCount() const { return m_vertexCount; }
 
+protected:
+    bool WalkFrame(GeometrySink& sink) override {
+        WalkGeometry(&sink);
+        return !m_groups.empty();
+    }
+
 private:
     struct Staged;
 

@@ -1,0 +1,190 @@
+#include "export/GltfExport.h"
+
+#include <algorithm>
+
+#include "export/ModelExport.h"
+#include "models/COGLMD2.h"
+#include "models/COGLModel.h"
+#include "models/COGLPlayer.h"
+#include "scene/COGLLight.h"
+#include "scene/COGLObject.h"
+#include "scene/COGLScene.h"
+
+namespace {
+bool Nearest(const COGLScene* scene) { return scene == nullptr || scene->TextureFilterMode() <= 1; }
+
+// The skins of a vertex-animated model as pictures, and which one it shows.
+void AddSkins(const COGLModel& model, const GltfExportOptions& options, bool nearest, MorphModelExport& out) {
+    int shown = -1;
+    for (std::size_t i = 0; i < model.Skins().size(); ++i) {
+        ExportImage image = ImageOfTexture(*model.Skins()[i], nearest);
+        if (image.rgba.empty()) {
+            continue;
+        }
+        const bool chosen = options.skin >= 0 ? static_cast<int>(i) == options.skin : model.Skins()[i] == model.Texture();
+        if (chosen) {
+            shown = static_cast<int>(out.images.size());
+        }
+        out.images.push_back(std::move(image));
+    }
+    if (shown < 0 && options.skin < 0 && model.Texture() != nullptr) {
+        // A texture the user gave the model, not one of its skins.
+        ExportImage image = ImageOfTexture(*model.Texture(), nearest);
+        if (!image.rgba.empty()) {
+            shown = static_cast<int>(out.images.size());
+            out.images.push_back(std::move(image));
+        }
+    }
+    out.image = shown;
+}
+
+// A part that follows a player's body: the body's clips, played with the
+// part's animations of the same names.
+std::vector<MorphClip> FollowingClips(const COGLModel& part, const std::vector<MorphClip>& body) {
+    std::vector<MorphClip> clips;
+    for (const MorphClip& clip : body) {
+        clips.push_back({clip.name, part.FindAnimation(clip.name), clip.frameCount});
+    }
+    return clips;
+}
+
+bool AddMorph(COGLModel& model, const std::string& name, const std::vector<MorphClip>& clips, COGLScene* scene,
+              GltfWriter& writer, const GltfExportOptions& options, int& node, std::string& error) {
+    MorphModelExport gathered;
+    if (!GatherMorphModel(model, clips, gathered, error)) {
+        return false;
+    }
+    AddSkins(model, options, Nearest(scene), gathered);
+    node = writer.AddMorphModel(name, gathered, MaterialOf(model), kMorphFramesPerSecond);
+    return true;
+}
+
+bool ExportPlayer(COGLPlayer& player, COGLScene* scene, GltfWriter& writer, const GltfExportOptions& options,
+                  int& node, std::string& error) {
+    const std::vector<MorphClip> clips = ClipsOf(player, options.animation);
+    if (!AddMorph(player, player.Name(), clips, scene, writer, options, node, error)) {
+        return false;
+    }
+    GltfExportOptions partOptions = options;
+    partOptions.skin = -1;  // a part shows its own first skin
+    const auto addPart = [&](COGLMD2* part, const char* role) {
+        if (part == nullptr) {
+            return;
+        }
+        int partNode = -1;
+        std::string ignored;
+        const std::string name = player.Name() + " " + role;
+        if (AddMorph(*part, name, FollowingClips(*part, clips), scene, writer, partOptions, partNode, ignored)) {
+            writer.AddChild(node, partNode);
+            writer.SetNodeExtra(partNode, "source", part->FilePath());
+        }
+    };
+    addPart(player.CurrentWeapon(), "weapon");
+    if (player.FlagShown()) {
+        addPart(player.Flag(), "flag");
+    }
+    return true;
+}
+}  // namespace
+
+bool ExportObject(COGLObject& object, COGLScene* scene, GltfWriter& writer, const GltfExportOptions& options,
+                  std::string& error) {
+    int node = -1;
+    if (auto* player = dynamic_cast<COGLPlayer*>(&object)) {
+        if (!ExportPlayer(*player, scene, writer, options, node, error)) {
+            return false;
+        }
+    } else if (auto* model = dynamic_cast<COGLModel*>(&object)) {
+        const std::vector<MorphClip> clips = ClipsOf(*model, options.animation);
+        if (!options.animation.empty() && clips.empty()) {
+            error = "'" + object.Name() + "' has no animation named '" + options.animation + "'";
+            return false;
+        }
+        if (options.skin >= static_cast<int>(model->Skins().size())) {
+            error = "'" + object.Name() + "' has " + std::to_string(model->Skins().size()) + " skins";
+            return false;
+        }
+        if (!AddMorph(*model, object.Name(), clips, scene, writer, options, node, error)) {
+            return false;
+        }
+        if (!model->FilePath().empty()) {
+            writer.SetNodeExtra(node, "source", model->FilePath());
+        }
+    } else {
+        StaticMeshExport mesh;
+        if (!GatherStaticMesh(object, Nearest(scene), mesh)) {
+            error = "'" + object.Name() + "' has no surface to export";
+            return false;
+        }
+        node = writer.AddStaticMesh(object.Name(), mesh, MaterialOf(object));
+    }
+    writer.Place(node, PlacementOf(object));
+    return true;
+}
+
+bool ExportObjectToFile(COGLObject& object, COGLScene* scene, const std::string& path,
+                        const GltfExportOptions& options, std::string& error) {
+    GltfWriter writer;
+    return ExportObject(object, scene, writer, options, error) && writer.Write(path, error);
+}
+
+bool ExportSceneToFile(COGLScene& scene, const std::string& path, const GltfExportOptions& options,
+                       std::string& error) {
+    GltfWriter writer;
+    Vector3 centre;
+    int placed = 0;
+    for (const auto& object : scene.Objects()) {
+        if (!object->IsVisible() || object->IsLightMarker()) {
+            continue;
+        }
+        std::string skipped;
+        GltfExportOptions objectOptions = options;
+        objectOptions.skin = -1;
+        // An animation asked for plays where a model has it; the others keep all theirs.
+        if (auto* model = dynamic_cast<COGLModel*>(object.get());
+            model != nullptr && !options.animation.empty() && model->FindAnimation(options.animation) == nullptr) {
+            objectOptions.animation.clear();
+        }
+        if (ExportObject(*object, &scene, writer, objectOptions, skipped)) {
+            centre += object->Position();
+            ++placed;
+        }
+    }
+    if (placed == 0) {
+        error = "the scene has nothing visible to export";
+        return false;
+    }
+    centre *= 1.0f / static_cast<float>(placed);
+    for (const auto& light : scene.Lights()) {
+        if (!light->IsEnabled()) {
+            continue;
+        }
+        ExportLight exported;
+        exported.name = light->Name();
+        const ColorRGBA& c = light->Diffuse();
+        exported.color = {std::clamp(c.red, 0.0f, 1.0f), std::clamp(c.green, 0.0f, 1.0f),
+                          std::clamp(c.blue, 0.0f, 1.0f)};
+        const Vector3& p = light->Position();
+        exported.position = {p.x, p.y, p.z};
+        if (light->W() == 0.0f) {
+            // A light at infinity shines from its position toward the origin.
+            exported.kind = ExportLight::Kind::Directional;
+            exported.direction = {-p.x, -p.y, -p.z};
+        } else if (const auto* spot = dynamic_cast<const COGLSpotLight*>(light.get())) {
+            exported.kind = ExportLight::Kind::Spot;
+            exported.direction = {spot->Direction().x, spot->Direction().y, spot->Direction().z};
+            exported.outerConeDegrees = spot->CutOff();
+        }
+        if (exported.kind != ExportLight::Kind::Directional) {
+            // Fixed-function lights do not fade with distance; glTF's fall off with
+            // its square. Lighting the middle of the scene as brightly keeps the look.
+            const Vector3 d = p - centre;
+            exported.intensity = std::max(1.0f, d.Dot(d));
+        }
+        writer.AddLight(exported);
+    }
+    if (options.camera) {
+        writer.AddCamera("Camera", *options.camera);
+    }
+    return writer.Write(path, error);
+}

@@ -90,13 +90,9 @@ bool ExportPlayer(COGLPlayer& player, COGLScene* scene, GltfWriter& writer, cons
 bool ExportObject(COGLObject& object, COGLScene* scene, GltfWriter& writer, const GltfExportOptions& options,
                   std::string& error) {
     int node = -1;
-    if (auto* player = dynamic_cast<COGLPlayer*>(&object)) {
-        if (!ExportPlayer(*player, scene, writer, options, node, error)) {
-            return false;
-        }
-    } else if (auto* model = dynamic_cast<COGLModel*>(&object)) {
-        const std::vector<MorphClip> clips = ClipsOf(*model, options.animation);
-        if (!options.animation.empty() && clips.empty()) {
+    auto* model = dynamic_cast<COGLModel*>(&object);
+    if (model != nullptr) {
+        if (!options.animation.empty() && model->FindAnimation(options.animation) == nullptr) {
             error = "'" + object.Name() + "' has no animation named '" + options.animation + "'";
             return false;
         }
@@ -104,6 +100,13 @@ bool ExportObject(COGLObject& object, COGLScene* scene, GltfWriter& writer, cons
             error = "'" + object.Name() + "' has " + std::to_string(model->Skins().size()) + " skins";
             return false;
         }
+    }
+    if (auto* player = dynamic_cast<COGLPlayer*>(&object)) {
+        if (!ExportPlayer(*player, scene, writer, options, node, error)) {
+            return false;
+        }
+    } else if (model != nullptr) {
+        const std::vector<MorphClip> clips = ClipsOf(*model, options.animation);
         if (!AddMorph(*model, object.Name(), clips, scene, writer, options, node, error)) {
             return false;
         }

@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "export/ExportCheck.h"
+#include "export/GltfExport.h"
+#include "export/ModelExport.h"
+#include "models/COGLMD2.h"
+#include "models/COGLPlayer.h"
+#include "models/ModelFixtures.h"
+#include "models/quake1/COGLMDL.h"
+#include "models/sin/COGLSBM.h"
+#include "math/Matrix4.h"
+#include "render/COGLCamera.h"
+#include "render/ViewFixture.h"
+#include "scene/COGLDoc.h"
+#include "scene/Geometry.h"
+#include "support/MdlWriters.h"
+
+using export_check::ReadWithAssimp;
+using export_check::Validate;
+
+namespace {
+
+std::string Sample(const std::string& relative) { return std::string(MAROVIN_SOURCE_DIR) + "/samples/" + relative; }
+
+// Skins are GL textures: models load with a context current, into a scene.
+class Export : public GLFixture {
+protected:
+    // Writes `object` alone, validates the file and reads it back.
+    export_check::ReadBack WriteAndRead(COGLObject& object, const std::string& name,
+                                        const GltfExportOptions& options = {}) {
+        const std::string path = dir_.File(name);
+        std::string error;
+        EXPECT_TRUE(ExportObjectToFile(object, &scene_, path, options, error)) << error;
+        const auto validation = Validate(path);
+        EXPECT_EQ(validation.exitCode, 0) << validation.report;
+        auto back = ReadWithAssimp(path);
+        EXPECT_EQ(back.error, "") << path;
+        return back;
+    }
+
+    TempDir dir_;
+    COGLScene scene_;
+};
+
+TEST_F(Export, APlayerCarriesItsWeaponAndEveryAnimationAtTenFramesASecond) {
+    const model_fixtures::PlayerFolder folder = model_fixtures::WritePlayerFolder(dir_, "players/male", false);
+    COGLPlayer player(&scene_);
+    ASSERT_TRUE(player.LoadFile(folder.body, false));
+    ASSERT_TRUE(player.SetFirstWeapon());
+    ASSERT_TRUE(player.ApplyFirstSkin());
+    const auto back = WriteAndRead(player, "male.glb");
+
+    const auto* body = back.Mesh("male");
+    const auto* weapon = back.Mesh("male weapon");
+    ASSERT_NE(body, nullptr);
+    ASSERT_NE(weapon, nullptr);
+    // Nine distinct frames (stand 4, run 3, pain 2; the whole-table clip repeats them).
+    EXPECT_EQ(body->morphTargets, 8u);
+    EXPECT_EQ(body->faces, static_cast<unsigned>(player.TriangleCount()));
+    // The weapon has stand and run: seven frames of its own.
+    EXPECT_EQ(weapon->morphTargets, 6u);
+    EXPECT_TRUE(back.HasNode("male weapon"));
+
+    ASSERT_NE(back.Animation("stand"), nullptr);
+    EXPECT_NEAR(back.Animation("stand")->seconds, 0.4, 1e-6) << "four frames shown a tenth of a second each";
+    EXPECT_NEAR(back.Animation("run")->seconds, 0.3, 1e-6);
+    ASSERT_NE(back.Animation("pain"), nullptr);
+    EXPECT_EQ(back.Animation("run")->morphChannels, 2u) << "body and weapon move together";
+    EXPECT_EQ(back.animations.size(), player.Animations().size());
+    EXPECT_EQ(back.textures, 2u) << "the body's skin and the weapon's, inside the .glb (the other skin is a variant)";
+}
+
+TEST_F(Export, OneAnimationAndAChosenSkinAreWhatTheFileShows) {
+    const model_fixtures::PlayerFolder folder = model_fixtures::WritePlayerFolder(dir_, "players/male", false);
+    COGLPlayer player(&scene_);
+    ASSERT_TRUE(player.LoadFile(folder.body, false));
+    ASSERT_TRUE(player.ApplyFirstSkin());
+    GltfExportOptions options;
+    options.animation = "run";
+    options.skin = 1;
+    const auto back = WriteAndRead(player, "run.gltf", options);
+    ASSERT_EQ(back.animations.size(), 1u);
+    EXPECT_EQ(back.animations[0].name, "run");
+    ASSERT_NE(back.Mesh("male"), nullptr);
+    EXPECT_EQ(back.Mesh("male")->morphTargets, 2u) << "run's three frames only";
+    EXPECT_TRUE(std::filesystem::exists(dir_.File("run.bin")));
+    EXPECT_TRUE(std::filesystem::exists(dir_.File("run_0.png"))) << "pictures beside a .gltf";
+
+    std::string error;
+    options.skin = 7;
+    EXPECT_FALSE(ExportObjectToFile(player, &scene_, dir_.File("x.glb"), options, error));
+    EXPECT_NE(error.find("2 skins"), std::string::npos) << error;
+    options = {};
+    options.animation = "fly";
+    EXPECT_FALSE(ExportObjectToFile(player, &scene_, dir_.File("x.glb"), options, error));
+    EXPECT_NE(error.find("no animation named 'fly'"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("x.glb")));
+}
+
+// The welded vertices, morphed to each frame, are exactly the triangles drawing
+// sends for that frame, turned to face counter-clockwise.
+TEST_F(Export, EveryMorphTargetRebuildsItsFrameAsDrawn) {
+    COGLMD2 model(&scene_);
+    ASSERT_TRUE(model.LoadFile(Sample("models/banner/tris.md2"), false));
+    MorphModelExport gathered;
+    std::string error;
+    ASSERT_TRUE(GatherMorphModel(model, ClipsOf(model, ""), gathered, error)) << error;
+    EXPECT_LT(gathered.VertexCount(), gathered.indices.size()) << "shared corners are welded";
+    const ModelAnimation& wave = *model.FindAnimation("wave");
+    const auto& clip = gathered.animations[1];
+    ASSERT_EQ(clip.name, "wave");
+    ASSERT_EQ(clip.frames.size(), static_cast<std::size_t>(wave.frameCount));
+    for (int f = 0; f < wave.frameCount; f += 3) {
+        RecordingGeometrySink drawn;
+        ASSERT_TRUE(model.EmitFrame(wave, f, drawn));
+        const auto& positions = gathered.positions[static_cast<std::size_t>(clip.frames[static_cast<std::size_t>(f)])];
+        std::size_t corner = 0;
+        for (const auto& strip : drawn.Primitives()) {
+            corner += strip.vertices.size() >= 3 ? (strip.vertices.size() - 2) * 3 : 0;
+        }
+        ASSERT_EQ(corner, gathered.indices.size());
+        // Each exported triangle is a drawn one (reversed), so its corners and
+        // area match: compare the summed cross products, which flip with the winding.
+        Vector3 drawnArea;
+        for (const auto& strip : drawn.Primitives()) {
+            const auto& v = strip.vertices;
+            for (std::size_t i = 2; i < v.size(); ++i) {
+                const bool fan = strip.mode == GL_TRIANGLE_FAN;
+                const Vector3& a = fan ? v[0].position : v[i % 2 == 0 ? i - 2 : i - 1].position;
+                const Vector3& b = fan ? v[i - 1].position : v[i % 2 == 0 ? i - 1 : i - 2].position;
+                drawnArea += (b - a).Cross(v[i].position - a);
+            }
+        }
+        Vector3 exportedArea;
+        const auto at = [&](std::size_t i) {
+            const std::size_t v = gathered.indices[i];
+            return Vector3{positions[v * 3], positions[v * 3 + 1], positions[v * 3 + 2]};
+        };
+        for (std::size_t i = 0; i + 2 < gathered.indices.size(); i += 3) {
+            exportedArea += (at(i + 1) - at(i)).Cross(at(i + 2) - at(i));
+        }
+        EXPECT_NEAR(exportedArea.x, -drawnArea.x, 1e-2f) << "frame " << f;
+        EXPECT_NEAR(exportedArea.y, -drawnArea.y, 1e-2f) << "frame " << f;
+        EXPECT_NEAR(exportedArea.z, -drawnArea.z, 1e-2f) << "frame " << f;
+    }
+}
+
+TEST_F(Export, AQuakeOneModelKeepsItsGroupsAndEmbeddedSkins) {
+    const std::string path =
+        dir_.Write("progs/box.mdl", fixtures::WriteMdl(fixtures::MakeBoxMdl({{"stand1"}, {"stand2"}, {"run1", "run2", "run3"}}, 2)));
+    COGLMDL model(&scene_);
+    ASSERT_TRUE(model.LoadFile(path));
+    ASSERT_TRUE(model.ApplyFirstSkin());  // as opening it in the program does
+    const auto back = WriteAndRead(model, "box.glb");
+    ASSERT_EQ(back.meshes.size(), 1u);
+    EXPECT_EQ(back.meshes[0].faces, static_cast<unsigned>(model.TriangleCount()));
+    EXPECT_EQ(back.animations.size(), model.Animations().size());
+    ASSERT_NE(back.Animation("run"), nullptr);
+    EXPECT_NEAR(back.Animation("run")->seconds, 0.3, 1e-6);
+    EXPECT_EQ(back.textures, 1u) << "the skin shown (the other is a variant)";
+}
+
+TEST_F(Export, ASinModelExportsFromItsDefinition) {
+    COGLSBM model(&scene_);
+    ASSERT_TRUE(model.LoadFile(Sample("models/sin/figure.def")));
+    const auto back = WriteAndRead(model, "figure.glb");
+    ASSERT_EQ(back.meshes.size(), 1u);
+    EXPECT_GT(back.meshes[0].morphTargets, 0u);
+    ASSERT_EQ(back.animations.size(), model.Animations().size());
+    for (const auto& animation : model.Animations()) {
+        const auto* exported = back.Animation(animation->name);
+        ASSERT_NE(exported, nullptr) << animation->name;
+        EXPECT_NEAR(exported->seconds, animation->frameCount / 10.0, 1e-6) << animation->name;
+    }
+}
+
+class SceneExport : public ViewFixture {};
+
+TEST_F(SceneExport, TheDemoSceneCarriesEveryObjectLightAndTheCamera) {
+    ASSERT_TRUE(view_->Document().OpenFile(Sample("scenes/demo.dv")).succeeded);
+    view_->Paint();
+    TempDir dir;
+    GltfExportOptions options;
+    options.camera = view_->ExportedCamera();
+    ASSERT_TRUE(options.camera.has_value());
+    std::string error;
+    const std::string path = dir.File("demo.glb");
+    ASSERT_TRUE(ExportSceneToFile(Scene(), path, options, error)) << error;
+    const auto validation = Validate(path);
+    EXPECT_EQ(validation.exitCode, 0) << validation.report;
+    const auto back = ReadWithAssimp(path);
+    ASSERT_EQ(back.error, "");
+    int lights = 0;
+    for (const auto& light : Scene().Lights()) {
+        lights += light->IsEnabled() ? 1 : 0;
+    }
+    EXPECT_EQ(back.lights, static_cast<unsigned>(lights));
+    EXPECT_EQ(back.cameras, 1u);
+    for (const auto& object : Scene().Objects()) {
+        EXPECT_TRUE(back.HasNode(object->Name())) << object->Name();
+    }
+}
+
+// The exported camera undoes exactly what the view's camera gives GL.
+TEST_F(SceneExport, TheCameraIsTheInverseOfTheViewsModelview) {
+    COGLCamera& camera = view_->ActiveViewport().Camera();
+    auto& orbit = static_cast<COGLCamera3D&>(camera);
+    orbit.AddPitch(20.0f);
+    orbit.AddYaw(-35.0f);
+    orbit.center = {0.5f, -0.25f, 1.0f};
+    const auto exported = view_->ExportedCamera();
+    ASSERT_TRUE(exported.has_value());
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    camera.Apply();
+    Matrix4 worldToEye;
+    glGetDoublev(GL_MODELVIEW_MATRIX, worldToEye.Data());
+    std::array<double, 16> cameraToWorld{};
+    std::copy(exported->cameraToWorld.begin(), exported->cameraToWorld.end(), cameraToWorld.begin());
+    const Matrix4 product = worldToEye * Matrix4(cameraToWorld);
+    for (int row = 0; row < 4; ++row) {
+        for (int col = 0; col < 4; ++col) {
+            EXPECT_NEAR(product(row, col), row == col ? 1.0 : 0.0, 1e-4) << row << "," << col;
+        }
+    }
+    EXPECT_FLOAT_EQ(exported->yfovDegrees, 45.0f);
+}
+
+}  // namespace

@@ -79,4 +79,7 @@ inline constexpr int kAxisZ2 = 32872;
 inline constexpr int kSaveImage = 32854;
 inline constexpr int kPrint = 57607;
 inline constexpr int kPrintPreview = 57609;
+
+// Export of models and scenes to other tools.
+inline constexpr int kExportGltf = 32950;
 }  // namespace cmd

@@ -113,6 +113,7 @@ private:
     void ShowOptions();
     void ShowVWep();
     bool SaveImage();
+    bool ExportGltf();
     void PrintPicture(bool preview);
     void ShowHelp();
     void ShowWebPage();

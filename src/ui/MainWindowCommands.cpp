@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -40,6 +42,7 @@ void MainWindow::RunCommand(int id) {
         case cmd::kSave: SaveScene(scenePath_.isEmpty()); break;
         case cmd::kSaveAs: SaveScene(true); break;
         case cmd::kSaveImage: SaveImage(); break;
+        case cmd::kExportGltf: ExportGltf(); break;
         case cmd::kPrint: PrintPicture(false); break;
         case cmd::kPrintPreview: PrintPicture(true); break;
         case cmd::kClear: ClearScene(); break;
@@ -258,6 +261,44 @@ bool MainWindow::SaveImage() {
         }
         return true;
     }
+}
+
+bool MainWindow::ExportGltf() {
+    if (!hooks_.exportGltf) {
+        return false;
+    }
+    bool wholeScene = true;
+    const QString selected = hooks_.selectedName ? hooks_.selectedName() : QString();
+    if (!selected.isEmpty()) {
+        QMessageBox choice(QMessageBox::Question, QStringLiteral("Export"),
+                           QStringLiteral("Export the selected object \"%1\" alone, or the whole scene with its "
+                                          "lights and camera?")
+                               .arg(selected),
+                           QMessageBox::Cancel, this);
+        QPushButton* alone = choice.addButton(QStringLiteral("Selected Object"), QMessageBox::AcceptRole);
+        choice.addButton(QStringLiteral("Whole Scene"), QMessageBox::AcceptRole);
+        choice.setDefaultButton(alone);
+        execDialog(choice);
+        if (choice.clickedButton() == nullptr || choice.clickedButton() == choice.button(QMessageBox::Cancel)) {
+            return false;
+        }
+        wholeScene = choice.clickedButton() != alone;
+    }
+    QFileDialog dialog(this, QStringLiteral("Export"), lastDirectory_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({QStringLiteral("glTF Binary (*.glb)"), QStringLiteral("glTF with Files Beside (*.gltf)")});
+    dialog.setDefaultSuffix(QStringLiteral("glb"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(dialog.nameFilters().indexOf(filter) == 1 ? QStringLiteral("gltf")
+                                                                          : QStringLiteral("glb"));
+    });
+    if (!Accepted(execDialog(dialog)) || dialog.selectedFiles().isEmpty()) {
+        return false;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    lastDirectory_ = QFileInfo(path).absolutePath();
+    WaitCursor wait;
+    return hooks_.exportGltf(path, wholeScene);
 }
 
 void MainWindow::PrintPicture(bool preview) {

@@ -28,6 +28,12 @@ struct ShellHooks {
     // captured picture is written by the shell.
     std::function<bool(const QString& path, ImageFormat format, int qualityIndex)> saveImage;
 
+    // The selected object's name (empty when nothing is selected), and the glTF
+    // export of it or of the whole scene; the export reports its own failures.
+    // Empty exportGltf: Export does nothing.
+    std::function<QString()> selectedName;
+    std::function<bool(const QString& path, bool wholeScene)> exportGltf;
+
     // After "Program Options" was accepted and its settings written.
     std::function<void()> optionsChanged;
     // At start-up and after the "Viewable Weapons (VWep)" settings changed.

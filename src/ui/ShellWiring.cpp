@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "export/GltfExport.h"
 #include "media/Palette.h"
 #include "models/MD2Open.h"
 #include "platform/Host.h"
@@ -138,6 +139,29 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         view.Release();
         if (!written) {
             GetHost().ShowMessage(msg::kErrorOpeningFile.text);
+        }
+        return written;
+    };
+    hooks.selectedName = [this] {
+        const COGLScene* scene = Core().Scene();
+        const COGLObject* selected = scene != nullptr ? scene->Selected() : nullptr;
+        return selected != nullptr ? QString::fromStdString(selected->Name()) : QString();
+    };
+    hooks.exportGltf = [this](const QString& path, bool wholeScene) {
+        view_.makeCurrent();
+        COGLView& view = Core();
+        COGLScene* scene = view.Scene();
+        GltfExportOptions options;
+        std::string error = "there is nothing to export";
+        bool written = false;
+        if (wholeScene && scene != nullptr) {
+            options.camera = view.ExportedCamera();
+            written = ExportSceneToFile(*scene, path.toStdString(), options, error);
+        } else if (scene != nullptr && scene->Selected() != nullptr) {
+            written = ExportObjectToFile(*scene->Selected(), scene, path.toStdString(), options, error);
+        }
+        if (!written) {
+            GetHost().ShowMessage("Cannot export: " + error + ".");
         }
         return written;
     };

@@ -11,11 +11,6 @@ namespace {
 constexpr float kPi = 3.14159265358979f;
 constexpr float kSlerpEpsilon = 1e-6f;
 
-struct BoneState {
-    Quaternion rotation;
-    Vector3 position;
-};
-
 void SetComponent(Vector3& v, int i, float value) { (i == 0 ? v.x : (i == 1 ? v.y : v.z)) = value; }
 
 // The axis a controller type moves (0-2 positions, 3-5 rotations), or -1.
@@ -171,12 +166,10 @@ float ControllerAdjustment(const StudioData& data, int controller, const StudioP
     return c.Rotates() ? value * (kPi / 180.0f) : value;
 }
 
-void SetUpBones(const StudioData& data, const StudioPose& pose, std::vector<BoneMatrix>& out) {
+void PoseBones(const StudioData& data, const StudioPose& pose, std::vector<BoneState>& out) {
     out.resize(data.bones.size());
     if (data.sequences.empty() || data.bones.empty()) {
-        for (BoneMatrix& m : out) {
-            m = QuaternionMatrix({}, {});
-        }
+        std::fill(out.begin(), out.end(), BoneState{});
         return;
     }
     const int sequence = std::clamp(pose.sequence, 0, static_cast<int>(data.sequences.size()) - 1);
@@ -195,22 +188,26 @@ void SetUpBones(const StudioData& data, const StudioPose& pose, std::vector<Bone
         }
     }
 
-    thread_local std::vector<BoneState> first;
-    thread_local std::vector<BoneState> second;
-    first.resize(data.bones.size());
-    CalcRotations(data, sequence, 0, frame, s, adjust, first);
+    CalcRotations(data, sequence, 0, frame, s, adjust, out);
     if (seq.blendCount > 1) {
+        thread_local std::vector<BoneState> second;
         second.resize(data.bones.size());
         CalcRotations(data, sequence, 1, frame, s, adjust, second);
         const float mix = std::clamp(std::isfinite(pose.blend) ? pose.blend : 0.0f, 0.0f, 1.0f);
-        for (std::size_t b = 0; b < first.size(); ++b) {
-            first[b].rotation = QuaternionSlerp(first[b].rotation, second[b].rotation, mix);
-            first[b].position = first[b].position * (1.0f - mix) + second[b].position * mix;
+        for (std::size_t b = 0; b < out.size(); ++b) {
+            out[b].rotation = QuaternionSlerp(out[b].rotation, second[b].rotation, mix);
+            out[b].position = out[b].position * (1.0f - mix) + second[b].position * mix;
         }
     }
-    for (std::size_t b = 0; b < data.bones.size(); ++b) {
-        const BoneMatrix local = QuaternionMatrix(first[b].rotation, first[b].position);
+}
+
+void SetUpBones(const StudioData& data, const StudioPose& pose, std::vector<BoneMatrix>& out) {
+    thread_local std::vector<BoneState> local;
+    PoseBones(data, pose, local);
+    out.resize(local.size());
+    for (std::size_t b = 0; b < local.size(); ++b) {
+        const BoneMatrix m = QuaternionMatrix(local[b].rotation, local[b].position);
         const int parent = data.bones[b].parent;
-        out[b] = parent < 0 ? local : ConcatTransforms(out[static_cast<std::size_t>(parent)], local);
+        out[b] = parent < 0 ? m : ConcatTransforms(out[static_cast<std::size_t>(parent)], m);
     }
 }

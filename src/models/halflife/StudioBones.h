@@ -24,6 +24,12 @@ struct StudioPose {
     int body = 0;  // the body value choosing each part's submodel
 };
 
+// A bone's place relative to its parent (its model-space place for a root).
+struct BoneState {
+    Quaternion rotation;
+    Vector3 position;
+};
+
 // Rotation from angles in radians about x, y and z (applied z, then y, then x).
 Quaternion AngleQuaternion(const Vector3& angles);
 // Spherical interpolation from p (t = 0) to q (t = 1) along the shorter arc.
@@ -40,6 +46,9 @@ Vector3 InverseRotateVector(const BoneMatrix& m, const Vector3& v);
 // start and end; rotations come out in radians.
 float ControllerAdjustment(const StudioData& data, int controller, const StudioPose& pose);
 
-// The model-space transform of every bone for the pose (the frame is clamped to
-// the sequence; blended sequences mix blends 0 and 1 by pose.blend).
+// Every bone relative to its parent for the pose (the frame is clamped to the
+// sequence; blended sequences mix blends 0 and 1 by pose.blend); identities
+// when the model has no sequences.
+void PoseBones(const StudioData& data, const StudioPose& pose, std::vector<BoneState>& out);
+// The model-space transform of every bone for the pose: PoseBones chained from the roots.
 void SetUpBones(const StudioData& data, const StudioPose& pose, std::vector<BoneMatrix>& out);

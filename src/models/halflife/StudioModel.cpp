@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "media/COGLImage.h"
 #include "media/COGLTexture2D.h"
 #include "media/Palette.h"
 #include "models/ChromeVector.h"
@@ -37,7 +38,17 @@ float Shade(const Vector3& normal) {
     }
     return std::clamp(light, 0.0f, 1.0f);
 }
+
+// The indexed picture mode of a record: masked textures key out their last entry.
+int PictureMode(const StudioTexture& record) { return (record.flags & kTextureMasked) != 0 ? 3 : 0; }
 }  // namespace
+
+bool MakeStudioPicture(const StudioTexture& record, COGLImage& image) {
+    const ConvertedPalette palette = ConvertPalette(record.palette.data(), 3);
+    BinaryReader pixels(record.indexes);
+    return image.LoadIndexed(pixels, palette.rgb.data(), record.width, record.height, PictureMode(record)) &&
+           image.HasPixels();
+}
 
 std::string StudioModel::Load(ByteBuffer model, const std::string& modelPath, const StudioCompanionReader& companions) {
     StudioReadResult read = ReadStudioModel(std::move(model), modelPath, companions);
@@ -63,8 +74,7 @@ void StudioModel::LoadTextures(COGLScene& scene, const std::string& baseName, st
             auto made = std::make_unique<COGLTexture2D>();
             const ConvertedPalette palette = ConvertPalette(record.palette.data(), 3);
             BinaryReader pixels(record.indexes);
-            const int mode = (record.flags & kTextureMasked) != 0 ? 3 : 0;
-            if (!made->FromIndexed(pixels, palette.rgb.data(), record.width, record.height, mode,
+            if (!made->FromIndexed(pixels, palette.rgb.data(), record.width, record.height, PictureMode(record),
                                    scene.TextureFilterMode())) {
                 continue;
             }

@@ -9,8 +9,13 @@
 #include "models/halflife/StudioFormat.h"
 
 class COGLHLModel;
+class COGLImage;
 class COGLScene;
 class COGLTexture2D;
+
+// The picture a texture record makes, as GL receives it (rows bottom first;
+// masked textures key out their last palette entry); false when none is made.
+bool MakeStudioPicture(const StudioTexture& record, COGLImage& image);
 
 // A studio model as its scene object uses it: the checked data of the files,
 // where it stands in its animation, and its textures in the scene's store.

@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "export/ModelExport.h"
+#include "export/StudioExport.h"
 #include "models/COGLMD2.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
+#include "models/halflife/COGLHLModel.h"
 #include "scene/COGLLight.h"
 #include "scene/COGLObject.h"
 #include "scene/COGLScene.h"
@@ -104,6 +106,19 @@ bool ExportObject(COGLObject& object, COGLScene* scene, GltfWriter& writer, cons
     if (auto* player = dynamic_cast<COGLPlayer*>(&object)) {
         if (!ExportPlayer(*player, scene, writer, options, node, error)) {
             return false;
+        }
+    } else if (auto* studio = dynamic_cast<COGLHLModel*>(&object)) {
+        SkinnedModelExport gathered;
+        if (!BuildStudioExport(*studio, gathered, &error)) {
+            return false;
+        }
+        if (!options.animation.empty()) {
+            std::erase_if(gathered.animations,
+                          [&](const SkinnedAnimation& sequence) { return sequence.name != options.animation; });
+        }
+        node = writer.AddSkinnedModel(object.Name(), gathered, MaterialOf(object));
+        if (!studio->FilePath().empty()) {
+            writer.SetNodeExtra(node, "source", studio->FilePath());
         }
     } else if (model != nullptr) {
         const std::vector<MorphClip> clips = ClipsOf(*model, options.animation);

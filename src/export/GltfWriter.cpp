@@ -326,8 +326,11 @@ int GltfWriter::AddSkinnedModel(const std::string& name, const SkinnedModelExpor
     m_model->nodes[static_cast<std::size_t>(root)].matrix = Doubles(model.rootTransform.data(), 16);
     AddChild(node, root);
     std::vector<int> jointNodes;
+    std::map<std::string, int> namesTaken;
     for (const ExportJoint& joint : model.joints) {
-        const int jointNode = AddNode(joint.name);
+        // Tools bind joints by name: a name a file repeats gets a number.
+        const int seen = namesTaken[joint.name]++;
+        const int jointNode = AddNode(seen == 0 ? joint.name : joint.name + "." + std::to_string(seen));
         tinygltf::Node& n = m_model->nodes[static_cast<std::size_t>(jointNode)];
         n.translation = Doubles(joint.translation.data(), 3);
         n.rotation = Doubles(joint.rotation.data(), 4);
@@ -393,7 +396,8 @@ int GltfWriter::AddSkinnedModel(const std::string& name, const SkinnedModelExpor
     const int meshNode = AddNode(name + " mesh");
     m_model->nodes[static_cast<std::size_t>(meshNode)].mesh = static_cast<int>(m_model->meshes.size() - 1);
     m_model->nodes[static_cast<std::size_t>(meshNode)].skin = static_cast<int>(m_model->skins.size() - 1);
-    AddChild(node, meshNode);
+    // A skinned mesh follows its joints alone, so it stands at the top of the
+    // scene, where no parent's transform seems to move it.
 
     for (const SkinnedAnimation& sequence : model.animations) {
         if (sequence.frameCount <= 0 || sequence.joints.size() != model.joints.size()) {

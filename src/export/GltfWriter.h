@@ -78,8 +78,8 @@ public:
     // models (a player and its weapon) become one glTF animation.
     int AddMorphModel(const std::string& name, const MorphModelExport& model, const ExportMaterial& material,
                       float fps);
-    // A node holding the skeleton under the model's root transform and the
-    // skinned mesh, with one glTF animation per sequence.
+    // A node holding the skeleton under the model's root transform, with one
+    // glTF animation per sequence; the skinned mesh is a top-level node of its own.
     int AddSkinnedModel(const std::string& name, const SkinnedModelExport& model, const ExportMaterial& material);
     int AddStaticMesh(const std::string& name, const StaticMeshExport& mesh, const ExportMaterial& material);
     int AddLight(const ExportLight& light);

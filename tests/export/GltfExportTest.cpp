@@ -11,6 +11,7 @@
 #include "models/COGLMD2.h"
 #include "models/COGLPlayer.h"
 #include "models/ModelFixtures.h"
+#include "models/halflife/COGLHLModel.h"
 #include "models/quake1/COGLMDL.h"
 #include "models/sin/COGLSBM.h"
 #include "math/Matrix4.h"
@@ -177,6 +178,32 @@ TEST_F(Export, ASinModelExportsFromItsDefinition) {
         ASSERT_NE(exported, nullptr) << animation->name;
         EXPECT_NEAR(exported->seconds, animation->frameCount / 10.0, 1e-6) << animation->name;
     }
+}
+
+TEST_F(Export, AHalfLifeModelIsASkinWithItsBonesAndASequenceEach) {
+    COGLHLModel model(&scene_);
+    ASSERT_TRUE(model.LoadFile(Sample("models/figure/figure.mdl")));
+    const StudioData& data = *model.Studio()->Data();
+    const auto back = WriteAndRead(model, "figure.glb");
+    ASSERT_EQ(back.meshes.size(), 1u);
+    EXPECT_GT(back.meshes[0].bones, 0u);
+    EXPECT_EQ(back.meshes[0].morphTargets, 0u);
+    ASSERT_EQ(back.animations.size(), data.sequences.size());
+    for (const StudioSequence& sequence : data.sequences) {
+        const auto* exported = back.Animation(sequence.label);
+        ASSERT_NE(exported, nullptr) << sequence.label;
+        EXPECT_NEAR(exported->seconds, (sequence.frameCount - 1) / sequence.fps, 1e-4) << sequence.label;
+        EXPECT_GT(exported->nodeChannels, 0u);
+    }
+    for (const StudioBone& bone : data.bones) {
+        EXPECT_TRUE(back.HasNode(bone.name)) << bone.name << " (repeated names are numbered)";
+    }
+
+    GltfExportOptions options;
+    options.animation = data.sequences.back().label;
+    const auto one = WriteAndRead(model, "one.glb", options);
+    ASSERT_EQ(one.animations.size(), 1u);
+    EXPECT_EQ(one.animations[0].name, data.sequences.back().label);
 }
 
 class SceneExport : public ViewFixture {};

@@ -473,8 +473,9 @@ inline StudioModelDef MakeFigure(int boneCount = 30, int segments = 4) {
         const bool head = b == static_cast<std::size_t>(perLimb);
         const float half = head ? 6.0f : halfWidths[limbOf[b]];
         for (int face = 0; face < 4; ++face) {
-            // One side face, bottom to top, in the bone's frame; the strips wind
-            // clockwise seen from outside, as the studio tools write them.
+            // One side face, from the bone to its child, in the bone's frame; the
+            // strips wind clockwise seen from outside, as the studio tools write
+            // them, whichever way the limb points (the legs and arms hang down).
             const float a0 = static_cast<float>(face) * 1.5707963f + 0.7853982f;
             const float a1 = a0 + 1.5707963f;
             const Vector3 n{std::cos(a0 + 0.7853982f), std::sin(a0 + 0.7853982f), 0.0f};
@@ -482,7 +483,7 @@ inline StudioModelDef MakeFigure(int boneCount = 30, int segments = 4) {
             for (int seg = 0; seg <= segments; ++seg) {
                 const float f = static_cast<float>(seg) / static_cast<float>(segments);
                 const Vector3 along = length * f;
-                for (const float a : {a1, a0}) {
+                for (const float a : length.z >= 0.0f ? std::array{a1, a0} : std::array{a0, a1}) {
                     body.vertices.push_back(along + Vector3{half * std::cos(a) * 1.4142f, half * std::sin(a) * 1.4142f, 0.0f});
                     body.vertexBones.push_back(static_cast<std::uint8_t>(b));
                     body.normals.push_back(n);

@@ -1,7 +1,8 @@
 // Writes the fuzz seeds that the tests' own writers can make: one small valid
 // file for each variant of each reader, into CORPUSDIR/fuzz_<reader>/ (run it
-// with fuzz/corpus). fuzz/make_seeds.py writes the rest (BMP depths, JPEG, pak
-// and palette files); the sample tools add the sample models.
+// with fuzz/corpus). fuzz/make_seeds.py writes what these writers do not make
+// (BMP depths and layouts, JPEG, palette files, raw skin indices); the sample
+// tools add the sample models.
 //
 //   make_fuzz_seeds CORPUSDIR
 //
@@ -9,7 +10,8 @@
 // own Save writes, with every primitive, both light kinds, text, textures, a pak
 // and a record of every model family. Version 5 is laid out by the tests' scene
 // writer, as the scene tests make it: no field of view, and the MD2, player and
-// SiN records without their interpolation byte. The models these records name
+// SiN records without their interpolation byte; it also names a background
+// picture, which a scene can only take with GL. The models these records name
 // do not exist where the fuzz target looks, so their records are read and the
 // models dropped. Re-running rewrites the same bytes.
 #include <unistd.h>
@@ -28,7 +30,6 @@
 #include "models/StudioFixtures.h"
 #include "models/sprite/COGLSprite.h"
 #include "platform/BinaryIO.h"
-#include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "scene/COGLLight.h"
 #include "scene/COGLScene.h"
@@ -237,7 +238,6 @@ void StudioModels() {
     texturesApart.separateTextures = true;
     Put("studio", "texture-file.seed",
         FrameStudioFiles({WriteStudioModel(texturesApart), WriteStudioTextureFile(texturesApart)}));
-    Put("studio", "small-figure.seed", FrameStudioFiles({WriteStudioModel(MakeFigure(6, 2))}));
 }
 
 void SinModels() {
@@ -257,14 +257,14 @@ void SinModels() {
 // --- Scenes ---
 
 // What a model record holds after the common record, as the version 5 loader
-// reads it: MD2, player and SiN records lose the interpolation byte of their
+// reads it: MD2, player and SiN records lack the interpolation byte of their
 // clock record (path, pak position, then 26 bytes of clock come before it).
-ByteBuffer ModelTail(const COGLObject& object, int version) {
+ByteBuffer Version5ModelTail(const COGLObject& object) {
     BinaryWriter out;
     object.Save(out, -1);
     ByteBuffer tail(out.Bytes().begin() + static_cast<std::ptrdiff_t>(COGLObject::kRecordSize), out.Bytes().end());
     const int code = object.TypeCode();
-    if (version < 6 && (code == object_type::kMD2 || code == object_type::kPlayer || code == object_type::kSBM)) {
+    if (code == object_type::kMD2 || code == object_type::kPlayer || code == object_type::kSBM) {
         const std::size_t interpolate = scene_format::kPathFieldSize + 4 + 26;
         tail.erase(tail.begin() + static_cast<std::ptrdiff_t>(interpolate));
     }
@@ -409,7 +409,7 @@ void Scenes() {
         fixture::Object o;
         o.code = model->TypeCode();
         o.name = model->Name();
-        o.extra = ModelTail(*model, 5);
+        o.extra = Version5ModelTail(*model);
         v5.objects.push_back(o);
     }
     Put("scene", "every-object-v5.dv", fixture::Write(v5));

@@ -1,7 +1,12 @@
 #!/usr/bin/env python3
-"""Writes the tiny seed files of every fuzz target into corpus/fuzz_<reader>/.
-All of them are made here from scratch; run with Debian's python3 (python3-pil
-makes the JPEG seeds). Re-running rewrites the same files."""
+"""Writes the tiny seed files of every fuzz target into corpus/fuzz_<reader>/:
+here the variants the tests' writers do not make (BMP of every depth and
+layout, baseline and progressive JPEG, palette files, raw skin indices), and a
+first file for each of the other readers. tools/make_fuzz_seeds writes one file
+per variant of those with the tests' own writers (images, paks, every model
+family, scenes of versions 5 and 6).
+All of them are made from scratch; run with Debian's /usr/bin/python3
+(python3-pil makes the JPEG seeds). Re-running rewrites the same files."""
 import io
 import os
 import struct
@@ -64,12 +69,41 @@ def bmp24(width, height):
     return header + info + pixels
 
 
-def jpeg(mode, size):
+def bmp(bits, width, height, top_down=False, masks=None, colours=None):
+    """An uncompressed BMP: `bits` 1, 4, 8 (with a palette of `colours` entries),
+    16, 24 or 32; `masks` (red, green, blue) makes it a bitfields one."""
+    stride = (width * bits + 31) // 32 * 4
+    rows = []
+    for y in range(height):
+        if bits < 8:
+            per_byte = 8 // bits
+            row = bytes(sum(((x + y + k) % (1 << bits)) << (8 - bits * (k + 1)) for k in range(per_byte))
+                        for x in range(0, width, per_byte))
+        else:
+            row = bytes((x * 50 + y * 30 + c * 17) % 256 for x in range(width) for c in range(bits // 8))
+        rows.append(row.ljust(stride, b"\0"))
+    pixels = b"".join(rows)
+    if bits <= 8:
+        colours = colours or (1 << bits)
+        table = b"".join(bytes(((i * 40) % 256, (i * 90) % 256, (255 - i * 20) % 256, 0)) for i in range(colours))
+    else:
+        colours = 0
+        table = b""
+    if masks:
+        table = struct.pack("<3I", *masks)
+    offset = 54 + len(table)
+    header = b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, -height if top_down else height, 1, bits, 3 if masks else 0,
+                       len(pixels), 2835, 2835, colours, 0)
+    return header + info + table + pixels
+
+
+def jpeg(mode, size, progressive=False, subsampling=-1):
     img = Image.new(mode, size)
     img.putdata([((x * 40) % 256, (y * 40) % 256, 128) if mode == "RGB" else (x * 30) % 256
                  for y in range(size[1]) for x in range(size[0])])
     out = io.BytesIO()
-    img.save(out, "JPEG", quality=50)
+    img.save(out, "JPEG", quality=50, progressive=progressive, subsampling=subsampling)
     return out.getvalue()
 
 
@@ -151,8 +185,18 @@ def main():
     put("wal", "small.seed", wal(2, 2, [1, 255, 3, 4]))
     put("swl", "small.seed", swl(2, 1, [63, 5]))
     put("bmp", "small.bmp", bmp24(3, 2))
+    for bits in (1, 4, 8, 16, 24, 32):
+        put("bmp", f"plain{bits}.bmp", bmp(bits, 5, 3))
+    put("bmp", "top-down8.bmp", bmp(8, 5, 3, top_down=True))
+    put("bmp", "top-down24.bmp", bmp(24, 3, 2, top_down=True))
+    put("bmp", "few-colours8.bmp", bmp(8, 4, 2, colours=5))
+    put("bmp", "bitfields565.bmp", bmp(16, 3, 2, masks=(0xF800, 0x07E0, 0x001F)))
+    put("bmp", "bitfields32.bmp", bmp(32, 3, 2, masks=(0x00FF0000, 0x0000FF00, 0x000000FF)))
     put("jpg", "rgb.jpg", jpeg("RGB", (8, 8)))
     put("jpg", "grey.jpg", jpeg("L", (8, 8)))
+    put("jpg", "progressive-rgb.jpg", jpeg("RGB", (8, 8), progressive=True))
+    put("jpg", "progressive-grey.jpg", jpeg("L", (8, 8), progressive=True))
+    put("jpg", "odd-444.jpg", jpeg("RGB", (13, 7), subsampling=0))
     put("pak", "quake2-pack.seed", pak([("players/male/tris.md2", b"IDP2"), ("progs/a.mdl", b"IDPO"),
                                   ("hl/b.mdl", b"IDST" + struct.pack("<ii", 0, 10)), ("env/sky.tga", b"t"),
                                   ("textures/w.wal", b"w")]))
@@ -161,12 +205,16 @@ def main():
         f"{i} {i} {255 - i}\r\n" for i in range(256))).encode())
     put("palette", "riff.pal", b"RIFF" + struct.pack("<I", 1040) + b"PAL data" + struct.pack("<IHH", 1028, 768, 256)
         + bytes(i % 256 for i in range(1024)))
+    put("palette", "jasc-16.pal", ("JASC-PAL\n0100\n16\n" + "".join(f"{i * 16} {255 - i} {i}\n" for i in range(16))).encode())
     put("mdl", "mixed.seed", mdl([["stand1"], ["stand2"], ["run1", "run2", "run3"], ["pain1"]], 2))
     put("mdl", "ends-with-group.seed", mdl([["idle1"], ["fly1", "fly2"]], 1, b"editor block"))
     put("sprite", "quake2.seed", sp2([(32, 32, 16, 16, "sprites/s_a_0.pcx"), (16, 8, 8, 4, "sprites/s_a_1.pcx")]))
     put("sprite", "quake1.seed", spr(1, [(4, 4), [(2, 2), (3, 1)]]))
     put("sprite", "half-life.seed", spr(2, [(4, 2), [(2, 2)]], 2))
-    put("indexed", "sprite.bin", bytes([2, 1, 2]) + bytes(i % 256 for i in range(1024)) + bytes(range(6)))
+    for mode in range(6):
+        put("indexed", f"mode{mode}.bin", bytes([3, 2, mode]) + bytes((i * 5) % 256 for i in range(1024)) +
+            bytes((i * 31) % 256 for i in range(12)))
+    put("indexed", "skin-only.bin", bytes([4, 3, 0]) + bytes(range(20)))
 
 
 main()

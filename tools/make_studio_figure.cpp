@@ -22,17 +22,6 @@ bool Save(const std::string& path, const ByteBuffer& bytes) {
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
-
-// The fuzz target's framing: each file as a little-endian uint32 length and its
-// bytes, the main model first, then its companions in the order they are asked for.
-ByteBuffer Frame(const std::vector<ByteBuffer>& files) {
-    BinaryWriter out;
-    for (const ByteBuffer& file : files) {
-        out.WriteU32(static_cast<std::uint32_t>(file.size()));
-        out.WriteBytes(file.data(), file.size());
-    }
-    return out.Bytes();
-}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,11 +36,11 @@ int main(int argc, char** argv) {
         const std::string seeds = argv[2];
         fixtures::StudioModelDef model = studio_fixtures::TestModel(true);
         model.separateTextures = true;
-        ok = ok && Save(seeds + "/figure.seed", Frame({figure}));
+        ok = ok && Save(seeds + "/figure.seed", fixtures::FrameStudioFiles({figure}));
         ok = ok && Save(seeds + "/companions.seed",
-                        Frame({fixtures::WriteStudioModel(model), fixtures::WriteStudioTextureFile(model),
-                               fixtures::WriteStudioSequenceGroup(model, 1),
-                               fixtures::WriteStudioSequenceGroup(model, 2)}));
+                        fixtures::FrameStudioFiles(
+                            {fixtures::WriteStudioModel(model), fixtures::WriteStudioTextureFile(model),
+                             fixtures::WriteStudioSequenceGroup(model, 1), fixtures::WriteStudioSequenceGroup(model, 2)}));
     }
     if (!ok) {
         std::fprintf(stderr, "make_studio_figure: cannot write the files\n");

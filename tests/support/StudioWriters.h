@@ -420,6 +420,17 @@ inline ByteBuffer WriteStudioSequenceGroup(const StudioModelDef& m, int group) {
     return out.Bytes();
 }
 
+// The studio fuzz target's input: each file as a little-endian uint32 length and
+// its bytes, the main model first, then its companions in the order they are asked for.
+inline ByteBuffer FrameStudioFiles(const std::vector<ByteBuffer>& files) {
+    BinaryWriter out;
+    for (const ByteBuffer& file : files) {
+        out.WriteU32(static_cast<std::uint32_t>(file.size()));
+        out.WriteBytes(file.data(), file.size());
+    }
+    return out.Bytes();
+}
+
 // A figure for renders and benchmarks: a pelvis root with a spine, a head and
 // two arms and legs (`bones` in all, 30 by default), each limb a box of
 // quadrilateral strips, three sequences ("idle" looping, "walk" with swinging

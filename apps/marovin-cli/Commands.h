@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,10 +41,32 @@ int RunSpriteInfo(const std::string& path);
 
 class COGLDoc;
 class COGLObject;
+class COGLView;
+class HeadlessContext;
+
+// A view drawing into a headless GL context, as "render" and "export" open files into.
+struct HeadlessView {
+    HeadlessView();
+    ~HeadlessView();
+    std::unique_ptr<HeadlessContext> gl;
+    std::unique_ptr<COGLView> view;
+};
+// The view after its first update at width x height; nullptr (reported) when no
+// GL context can be had.
+std::unique_ptr<HeadlessView> StartHeadlessView(int width, int height);
 // Opens every input into the document as the program opens files: scenes, paks,
 // models, and entries of the paks opened before them. `models` gets the models
 // added (a scene replaces them). kExitOk, or the failure code once it is reported.
 int OpenInputs(COGLDoc& document, const std::vector<std::string>& inputs, std::vector<COGLObject*>& models);
+
+// The frame every command with options shares: "--help" alone prints `usage`;
+// otherwise `parse` reads the arguments and returns what is wrong with them
+// (empty when nothing), which is printed under the usage. -1 means go on, any
+// other value is the exit code to return.
+int ParseCommandLine(const Args& args, const char* usage, const std::function<std::string()>& parse);
+// What a command line without inputs or without an output lacks, else empty.
+std::string MissingInputOrOutput(const std::vector<std::string>& inputs, const std::string& output,
+                                 const std::string& noInput, const std::string& noOutput);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

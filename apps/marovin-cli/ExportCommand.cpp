@@ -1,15 +1,12 @@
 // marovin-cli export: opens scenes, paks and models the way "render" does and
 // writes one model, or the whole scene, as a glTF 2.0 asset.
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "Commands.h"
 #include "export/GltfExport.h"
-#include "media/Palette.h"
 #include "render/COGLView.h"
-#include "render/HeadlessContext.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"
 
@@ -54,37 +51,22 @@ std::string ParseArguments(const Args& args, ExportArguments& parsed) {
             parsed.inputs.push_back(arg);
         }
     }
-    if (parsed.inputs.empty()) {
-        return "no input to export";
-    }
-    if (parsed.output.empty()) {
-        return "no output (-o OUT.glb|OUT.gltf)";
-    }
-    return {};
+    return MissingInputOrOutput(parsed.inputs, parsed.output, "no input to export", "no output (-o OUT.glb|OUT.gltf)");
 }
 }  // namespace
 
 int RunExport(const Args& args) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::printf("%s\n", kUsage);
-        return kExitOk;
-    }
     ExportArguments parsed;
-    if (const std::string error = ParseArguments(args, parsed); !error.empty()) {
-        std::fprintf(stderr, "%s\n", kUsage);
-        return Fail(kExitUsage, error);
+    if (const int exit = ParseCommandLine(args, kUsage, [&] { return ParseArguments(args, parsed); }); exit >= 0) {
+        return exit;
     }
 
-    BuildGammaTable(1.0f);
-    std::string error;
-    const auto gl = HeadlessContext::Create(64, 64, &error);
-    if (!gl) {
-        return Fail(kExitFailure, error);
+    const auto headless = StartHeadlessView(640, 480);
+    if (!headless) {
+        return kExitFailure;
     }
-    COGLView view;
-    view.Create(&error);  // only the orthographic panes' texts need the font
-    view.OnInitialUpdate();
-    view.Resize(640, 480);
+    COGLView& view = *headless->view;
+    std::string error;
     COGLDoc& document = view.Document();
     COGLScene& scene = *view.Scene();
     std::vector<COGLObject*> models;

@@ -1,7 +1,13 @@
-// Opening the inputs of "render" and "export": scenes, paks, models and entries
-// of the paks opened before them, the way the program opens them.
+// What "render" and "export" share: their command lines, and opening their
+// inputs (scenes, paks, models and entries of the paks opened before them) the
+// way the program opens them.
+#include <cstdio>
+
 #include "Commands.h"
 #include "media/CPakFile.h"
+#include "media/Palette.h"
+#include "render/COGLView.h"
+#include "render/HeadlessContext.h"
 #include "platform/FileSystem.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"
@@ -48,4 +54,49 @@ int OpenInputs(COGLDoc& document, const std::vector<std::string>& inputs, std::v
         }
     }
     return kExitOk;
+}
+
+int ParseCommandLine(const Args& args, const char* usage, const std::function<std::string()>& parse) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::printf("%s\n", usage);
+        return kExitOk;
+    }
+    if (const std::string error = parse(); !error.empty()) {
+        std::fprintf(stderr, "%s\n", usage);
+        return Fail(kExitUsage, error);
+    }
+    return -1;
+}
+
+std::string MissingInputOrOutput(const std::vector<std::string>& inputs, const std::string& output,
+                                 const std::string& noInput, const std::string& noOutput) {
+    if (inputs.empty()) {
+        return noInput;
+    }
+    if (output.empty()) {
+        return noOutput;
+    }
+    return {};
+}
+
+HeadlessView::HeadlessView() = default;
+HeadlessView::~HeadlessView() = default;
+
+std::unique_ptr<HeadlessView> StartHeadlessView(int width, int height) {
+    BuildGammaTable(1.0f);
+    auto headless = std::make_unique<HeadlessView>();
+    std::string error;
+    headless->gl = HeadlessContext::Create(64, 64, &error);
+    if (!headless->gl) {
+        Fail(kExitFailure, error);
+        return nullptr;
+    }
+    headless->view = std::make_unique<COGLView>();
+    if (!headless->view->Create(&error)) {
+        // Only the orthographic panes' texts need the font.
+        std::fprintf(stderr, "marovin-cli: %s\n", error.c_str());
+    }
+    headless->view->OnInitialUpdate();
+    headless->view->Resize(width, height);
+    return headless;
 }

@@ -1,6 +1,5 @@
 // marovin-cli render: opens scenes, paks and models the way the program does and
 // writes one rendered frame as a picture, without any window.
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -8,13 +7,9 @@
 #include <vector>
 
 #include "Commands.h"
-#include "media/CPakFile.h"
-#include "media/Palette.h"
-#include "platform/FileSystem.h"
 #include "platform/Messages.h"
 #include "render/COGLView.h"
 #include "render/CommandIds.h"
-#include "render/HeadlessContext.h"
 #include "render/ImageOutput.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"
@@ -165,25 +160,15 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
             options.inputs.push_back(arg);
         }
     }
-    if (options.inputs.empty()) {
-        return "no input to render";
-    }
-    if (options.output.empty()) {
-        return "no output picture (-o OUT.png|.bmp|.jpg)";
-    }
-    return {};
+    return MissingInputOrOutput(options.inputs, options.output, "no input to render",
+                                "no output picture (-o OUT.png|.bmp|.jpg)");
 }
 }  // namespace
 
 int RunRender(const Args& args) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::printf("%s\n", kUsage);
-        return kExitOk;
-    }
     RenderOptions options;
-    if (const std::string error = ParseArguments(args, options); !error.empty()) {
-        std::fprintf(stderr, "%s\n", kUsage);
-        return Fail(kExitUsage, error);
+    if (const int exit = ParseCommandLine(args, kUsage, [&] { return ParseArguments(args, options); }); exit >= 0) {
+        return exit;
     }
     const std::optional<ImageFormat> format = ImageFormatForPath(options.output);
     if (!format) {
@@ -193,19 +178,11 @@ int RunRender(const Args& args) {
         return Fail(kExitUsage, "--transparent needs a .png picture");
     }
 
-    BuildGammaTable(1.0f);
-    std::string error;
-    const auto gl = HeadlessContext::Create(64, 64, &error);
-    if (!gl) {
-        return Fail(kExitFailure, error);
+    const auto headless = StartHeadlessView(options.width, options.height);
+    if (!headless) {
+        return kExitFailure;
     }
-    COGLView view;
-    if (!view.Create(&error)) {
-        // Only the orthographic panes' texts need the font.
-        std::fprintf(stderr, "marovin-cli: %s\n", error.c_str());
-    }
-    view.OnInitialUpdate();
-    view.Resize(options.width, options.height);
+    COGLView& view = *headless->view;
     COGLDoc& document = view.Document();
 
     // The models these inputs added, for --animation and --frame.

@@ -1,5 +1,11 @@
 #include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMessageBox>
+#include <QtEndian>
 #include <QImage>
 #include <QListWidget>
 #include <QPushButton>
@@ -189,6 +195,75 @@ private slots:
         const QImage printed = shell.wiring.CapturePicture();
         QCOMPARE(printed.size(), saved.size());
         QCOMPARE(printed.pixelColor(0, 0), QColor(0, 0, 255));
+        QVERIFY(shell.fixture.host.messages.empty());
+    }
+
+    // File > Export...: the selected model alone, then the whole scene with its
+    // lights and camera, as the glTF chunk of each .glb says.
+    void exportsTheSelectionOrTheWholeScene() {
+        Shell shell;
+        QVERIFY(shell.window.OpenFile(kDemo));
+        QVERIFY(shell.window.OpenFile(kBanner));
+        QVERIFY(shell.Scene().Selected() != nullptr);
+        QString choice;
+        QString path;
+        QStringList filters;
+        shell.window.execDialog = [&](QDialog& dialog) {
+            if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+                for (QAbstractButton* button : box->buttons()) {
+                    if (button->text() == choice) {
+                        button->click();
+                    }
+                }
+                return 0;
+            }
+            if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+                filters = files->nameFilters();
+                files->selectFile(path);
+                return static_cast<int>(QDialog::Accepted);
+            }
+            return static_cast<int>(QDialog::Rejected);
+        };
+        const auto gltfOf = [](const QString& file) {
+            QFile glb(file);
+            if (!glb.open(QIODevice::ReadOnly)) {
+                return QJsonObject();
+            }
+            const QByteArray bytes = glb.readAll();
+            if (bytes.size() < 20 || !bytes.startsWith("glTF")) {
+                return QJsonObject();
+            }
+            const auto length = qFromLittleEndian<quint32>(bytes.constData() + 12);
+            return QJsonDocument::fromJson(bytes.mid(20, static_cast<int>(length))).object();
+        };
+
+        choice = QStringLiteral("Selected Object");
+        path = shell.fixture.Path(QStringLiteral("banner.glb"));
+        shell.window.RunCommand(cmd::kExportGltf);
+        QCOMPARE(filters.size(), 2);
+        const QJsonObject banner = gltfOf(path);
+        QCOMPARE(banner["nodes"].toArray().size(), 1);
+        QCOMPARE(banner["nodes"].toArray()[0].toObject()["name"].toString(), QStringLiteral("banner"));
+        QCOMPARE(banner["animations"].toArray().size(), 3);
+
+        choice = QStringLiteral("Whole Scene");
+        path = shell.fixture.Path(QStringLiteral("scene.glb"));
+        shell.window.RunCommand(cmd::kExportGltf);
+        const QJsonObject scene = gltfOf(path);
+        QCOMPARE(scene["cameras"].toArray().size(), 1);
+        QVERIFY(scene["extensionsUsed"].toArray().contains(QStringLiteral("KHR_lights_punctual")));
+        QStringList names;
+        for (const QJsonValue& node : scene["nodes"].toArray()) {
+            names << node.toObject()["name"].toString();
+        }
+        QVERIFY(names.contains(QStringLiteral("Floor")));
+        QVERIFY(names.contains(QStringLiteral("banner")));
+
+        // Cancelling the choice writes nothing.
+        choice = QStringLiteral("Cancel");
+        path = shell.fixture.Path(QStringLiteral("none.glb"));
+        shell.window.RunCommand(cmd::kExportGltf);
+        QVERIFY(!QFile::exists(path));
         QVERIFY(shell.fixture.host.messages.empty());
     }
 };

@@ -8,11 +8,14 @@
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
 #include "models/halflife/COGLHLModel.h"
+#include "models/sprite/COGLSprite.h"
 #include "scene/COGLLight.h"
 #include "scene/COGLObject.h"
 #include "scene/COGLScene.h"
 
 namespace {
+constexpr float kPi = 3.14159265f;
+
 bool Nearest(const COGLScene* scene) { return scene == nullptr || scene->TextureFilterMode() <= 1; }
 
 // The skins of a vertex-animated model as pictures, and which one it shows.
@@ -128,6 +131,20 @@ bool ExportObject(COGLObject& object, COGLScene* scene, GltfWriter& writer, cons
         if (!model->FilePath().empty()) {
             writer.SetNodeExtra(node, "source", model->FilePath());
         }
+    } else if (const auto* sprite = dynamic_cast<const COGLSprite*>(&object)) {
+        StaticMeshExport mesh;
+        if (!GatherSprite(*sprite, Nearest(scene), mesh)) {
+            error = "'" + object.Name() + "' has no picture to export";
+            return false;
+        }
+        ExportMaterial look = MaterialOf(object);
+        look.baseColor = {1.0f, 1.0f, 1.0f, look.baseColor[3]};
+        look.emissive = {0.0f, 0.0f, 0.0f};
+        look.unlit = true;
+        look.doubleSided = true;
+        look.blend = look.blend || sprite->TextureFormat() == SpriteTextureFormat::IndexAlpha ||
+                     sprite->TextureFormat() == SpriteTextureFormat::Additive;
+        node = writer.AddStaticMesh(object.Name(), mesh, look);
     } else {
         StaticMeshExport mesh;
         if (!GatherStaticMesh(object, Nearest(scene), mesh)) {
@@ -193,11 +210,14 @@ bool ExportSceneToFile(COGLScene& scene, const std::string& path, const GltfExpo
             exported.direction = {spot->Direction().x, spot->Direction().y, spot->Direction().z};
             exported.outerConeDegrees = spot->CutOff();
         }
+        // A fixed-function light at full strength lights a white surface facing
+        // it white, wherever it stands. glTF viewers show white where a light
+        // gives pi lux, and glTF's point and spot lights fade with the square of
+        // the distance: so pi lux, reached at the middle of the scene.
+        exported.intensity = kPi;
         if (exported.kind != ExportLight::Kind::Directional) {
-            // Fixed-function lights do not fade with distance; glTF's fall off with
-            // its square. Lighting the middle of the scene as brightly keeps the look.
             const Vector3 d = p - centre;
-            exported.intensity = std::max(1.0f, d.Dot(d));
+            exported.intensity = kPi * std::max(1.0f, d.Dot(d));
         }
         writer.AddLight(exported);
     }

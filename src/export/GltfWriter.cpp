@@ -18,6 +18,7 @@ constexpr int kArrayBuffer = TINYGLTF_TARGET_ARRAY_BUFFER;
 constexpr int kElementArrayBuffer = TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER;
 constexpr const char* kVariantsExtension = "KHR_materials_variants";
 constexpr const char* kLightsExtension = "KHR_lights_punctual";
+constexpr const char* kUnlitExtension = "KHR_materials_unlit";
 
 int TypeOf(int components) {
     switch (components) {
@@ -184,6 +185,10 @@ int GltfWriter::AddMaterial(const ExportMaterial& look, const ExportImage* image
     } else if (image != nullptr && image->blend == ExportImage::Blend::Mask) {
         material.alphaMode = "MASK";
         material.alphaCutoff = 0.5;
+    }
+    if (look.unlit) {
+        material.extensions[kUnlitExtension] = tinygltf::Value(tinygltf::Value::Object{});
+        m_usesUnlit = true;
     }
     if (image != nullptr && image->blend == ExportImage::Blend::Additive) {
         // glTF has no additive surfaces: say so for the tools that can draw them.
@@ -597,7 +602,10 @@ bool GltfWriter::Write(const std::string& path, std::string& error) {
             tinygltf::Value(tinygltf::Value::Object{{"variants", tinygltf::Value(std::move(variants))}});
         model.extensionsUsed.push_back(kVariantsExtension);
     }
-    if (model.animations.empty() == false) {
+    if (m_usesUnlit) {
+        model.extensionsUsed.push_back(kUnlitExtension);
+    }
+    if (!model.animations.empty()) {
         // Animations that gathered no channel (a clip of a one-frame part) say nothing.
         model.animations.erase(std::remove_if(model.animations.begin(), model.animations.end(),
                                               [](const tinygltf::Animation& a) { return a.channels.empty(); }),

@@ -21,6 +21,7 @@ struct ExportMaterial {
     float roughness = 1.0f;
     bool blend = false;  // drawn see-through with its alpha
     bool doubleSided = false;
+    bool unlit = false;  // its picture shows as it is, whatever the lights
 };
 
 // A mesh without animation (the primitive shapes), in the object's own frame.
@@ -115,4 +116,5 @@ private:
     std::map<std::string, int> m_animations;
     std::vector<std::string> m_variants;
     std::vector<bool> m_hasParent;
+    bool m_usesUnlit = false;
 };

@@ -12,6 +12,7 @@
 #include "media/COGLImage.h"
 #include "media/COGLTexture2D.h"
 #include "models/COGLModel.h"
+#include "models/sprite/COGLSprite.h"
 #include "platform/Host.h"
 #include "scene/COGLObject.h"
 #include "scene/Geometry.h"
@@ -285,11 +286,57 @@ bool GatherMorphModel(COGLModel& model, const std::vector<MorphClip>& clips, Mor
     return true;
 }
 
+namespace {
+void PutCorners(const std::vector<Corner>& corners, StaticMeshExport& out) {
+    for (std::size_t c = 0; c < corners.size(); ++c) {
+        Put(out.positions, corners[c].position);
+        Put(out.normals, corners[c].normal);
+        out.texcoords.push_back(corners[c].s);
+        out.texcoords.push_back(corners[c].t);
+        out.indices.push_back(static_cast<std::uint32_t>(out.indices.size()));
+    }
+}
+
+void PutImage(const COGLTexture2D* texture, bool nearest, ExportImage::Blend blend, StaticMeshExport& out) {
+    if (texture == nullptr) {
+        return;
+    }
+    ExportImage image = ImageOfTexture(*texture, nearest);
+    if (!image.rgba.empty()) {
+        image.blend = blend;
+        out.images.push_back(std::move(image));
+        out.image = 0;
+    }
+}
+}  // namespace
+
+bool GatherSprite(const COGLSprite& sprite, bool nearest, StaticMeshExport& out) {
+    out = StaticMeshExport{};
+    RecordingGeometrySink sink;
+    sprite.EmitQuad(sink);
+    const std::vector<Corner> corners = Triangles(sink, false);
+    if (corners.empty()) {
+        return false;
+    }
+    PutCorners(corners, out);
+    const std::vector<COGLTexture2D*> pictures = sprite.FrameTextures();
+    const int shown = sprite.FrameIndex() >= 0 && sprite.FrameIndex() < static_cast<int>(pictures.size())
+                          ? sprite.FrameIndex()
+                          : 0;
+    // Drawing adds additive pictures, blends index-alpha ones and alpha-tests the rest.
+    const SpriteTextureFormat format = sprite.TextureFormat();
+    const ExportImage::Blend blend = format == SpriteTextureFormat::Additive     ? ExportImage::Blend::Additive
+                                     : format == SpriteTextureFormat::IndexAlpha ? ExportImage::Blend::Opaque
+                                                                                 : ExportImage::Blend::Mask;
+    PutImage(pictures.empty() ? nullptr : pictures[static_cast<std::size_t>(shown)], nearest, blend, out);
+    return true;
+}
+
 bool GatherStaticMesh(const COGLObject& object, bool nearest, StaticMeshExport& out) {
     out = StaticMeshExport{};
     RecordingGeometrySink sink;
     object.EmitGeometry(sink, GeometryDetail::Full);
-    const std::vector<Corner> corners = Triangles(sink, false);
+    std::vector<Corner> corners = Triangles(sink, false);
     if (corners.empty()) {
         return false;
     }
@@ -301,21 +348,12 @@ bool GatherStaticMesh(const COGLObject& object, bool nearest, StaticMeshExport& 
                                 Quaternion::FromAxisAngle({0, 1, 0}, turn.y) *
                                 Quaternion::FromAxisAngle({0, 0, 1}, turn.z);
     const Matrix4 turning = rotation.ToMatrix();
-    for (std::size_t c = 0; c < corners.size(); ++c) {
-        Put(out.positions, corners[c].position);
-        Put(out.normals, corners[c].normal);
-        const Vector3 st =
-            turning.TransformVector({corners[c].s * stretch.x, corners[c].t * stretch.y, 0.0f}) + move;
-        out.texcoords.push_back(st.x);
-        out.texcoords.push_back(st.y);
-        out.indices.push_back(static_cast<std::uint32_t>(c));
+    for (Corner& corner : corners) {
+        const Vector3 st = turning.TransformVector({corner.s * stretch.x, corner.t * stretch.y, 0.0f}) + move;
+        corner.s = st.x;
+        corner.t = st.y;
     }
-    if (object.Texture() != nullptr) {
-        ExportImage image = ImageOfTexture(*object.Texture(), nearest);
-        if (!image.rgba.empty()) {
-            out.images.push_back(std::move(image));
-            out.image = 0;
-        }
-    }
+    PutCorners(corners, out);
+    PutImage(object.Texture(), nearest, ExportImage::Blend::Opaque, out);
     return true;
 }

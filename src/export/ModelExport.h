@@ -8,6 +8,7 @@
 
 class COGLModel;
 class COGLObject;
+class COGLSprite;
 class COGLTexture2D;
 struct ModelAnimation;
 
@@ -35,6 +36,9 @@ std::vector<MorphClip> ClipsOf(const COGLModel& model, const std::string& only);
 // has nothing to walk.
 bool GatherMorphModel(COGLModel& model, const std::vector<MorphClip>& clips, MorphModelExport& out,
                       std::string& error);
+
+// The picture a sprite shows, on its quad, with its blending.
+bool GatherSprite(const COGLSprite& sprite, bool nearest, StaticMeshExport& out);
 
 // The shape an object builds for drawing (primitives, text), with its texture.
 bool GatherStaticMesh(const COGLObject& object, bool nearest, StaticMeshExport& out);

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <tiny_gltf.h>
+
+#include <algorithm>
 
 #include <cmath>
 #include <filesystem>
@@ -8,18 +11,21 @@
 #include "export/ExportCheck.h"
 #include "export/GltfExport.h"
 #include "export/ModelExport.h"
+#include "media/COGLTexture2D.h"
 #include "models/COGLMD2.h"
 #include "models/COGLPlayer.h"
 #include "models/ModelFixtures.h"
 #include "models/halflife/COGLHLModel.h"
 #include "models/quake1/COGLMDL.h"
 #include "models/sin/COGLSBM.h"
+#include "models/sprite/COGLSprite.h"
 #include "math/Matrix4.h"
 #include "render/COGLCamera.h"
 #include "render/ViewFixture.h"
 #include "scene/COGLDoc.h"
 #include "scene/Geometry.h"
 #include "support/MdlWriters.h"
+#include "support/SpriteWriters.h"
 
 using export_check::ReadWithAssimp;
 using export_check::Validate;
@@ -204,6 +210,63 @@ TEST_F(Export, AHalfLifeModelIsASkinWithItsBonesAndASequenceEach) {
     const auto one = WriteAndRead(model, "one.glb", options);
     ASSERT_EQ(one.animations.size(), 1u);
     EXPECT_EQ(one.animations[0].name, data.sequences.back().label);
+}
+
+// The glTF itself, as an independent loader reads it.
+tinygltf::Model LoadGlb(const std::string& path) {
+    tinygltf::Model model;
+    tinygltf::TinyGLTF loader;
+    std::string error;
+    std::string warning;
+    EXPECT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, path)) << error;
+    return model;
+}
+
+bool Uses(const tinygltf::Model& model, const std::string& extension) {
+    return std::find(model.extensionsUsed.begin(), model.extensionsUsed.end(), extension) != model.extensionsUsed.end();
+}
+
+TEST_F(Export, SpritesShowTheirPictureUnlitAndBlendedAsDrawn) {
+    fixtures::SprSprite sprite;
+    sprite.frames.push_back({false, {fixtures::SolidPicture(10, 8, 4, true)}, {}});
+    COGLSprite masked(&scene_);
+    ASSERT_TRUE(masked.LoadFile(dir_.Write("s.spr", fixtures::WriteSpr(sprite))));
+    const auto back = WriteAndRead(masked, "masked.glb");
+    ASSERT_EQ(back.meshes.size(), 1u);
+    EXPECT_EQ(back.meshes[0].faces, 2u);
+    const tinygltf::Model gltf = LoadGlb(dir_.File("masked.glb"));
+    ASSERT_EQ(gltf.materials.size(), 1u);
+    EXPECT_EQ(gltf.materials[0].alphaMode, "MASK") << "index 255 is cut out";
+    EXPECT_TRUE(gltf.materials[0].doubleSided);
+    EXPECT_TRUE(Uses(gltf, "KHR_materials_unlit"));
+    ASSERT_EQ(gltf.images.size(), 1u);
+
+    sprite.version = 2;
+    sprite.textureFormat = 1;  // additive
+    COGLSprite additive(&scene_);
+    ASSERT_TRUE(additive.LoadFile(dir_.Write("a.spr", fixtures::WriteSpr(sprite))));
+    WriteAndRead(additive, "additive.glb");
+    const tinygltf::Model added = LoadGlb(dir_.File("additive.glb"));
+    ASSERT_EQ(added.materials.size(), 1u);
+    EXPECT_EQ(added.materials[0].alphaMode, "BLEND");
+    ASSERT_TRUE(added.materials[0].extras.Has("additive"));
+}
+
+TEST_F(Export, EverySkinIsAVariantOfTheMaterial) {
+    const model_fixtures::PlayerFolder folder = model_fixtures::WritePlayerFolder(dir_, "players/male", false);
+    COGLPlayer player(&scene_);
+    ASSERT_TRUE(player.LoadFile(folder.body, false));
+    ASSERT_TRUE(player.ApplyFirstSkin());
+    WriteAndRead(player, "variants.glb");
+    const tinygltf::Model gltf = LoadGlb(dir_.File("variants.glb"));
+    ASSERT_TRUE(Uses(gltf, "KHR_materials_variants"));
+    const tinygltf::Value& variants = gltf.extensions.at("KHR_materials_variants").Get("variants");
+    ASSERT_EQ(variants.ArrayLen(), player.Skins().size());
+    EXPECT_EQ(variants.Get(0).Get("name").Get<std::string>(), player.Skins()[0]->Name());
+    const tinygltf::Primitive& body = gltf.meshes[0].primitives[0];
+    const tinygltf::Value& mappings = body.extensions.at("KHR_materials_variants").Get("mappings");
+    EXPECT_EQ(mappings.ArrayLen(), player.Skins().size());
+    EXPECT_EQ(mappings.Get(0).Get("material").Get<int>(), body.material) << "the skin shown is the mesh's material";
 }
 
 class SceneExport : public ViewFixture {};

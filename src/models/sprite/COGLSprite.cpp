@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "scene/COGLScene.h"
+#include "scene/Geometry.h"
 #include "scene/Primitives.h"
 
 namespace {
@@ -193,7 +194,7 @@ std::vector<COGLTexture2D*> COGLSprite::FrameTextures() const {
 
 void COGLSprite::ApplyOrientation() const { TurnToViewer(); }
 
-void COGLSprite::DrawQuad() const {
+void COGLSprite::EmitQuad(GeometrySink& sink) const {
     if (m_pictures.empty()) {
         return;
     }
@@ -203,17 +204,22 @@ void COGLSprite::DrawQuad() const {
     const float top = picture.Top();
     const float right = left + static_cast<float>(picture.width);
     const float bottom = top - static_cast<float>(picture.height);
-    glBegin(GL_QUADS);
-    glNormal3f(0.0f, 0.0f, 1.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(left, bottom, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(right, bottom, 0.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(right, top, 0.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(left, top, 0.0f);
-    glEnd();
+    sink.Begin(GL_QUADS);
+    sink.Normal({0.0f, 0.0f, 1.0f});
+    sink.TexCoord(0.0f, 0.0f);
+    sink.Vertex({left, bottom, 0.0f});
+    sink.TexCoord(1.0f, 0.0f);
+    sink.Vertex({right, bottom, 0.0f});
+    sink.TexCoord(1.0f, 1.0f);
+    sink.Vertex({right, top, 0.0f});
+    sink.TexCoord(0.0f, 1.0f);
+    sink.Vertex({left, top, 0.0f});
+    sink.End();
+}
+
+void COGLSprite::DrawQuad() const {
+    GLGeometrySink gl;
+    EmitQuad(gl);
 }
 
 void COGLSprite::Draw(int flags) {

@@ -10,6 +10,7 @@
 #include "scene/COGLObject.h"
 
 class COGLScene;
+class GeometrySink;
 class COGLTexture2D;
 class CPakFile;
 struct PakEntry;
@@ -80,6 +81,9 @@ public:
     const std::vector<SpritePicture>& Pictures() const { return m_pictures; }
     const std::string& FilePath() const { return m_path; }
     CPakFile* Pak() const { return m_pak; }
+    // The quad of the picture shown, as drawing sends it (facing +z before the
+    // turn to the viewer).
+    void EmitQuad(GeometrySink& sink) const;
 
 private:
     void Free();

@@ -20,6 +20,10 @@
 namespace {
 using Corner = RecordingGeometrySink::RecordedVertex;
 
+// Frames times triangle corners gathered at the most: 2^23 (256 MiB of corners),
+// sixteen times a 512-frame model of 1,000 triangles.
+constexpr std::size_t kMostCornerFrames = std::size_t(1) << 23;
+
 // The corners of what a sink recorded, three per triangle, in the order GL
 // would make them front-facing; `reverse` turns clockwise fronts around.
 std::vector<Corner> Triangles(const RecordingGeometrySink& sink, bool reverse) {
@@ -193,6 +197,7 @@ bool GatherMorphModel(COGLModel& model, const std::vector<MorphClip>& clips, Mor
     std::vector<std::vector<Corner>> frames;
     std::vector<std::uint64_t> frameHashes;
     std::size_t corners = 0;
+    bool tooLarge = false;
     const auto walk = [&](const ModelAnimation& animation, int frame) -> int {
         RecordingGeometrySink sink;
         if (!model.EmitFrame(animation, frame, sink)) {
@@ -213,6 +218,10 @@ bool GatherMorphModel(COGLModel& model, const std::vector<MorphClip>& clips, Mor
                 std::memcmp(frames[f].data(), triangles.data(), triangles.size() * sizeof(Corner)) == 0) {
                 return static_cast<int>(f);
             }
+        }
+        if ((frames.size() + 1) * corners > kMostCornerFrames) {
+            tooLarge = true;
+            return -1;
         }
         frames.push_back(std::move(triangles));
         frameHashes.push_back(hash);
@@ -240,6 +249,12 @@ bool GatherMorphModel(COGLModel& model, const std::vector<MorphClip>& clips, Mor
         if (!animation.frames.empty()) {
             out.animations.push_back(std::move(animation));
         }
+    }
+    if (tooLarge) {
+        // A hostile file can name far more frames and corners than any game
+        // model has; gathering them all would take gigabytes.
+        error = "the model has too many frames and triangles to export";
+        return false;
     }
     if (frames.empty() && walk(still, 0) < 0) {
         error = "the model has nothing to draw";

@@ -157,6 +157,18 @@ TEST_F(Export, EveryMorphTargetRebuildsItsFrameAsDrawn) {
     }
 }
 
+// A file can name more frames and triangles than gathering should hold.
+TEST_F(Export, AModelTooLargeToGatherIsRefusedWithAReason) {
+    const auto names = fixtures::NumberedFrames({{"stand", 600}});
+    const std::string path = dir_.Write("big/tris.md2", fixtures::WriteMd2(fixtures::MakeTubeModel(64, 40, names)));
+    COGLMD2 model(&scene_);
+    ASSERT_TRUE(model.LoadFile(path, false));
+    std::string error;
+    EXPECT_FALSE(ExportObjectToFile(model, &scene_, dir_.File("big.glb"), {}, error));
+    EXPECT_EQ(error, "the model has too many frames and triangles to export");
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("big.glb")));
+}
+
 TEST_F(Export, AQuakeOneModelKeepsItsGroupsAndEmbeddedSkins) {
     const std::string path =
         dir_.Write("progs/box.mdl", fixtures::WriteMdl(fixtures::MakeBoxMdl({{"stand1"}, {"stand2"}, {"run1", "run2", "run3"}}, 2)));

@@ -23,6 +23,7 @@
 #include "render/COGLCamera.h"
 #include "render/ViewFixture.h"
 #include "scene/COGLDoc.h"
+#include "platform/Settings.h"
 #include "scene/Geometry.h"
 #include "support/MdlWriters.h"
 #include "support/SpriteWriters.h"
@@ -80,6 +81,25 @@ TEST_F(Export, APlayerCarriesItsWeaponAndEveryAnimationAtTenFramesASecond) {
     EXPECT_EQ(back.Animation("run")->morphChannels, 2u) << "body and weapon move together";
     EXPECT_EQ(back.animations.size(), player.Animations().size());
     EXPECT_EQ(back.textures, 2u) << "the body's skin and the weapon's, inside the .glb (the other skin is a variant)";
+}
+
+TEST_F(Export, AShownFlagPlaysAlongAsAChildToo) {
+    const model_fixtures::PlayerFolder folder = model_fixtures::WritePlayerFolder(dir_);
+    settings_.SetInt(settings_keys::kVWep, settings_keys::kEnabled, 1);
+    settings_.SetString(settings_keys::kVWep, settings_keys::kVWepPakFile, dir_.Write("vwep.pak", model_fixtures::FlagPak()));
+    scene_.SetUpVisualWeapons();
+    COGLPlayer player(&scene_);
+    ASSERT_TRUE(player.LoadFile(folder.body, false));
+    ASSERT_TRUE(player.SetFirstWeapon());
+    player.ShowFlag();
+    ASSERT_TRUE(player.FlagShown());
+    const auto back = WriteAndRead(player, "flag.glb");
+    ASSERT_NE(back.Mesh("male flag"), nullptr);
+    EXPECT_EQ(back.Mesh("male flag")->morphTargets, 6u) << "the flag's stand and run";
+    EXPECT_EQ(back.Animation("stand")->morphChannels, 3u) << "body, weapon and flag";
+
+    player.HideFlag();
+    EXPECT_EQ(WriteAndRead(player, "hidden.glb").Mesh("male flag"), nullptr);
 }
 
 TEST_F(Export, OneAnimationAndAChosenSkinAreWhatTheFileShows) {

@@ -101,8 +101,13 @@ bool ExportObject(COGLObject& object, COGLScene* scene, GltfWriter& writer, cons
             error = "'" + object.Name() + "' has no animation named '" + options.animation + "'";
             return false;
         }
-        if (options.skin >= static_cast<int>(model->Skins().size())) {
-            error = "'" + object.Name() + "' has " + std::to_string(model->Skins().size()) + " skins";
+        const std::size_t skins = model->Skins().size();
+        if (options.skin >= 0 && dynamic_cast<const COGLHLModel*>(model) != nullptr) {
+            error = "'" + object.Name() + "' is a Half-Life model: it exports its first skin family, not a skin";
+            return false;
+        }
+        if (options.skin >= static_cast<int>(skins)) {
+            error = "'" + object.Name() + "' has " + std::to_string(skins) + (skins == 1 ? " skin" : " skins");
             return false;
         }
     }

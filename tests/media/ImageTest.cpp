@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <cstdio>
 #include <cstdlib>
 #include <jpeglib.h>
@@ -431,6 +433,32 @@ TEST_F(ImageTest, RunLengthEncodedBitmapsOpen) {
     COGLImage image;
     EXPECT_FALSE(Load(image, "huge.bmp", huge));
     ExpectOnlyMessage("Could not load Bitmap.");
+
+    // So is a run-length picture larger than any texture: its runs could skip
+    // to the end in a few bytes, but decoding it takes the whole size.
+    ByteBuffer wide = fixtures::WriteBmpRle(8, 4, 3, palette, indices);
+    const std::int32_t side = 16384;
+    std::memcpy(wide.data() + 18, &side, 4);
+    std::memcpy(wide.data() + 22, &side, 4);
+    EXPECT_FALSE(Load(image, "wide.bmp", wide));
+    ExpectOnlyMessage("Could not load Bitmap.");
+}
+
+// Uncompressed rows that the file does not hold are refused, not decoded as a
+// blank picture of the claimed size (a 54-byte file claimed 22784 x 10240).
+TEST_F(ImageTest, BitmapRowsMustAllBeInTheFile) {
+    ByteBuffer claimed = fixtures::WriteBmp24(4, 4, ByteBuffer(48, 7));
+    const std::int32_t width = 3000;
+    const std::int32_t height = 2000;
+    std::memcpy(claimed.data() + 18, &width, 4);
+    std::memcpy(claimed.data() + 22, &height, 4);
+    COGLImage image;
+    EXPECT_FALSE(Load(image, "claimed.bmp", claimed));
+    ExpectOnlyMessage("Could not load Bitmap.");
+    ByteBuffer whole = fixtures::WriteBmp24(4, 4, ByteBuffer(48, 7));
+    EXPECT_TRUE(Load(image, "whole.bmp", whole));
+    whole.pop_back();  // one byte of the last row missing
+    EXPECT_FALSE(Load(image, "short.bmp", whole));
 }
 
 TEST_F(ImageTest, DispatchByExtensionAndEntryName) {

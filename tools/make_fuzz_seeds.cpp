@@ -127,22 +127,22 @@ void Images() {
     manyColours.mapLength = 260;  // entries past 256 cannot be indexed
     Put("tga", "mapped-260.tga", WriteTga(2, 2, ByteBuffer{0, 255, 3, 128}, manyColours, Stored(260 * 3, 7)));
 
-    Put("pcx", "ramp.pcx", WritePcx(4, 4, Ramp(4, 4), DistinctPalette()));
-    Put("pcx", "odd-padded.pcx", WritePcx(5, 3, Ramp(5, 3, 71), DistinctPalette(), 8, 0xEE));
+    Put("pcx", "ramp.seed", WritePcx(4, 4, Ramp(4, 4), DistinctPalette()));
+    Put("pcx", "odd-padded.seed", WritePcx(5, 3, Ramp(5, 3, 71), DistinctPalette(), 8, 0xEE));
     Indices runs(70 * 2, 9);
     runs[69] = 255;  // a transparent pixel
-    Put("pcx", "long-runs.pcx", WritePcx(70, 2, runs, DistinctPalette()));
+    Put("pcx", "long-runs.seed", WritePcx(70, 2, runs, DistinctPalette()));
 
-    Put("wal", "odd.wal", WriteWal(5, 3, Ramp(5, 3)));
+    Put("wal", "odd.seed", WriteWal(5, 3, Ramp(5, 3)));
     Indices hole = Ramp(4, 4);
     hole[5] = 255;
-    Put("wal", "transparent.wal", WriteWal(4, 4, hole));
+    Put("wal", "transparent.seed", WriteWal(4, 4, hole));
     std::array<std::uint8_t, 1024> palette{};
     for (std::size_t i = 0; i < palette.size(); ++i) {
         palette[i] = static_cast<std::uint8_t>((i * 13) % 256);
     }
-    Put("swl", "odd.swl", WriteSwl(5, 3, Ramp(5, 3), palette));
-    Put("swl", "square.swl", WriteSwl(4, 4, Ramp(4, 4, 64), palette));
+    Put("swl", "odd.seed", WriteSwl(5, 3, Ramp(5, 3), palette));
+    Put("swl", "square.seed", WriteSwl(4, 4, Ramp(4, 4, 64), palette));
 
     Put("bmp", "rle8.bmp", WriteBmpRle(8, 5, 3, DistinctPalette(), Indices{1, 1, 1, 2, 3, 4, 4, 4, 4, 4, 9, 8, 7, 7, 7}));
     Put("bmp", "rle4.bmp", WriteBmpRle(4, 5, 3, DistinctPalette(), Indices{1, 1, 1, 2, 3, 4, 4, 4, 4, 4, 9, 8, 7, 7, 7}));
@@ -155,46 +155,46 @@ void Paks() {
         .Add("progs/box.mdl", WriteMdl(MakeBoxMdl({{"stand1"}})))
         .Add("textures/e1u1/wall.wal", WriteWal(2, 2, Indices{5, 6, 7, 8}))
         .Add("pics/colormap.pcx", std::string("not a picture"));
-    Put("pak", "quake2-models.pak", quake2.Build());
+    Put("pak", "quake2-models.seed", quake2.Build());
     PakBuilder sin(true);
     sin.Add("models/box/box.def", SinDefText({"path models/box", "box.sbm", "idle.sam"}))
         .Add("models/box/box.sbm", WriteSbm(MakeSinBoxModel()))
         .Add("models/box/idle.sam", WriteSam(MakeSinBoxAnimation("idle", {32, 30})));
-    Put("pak", "sin-models.sin", sin.Build());
-    Put("pak", "empty.pak", PakBuilder().Build());
-    Put("pak", "empty.sin", PakBuilder(true).Build());
+    Put("pak", "sin-models.seed", sin.Build());
+    Put("pak", "empty-pack.seed", PakBuilder().Build());
+    Put("pak", "empty-spak.seed", PakBuilder(true).Build());
 }
 
 void Md2Models() {
     Md2Model plain = MakeBoxModel(NumberedFrames({{"stand", 3}, {"run", 2}, {"pain", 1}}), {32, 30, 28, 34, 36, 20});
     plain.skins = {"models/box/skin.pcx", "models/box/skin2.pcx"};
-    Put("md2", "box-skins.md2", WriteMd2(plain));
+    Put("md2", "box-skins.seed", WriteMd2(plain));
     // A player body: no skins of its own, the player's animation names.
     Md2Model body = MakeBoxModel(NumberedFrames({{"stand", 2}, {"run", 2}, {"attack", 2}, {"pain", 1}, {"jump", 1},
                                                  {"flip", 1}, {"wave", 1}, {"crstnd", 1}, {"crdeath", 1}, {"death", 2}}),
                                  {});
-    Put("md2", "player-body.md2", WriteMd2(body));
+    Put("md2", "player-body.seed", WriteMd2(body));
     ByteBuffer odd = WriteMd2(body);
     odd.push_back(0);  // the target reads odd-sized inputs the other way
-    Put("md2", "player-body-odd.md2", odd);
+    Put("md2", "player-body-odd.seed", odd);
     Md2Model tube = MakeTubeModel(4, 2, NumberedFrames({{"flap", 4}}));
     tube.skins = {"models/tube/skin.pcx"};
     tube.extraFrameBytes = 4;
-    Put("md2", "tube-padded.md2", WriteMd2(tube));
+    Put("md2", "tube-padded.seed", WriteMd2(tube));
 }
 
 void MdlModels() {
-    Put("mdl", "simple.mdl", WriteMdl(MakeBoxMdl({{"stand1"}, {"stand2"}, {"walk1"}})));
-    Put("mdl", "groups.mdl", WriteMdl(MakeBoxMdl({{"idle1", "idle2", "idle3"}, {"fly1", "fly2"}})));
-    Put("mdl", "three-skins.mdl", WriteMdl(MakeBoxMdl({{"stand1"}, {"run1", "run2"}, {"pain1"}}, 3)));
+    Put("mdl", "simple.seed", WriteMdl(MakeBoxMdl({{"stand1"}, {"stand2"}, {"walk1"}})));
+    Put("mdl", "groups.seed", WriteMdl(MakeBoxMdl({{"idle1", "idle2", "idle3"}, {"fly1", "fly2"}})));
+    Put("mdl", "three-skins.seed", WriteMdl(MakeBoxMdl({{"stand1"}, {"run1", "run2"}, {"pain1"}}, 3)));
     MdlModel trailed = MakeBoxMdl({{"a1"}, {"b1", "b2"}});
     trailed.trailer = ByteBuffer{'e', 'd', 'i', 't', 'o', 'r'};
-    Put("mdl", "trailer.mdl", WriteMdl(trailed));
+    Put("mdl", "trailer.seed", WriteMdl(trailed));
 }
 
 void Sprites() {
-    Put("sprite", "sp2-one.sp2", WriteSp2({Sp2Frame{8, 8, 4, 4, "sprites/s_one_0.pcx"}}));
-    Put("sprite", "sp2-three.sp2",
+    Put("sprite", "sp2-one.seed", WriteSp2({Sp2Frame{8, 8, 4, 4, "sprites/s_one_0.pcx"}}));
+    Put("sprite", "sp2-three.seed",
         WriteSp2({Sp2Frame{16, 16, 8, 8, "sprites/s_b_0.pcx"}, Sp2Frame{32, 8, 0, 0, "sprites/s_b_1.pcx"},
                   Sp2Frame{4, 64, 2, 63, "sprites/s_b_2.pcx"}}));
     const auto group = [](std::vector<SprPicture> pictures) {
@@ -209,7 +209,7 @@ void Sprites() {
     SprSprite quake1;
     quake1.frames = {SprFrame{false, {SolidPicture(4, 4, 4, true)}, {}},
                      group({SolidPicture(7, 2, 2), SolidPicture(9, 3, 1)}), SprFrame{false, {SolidPicture(1, 1, 1)}, {}}};
-    Put("sprite", "quake1-group.spr", WriteSpr(quake1));
+    Put("sprite", "quake1-group.seed", WriteSpr(quake1));
     for (int format = 0; format <= 3; ++format) {
         SprSprite hl;
         hl.version = 2;
@@ -217,13 +217,13 @@ void Sprites() {
         hl.type = format;
         hl.frames = {SprFrame{false, {SolidPicture(static_cast<std::uint8_t>(10 + format), 4, 2, true)}, {}},
                      group({SolidPicture(3, 2, 2), SolidPicture(200, 2, 2)})};
-        Put("sprite", "half-life-format" + std::to_string(format) + ".spr", WriteSpr(hl));
+        Put("sprite", "half-life-format" + std::to_string(format) + ".seed", WriteSpr(hl));
     }
     SprSprite fewColours;
     fewColours.version = 2;
     fewColours.colours = 16;
     fewColours.frames = {SprFrame{false, {SolidPicture(15, 3, 3)}, {}}};
-    Put("sprite", "half-life-16-colours.spr", WriteSpr(fewColours));
+    Put("sprite", "half-life-16-colours.seed", WriteSpr(fewColours));
 }
 
 
@@ -246,12 +246,12 @@ void SinModels() {
     Put("sin_def", "comments.def",
         SinDefText({"// old.sbm", "/* a block", "gone.sam", "still.tga */ kept.sam", "box.sbm // the model",
                     "idle.sam /* inline */", "origin 0,0,8.5", "!init:", "server flags 0", "path a/b /* trailing"}));
-    Put("sbm", "box.sbm", WriteSbm(MakeSinBoxModel()));
+    Put("sbm", "box.seed", WriteSbm(MakeSinBoxModel()));
     SbmSpec oneGroup = MakeSinBoxModel();
     oneGroup.groups.resize(1);
-    Put("sbm", "one-group.sbm", WriteSbm(oneGroup));
-    Put("sam", "one-frame.sam", WriteSam(MakeSinBoxAnimation("still", {32})));
-    Put("sam", "grow.sam", WriteSam(MakeSinBoxAnimation("grow", {16, 24, 32, 40}, 8.0f, 0.0f)));
+    Put("sbm", "one-group.seed", WriteSbm(oneGroup));
+    Put("sam", "one-frame.seed", WriteSam(MakeSinBoxAnimation("still", {32})));
+    Put("sam", "grow.seed", WriteSam(MakeSinBoxAnimation("grow", {16, 24, 32, 40}, 8.0f, 0.0f)));
 }
 
 // --- Scenes ---
@@ -271,12 +271,12 @@ ByteBuffer Version5ModelTail(const COGLObject& object) {
     return tail;
 }
 
-struct ModelSpec {
+struct ModelRecord {
     int code;
     const char* path;
 };
 
-const ModelSpec kModels[] = {
+const ModelRecord kModels[] = {
     {object_type::kMD2, "models/box/tris.md2"},          {object_type::kPlayer, "players/male/tris.md2"},
     {object_type::kSBM, "models/box/box.def"},           {object_type::kMDL, "progs/box.mdl"},
     {object_type::kSprite, "sprites/s_b.spr"},           {object_type::kHLModel, "models/figure.mdl"},
@@ -346,29 +346,29 @@ void Scenes() {
     scene.EnableShadows(true);
 
     std::vector<COGLObject*> models;
-    for (const ModelSpec& spec : kModels) {
-        auto object = CreateObject(spec.code);
+    for (const ModelRecord& record : kModels) {
+        auto object = CreateObject(record.code);
         if (auto* spriteObject = dynamic_cast<COGLSprite*>(object.get())) {
             // A sprite's path is set by reading it; without GL its pictures are
             // not made, but the path and pak stay for the record.
-            const PakEntry* entry = pak0->FindEntry(spec.path);
+            const PakEntry* entry = pak0->FindEntry(record.path);
             if (entry == nullptr) {
-                Refuse(std::string("no ") + spec.path + " in the pak");
+                Refuse(std::string("no ") + record.path + " in the pak");
                 return;
             }
             spriteObject->LoadFromPak(pak0, *entry);
-            spriteObject->SetName(ObjectClassName(spec.code));
+            spriteObject->SetName(ObjectClassName(record.code));
             models.push_back(scene.AddObject(std::move(object)));
             continue;
         }
         auto* model = dynamic_cast<COGLModel*>(object.get());
         if (model == nullptr) {
-            Refuse(std::string("no model class for ") + spec.path);
+            Refuse(std::string("no model class for ") + record.path);
             return;
         }
         // The first model is read from the pak, the others from disk (as is the sprite above).
-        model->SetPakSource(models.empty() ? pak0 : nullptr, spec.path);
-        model->SetName(ObjectClassName(spec.code));
+        model->SetPakSource(models.empty() ? pak0 : nullptr, record.path);
+        model->SetName(ObjectClassName(record.code));
         models.push_back(scene.AddObject(std::move(object)));
     }
 

@@ -457,22 +457,6 @@ void COGLMD2::RefreshBounds() {
     WalkGeometry(sink);
 }
 
-void COGLMD2::Draw(int flags) {
-    DrawGeometry(flags, [this] {
-        GLGeometrySink gl;
-        SinkAdapter sink{gl};
-        WalkGeometry(sink);
-    });
-}
-
-void COGLMD2::DrawForPick() {
-    DrawGeometryForPick([this] {
-        GLGeometrySink gl;
-        SinkAdapter sink{gl};
-        WalkGeometry(sink);
-    });
-}
-
 bool COGLMD2::WalkFrame(GeometrySink& sink) {
     SinkAdapter adapter{sink};
     WalkGeometry(adapter);

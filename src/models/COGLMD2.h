@@ -63,9 +63,6 @@ public:
     // there) says "Not a valid MD2 File" and changes nothing.
     bool ReadMD2(BinaryReader& file, std::size_t base, bool rebuildNormals);
 
-    void Draw(int flags) override;
-    void DrawPickPass() override { DrawForPick(); }
-    void DrawForPick();
     // Every frame of the file, not only the current animation's.
     int GetFrameCount() const override { return m_frameCount; }
 

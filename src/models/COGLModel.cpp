@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "scene/COGLScene.h"
+#include "scene/Geometry.h"
 
 namespace {
 constexpr float kLargestFloat = std::numeric_limits<float>::max();
@@ -184,6 +185,20 @@ bool COGLModel::EmitFrame(const ModelAnimation& animation, int frame, GeometrySi
 }
 
 bool COGLModel::WalkFrame(GeometrySink& /*sink*/) { return false; }
+
+void COGLModel::Draw(int flags) {
+    DrawGeometry(flags, [this] {
+        GLGeometrySink gl;
+        WalkFrame(gl);
+    });
+}
+
+void COGLModel::DrawPickPass() {
+    DrawGeometryForPick([this] {
+        GLGeometrySink gl;
+        WalkFrame(gl);
+    });
+}
 
 void COGLModel::AdvanceClock(int frameCount) {
     if (frameCount <= 0) {

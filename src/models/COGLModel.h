@@ -65,6 +65,11 @@ public:
     virtual void DrawBoundingBox();
     virtual void DrawAxes();
 
+    // The current frame state, walked by WalkFrame, drawn with the placement and
+    // material every family shares, and in the pick pass.
+    void Draw(int flags) override;
+    void DrawPickPass() override;
+
     // The scene's animation step and the selection box reach the model here.
     void StepAnimation() override { AdvanceFrame(); }
     void DrawSelectionBox() override { DrawBoundingBox(); }

@@ -267,22 +267,6 @@ void COGLMDL::RefreshBounds() {
     WalkGeometry(sink);
 }
 
-void COGLMDL::Draw(int flags) {
-    DrawGeometry(flags, [this] {
-        GLGeometrySink gl;
-        SinkAdapter sink{gl};
-        WalkGeometry(sink);
-    });
-}
-
-void COGLMDL::DrawForPick() {
-    DrawGeometryForPick([this] {
-        GLGeometrySink gl;
-        SinkAdapter sink{gl};
-        WalkGeometry(sink);
-    });
-}
-
 bool COGLMDL::WalkFrame(GeometrySink& sink) {
     SinkAdapter adapter{sink};
     WalkGeometry(adapter);

@@ -41,9 +41,6 @@ public:
     // says "Not a valid MDL (classic quake model) file." and leaves no model data.
     bool ReadMDL(BinaryReader& file);
 
-    void Draw(int flags) override;
-    void DrawPickPass() override { DrawForPick(); }
-    void DrawForPick();
     void DrawAxes() override;
     void AdvanceFrame() override;
     // The embedded skins are the model's own: the texture filter mode reaches them here.

@@ -327,13 +327,6 @@ void COGLSBM::Draw(int flags) {
     });
 }
 
-void COGLSBM::DrawForPick() {
-    DrawGeometryForPick([this] {
-        GLGeometrySink sink;
-        Walk(&sink, false);
-    });
-}
-
 // --- Animation ---
 
 

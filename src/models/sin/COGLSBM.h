@@ -72,8 +72,6 @@ public:
     bool LoadDef(const std::uint8_t* text, std::size_t size);
 
     void Draw(int flags) override;
-    void DrawPickPass() override { DrawForPick(); }
-    void DrawForPick();
 
     void Save(BinaryWriter& out, int textureIndex) const override;
     bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -623,7 +624,13 @@ bool GltfWriter::Write(const std::string& path, std::string& error) {
     gltf.SetImageWriter(
         [](const std::string*, const std::string*, const tinygltf::Image*, bool, std::string*, void*) { return false; },
         nullptr);
-    if (!gltf.WriteGltfSceneToFile(&model, path, false, false, !binary, binary)) {
+    // Written beside and renamed into place, so a failed write leaves no partial
+    // file and never destroys an earlier export (a .gltf's .bin is named by its
+    // buffer, not by the file written).
+    const std::string partial = path + ".part";
+    if (!gltf.WriteGltfSceneToFile(&model, partial, false, false, !binary, binary) ||
+        std::rename(partial.c_str(), path.c_str()) != 0) {
+        std::remove(partial.c_str());
         error = "cannot write '" + path + "'";
         return false;
     }

@@ -121,14 +121,10 @@ void COGLMD2::FreeModel() {
 // --- Reading ---
 
 bool COGLMD2::LoadFile(const std::string& path, bool rebuildNormals) {
-    const std::string resolved = fs_util::ResolvePath(path);
-    const auto bytes = ReadWholeFile(resolved);
+    const auto bytes = ReadSourceFile(path);
     if (!bytes) {
         return false;
     }
-    m_pak = nullptr;
-    m_path = resolved;
-    m_directory = fs_util::DirectoryOf(resolved);
     BinaryReader in(*bytes);
     m_loaded = ReadMD2(in, 0, rebuildNormals) ? 1 : 0;
     SetName(NameFromPath(m_path, Name()));
@@ -545,15 +541,10 @@ bool COGLMD2::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
 // --- Copy ---
 
 void COGLMD2::CopyFrom(const COGLObject& other) {
-    COGLObject::CopyFrom(other);
-    const auto* source = dynamic_cast<const COGLMD2*>(&other);
-    if (source == nullptr || source == this) {
+    const COGLMD2* source = BeginCopyFrom(other, &COGLMD2::FreeModel);
+    if (source == nullptr) {
         return;
     }
-    COGLTexture2D* texture = m_texture;  // set by the object copy; may be one of the shared skins
-    FreeModel();
-    m_texture = texture;
-    TakeSourceOf(*source);
     m_textureFlag = source->m_textureFlag;
     if (source->m_ready == 0) {
         return;

@@ -225,6 +225,17 @@ void COGLModel::AdvanceClock(int frameCount) {
     }
 }
 
+std::optional<ByteBuffer> COGLModel::ReadSourceFile(const std::string& path) {
+    const std::string resolved = fs_util::ResolvePath(path);
+    auto bytes = ReadWholeFile(resolved);
+    if (bytes) {
+        m_pak = nullptr;
+        m_path = resolved;
+        m_directory = fs_util::DirectoryOf(resolved);
+    }
+    return bytes;
+}
+
 bool COGLModel::SetPakSource(CPakFile* pak, const std::string& path) {
     m_pak = pak;
     m_path = path;

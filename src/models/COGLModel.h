@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "math/Vector3.h"
+#include "platform/BinaryIO.h"
 #include "scene/COGLObject.h"
 
 class COGLScene;
@@ -167,6 +169,27 @@ protected:
     void ApplySavedTexture(std::int32_t skinIndex, int sceneTextureIndex, COGLScene& scene);
     // A copy's source: the scene, file, folder and pak of `source`.
     void TakeSourceOf(const COGLModel& source);
+    // The start every family's copy shares: the object's part, then, when `other`
+    // is another model of the same family, this model emptied by `freeModel`
+    // (keeping the texture the object copy set, which may be one of the shared
+    // skins) and the source's file taken. The source, or nullptr when there is
+    // nothing more to copy.
+    template <typename Family>
+    const Family* BeginCopyFrom(const COGLObject& other, void (Family::*freeModel)()) {
+        COGLObject::CopyFrom(other);
+        const auto* source = dynamic_cast<const Family*>(&other);
+        if (source == nullptr || source == this) {
+            return nullptr;
+        }
+        COGLTexture2D* texture = m_texture;
+        (static_cast<Family*>(this)->*freeModel)();
+        m_texture = texture;
+        TakeSourceOf(*source);
+        return source;
+    }
+    // The bytes of a model file, with the model's source set to it (no pak);
+    // nothing changes when the file cannot be read.
+    std::optional<ByteBuffer> ReadSourceFile(const std::string& path);
     // Minima to the largest float, maxima to the lowest, before a frame is walked.
     void ResetBounds();
     void GrowBounds(const Vector3& p) {

@@ -304,15 +304,10 @@ bool COGLHLModel::LoadFromScene(BinaryReader& in, int version, COGLScene& scene)
 // --- Copy ---
 
 void COGLHLModel::CopyFrom(const COGLObject& other) {
-    COGLObject::CopyFrom(other);
-    const auto* source = dynamic_cast<const COGLHLModel*>(&other);
-    if (source == nullptr || source == this) {
+    const COGLHLModel* source = BeginCopyFrom(other, &COGLHLModel::FreeModel);
+    if (source == nullptr) {
         return;
     }
-    COGLTexture2D* texture = m_texture;  // set by the object copy; may be one of the shared skins
-    FreeModel();
-    m_texture = texture;
-    TakeSourceOf(*source);
     if (source->m_ready == 0 || !source->m_studio) {
         return;
     }

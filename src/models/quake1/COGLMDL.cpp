@@ -90,14 +90,10 @@ void COGLMDL::FreeModel() {
 // --- Reading ---
 
 bool COGLMDL::LoadFile(const std::string& path) {
-    const std::string resolved = fs_util::ResolvePath(path);
-    const auto bytes = ReadWholeFile(resolved);
+    const auto bytes = ReadSourceFile(path);
     if (!bytes) {
         return false;
     }
-    m_pak = nullptr;
-    m_path = resolved;
-    m_directory = fs_util::DirectoryOf(resolved);
     BinaryReader in(*bytes);
     m_loaded = ReadMDL(in) ? 1 : 0;
     NameFromFile(m_path);
@@ -398,15 +394,10 @@ bool COGLMDL::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
 // --- Copy ---
 
 void COGLMDL::CopyFrom(const COGLObject& other) {
-    COGLObject::CopyFrom(other);
-    const auto* source = dynamic_cast<const COGLMDL*>(&other);
-    if (source == nullptr || source == this) {
+    const COGLMDL* source = BeginCopyFrom(other, &COGLMDL::FreeModel);
+    if (source == nullptr) {
         return;
     }
-    COGLTexture2D* texture = m_texture;  // set by the object copy; may be one of the shared skins
-    FreeModel();
-    m_texture = texture;
-    TakeSourceOf(*source);
     if (source->m_ready == 0) {
         return;
     }

@@ -61,14 +61,10 @@ void COGLSBM::FreeModel() {
 // --- Reading ---
 
 bool COGLSBM::LoadFile(const std::string& path) {
-    const std::string resolved = fs_util::ResolvePath(path);
-    const auto bytes = ReadWholeFile(resolved);
+    const auto bytes = ReadSourceFile(path);
     if (!bytes) {
         return false;
     }
-    m_pak = nullptr;
-    m_path = resolved;
-    m_directory = fs_util::DirectoryOf(resolved);
     m_loaded = LoadDef(bytes->data(), bytes->size()) ? 1 : 0;
     SetName(fs_util::FileTitleOf(m_path));
     return m_loaded != 0;
@@ -384,15 +380,10 @@ bool COGLSBM::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
 // --- Copy ---
 
 void COGLSBM::CopyFrom(const COGLObject& other) {
-    COGLObject::CopyFrom(other);
-    const auto* source = dynamic_cast<const COGLSBM*>(&other);
-    if (source == nullptr || source == this) {
+    const COGLSBM* source = BeginCopyFrom(other, &COGLSBM::FreeModel);
+    if (source == nullptr) {
         return;
     }
-    COGLTexture2D* texture = m_texture;  // set by the object copy; may be one of the shared skins
-    FreeModel();
-    m_texture = texture;
-    TakeSourceOf(*source);
     m_prefix = source->m_prefix;
     if (source->m_ready == 0) {
         return;

@@ -11,7 +11,7 @@
 
 #include "BenchHost.h"
 #include "export/GltfExport.h"
-#include "models/COGLPlayer.h"
+#include "models/quake2/COGLPlayer.h"
 #include "platform/BinaryIO.h"
 #include "render/HeadlessContext.h"
 #include "scene/COGLScene.h"

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "models/COGLPlayer.h"
+#include "models/quake2/COGLPlayer.h"
 #include "platform/BinaryIO.h"
 #include "platform/Host.h"
 #include "scene/COGLScene.h"

@@ -13,7 +13,7 @@
 
 #include "BenchHost.h"
 #include "media/COGLTexture2D.h"
-#include "models/COGLMD2.h"
+#include "models/quake2/COGLMD2.h"
 #include "platform/BinaryIO.h"
 #include "platform/Host.h"
 #include "render/HeadlessContext.h"

@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "FuzzSupport.h"
-#include "models/COGLMD2.h"
-#include "models/MD2Open.h"
+#include "models/quake2/COGLMD2.h"
+#include "models/quake2/MD2Open.h"
 #include "platform/BinaryIO.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -4,9 +4,9 @@
 
 #include "export/ModelExport.h"
 #include "export/StudioExport.h"
-#include "models/COGLMD2.h"
+#include "models/quake2/COGLMD2.h"
 #include "models/COGLModel.h"
-#include "models/COGLPlayer.h"
+#include "models/quake2/COGLPlayer.h"
 #include "models/halflife/COGLHLModel.h"
 #include "models/sprite/COGLSprite.h"
 #include "scene/COGLLight.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "media/CPakFile.h"
-#include "models/COGLPlayer.h"
-#include "models/MD2Open.h"
+#include "models/quake2/COGLPlayer.h"
+#include "models/quake2/MD2Open.h"
 #include "models/halflife/HLOpen.h"
 #include "models/quake1/MDLOpen.h"
 #include "models/sin/SinOpen.h"

@@ -16,7 +16,7 @@
 
 #include "media/COGLTexture2D.h"
 #include "models/COGLModel.h"
-#include "models/COGLPlayer.h"
+#include "models/quake2/COGLPlayer.h"
 #include "models/sprite/COGLSprite.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"

@@ -7,7 +7,7 @@
 
 #include "export/GltfExport.h"
 #include "media/Palette.h"
-#include "models/MD2Open.h"
+#include "models/quake2/MD2Open.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "render/COGLView.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "models/COGLMD2.h"
+#include "models/quake2/COGLMD2.h"
 #include "models/ModelFixtures.h"
 #include "models/QuakeNormals.h"
 #include "platform/Messages.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "models/COGLMD2.h"
+#include "models/quake2/COGLMD2.h"
 #include "models/ModelOpen.h"
 #include "models/ModelFixtures.h"
 #include "scene/COGLScene.h"

@@ -10,8 +10,8 @@
 
 #include "media/COGLTexture2D.h"
 #include "media/PngFile.h"
-#include "models/COGLMD2.h"
-#include "models/COGLPlayer.h"
+#include "models/quake2/COGLMD2.h"
+#include "models/quake2/COGLPlayer.h"
 #include "models/ModelFixtures.h"
 #include "platform/BinaryIO.h"
 #include "scene/COGLScene.h"

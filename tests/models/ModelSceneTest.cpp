@@ -7,8 +7,8 @@
 
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
-#include "models/COGLPlayer.h"
-#include "models/MD2Open.h"
+#include "models/quake2/COGLPlayer.h"
+#include "models/quake2/MD2Open.h"
 #include "models/ModelOpen.h"
 #include "models/ModelFixtures.h"
 #include "platform/Messages.h"

@@ -8,7 +8,7 @@
 
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
-#include "models/COGLPlayer.h"
+#include "models/quake2/COGLPlayer.h"
 #include "models/ModelFixtures.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"

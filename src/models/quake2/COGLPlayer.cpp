@@ -1,4 +1,4 @@
-#include "models/COGLPlayer.h"
+#include "models/quake2/COGLPlayer.h"
 
 #include <algorithm>
 

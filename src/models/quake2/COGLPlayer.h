@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "models/COGLMD2.h"
+#include "models/quake2/COGLMD2.h"
 
 // A Quake 2 player: the body model of a player directory with every skin found
 // beside it, the weapon models that follow the body's animation ("weapon.md2" and,

@@ -1,4 +1,4 @@
-#include "models/COGLMD2.h"
+#include "models/quake2/COGLMD2.h"
 
 #include <GL/gl.h>
 

@@ -1,10 +1,10 @@
-#include "models/MD2Open.h"
+#include "models/quake2/MD2Open.h"
 
 #include <memory>
 
 #include "media/CPakFile.h"
-#include "models/COGLMD2.h"
-#include "models/COGLPlayer.h"
+#include "models/quake2/COGLMD2.h"
+#include "models/quake2/COGLPlayer.h"
 #include "models/ModelOpen.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"

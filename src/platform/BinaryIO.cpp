@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <system_error>
 
 void BinaryReader::Require(std::size_t count) const {
     if (count > size_ - pos_) {
@@ -197,36 +199,103 @@ std::optional<ByteBuffer> ReadWholeFile(const std::string& path) {
     return ReadFileRange(path, 0, *size);
 }
 
-bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        return false;
-    }
-    const auto* p = static_cast<const char*>(data);
-    std::size_t left = size;
-    bool ok = true;
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ok = false;
-            break;
+namespace {
+std::string CannotWrite(const char* what, const std::string& path, int code) {
+    return std::string("cannot ") + what + " '" + path + "': " + std::system_category().message(code);
+}
+
+// Creates a file of a name no one else holds beside `path`. open() with O_EXCL
+// rather than mkstemp, so that the new file gets the mode of new files (umask
+// applied) without reading the process-wide umask.
+int CreateBeside(const std::string& path, std::string& temporary) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = path + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
         }
-        p += n;
-        left -= static_cast<std::size_t>(n);
     }
-    // mkstemp makes the file private; a saved scene or picture gets the usual mode.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ok = ok && ::fchmod(fd, 0666 & ~mask) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(temp.c_str(), path.c_str()) == 0) {
-        return true;
+    errno = EEXIST;
+    return -1;
+}
+
+// Writes `bytes` to a new temporary file beside `path` and returns its name, or
+// nothing with `error` set and no file left.
+std::optional<std::string> WriteBeside(const std::string& path, std::span<const std::uint8_t> bytes,
+                                       std::string& error) {
+    std::string temporary;
+    const int fd = CreateBeside(path, temporary);
+    if (fd < 0) {
+        error = CannotWrite("write", path, errno);
+        return std::nullopt;
     }
-    ::unlink(temp.c_str());
-    return false;
+    int failure = 0;
+    const std::uint8_t* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0 && failure == 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n > 0) {
+            p += n;
+            left -= static_cast<std::size_t>(n);
+        } else if (n == 0 || errno != EINTR) {
+            failure = n == 0 ? EIO : errno;
+        }
+    }
+    struct stat previous {};
+    if (failure == 0 && ::stat(path.c_str(), &previous) == 0 && S_ISREG(previous.st_mode) &&
+        ::fchmod(fd, previous.st_mode & 07777) != 0) {
+        failure = errno;
+    }
+    if (failure == 0 && ::fsync(fd) != 0) {
+        failure = errno;
+    }
+    if (::close(fd) != 0 && failure == 0) {
+        failure = errno;
+    }
+    if (failure != 0) {
+        ::unlink(temporary.c_str());
+        error = CannotWrite("write", path, failure);
+        return std::nullopt;
+    }
+    return temporary;
+}
+}  // namespace
+
+bool WriteFilesAtomically(const std::vector<FileContents>& files, std::string* error) {
+    std::string why;
+    std::vector<std::string> temporaries;
+    for (const FileContents& file : files) {
+        auto temporary = WriteBeside(file.path, file.bytes, why);
+        if (!temporary) {
+            for (const std::string& written : temporaries) {
+                ::unlink(written.c_str());
+            }
+            if (error != nullptr) {
+                *error = why;
+            }
+            return false;
+        }
+        temporaries.push_back(std::move(*temporary));
+    }
+    bool replacedAny = false;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        struct stat existing {};
+        const bool replaces = ::lstat(files[i].path.c_str(), &existing) == 0;
+        if (::rename(temporaries[i].c_str(), files[i].path.c_str()) != 0) {
+            why = CannotWrite("replace", files[i].path, errno);
+            for (std::size_t j = i; j < files.size(); ++j) {
+                ::unlink(temporaries[j].c_str());
+            }
+            for (std::size_t j = 0; j < i && !replacedAny; ++j) {
+                ::unlink(files[j].path.c_str());
+            }
+            if (error != nullptr) {
+                *error = why;
+            }
+            return false;
+        }
+        replacedAny = replacedAny || replaces;
+    }
+    return true;
 }

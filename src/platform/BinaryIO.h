@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -102,9 +103,30 @@ std::optional<ByteBuffer> ReadWholeFile(const std::string& path);
 std::optional<ByteBuffer> ReadFileRange(const std::string& path, std::uint64_t offset, std::uint64_t length);
 std::optional<std::uint64_t> FileSize(const std::string& path);
 
-// Writes to a temporary file beside `path` and renames it over `path` only when every
-// byte reached the disk, so a failed save never destroys what was there.
-bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
-inline bool WriteFileAtomically(const std::string& path, const ByteBuffer& bytes) {
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
+// The new contents of one file of a set written together.
+struct FileContents {
+    std::string path;
+    std::span<const std::uint8_t> bytes;
+};
+
+// The one way the program writes a file. Each file goes to a temporary file beside
+// it (the same directory, so the rename never crosses file systems); every write,
+// the flush to disk and the close are checked, and only then is it renamed over its
+// name. A full disk, a size limit or a folder that takes no files makes it fail,
+// keeps what was there byte for byte and leaves no temporary behind; `error`, when
+// given, then says which file and why ("cannot write 'PATH': REASON"). A file that
+// is replaced keeps its permissions.
+//
+// A set (an export with its companions) is written whole beside before anything is
+// renamed, then renamed in the order given: callers list the file that refers to
+// the others last, so it is the last to change. Should a rename still fail part-way
+// (the bytes are all on disk by then, so only the rename itself can), the files
+// already renamed are removed again when every one of them took a name that was
+// free, which leaves the folder exactly as it was. When one of them replaced an
+// earlier file, that file is gone whichever way, so the renamed ones stay rather
+// than leave neither the old nor the new; the failure is reported all the same.
+bool WriteFilesAtomically(const std::vector<FileContents>& files, std::string* error = nullptr);
+inline bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                std::string* error = nullptr) {
+    return WriteFilesAtomically({FileContents{path, bytes}}, error);
 }

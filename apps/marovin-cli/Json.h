@@ -4,6 +4,8 @@
 #include <vector>
 
 // A small streaming JSON writer for the command-line tool's reports.
+// Every key and string goes through JsonEscape: names read from game files come
+// out as UTF-8.
 class JsonWriter {
 public:
     JsonWriter& BeginObject();
@@ -35,5 +37,3 @@ private:
     std::vector<bool> first_;  // per open container: no element written yet
     bool afterKey_ = false;
 };
-
-std::string JsonEscape(const std::string& s);

@@ -13,21 +13,6 @@
 #include "scene/SceneViewLink.h"
 
 namespace {
-// Scene files store 8-bit text; JSON wants UTF-8.
-std::string Latin1ToUtf8(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const unsigned char c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 // Lights and textures talk to GL while a scene loads; without a context they
 // still load, they just touch nothing.
 struct LoadedScene {
@@ -61,7 +46,7 @@ int RunSceneInfo(const std::string& path) {
         json.BeginObject();
         json.Field("type", object->TypeCode());
         json.Field("class", className != nullptr ? className : "");
-        json.Field("name", Latin1ToUtf8(object->Name()));
+        json.Field("name", object->Name());
         json.NumberArray("position", {p.x, p.y, p.z});
         json.Field("texture_index", scene.IndexOfTexture(object->Texture()));
         json.EndObject();

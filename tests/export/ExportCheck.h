@@ -8,11 +8,11 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
-#include <array>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "support/RunCommand.h"
 
 namespace export_check {
 
@@ -23,21 +23,9 @@ struct Validation {
 
 // Runs the validator over `path`; exit code 0 means no errors.
 inline Validation Validate(const std::string& path) {
-    Validation result;
-    const std::string command = std::string("NODE_PATH='") + MAROVIN_NPM_ROOT + "' '" + MAROVIN_NODE + "' '" +
-                                MAROVIN_GLTF_VALIDATE + "' '" + path + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        result.report = "cannot run the validator";
-        return result;
-    }
-    std::array<char, 512> chunk{};
-    while (std::fgets(chunk.data(), static_cast<int>(chunk.size()), pipe) != nullptr) {
-        result.report += chunk.data();
-    }
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    const CommandOutput run = RunCommand(std::string("NODE_PATH='") + MAROVIN_NPM_ROOT + "' '" + MAROVIN_NODE + "' '" +
+                                         MAROVIN_GLTF_VALIDATE + "' '" + path + "' 2>&1");
+    return {run.exitCode, run.text};
 }
 
 struct MeshSummary {

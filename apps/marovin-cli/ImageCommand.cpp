@@ -61,8 +61,9 @@ int RunImage(const Args& args) {
         std::memcpy(png.pixels.data() + std::size_t(y) * row,
                     image.Pixels().data() + std::size_t(png.height - 1 - y) * row, row);
     }
-    if (!WritePng(output, png)) {
-        return Fail(kExitFailure, "cannot write '" + output + "'");
+    std::string error;
+    if (!WritePng(output, png, &error)) {
+        return Fail(kExitFailure, error);
     }
     return kExitOk;
 }

@@ -96,9 +96,17 @@ int Extract(CPakFile& pak, const std::vector<std::string>& names, const std::str
         const std::string target = dir + "/" + *relative;
         const auto bytes = pak.ReadEntry(*entry);
         const std::string parent = fs_util::DirectoryOf(target);
-        if (!bytes || (!parent.empty() && !fs_util::MakeDirectories(parent)) ||
-            !WriteFileAtomically(target, *bytes)) {
-            status = Fail(kExitFailure, "cannot extract '" + entry->name + "' to '" + target + "'");
+        std::string error;
+        bool written = false;
+        if (!bytes) {
+            error = "cannot read '" + entry->name + "' from '" + pak.Path() + "'";
+        } else if (!parent.empty() && !fs_util::MakeDirectories(parent)) {
+            error = "cannot extract '" + entry->name + "': cannot create '" + parent + "'";
+        } else {
+            written = WriteFileAtomically(target, *bytes, &error);
+        }
+        if (!written) {
+            status = Fail(kExitFailure, error);
             continue;
         }
         std::printf("%s\n", target.c_str());

@@ -218,7 +218,7 @@ int RunRender(const Args& args) {
         view.Frame(true, true);
     }
     if (!options.saveScene.empty() && !document.Save(options.saveScene)) {
-        return Fail(kExitFailure, "cannot write '" + options.saveScene + "'");
+        return Fail(kExitFailure, document.LastSaveError());
     }
 
     view.SetTransparentBackground(options.transparent);
@@ -226,8 +226,9 @@ int RunRender(const Args& args) {
         return Fail(kExitFailure, "cannot render a " + std::to_string(options.width) + "x" +
                                       std::to_string(options.height) + " picture");
     }
-    if (!WriteImage(view.Captured(), options.output, *format, options.quality, options.transparent)) {
-        return Fail(kExitFailure, "cannot write '" + options.output + "'");
+    std::string error;
+    if (!WriteImage(view.Captured(), options.output, *format, options.quality, options.transparent, &error)) {
+        return Fail(kExitFailure, error);
     }
     return kExitOk;
 }

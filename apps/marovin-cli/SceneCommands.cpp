@@ -67,7 +67,7 @@ int RunResave(const Args& args) {
         return Fail(kExitFailure, "cannot read '" + args[0] + "'" + (reason.empty() ? "" : ": " + reason));
     }
     if (!loaded.doc.Save(args[1])) {
-        return Fail(kExitFailure, "cannot write '" + args[1] + "'");
+        return Fail(kExitFailure, loaded.doc.LastSaveError());
     }
     return kExitOk;
 }

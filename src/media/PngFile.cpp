@@ -65,9 +65,15 @@ std::optional<ByteBuffer> EncodePng(const PngImage& image, bool fast) {
     return encoded;
 }
 
-bool WritePng(const std::string& path, const PngImage& image) {
+bool WritePng(const std::string& path, const PngImage& image, std::string* error) {
     const auto encoded = EncodePng(image);
-    return encoded && WriteFileAtomically(path, *encoded);
+    if (!encoded) {
+        if (error != nullptr) {
+            *error = "cannot write '" + path + "': the picture cannot be encoded as PNG";
+        }
+        return false;
+    }
+    return WriteFileAtomically(path, *encoded, error);
 }
 
 std::optional<PngImage> ReadPng(const std::string& path) {

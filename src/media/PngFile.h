@@ -15,8 +15,9 @@ struct PngImage {
 
 // The PNG file's bytes; `fast` trades size for speed (exports with many skins).
 std::optional<std::vector<std::uint8_t>> EncodePng(const PngImage& image, bool fast = false);
-// Writes through a temporary file renamed into place, so a failed write leaves
-// no partial file and never destroys an existing one.
-bool WritePng(const std::string& path, const PngImage& image);
+// Encodes in memory and writes through WriteFileAtomically, so a failed write
+// leaves no partial file and never destroys an existing one; `error`, when
+// given, says why it failed.
+bool WritePng(const std::string& path, const PngImage& image, std::string* error = nullptr);
 // Reads any PNG, converted to 8-bit RGB (no alpha in the file) or RGBA.
 std::optional<PngImage> ReadPng(const std::string& path);

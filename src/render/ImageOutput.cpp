@@ -31,6 +31,16 @@ bool HasConsistentPixels(const CapturedImage& image) {
     return !image.Empty() && (image.bytesPerPixel == 3 || image.bytesPerPixel == 4) &&
            image.pixels.size() == image.Stride() * std::size_t(image.height);
 }
+
+// A picture the writers refuse before any file is touched.
+bool Refuse(std::string* error, const std::string& path, const char* why) {
+    if (error != nullptr) {
+        *error = "cannot write '" + path + "': " + why;
+    }
+    return false;
+}
+
+constexpr const char* kNoPicture = "there is no complete picture to write";
 }  // namespace
 
 bool CaptureFramebuffer(int x, int y, int width, int height, int bytesPerPixel, CapturedImage& out) {
@@ -85,16 +95,16 @@ std::optional<ImageFormat> ImageFormatForPath(const std::string& path) {
 // ---------------------------------------------------------------------------------------------
 // BMP
 
-bool WriteBmp(const CapturedImage& image, const std::string& path) {
+bool WriteBmp(const CapturedImage& image, const std::string& path, std::string* error) {
     if (!HasConsistentPixels(image)) {
-        return false;
+        return Refuse(error, path, kNoPicture);
     }
     constexpr std::uint32_t kFileHeaderSize = 14;
     constexpr std::uint32_t kInfoHeaderSize = 40;
     constexpr std::uint32_t kPixelOffset = kFileHeaderSize + kInfoHeaderSize;
     const std::size_t imageSize = image.pixels.size();
     if (imageSize > std::numeric_limits<std::uint32_t>::max() - kPixelOffset) {
-        return false;  // the headers cannot state the size
+        return Refuse(error, path, "the picture is too large for a BMP file");
     }
     BinaryWriter out;
     out.Bytes().reserve(kPixelOffset + imageSize);
@@ -118,7 +128,7 @@ bool WriteBmp(const CapturedImage& image, const std::string& path) {
     out.WriteU32(0);  // no colour table
     out.WriteU32(0);  // all colours important
     out.WriteBytes(image.pixels.data(), imageSize);
-    return WriteFileAtomically(path, out.Bytes());
+    return WriteFileAtomically(path, out.Bytes(), error);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -236,9 +246,9 @@ bool CompressJpeg(const CapturedImage& image, int quality, JpegMemoryDestination
 }
 }  // namespace
 
-bool WriteJpeg(const CapturedImage& image, const std::string& path, int qualityIndex) {
+bool WriteJpeg(const CapturedImage& image, const std::string& path, int qualityIndex, std::string* error) {
     if (!HasConsistentPixels(image)) {
-        return false;
+        return Refuse(error, path, kNoPicture);
     }
     ByteBuffer encoded;
     std::vector<JSAMPLE> line;
@@ -246,21 +256,25 @@ bool WriteJpeg(const CapturedImage& image, const std::string& path, int qualityI
     try {
         line.resize(std::size_t(image.width) * 3);
     } catch (const std::bad_alloc&) {
-        return false;
+        return Refuse(error, path, "out of memory");
     }
     destination->out = &encoded;
     if (!CompressJpeg(image, JpegQualityForIndex(qualityIndex), *destination, line)) {
-        return false;
+        return Refuse(error, path, "the JPEG library refused the picture (see the error log)");
     }
-    return WriteFileAtomically(path, encoded);
+    return WriteFileAtomically(path, encoded, error);
 }
 
 // ---------------------------------------------------------------------------------------------
 // PNG
 
-bool WritePngImage(const CapturedImage& image, const std::string& path, bool transparentBackground) {
-    if (!HasConsistentPixels(image) || (transparentBackground && image.bytesPerPixel != 4)) {
-        return false;
+bool WritePngImage(const CapturedImage& image, const std::string& path, bool transparentBackground,
+                   std::string* error) {
+    if (!HasConsistentPixels(image)) {
+        return Refuse(error, path, kNoPicture);
+    }
+    if (transparentBackground && image.bytesPerPixel != 4) {
+        return Refuse(error, path, "a transparent background needs a capture with alpha");
     }
     PngImage png;
     png.width = image.width;
@@ -281,18 +295,18 @@ bool WritePngImage(const CapturedImage& image, const std::string& path, bool tra
             }
         }
     }
-    return WritePng(path, png);
+    return WritePng(path, png, error);
 }
 
 bool WriteImage(const CapturedImage& image, const std::string& path, ImageFormat format, int qualityIndex,
-                bool transparentBackground) {
+                bool transparentBackground, std::string* error) {
     switch (format) {
         case ImageFormat::Bmp:
-            return WriteBmp(image, path);
+            return WriteBmp(image, path, error);
         case ImageFormat::Jpeg:
-            return WriteJpeg(image, path, qualityIndex);
+            return WriteJpeg(image, path, qualityIndex, error);
         case ImageFormat::Png:
-            return WritePngImage(image, path, transparentBackground);
+            return WritePngImage(image, path, transparentBackground, error);
     }
-    return false;
+    return Refuse(error, path, "unknown picture format");
 }

@@ -16,14 +16,14 @@ enum class ImageFormat { Bmp, Jpeg, Png };
 // "png". Nothing for any other extension: the caller shows kExtensionNotSupported.
 std::optional<ImageFormat> ImageFormatForPath(const std::string& path);
 
-// Every writer encodes the whole picture in memory and writes it to a temporary file
-// beside `path`, renamed over `path` only when all of it reached the disk: an empty
-// capture or an encoder error leaves no empty or partial file and keeps what was
-// there. Each returns whether the file was written.
+// Every writer encodes the whole picture in memory and writes it through
+// WriteFileAtomically: an empty capture, an encoder error, a full disk or a folder
+// that takes no files leaves no empty or partial file and keeps what was there.
+// Each returns whether the file was written; `error`, when given, says why not.
 
 // A 14-byte file header, the 40-byte information header and the rows as they are in
 // memory (24 or 32 bits per pixel, uncompressed).
-bool WriteBmp(const CapturedImage& image, const std::string& path);
+bool WriteBmp(const CapturedImage& image, const std::string& path, std::string* error = nullptr);
 
 // The libjpeg quality for an index 0..3 ("Minimum", "Medium", "High", "Maximum"):
 // 20, 40, 70, 99. Indexes outside the range are clamped into it.
@@ -32,7 +32,8 @@ inline constexpr int kDefaultJpegQualityIndex = 1;
 
 // Baseline RGB JPEG, top row first. A library error is written to the error log
 // (and shown) and the picture is abandoned.
-bool WriteJpeg(const CapturedImage& image, const std::string& path, int qualityIndex);
+bool WriteJpeg(const CapturedImage& image, const std::string& path, int qualityIndex,
+               std::string* error = nullptr);
 
 // Lossless PNG. Opaque by default (RGB). With `transparentBackground` the picture
 // is written as RGBA and the captured alpha channel says what is background: a
@@ -40,9 +41,10 @@ bool WriteJpeg(const CapturedImage& image, const std::string& path, int qualityI
 // the renderer clears to alpha 0 and anything it draws (blended shadows included)
 // counts as foreground. Transparency needs a 4-byte capture; asking for it with a
 // 3-byte one fails.
-bool WritePngImage(const CapturedImage& image, const std::string& path, bool transparentBackground = false);
+bool WritePngImage(const CapturedImage& image, const std::string& path, bool transparentBackground = false,
+                   std::string* error = nullptr);
 
 // Writes in the given format; the quality index is used by JPEG only, the
 // transparency by PNG only.
 bool WriteImage(const CapturedImage& image, const std::string& path, ImageFormat format, int qualityIndex,
-                bool transparentBackground = false);
+                bool transparentBackground = false, std::string* error = nullptr);

@@ -175,8 +175,9 @@ bool COGLView::SaveImage(const std::string& path, int qualityIndex, bool transpa
     bool written = false;
     if (captured) {
         written = WriteImage(m_captured, path, *format, qualityIndex, transparent);
-        // The JPEG writer has reported its own error.
-        if (!written && *format != ImageFormat::Jpeg) {
+        // A JPEG library error has shown its own message already, but a full disk
+        // under a JPEG has not: every failed write says so.
+        if (!written) {
             ShowMessage(msg::kErrorOpeningFile);
         }
     }

@@ -98,6 +98,7 @@ bool COGLDoc::Open(const std::string& path) {
 
 bool COGLDoc::Save(const std::string& path) {
     WaitCursor wait;
+    m_lastSaveError = "cannot write '" + path + "': there is no scene to save";
     bool ok = m_scene != nullptr && m_view != nullptr;
     if (ok) {
         try {
@@ -105,8 +106,9 @@ bool COGLDoc::Save(const std::string& path) {
             out.WriteU32(scene_format::kMagic);
             out.WriteI32(scene_format::kVersion);
             m_scene->Save(out, *m_view);
-            ok = WriteFileAtomically(path, out.Bytes());
-        } catch (const std::exception&) {
+            ok = WriteFileAtomically(path, out.Bytes(), &m_lastSaveError);
+        } catch (const std::exception& e) {
+            m_lastSaveError = "cannot write '" + path + "': " + e.what();
             ok = false;
         }
     }
@@ -114,6 +116,7 @@ bool COGLDoc::Save(const std::string& path) {
         ShowMessage(msg::kFailedToSaveDocument);
         return false;
     }
+    m_lastSaveError.clear();
     m_pathName = path;
     m_modified = false;
     return true;

@@ -46,10 +46,12 @@ public:
     // file that cannot be read ("Invalid filename.") or a short or corrupt one
     // ("Failed to open document.") is shown and reported as failure.
     bool Open(const std::string& path);
-    // Writes the header and the scene through a temporary file that replaces the
-    // target only when complete; a failure says "Failed to save document." and
-    // leaves an existing file as it was.
+    // Writes the header and the scene through WriteFileAtomically; a failure (a
+    // full disk, a folder that takes no files) says "Failed to save document.",
+    // leaves an existing file as it was and no other file behind.
     bool Save(const std::string& path);
+    // Why the last Save failed ("cannot write 'PATH': REASON"); empty after a success.
+    const std::string& LastSaveError() const { return m_lastSaveError; }
 
     // Clear the scene: the scene's clear, the view's default layout, no selection,
     // and the property windows refreshed.
@@ -95,6 +97,7 @@ private:
     COGLScene* m_scene = nullptr;
     SceneViewLink* m_view = nullptr;
     std::string m_pathName;
+    std::string m_lastSaveError;
     EditHistory m_history;
     bool m_modified = false;
     int m_fileVersion = 0;

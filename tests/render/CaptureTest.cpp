@@ -11,6 +11,7 @@
 #include "render/CommandIds.h"
 #include "render/ImageOutput.h"
 #include "ViewFixture.h"
+#include "support/WriteFailure.h"
 
 namespace {
 
@@ -133,6 +134,24 @@ TEST_F(Capture, ASizeBeyondTheContextFailsAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("new.bmp")));
     // Still fine afterwards.
     EXPECT_TRUE(view_->Capture(16, 16));
+}
+
+TEST_F(Capture, AFullDiskSaysSoInEveryFormatAndKeepsTheOldPicture) {
+    TempDir dir;
+    for (const char* name : {"kept.bmp", "kept.jpg", "kept.png"}) {
+        dir.Write(name, std::string("previous"));
+    }
+    const auto before = FolderContents(dir.Path());
+    for (const char* name : {"kept.bmp", "kept.jpg", "kept.png"}) {
+        host_.Clear();
+        {
+            FileSizeLimit limit(40);  // less than the headers of any picture
+            EXPECT_FALSE(view_->SaveImage(dir.File(name), 1)) << name;
+        }
+        ASSERT_EQ(host_.messages.size(), 1u) << name;
+        EXPECT_EQ(host_.messages[0].text, "Error opening file");
+    }
+    EXPECT_EQ(FolderContents(dir.Path()), before);
 }
 
 TEST_F(Capture, SaveImageWritesByTheExtension) {

@@ -15,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "render/ImageOutput.h"
 #include "support/TestSupport.h"
+#include "support/WriteFailure.h"
 
 namespace {
 // A picture whose every pixel differs: blue = x, green = y, red = 200 - x - y,
@@ -237,6 +238,38 @@ TEST_F(ImageOutput, FailuresLeaveNoFileAndKeepTheOldOne) {
     EXPECT_EQ(FilesIn(dir_.Path()), 1u);  // no temporary left beside it
     EXPECT_NE(ReadText(logs_.File("errors.txt")).find("65500"), std::string::npos);
     ASSERT_EQ(host_.messages.size(), 1u);
+}
+
+TEST_F(ImageOutput, AFullDiskKeepsTheOldPictureOfEveryFormatAndSaysWhy) {
+    CapturedImage picture = Pattern(64, 48, 4);
+    std::uint32_t noise = 1;
+    for (std::uint8_t& byte : picture.pixels) {  // no encoder makes it small
+        noise = noise * 1664525u + 1013904223u;
+        byte = static_cast<std::uint8_t>(noise >> 24);
+    }
+    for (const char* name : {"old.bmp", "old.jpg", "old.png"}) {
+        dir_.Write(name, std::string("previous"));
+    }
+    const auto before = FolderContents(dir_.Path());
+    for (const char* name : {"old.bmp", "old.jpg", "old.png"}) {
+        const std::string path = dir_.File(name);
+        std::string error;
+        {
+            FileSizeLimit limit(200);  // less than any of the three pictures
+            EXPECT_FALSE(WriteImage(picture, path, *ImageFormatForPath(path), 2, true, &error)) << name;
+        }
+        EXPECT_EQ(error, "cannot write '" + path + "': File too large");
+    }
+    EXPECT_EQ(FolderContents(dir_.Path()), before);
+    EXPECT_TRUE(host_.messages.empty());  // the window says it, not the writer
+
+    // What the writers refuse before touching the disk says so as well.
+    std::string error;
+    EXPECT_FALSE(WriteImage(CapturedImage{}, dir_.File("none.png"), ImageFormat::Png, 1, false, &error));
+    EXPECT_EQ(error, "cannot write '" + dir_.File("none.png") + "': there is no complete picture to write");
+    EXPECT_FALSE(WriteJpeg(Pattern(70000, 1, 3), dir_.File("wide.jpg"), 2, &error));
+    EXPECT_NE(error.find("the JPEG library refused the picture"), std::string::npos) << error;
+    EXPECT_EQ(FolderContents(dir_.Path()), before);
 }
 
 TEST(ImageFormat, ChosenByExtensionIgnoringCase) {

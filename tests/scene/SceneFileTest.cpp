@@ -18,6 +18,7 @@
 #include "scene/SceneViewLink.h"
 #include "support/MediaWriters.h"
 #include "support/TestSupport.h"
+#include "support/WriteFailure.h"
 
 namespace {
 
@@ -681,6 +682,27 @@ TEST_F(Document, AFailedSaveSaysSoAndLeavesNoFileBehind) {
     }
     EXPECT_EQ(entries, 1);
     EXPECT_FALSE(doc_.Save(dir_.Path() + "/missing/x.dv"));
+}
+
+TEST_F(Document, AFullDiskKeepsTheSavedSceneAndTheDocumentsName) {
+    BuildEveryPrimitive(scene_);
+    const std::string path = dir_.File("room.dv");
+    ASSERT_TRUE(doc_.Save(path));
+    EXPECT_TRUE(doc_.LastSaveError().empty());
+    scene_.Clear();
+    doc_.SetModified(true);
+    const auto before = FolderContents(dir_.Path());
+    {
+        FileSizeLimit limit(64);  // less than the empty scene
+        EXPECT_FALSE(doc_.Save(dir_.File("other.dv")));
+        EXPECT_FALSE(doc_.Save(path));
+    }
+    EXPECT_EQ(host_.messages.size(), 2u);
+    EXPECT_TRUE(host_.HasMessage(msg::kFailedToSaveDocument.text));
+    EXPECT_EQ(doc_.LastSaveError(), "cannot write '" + path + "': File too large");
+    EXPECT_EQ(FolderContents(dir_.Path()), before);
+    EXPECT_TRUE(doc_.IsModified());  // nothing was saved
+    EXPECT_EQ(doc_.PathName(), path);
 }
 
 TEST_F(Document, OpenFileDispatchesByExtensionInAnyCase) {

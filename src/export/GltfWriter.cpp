@@ -4,14 +4,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <span>
+#include <sstream>
 
 #include "math/Vector3.h"
 #include "media/PngFile.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
+#include "platform/TextEncoding.h"
 #include "platform/Version.h"
 
 namespace {
@@ -62,9 +64,22 @@ std::vector<std::uint8_t> EncodeUpright(const ExportImage& image) {
     return encoded ? std::move(*encoded) : std::vector<std::uint8_t>{};
 }
 
-tinygltf::Value Text(const std::string& s) { return tinygltf::Value(s); }
+// glTF is UTF-8 throughout, and names come from game files in 8-bit Windows text:
+// every name and text goes through GameTextToUtf8.
+tinygltf::Value Text(const std::string& s) { return tinygltf::Value(GameTextToUtf8(s)); }
 
 std::vector<double> Doubles(const float* values, std::size_t count) { return {values, values + count}; }
+
+// A .gltf document serialised without buffers, with its one buffer in the file
+// `uri`. tinygltf writes a buffer file only to disk itself, with no check that
+// the bytes got there, so the entry is added here as the first member of the
+// document's object.
+std::string WithBufferFile(std::string document, std::size_t byteLength, const std::string& uri) {
+    const std::size_t open = document.find('{');
+    document.insert(open + 1, "\n  \"buffers\": [\n    {\n      \"byteLength\": " + std::to_string(byteLength) +
+                                  ",\n      \"uri\": \"" + JsonEscape(uri) + "\"\n    }\n  ],");
+    return document;
+}
 }  // namespace
 
 GltfWriter::GltfWriter() : m_model(std::make_unique<tinygltf::Model>()) {
@@ -148,7 +163,7 @@ int GltfWriter::AddTexture(const ExportImage& image) {
         return -1;
     }
     tinygltf::Image entry;
-    entry.name = image.name;
+    entry.name = GameTextToUtf8(image.name);
     entry.mimeType = "image/png";
     m_pngs.push_back(std::move(png));
     m_model->images.push_back(entry);
@@ -172,7 +187,7 @@ int GltfWriter::AddTexture(const ExportImage& image) {
 
 int GltfWriter::AddMaterial(const ExportMaterial& look, const ExportImage* image, int texture) {
     tinygltf::Material material;
-    material.name = image != nullptr ? look.name + " " + image->name : look.name;
+    material.name = GameTextToUtf8(image != nullptr ? look.name + " " + image->name : look.name);
     material.pbrMetallicRoughness.baseColorFactor = Doubles(look.baseColor.data(), 4);
     material.pbrMetallicRoughness.metallicFactor = 0.0;
     material.pbrMetallicRoughness.roughnessFactor = look.roughness;
@@ -201,7 +216,7 @@ int GltfWriter::AddMaterial(const ExportMaterial& look, const ExportImage* image
 
 int GltfWriter::AddNode(const std::string& name) {
     tinygltf::Node node;
-    node.name = name;
+    node.name = GameTextToUtf8(name);
     m_model->nodes.push_back(node);
     m_hasParent.push_back(false);
     return static_cast<int>(m_model->nodes.size() - 1);
@@ -212,7 +227,7 @@ int GltfWriter::AnimationNamed(const std::string& name) {
         return found->second;
     }
     tinygltf::Animation animation;
-    animation.name = name;
+    animation.name = GameTextToUtf8(name);
     m_model->animations.push_back(animation);
     const int index = static_cast<int>(m_model->animations.size() - 1);
     m_animations.emplace(name, index);
@@ -285,7 +300,7 @@ int GltfWriter::AddMorphModel(const std::string& name, const MorphModelExport& m
     }
 
     tinygltf::Mesh mesh;
-    mesh.name = name;
+    mesh.name = GameTextToUtf8(name);
     mesh.weights.assign(targets, 0.0);
     mesh.primitives.push_back(std::move(primitive));
     m_model->meshes.push_back(std::move(mesh));
@@ -346,7 +361,7 @@ int GltfWriter::AddSkinnedModel(const std::string& name, const SkinnedModelExpor
     }
 
     tinygltf::Skin skin;
-    skin.name = name;
+    skin.name = GameTextToUtf8(name);
     skin.skeleton = root;
     skin.joints = jointNodes;
     std::vector<float> inverseBinds;
@@ -357,7 +372,7 @@ int GltfWriter::AddSkinnedModel(const std::string& name, const SkinnedModelExpor
     m_model->skins.push_back(skin);
 
     tinygltf::Mesh mesh;
-    mesh.name = name;
+    mesh.name = GameTextToUtf8(name);
     std::map<int, int> materials;  // by image
     for (const SkinnedPrimitive& part : model.primitives) {
         const std::size_t vertices = part.positions.size() / 3;
@@ -453,7 +468,7 @@ int GltfWriter::AddStaticMesh(const std::string& name, const StaticMeshExport& m
                                    : nullptr;
     primitive.material = AddMaterial(look, image, image != nullptr ? AddTexture(*image) : -1);
     tinygltf::Mesh entry;
-    entry.name = name;
+    entry.name = GameTextToUtf8(name);
     entry.primitives.push_back(std::move(primitive));
     m_model->meshes.push_back(std::move(entry));
     m_model->nodes[static_cast<std::size_t>(node)].mesh = static_cast<int>(m_model->meshes.size() - 1);
@@ -462,7 +477,7 @@ int GltfWriter::AddStaticMesh(const std::string& name, const StaticMeshExport& m
 
 int GltfWriter::AddLight(const ExportLight& light) {
     tinygltf::Light entry;
-    entry.name = light.name;
+    entry.name = GameTextToUtf8(light.name);
     entry.color = Doubles(light.color.data(), 3);
     entry.intensity = light.intensity;
     switch (light.kind) {
@@ -508,7 +523,7 @@ int GltfWriter::AddLight(const ExportLight& light) {
 
 int GltfWriter::AddCamera(const std::string& name, const ExportCamera& camera) {
     tinygltf::Camera entry;
-    entry.name = name;
+    entry.name = GameTextToUtf8(name);
     entry.type = "perspective";
     entry.perspective.yfov = std::clamp(double(camera.yfovDegrees), 1.0, 179.0) * M_PI / 180.0;
     entry.perspective.aspectRatio = camera.aspect > 0.0f ? camera.aspect : 1.0;
@@ -586,12 +601,10 @@ bool GltfWriter::Write(const std::string& path, std::string& error) {
             pictures.push_back(image.uri);
         }
     }
-    if (!buffer.empty()) {
+    // A .gltf's buffer is named in its document afterwards (WithBufferFile).
+    if (binary && !buffer.empty()) {
         tinygltf::Buffer entry;
         entry.data = std::move(buffer);
-        if (!binary) {
-            entry.uri = stem + ".bin";
-        }
         model.buffers.push_back(std::move(entry));
     }
     if (!m_variants.empty()) {
@@ -613,26 +626,38 @@ bool GltfWriter::Write(const std::string& path, std::string& error) {
                                model.animations.end());
     }
 
-    for (std::size_t i = 0; i < pictures.size(); ++i) {
-        if (!WriteFileAtomically(folder + pictures[i], m_pngs[i])) {
-            error = "cannot write '" + folder + pictures[i] + "'";
-            return false;
-        }
-    }
     tinygltf::TinyGLTF gltf;
     // The pictures are already PNG files (or buffer views): nothing to encode.
     gltf.SetImageWriter(
         [](const std::string*, const std::string*, const tinygltf::Image*, bool, std::string*, void*) { return false; },
         nullptr);
-    // Written beside and renamed into place, so a failed write leaves no partial
-    // file and never destroys an earlier export (a .gltf's .bin is named by its
-    // buffer, not by the file written).
-    const std::string partial = path + ".part";
-    if (!gltf.WriteGltfSceneToFile(&model, partial, false, false, !binary, binary) ||
-        std::rename(partial.c_str(), path.c_str()) != 0) {
-        std::remove(partial.c_str());
-        error = "cannot write '" + path + "'";
+    std::ostringstream serialised;
+    bool encoded = false;
+    try {
+        encoded = gltf.WriteGltfSceneToStream(&model, serialised, !binary, binary) && serialised.good();
+    } catch (const std::exception&) {
+        encoded = false;
+    }
+    if (!encoded) {
+        error = "cannot write '" + path + "': the asset cannot be encoded";
         return false;
     }
-    return true;
+    std::string document = std::move(serialised).str();
+
+    // Everything is in memory now. The files go in together, the document last:
+    // a failure leaves no part of this export and no change to what an earlier
+    // export wrote under these names.
+    std::vector<FileContents> files;
+    if (!binary) {
+        if (!buffer.empty()) {
+            const std::string bin = stem + ".bin";
+            document = WithBufferFile(std::move(document), buffer.size(), bin);
+            files.push_back({folder + bin, buffer});
+        }
+        for (std::size_t i = 0; i < pictures.size(); ++i) {
+            files.push_back({folder + pictures[i], m_pngs[i]});
+        }
+    }
+    files.push_back({path, std::span(reinterpret_cast<const std::uint8_t*>(document.data()), document.size())});
+    return WriteFilesAtomically(files, &error);
 }

@@ -90,8 +90,9 @@ public:
     // Free-form facts about a node, kept in its extras.
     void SetNodeExtra(int node, const std::string& key, const std::string& value);
 
-    // Writes the asset; the form follows the extension (.glb or .gltf). On
-    // failure `error` says why.
+    // Writes the asset; the form follows the extension (.glb or .gltf). A .gltf,
+    // its .bin and its pictures NAME_i.png go in together through
+    // WriteFilesAtomically or not at all. On failure `error` says why.
     bool Write(const std::string& path, std::string& error);
 
     // The asset as built so far (tests read it).

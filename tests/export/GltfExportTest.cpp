@@ -27,6 +27,7 @@
 #include "scene/Geometry.h"
 #include "support/MdlWriters.h"
 #include "support/SpriteWriters.h"
+#include "support/WriteFailure.h"
 
 using export_check::ReadWithAssimp;
 using export_check::Validate;
@@ -175,6 +176,47 @@ TEST_F(Export, EveryMorphTargetRebuildsItsFrameAsDrawn) {
         EXPECT_NEAR(exportedArea.y, -drawnArea.y, 1e-2f) << "frame " << f;
         EXPECT_NEAR(exportedArea.z, -drawnArea.z, 1e-2f) << "frame " << f;
     }
+}
+
+TEST_F(Export, AFullDiskKeepsTheEarlierExportAndLeavesNoPartOfTheNewOne) {
+    const model_fixtures::PlayerFolder folder = model_fixtures::WritePlayerFolder(dir_, "players/male", false);
+    COGLPlayer player(&scene_);
+    ASSERT_TRUE(player.LoadFile(folder.body, false));
+    ASSERT_TRUE(player.ApplyFirstSkin());
+    std::string error;
+    ASSERT_TRUE(ExportObjectToFile(player, &scene_, dir_.File("male.glb"), {}, error)) << error;
+    ASSERT_TRUE(ExportObjectToFile(player, &scene_, dir_.File("male.gltf"), {}, error)) << error;
+    ASSERT_TRUE(std::filesystem::exists(dir_.File("male_0.png")));
+    auto before = FolderContents(dir_.Path());
+
+    GltfExportOptions options;
+    options.animation = "run";  // a file that differs from the earlier one
+    for (const char* name : {"male.glb", "male.gltf"}) {
+        {
+            FileSizeLimit limit(512);
+            EXPECT_FALSE(ExportObjectToFile(player, &scene_, dir_.File(name), options, error)) << name;
+        }
+        EXPECT_NE(error.find("': File too large"), std::string::npos) << error;
+    }
+    EXPECT_EQ(FolderContents(dir_.Path()), before);
+
+    // A .gltf whose own name is taken by a folder: its .bin and pictures were
+    // written and renamed first, and go again.
+    std::filesystem::create_directory(dir_.File("taken.gltf"));
+    before = FolderContents(dir_.Path());
+    EXPECT_FALSE(ExportObjectToFile(player, &scene_, dir_.File("taken.gltf"), options, error));
+    EXPECT_EQ(FolderContents(dir_.Path()), before);
+}
+
+// Names in game files are 8-bit Windows text; glTF is UTF-8.
+TEST_F(Export, NamesInWindowsTextComeOutAsUtf8) {
+    const std::string path =
+        dir_.Write("models/can/tris.md2", model_fixtures::AnimatedBox({{"\xFC" "ber", 2}, {"\x80uro", 2}}));
+    COGLMD2 model(&scene_);
+    ASSERT_TRUE(model.LoadFile(path, false));
+    const auto back = WriteAndRead(model, "can.glb");
+    EXPECT_NE(back.Animation("\xC3\xBC" "ber"), nullptr);
+    EXPECT_NE(back.Animation("\xE2\x82\xAC" "uro"), nullptr);
 }
 
 // A file can name more frames and triangles than gathering should hold.

@@ -25,9 +25,11 @@
 #include "ui/ModelPages.h"
 #include "ui/PropertyWindows.h"
 #include "ui/ShellWiring.h"
+#include "render/ImageOutput.h"
 #include "support/MdlWriters.h"
 #include "support/MediaWriters.h"
 #include "support/SpriteWriters.h"
+#include "support/WriteFailure.h"
 
 
 namespace {
@@ -84,6 +86,34 @@ private slots:
         QVERIFY(shell.window.RecentFiles().Files().contains(copy));
         // A file that is not a scene opens nothing and stays out of the list.
         QVERIFY(!shell.window.OpenFile(shell.fixture.Path(QStringLiteral("none.txt"))));
+    }
+
+    // The window's saves on a disk that takes no more bytes: each says so with the
+    // program's message and keeps what was there.
+    void aFullDiskKeepsEverySavedFile() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        QVERIFY(shell.window.OpenFile(kDemo));
+        const QString scene = shell.fixture.Path(QStringLiteral("copy.dv"));
+        const QString picture = shell.fixture.Path(QStringLiteral("shot.png"));
+        const QString model = shell.fixture.Path(QStringLiteral("scene.glb"));
+        QVERIFY(shell.window.Hooks().saveScene(scene));
+        QVERIFY(shell.window.Hooks().saveImage(picture, ImageFormat::Png, 1));
+        QVERIFY(shell.window.Hooks().exportGltf(model, true));
+        const auto before = FolderContents(shell.fixture.dir.path().toStdString());
+        shell.fixture.host.Clear();
+        {
+            FileSizeLimit limit(64);
+            QVERIFY(!shell.window.Hooks().saveScene(scene));
+            QVERIFY(!shell.window.Hooks().saveImage(picture, ImageFormat::Png, 1));
+            QVERIFY(!shell.window.Hooks().exportGltf(model, true));
+        }
+        QVERIFY(shell.fixture.host.HasMessage("Failed to save document."));
+        QVERIFY(shell.fixture.host.HasMessage("Error opening file"));
+        QVERIFY(shell.fixture.host.HasMessage("Cannot export: cannot write '" + model.toStdString() +
+                                              "': File too large."));
+        QCOMPARE(shell.fixture.host.messages.size(), std::size_t{3});
+        QVERIFY(FolderContents(shell.fixture.dir.path().toStdString()) == before);
     }
 
     void aModelPlaysAndItsPageFollows() {

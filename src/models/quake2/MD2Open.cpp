@@ -5,6 +5,7 @@
 #include "media/CPakFile.h"
 #include "models/quake2/COGLMD2.h"
 #include "models/quake2/COGLPlayer.h"
+#include "models/quake2/Md2Reader.h"
 #include "models/ModelOpen.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"

@@ -11,6 +11,7 @@
 #include "media/CPakFile.h"
 #include "models/FrameNames.h"
 #include "models/QuakeNormals.h"
+#include "models/SourceRecord.h"
 #include "models/quake2/Md2Reader.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
@@ -91,10 +92,7 @@ bool COGLMD2::LoadFile(const std::string& path, bool rebuildNormals) {
 }
 
 bool COGLMD2::LoadFromPak(CPakFile* pak, const PakEntry& entry, bool rebuildNormals) {
-    m_pak = pak;
-    m_path = entry.name;
-    m_directory = fs_util::DirectoryOf(entry.name);
-    const auto bytes = pak != nullptr ? pak->ReadEntry(entry) : std::nullopt;
+    const auto bytes = ReadSourceEntry(pak, entry);
     if (!bytes) {
         m_loaded = 0;
         return false;
@@ -334,25 +332,17 @@ bool COGLMD2::WalkFrame(GeometrySink& sink) {
     return m_frameCount > 0;
 }
 
-// --- Animation ---
-
 // --- Scene record ---
 
 void COGLMD2::Save(BinaryWriter& out, int textureIndex) const {
     COGLObject::Save(out, textureIndex);
-    out.WriteText(m_path, kPathFieldSize);
-    out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
+    WriteSourceRecord(out, m_path, m_pak, m_scene);
     WriteClockRecord(out);
     out.WriteI32(static_cast<std::int32_t>(m_skins.size()));
-    int skinIndex = -1;
-    for (std::size_t i = 0; i < m_skins.size(); ++i) {
-        out.WriteU8(m_skins[i]->LoadOption());
-        out.WriteText(m_skins[i]->Path(), kPathFieldSize);
-        if (m_skins[i] == m_texture && skinIndex < 0) {
-            skinIndex = static_cast<int>(i);
-        }
+    for (const COGLTexture2D* skin : m_skins) {
+        WriteSkinEntry(out, *skin);
     }
-    out.WriteI32(skinIndex);
+    out.WriteI32(SkinIndexOf(m_texture));
     out.WriteU8(m_invertNormals);
 }
 
@@ -360,50 +350,14 @@ bool COGLMD2::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     m_scene = &scene;
     const int sceneTextureIndex = COGLObject::Load(in, version);
     const std::string savedName = Name();
-    std::string path = in.ReadText(kPathFieldSize);
-    const std::int32_t pakIndex = in.ReadI32();
-    const FileLocator* locator = scene.Locator();
-    if (pakIndex < 0) {
-        const bool found = locator != nullptr ? locator->Locate(path, FileLocator::Md2)
-                                              : fs_util::FileExists(fs_util::ResolvePath(path));
-        if (found) {
-            LoadFile(path, false);
-        }
-    } else if (CPakFile* pak = scene.PakForFileIndex(pakIndex)) {
-        if (const PakEntry* entry = pak->FindEntry(path)) {
-            LoadFromPak(pak, *entry, false);
-        }
-    }
+    ReadSourceRecord(
+        in, scene, FileLocator::Md2, [this](const std::string& path) { LoadFile(path, false); },
+        [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry, false); });
     const bool loaded = m_loaded != 0;
 
     // The rest of the record is read whatever happened, so the next record starts right.
     ReadClockRecord(in, version > 5);
-
-    constexpr std::size_t kSkinRecordSize = 1 + kPathFieldSize;
-    const std::size_t skinCount = in.CheckCount(in.ReadI32(), kSkinRecordSize);
-    for (std::size_t i = 0; i < skinCount; ++i) {
-        const std::uint8_t option = in.ReadU8();
-        std::string skinPath = in.ReadText(kPathFieldSize);
-        if (!loaded || skinPath.empty() || FindSkin(skinPath) != nullptr) {
-            continue;
-        }
-        // A skin inside the model's own pak needs no search on disk.
-        const bool inPak = m_pak != nullptr && m_pak->FindEntry(skinPath) != nullptr;
-        if (!inPak && locator != nullptr && !locator->Locate(skinPath, FileLocator::Skin)) {
-            continue;
-        }
-        COGLTexture2D* skin = scene.LoadSkinTexture(skinPath, m_pak, std::string(), option, false);
-        if (skin == nullptr && m_pak != nullptr) {
-            skin = scene.LoadSkinTexture(skinPath, nullptr, std::string(), option, false);
-        }
-        if (skin != nullptr) {
-            if (FindSkin(skin->Path()) != nullptr) {
-                scene.ReleaseSkinTexture(skin);
-            } else {
-                m_skins.push_back(skin);
-            }
-        }
-    }
+    ReadSkinEntries(in, in.ReadI32(), loaded, scene);
     const std::int32_t skinIndex = in.ReadI32();
     if (loaded) {
         ApplySavedTexture(skinIndex, sceneTextureIndex, scene);
@@ -424,16 +378,8 @@ void COGLMD2::CopyFrom(const COGLObject& other) {
     if (source->m_ready == 0) {
         return;
     }
-    m_skins = source->m_skins;
-    for (COGLTexture2D* skin : m_skins) {
-        skin->AddRef();
-    }
-    m_verticalOffset = source->m_verticalOffset;
-    m_frameIndex = source->m_frameIndex;
-    m_nextFrameIndex = source->m_nextFrameIndex;
-    m_lerp = source->m_lerp;
+    ShareSkinsOf(*source);
     m_invertNormals = source->m_invertNormals;
-    m_skinCount = source->m_skinCount;
     m_glCommands = source->m_glCommands;
     m_glCommandCount = source->m_glCommandCount;
     m_frames = source->m_frames;
@@ -441,27 +387,9 @@ void COGLMD2::CopyFrom(const COGLObject& other) {
     m_frameCount = source->m_frameCount;
     m_vertexCount = source->m_vertexCount;
     m_triangleCount = source->m_triangleCount;
-    m_boundsMin = source->m_boundsMin;
-    m_boundsMax = source->m_boundsMax;
-    for (const auto& animation : source->m_animations) {
-        m_animations.push_back(std::make_unique<ModelAnimation>(*animation));
-    }
-    m_animation = m_animations.empty() ? nullptr : m_animations.front().get();
-    if (const ModelAnimation* current = source->m_animation) {
-        for (const auto& animation : m_animations) {
-            if (animation->firstFrame == current->firstFrame && animation->frameCount == current->frameCount &&
-                animation->name == current->name) {
-                m_animation = animation.get();
-                break;
-            }
-        }
-    }
-    m_speed = source->m_speed;
-    m_frame = source->m_frame;
-    m_loop = source->m_loop;
+    CopyAnimationsOf<ModelAnimation>(*source, true);
     m_interpolate = source->m_interpolate;
-    m_loaded = source->m_loaded;
-    m_ready = 1;
+    CopyClockOf(*source);
 }
 
 std::size_t COGLMD2::DataBytes() const {

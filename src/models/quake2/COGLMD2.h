@@ -17,8 +17,6 @@ struct PakEntry;
 // blended between the current and the next frame.
 class COGLMD2 : public COGLModel {
 public:
-    static constexpr std::size_t kPathFieldSize = 260;
-
     explicit COGLMD2(COGLScene* scene = nullptr);
     ~COGLMD2() override;
 

@@ -26,7 +26,7 @@
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
 #include "models/COGLModel.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "models/StudioFixtures.h"
 #include "models/sprite/COGLSprite.h"
 #include "platform/BinaryIO.h"

@@ -97,6 +97,9 @@ public:
     bool SetFilePath(const std::string& path);
     // Makes the first skin the object's texture; false when there are no skins.
     bool ApplyFirstSkin();
+    // What the family adds to a model just opened, once it has its first skin
+    // and before it enters the scene; nothing for most.
+    virtual void FinishOpening() {}
     // The first skin whose path equals `name` exactly (case-sensitive), or nullptr.
     COGLTexture2D* FindSkin(const std::string& name) const;
 

@@ -8,7 +8,7 @@
 
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "models/sin/COGLSBM.h"
 #include "models/sin/SinAnimFile.h"
 #include "models/sin/SinModelFile.h"

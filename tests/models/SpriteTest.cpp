@@ -7,7 +7,7 @@
 
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "models/sprite/COGLSprite.h"
 #include "models/sprite/SpriteOpen.h"
 #include "models/sprite/SpriteReader.h"

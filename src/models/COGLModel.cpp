@@ -129,7 +129,11 @@ void COGLModel::ReadClockRecord(BinaryReader& in, bool withInterpolate) {
     }
 }
 
-void COGLModel::ApplySavedTexture(std::int32_t skinIndex, int sceneTextureIndex, COGLScene& scene) {
+void COGLModel::ReadSavedTexture(BinaryReader& in, int sceneTextureIndex, COGLScene& scene) {
+    const std::int32_t skinIndex = in.ReadI32();
+    if (m_loaded == 0) {
+        return;
+    }
     if (skinIndex >= 0 && static_cast<std::size_t>(skinIndex) < m_skins.size()) {
         SetTexture(m_skins[static_cast<std::size_t>(skinIndex)]);
     } else if (sceneTextureIndex >= 0) {

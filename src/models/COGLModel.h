@@ -168,9 +168,10 @@ protected:
     // animation is taken only by a model that loaded.
     void WriteClockRecord(BinaryWriter& out) const;
     void ReadClockRecord(BinaryReader& in, bool withInterpolate);
-    // The texture a scene record names: skin `skinIndex` of the model, else the
-    // scene's texture `sceneTextureIndex` (one the user gave it), else none.
-    void ApplySavedTexture(std::int32_t skinIndex, int sceneTextureIndex, COGLScene& scene);
+    // The texture a scene record names, read as int32 skin index: skin that
+    // index of the model, else the scene's texture `sceneTextureIndex` (one the
+    // user gave it), else none. A model that did not load keeps its texture.
+    void ReadSavedTexture(BinaryReader& in, int sceneTextureIndex, COGLScene& scene);
     // A copy's source: the scene, file, folder and pak of `source`.
     void TakeSourceOf(const COGLModel& source);
     // The start every family's copy shares: the object's part, then, when `other`

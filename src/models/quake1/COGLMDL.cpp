@@ -323,7 +323,6 @@ bool COGLMDL::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     ReadSourceRecord(
         in, scene, FileLocator::Mdl, [this](const std::string& path) { LoadFile(path); },
         [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
-    const bool loaded = m_loaded != 0;
 
     // The rest of the record is read whatever happened, so the next record starts right.
     ReadClockRecord(in, true);
@@ -332,12 +331,9 @@ bool COGLMDL::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     // skin count is unknown; a model that did not load has its later skins
     // taken as none, the usual case.
     const std::int32_t total = in.ReadI32();
-    const std::int64_t entries = loaded ? static_cast<std::int64_t>(total) - m_skinCount : 0;
+    const std::int64_t entries = m_loaded != 0 ? static_cast<std::int64_t>(total) - m_skinCount : 0;
     ReadSkinEntries(in, entries < 0 ? 0 : entries, true, scene);
-    const std::int32_t skinIndex = in.ReadI32();
-    if (loaded) {
-        ApplySavedTexture(skinIndex, sceneTextureIndex, scene);
-    }
+    ReadSavedTexture(in, sceneTextureIndex, scene);
     SetName(savedName);
     return true;
 }

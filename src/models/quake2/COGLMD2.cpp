@@ -353,15 +353,11 @@ bool COGLMD2::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     ReadSourceRecord(
         in, scene, FileLocator::Md2, [this](const std::string& path) { LoadFile(path, false); },
         [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry, false); });
-    const bool loaded = m_loaded != 0;
 
     // The rest of the record is read whatever happened, so the next record starts right.
     ReadClockRecord(in, version > 5);
-    ReadSkinEntries(in, in.ReadI32(), loaded, scene);
-    const std::int32_t skinIndex = in.ReadI32();
-    if (loaded) {
-        ApplySavedTexture(skinIndex, sceneTextureIndex, scene);
-    }
+    ReadSkinEntries(in, in.ReadI32(), m_loaded != 0, scene);
+    ReadSavedTexture(in, sceneTextureIndex, scene);
     m_invertNormals = in.ReadU8();
     SetName(savedName);
     return true;

@@ -340,14 +340,10 @@ bool COGLSBM::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     ReadSourceRecord(
         in, scene, FileLocator::Other, [this](const std::string& path) { LoadFile(path); },
         [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
-    const bool loaded = m_loaded != 0;
 
     // The rest of the record is read whatever happened, so the next record starts right.
     ReadClockRecord(in, version > 5);
-    const std::int32_t skinIndex = in.ReadI32();
-    if (loaded) {
-        ApplySavedTexture(skinIndex, sceneTextureIndex, scene);
-    }
+    ReadSavedTexture(in, sceneTextureIndex, scene);
     m_invertNormals = in.ReadU8();
     SetName(savedName);
     m_scale = savedScale;

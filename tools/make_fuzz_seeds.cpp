@@ -27,7 +27,7 @@
 #include "media/CPakFile.h"
 #include "models/COGLModel.h"
 #include "models/ModelFamilies.h"
-#include "models/StudioFixtures.h"
+#include "models/halflife/StudioFixtures.h"
 #include "models/sprite/COGLSprite.h"
 #include "platform/BinaryIO.h"
 #include "platform/Host.h"

@@ -13,7 +13,7 @@
 #include "models/sin/SinAnimFile.h"
 #include "models/sin/SinModelFile.h"
 #include "models/sin/SinOpen.h"
-#include "models/SinModelFixtures.h"
+#include "models/sin/SinModelFixtures.h"
 #include "platform/Messages.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "platform/BinaryIO.h"
 #include "platform/Host.h"
 #include "scene/COGLLight.h"

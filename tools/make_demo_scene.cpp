@@ -19,7 +19,7 @@
 #include "media/COGLTexture2D.h"
 #include "media/Palette.h"
 #include "models/COGLModel.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "platform/BinaryIO.h"
 #include "render/COGLView.h"
 #include "render/HeadlessContext.h"

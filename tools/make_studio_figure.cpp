@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "models/StudioFixtures.h"
+#include "models/halflife/StudioFixtures.h"
 #include "platform/BinaryIO.h"
 
 namespace {

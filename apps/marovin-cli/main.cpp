@@ -3,7 +3,7 @@
 #include <string>
 
 #include "Commands.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "platform/Host.h"
 #include "platform/Version.h"
 

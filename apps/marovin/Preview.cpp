@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "media/Palette.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "platform/FileSystem.h"
 #include "render/COGLView.h"
 #include "render/HeadlessContext.h"

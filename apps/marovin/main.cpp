@@ -10,7 +10,7 @@
 #include <string>
 
 #include "media/Palette.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "platform/Version.h"

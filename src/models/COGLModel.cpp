@@ -6,12 +6,15 @@
 #include <limits>
 
 #include "media/COGLTexture2D.h"
+#include "media/CPakFile.h"
 #include "models/AnimationClock.h"
 #include "platform/BinaryIO.h"
+#include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "scene/COGLScene.h"
 #include "scene/Geometry.h"
+#include "scene/SceneFormat.h"
 
 namespace {
 constexpr float kLargestFloat = std::numeric_limits<float>::max();
@@ -126,7 +129,11 @@ void COGLModel::ReadClockRecord(BinaryReader& in, bool withInterpolate) {
     }
 }
 
-void COGLModel::ApplySavedTexture(std::int32_t skinIndex, int sceneTextureIndex, COGLScene& scene) {
+void COGLModel::ReadSavedTexture(BinaryReader& in, int sceneTextureIndex, COGLScene& scene) {
+    const std::int32_t skinIndex = in.ReadI32();
+    if (m_loaded == 0) {
+        return;
+    }
     if (skinIndex >= 0 && static_cast<std::size_t>(skinIndex) < m_skins.size()) {
         SetTexture(m_skins[static_cast<std::size_t>(skinIndex)]);
     } else if (sceneTextureIndex >= 0) {
@@ -236,6 +243,72 @@ std::optional<ByteBuffer> COGLModel::ReadSourceFile(const std::string& path) {
     return bytes;
 }
 
+std::optional<ByteBuffer> COGLModel::ReadSourceEntry(CPakFile* pak, const PakEntry& entry) {
+    m_pak = pak;
+    m_path = entry.name;
+    m_directory = fs_util::DirectoryOf(entry.name);
+    return pak != nullptr ? pak->ReadEntry(entry) : std::nullopt;
+}
+
+int COGLModel::SkinIndexOf(const COGLTexture2D* texture) const {
+    for (std::size_t i = 0; i < m_skins.size(); ++i) {
+        if (m_skins[i] == texture) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void COGLModel::WriteSkinEntry(BinaryWriter& out, const COGLTexture2D& skin) {
+    out.WriteU8(skin.LoadOption());
+    out.WriteText(skin.Path(), scene_format::kPathFieldSize);
+}
+
+void COGLModel::ReadSkinEntries(BinaryReader& in, std::int64_t count, bool load, COGLScene& scene) {
+    constexpr std::size_t kSkinEntrySize = 1 + scene_format::kPathFieldSize;
+    const std::size_t entries = in.CheckCount(count, kSkinEntrySize);
+    const FileLocator* locator = scene.Locator();
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::uint8_t option = in.ReadU8();
+        std::string path = in.ReadText(scene_format::kPathFieldSize);
+        if (!load || path.empty() || FindSkin(path) != nullptr) {
+            continue;
+        }
+        // A skin inside the model's own pak needs no search on disk.
+        const bool inPak = m_pak != nullptr && m_pak->FindEntry(path) != nullptr;
+        if (!inPak && locator != nullptr && !locator->Locate(path, FileLocator::Skin)) {
+            continue;
+        }
+        COGLTexture2D* skin = scene.LoadSkinTexture(path, m_pak, std::string(), option, false);
+        if (skin == nullptr && m_pak != nullptr) {
+            skin = scene.LoadSkinTexture(path, nullptr, std::string(), option, false);
+        }
+        AdoptSkin(skin);
+    }
+}
+
+void COGLModel::ShareSkinsOf(const COGLModel& source) {
+    m_skins = source.m_skins;
+    for (COGLTexture2D* skin : m_skins) {
+        skin->AddRef();
+    }
+}
+
+void COGLModel::CopyClockOf(const COGLModel& source) {
+    m_speed = source.m_speed;
+    m_frame = source.m_frame;
+    m_frameIndex = source.m_frameIndex;
+    m_nextFrameIndex = source.m_nextFrameIndex;
+    m_lerp = source.m_lerp;
+    m_loop = source.m_loop;
+    m_verticalOffset = source.m_verticalOffset;
+    m_boundsMin = source.m_boundsMin;
+    m_boundsMax = source.m_boundsMax;
+    m_skinCount = source.m_skinCount;
+    m_loaded = source.m_loaded;
+    m_ready = 1;
+}
+
 bool COGLModel::SetPakSource(CPakFile* pak, const std::string& path) {
     m_pak = pak;
     m_path = path;
@@ -317,12 +390,7 @@ void COGLModel::DrawGeometry(int flags, const std::function<void()>& emit) {
     if (!IsVisible()) {
         return;
     }
-    const bool transparent = IsTransparent();
-    if (transparent) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-    }
+    const bool transparent = BeginTransparency();
     glPushMatrix();
     ApplyModelTransform();
     glFrontFace(GL_CW);
@@ -341,6 +409,20 @@ void COGLModel::DrawGeometry(int flags, const std::function<void()>& emit) {
     }
     glFrontFace(GL_CCW);
     glPopMatrix();
+    EndTransparency(transparent);
+}
+
+bool COGLModel::BeginTransparency() const {
+    const bool transparent = IsTransparent();
+    if (transparent) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+    }
+    return transparent;
+}
+
+void COGLModel::EndTransparency(bool transparent) {
     if (transparent) {
         glDepthMask(GL_TRUE);
         glDisable(GL_BLEND);
@@ -398,16 +480,8 @@ void COGLModel::DrawBoundingBox() {
     if (!IsVisible()) {
         return;
     }
-    glPushMatrix();
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_POINT_SMOOTH);
-    glDisable(GL_NORMALIZE);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_COLOR_MATERIAL);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    ApplyModelTransform();
+    BeginSelectionBox();
+    glTranslatef(0.0f, m_verticalOffset, 0.0f);  // lifted as the model is drawn
     const Vector3& lo = m_boundsMin;
     const Vector3& hi = m_boundsMax;
     glBegin(GL_LINE_LOOP);
@@ -433,22 +507,26 @@ void COGLModel::DrawBoundingBox() {
     glVertex3f(hi.x, hi.y, lo.z);
     glEnd();
     DrawAxes();
-    glPopAttrib();
-    glPopMatrix();
+    EndSelectionBox();
 }
 
 void COGLModel::DrawAxes() {
     const Vector3& lo = m_boundsMin;
     const Vector3& hi = m_boundsMax;
+    DrawAxisLines({hi.x, hi.y, 0.0f}, {0.0f, lo.y, 0.0f}, {0.0f, hi.y, lo.z}, {5.0f, -5.0f, -5.0f});
+}
+
+void COGLModel::DrawAxisLines(const Vector3& xFrom, const Vector3& yFrom, const Vector3& zFrom,
+                              const Vector3& lengths) {
     glBegin(GL_LINES);
     glColor3f(1.0f, 0.0f, 0.0f);
-    glVertex3f(hi.x, hi.y, 0.0f);
-    glVertex3f(hi.x + 5.0f, hi.y, 0.0f);
+    glVertex3f(xFrom.x, xFrom.y, xFrom.z);
+    glVertex3f(xFrom.x + lengths.x, xFrom.y, xFrom.z);
     glColor3f(0.0f, 1.0f, 0.0f);
-    glVertex3f(0.0f, lo.y, 0.0f);
-    glVertex3f(0.0f, lo.y - 5.0f, 0.0f);
+    glVertex3f(yFrom.x, yFrom.y, yFrom.z);
+    glVertex3f(yFrom.x, yFrom.y + lengths.y, yFrom.z);
     glColor3f(0.0f, 0.0f, 1.0f);
-    glVertex3f(0.0f, hi.y, lo.z);
-    glVertex3f(0.0f, hi.y, lo.z - 5.0f);
+    glVertex3f(zFrom.x, zFrom.y, zFrom.z);
+    glVertex3f(zFrom.x, zFrom.y, zFrom.z + lengths.z);
     glEnd();
 }

@@ -15,6 +15,7 @@ class COGLScene;
 class COGLTexture2D;
 class CPakFile;
 class GeometrySink;
+struct PakEntry;
 
 // One named run of frames of a model, shown in the animation list.
 struct ModelAnimation {
@@ -96,6 +97,9 @@ public:
     bool SetFilePath(const std::string& path);
     // Makes the first skin the object's texture; false when there are no skins.
     bool ApplyFirstSkin();
+    // What the family adds to a model just opened, once it has its first skin
+    // and before it enters the scene; nothing for most.
+    virtual void FinishOpening() {}
     // The first skin whose path equals `name` exactly (case-sensitive), or nullptr.
     COGLTexture2D* FindSkin(const std::string& name) const;
 
@@ -164,9 +168,10 @@ protected:
     // animation is taken only by a model that loaded.
     void WriteClockRecord(BinaryWriter& out) const;
     void ReadClockRecord(BinaryReader& in, bool withInterpolate);
-    // The texture a scene record names: skin `skinIndex` of the model, else the
-    // scene's texture `sceneTextureIndex` (one the user gave it), else none.
-    void ApplySavedTexture(std::int32_t skinIndex, int sceneTextureIndex, COGLScene& scene);
+    // The texture a scene record names, read as int32 skin index: skin that
+    // index of the model, else the scene's texture `sceneTextureIndex` (one the
+    // user gave it), else none. A model that did not load keeps its texture.
+    void ReadSavedTexture(BinaryReader& in, int sceneTextureIndex, COGLScene& scene);
     // A copy's source: the scene, file, folder and pak of `source`.
     void TakeSourceOf(const COGLModel& source);
     // The start every family's copy shares: the object's part, then, when `other`
@@ -190,6 +195,42 @@ protected:
     // The bytes of a model file, with the model's source set to it (no pak);
     // nothing changes when the file cannot be read.
     std::optional<ByteBuffer> ReadSourceFile(const std::string& path);
+    // The bytes of an entry of `pak`, with the model's source set to it whether
+    // or not it reads.
+    std::optional<ByteBuffer> ReadSourceEntry(CPakFile* pak, const PakEntry& entry);
+
+    // --- The skins in scene records and copies ---
+    // The first position of `texture` in the skins list, or -1.
+    int SkinIndexOf(const COGLTexture2D* texture) const;
+    // One skin entry of a scene record: byte load option, char[260] path.
+    static void WriteSkinEntry(BinaryWriter& out, const COGLTexture2D& skin);
+    // Reads `count` skin entries (a count the bytes cannot hold fails the read)
+    // and, with `load`, takes each skin the list lacks: from the model's pak when
+    // it is there, else through the missing-file check of the scene's locator,
+    // read from the pak first and then from disk. A skin not found is left out.
+    void ReadSkinEntries(BinaryReader& in, std::int64_t count, bool load, COGLScene& scene);
+    // A copy takes the source's skins, each with a reference of its own.
+    void ShareSkinsOf(const COGLModel& source);
+    // A copy takes the source's animations as `Animation`s, its current one
+    // included; with `firstWhenNone`, the first one is current when the source
+    // had none.
+    template <typename Animation>
+    void CopyAnimationsOf(const COGLModel& source, bool firstWhenNone) {
+        for (const auto& animation : source.m_animations) {
+            m_animations.push_back(std::make_unique<Animation>(static_cast<const Animation&>(*animation)));
+            if (animation.get() == source.m_animation) {
+                m_animation = m_animations.back().get();
+            }
+        }
+        if (firstWhenNone && m_animation == nullptr && !m_animations.empty()) {
+            m_animation = m_animations.front().get();
+        }
+    }
+    // A copy takes the source's clock (position, blend, speed and loop),
+    // vertical offset, bounds, skin count and loaded flag, and is ready. The
+    // switches (interpolation, single step, inverted normals) each family
+    // copies as it keeps them.
+    void CopyClockOf(const COGLModel& source);
     // Minima to the largest float, maxima to the lowest, before a frame is walked.
     void ResetBounds();
     void GrowBounds(const Vector3& p) {
@@ -204,10 +245,18 @@ protected:
     void ReleaseSkins();
     // The object transform followed by the vertical offset.
     void ApplyModelTransform() const;
+    // The axis marks: red along x from `xFrom`, green along y from `yFrom`, blue
+    // along z from `zFrom`, each as long as its component of `lengths` (a
+    // negative one runs the other way).
+    static void DrawAxisLines(const Vector3& xFrom, const Vector3& yFrom, const Vector3& zFrom, const Vector3& lengths);
     // The drawing every family shares around its geometry, which `emit` sends
     // to GL: placement, clockwise front faces, material and texture (with
     // kDrawMaterial), blending while transparent; and the pick pass's name.
     void DrawGeometry(int flags, const std::function<void()>& emit);
+    // Blending on for a transparent model, the depth buffer left as it is, and
+    // back; BeginTransparency says whether it was on.
+    bool BeginTransparency() const;
+    static void EndTransparency(bool transparent);
     void DrawGeometryForPick(const std::function<void()>& emit);
 
     COGLScene* m_scene = nullptr;  // not owned

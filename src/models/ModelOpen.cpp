@@ -1,15 +1,11 @@
 #include "models/ModelOpen.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "media/CPakFile.h"
-#include "models/quake2/COGLPlayer.h"
-#include "models/quake2/MD2Open.h"
-#include "models/halflife/HLOpen.h"
-#include "models/quake1/MDLOpen.h"
-#include "models/sin/SinOpen.h"
-#include "models/sprite/COGLSprite.h"
-#include "models/sprite/SpriteOpen.h"
+#include "models/COGLModel.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -26,20 +22,36 @@ COGLModel* AddModelToScene(COGLDoc& doc, std::unique_ptr<COGLModel> model) {
     if (!model->ApplyFirstSkin()) {
         ShowMessage(msg::kCouldNotLoadModelTextures);
     }
-    if (auto* player = dynamic_cast<COGLPlayer*>(model.get())) {
-        player->SetFirstWeapon();
-    }
+    model->FinishOpening();
     COGLScene& scene = *doc.Scene();
     auto* added = static_cast<COGLModel*>(scene.AddObject(std::move(model)));
     doc.History().Added(scene, added, "Open Model");
+    ShowAddedObject(doc, added);
+    return added;
+}
+
+void ShowAddedObject(COGLDoc& doc, COGLObject* added) {
     GetHost().RefreshPropertyWindows();
-    scene.SetSelectedObject(added);
+    doc.Scene()->SetSelectedObject(added);
     if (doc.View() != nullptr) {
         doc.View()->Repaint();
     } else {
         GetHost().RequestRepaint();
     }
-    return added;
+}
+
+const PakEntry* FindEntryToOpen(COGLDoc& doc, CPakFile& pak, const std::string& entryName) {
+    const PakEntry* entry = pak.FindEntry(entryName);
+    if (doc.Scene() == nullptr || entry == nullptr) {
+        ShowMessage(msg::kErrorOpeningFile);
+        return nullptr;
+    }
+    return entry;
+}
+
+void RegisterExtensionOpeners(const std::string& extension, ModelOpener open, PakEntryOpener openFromPak) {
+    COGLDoc::RegisterModelOpener(extension, std::move(open));
+    COGLDoc::RegisterPakEntryOpener(extension, std::move(openFromPak));
 }
 
 namespace {
@@ -72,19 +84,16 @@ bool OpenMdlFromPak(CPakFile& pak, const std::string& entryName, COGLDoc& doc) {
     return openers.openFromPak(pak, entryName, doc);
 }
 
-// Puts a model opened on the command line into the animation and frame asked for.
-bool PoseModel(COGLObject& object, const std::string& animation, float frame) {
-    if (auto* sprite = dynamic_cast<COGLSprite*>(&object)) {
-        if (!animation.empty()) {
-            sprite->SelectAnimationByName(animation);
-            if (!sprite->IsVisible()) {
-                return false;
-            }
+std::vector<FamilyPoser>& FamilyPosers() {
+    static std::vector<FamilyPoser> posers;
+    return posers;
+}
+
+bool PoseOpenedObject(COGLObject& object, const std::string& animation, float frame) {
+    for (FamilyPoser poser : FamilyPosers()) {
+        if (const std::optional<bool> posed = poser(object, animation, frame)) {
+            return *posed;
         }
-        if (frame >= 0.0f) {
-            sprite->SetFrame(static_cast<int>(frame));
-        }
-        return true;
     }
     auto* model = dynamic_cast<COGLModel*>(&object);
     if (model == nullptr) {
@@ -118,13 +127,14 @@ void RegisterMdlFamilyOpener(MdlFamily family, ModelOpener open, PakEntryOpener 
     OpenersOf(family) = MdlOpeners{std::move(open), std::move(openFromPak)};
 }
 
-void RegisterModelClasses() {
-    RegisterMD2Classes();
-    RegisterSinClasses();
-    RegisterHalfLifeClasses();
-    RegisterQuake1Classes();
-    RegisterSpriteClasses();
-    COGLDoc::RegisterModelOpener("mdl", OpenMdl);
-    COGLDoc::RegisterPakEntryOpener("mdl", OpenMdlFromPak);
-    RegisterObjectPoser(PoseModel);
+void RegisterFamilyPoser(FamilyPoser poser) {
+    std::vector<FamilyPoser>& posers = FamilyPosers();
+    if (std::find(posers.begin(), posers.end(), poser) == posers.end()) {
+        posers.push_back(poser);
+    }
+}
+
+void RegisterModelBase() {
+    RegisterExtensionOpeners("mdl", OpenMdl, OpenMdlFromPak);
+    RegisterObjectPoser(PoseOpenedObject);
 }

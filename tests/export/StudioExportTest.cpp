@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "export/StudioExport.h"
-#include "models/StudioFixtures.h"
+#include "models/halflife/StudioFixtures.h"
 #include "models/halflife/COGLHLModel.h"
 #include "models/halflife/StudioBones.h"
 #include "support/TestSupport.h"

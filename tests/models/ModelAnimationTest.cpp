@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "models/quake2/COGLMD2.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "models/ModelFixtures.h"
 #include "scene/COGLScene.h"
 #include "scene/ObjectFactory.h"

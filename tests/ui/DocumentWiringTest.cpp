@@ -13,7 +13,7 @@
 
 #include "ShellTestSupport.h"
 #include "models/COGLModel.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "models/sprite/COGLSprite.h"
 #include "render/COGLView.h"
 #include "render/CommandIds.h"

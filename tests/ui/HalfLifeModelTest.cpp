@@ -3,7 +3,7 @@
 #include <QSpinBox>
 
 #include "ShellTestSupport.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "models/halflife/COGLHLModel.h"
 #include "render/COGLView.h"
 #include "scene/COGLScene.h"

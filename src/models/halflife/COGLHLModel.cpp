@@ -7,6 +7,7 @@
 
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
+#include "models/SourceRecord.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -58,11 +59,8 @@ bool COGLHLModel::LoadFile(const std::string& path) {
 
 bool COGLHLModel::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
     FreeModel();
-    m_pak = pak;
-    m_path = entry.name;
-    m_directory = fs_util::DirectoryOf(entry.name);
+    auto bytes = ReadSourceEntry(pak, entry);
     SetName(fs_util::FileTitleOf(entry.name));
-    auto bytes = pak != nullptr ? pak->ReadEntry(entry) : std::nullopt;
     if (!bytes) {
         ShowMessage(StudioUnableToOpen(entry.name));
         m_loaded = 0;
@@ -139,12 +137,7 @@ void COGLHLModel::Draw(int flags) {
     if (!IsVisible() || !m_studio) {
         return;
     }
-    const bool transparent = IsTransparent();
-    if (transparent) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-    }
+    const bool transparent = BeginTransparency();
     RefreshBounds();
     glPushMatrix();
     ApplyModelTransform();
@@ -164,10 +157,7 @@ void COGLHLModel::Draw(int flags) {
     }
     glPopAttrib();
     glPopMatrix();
-    if (transparent) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
-    }
+    EndTransparency(transparent);
 }
 
 void COGLHLModel::DrawForPick() {
@@ -181,17 +171,7 @@ void COGLHLModel::DrawForPick() {
 void COGLHLModel::DrawAxes() {
     const Vector3& lo = m_boundsMin;
     const Vector3& hi = m_boundsMax;
-    glBegin(GL_LINES);
-    glColor3f(1.0f, 0.0f, 0.0f);
-    glVertex3f(lo.x, hi.y, 0.0f);
-    glVertex3f(lo.x + 5.0f, hi.y, 0.0f);
-    glColor3f(0.0f, 1.0f, 0.0f);
-    glVertex3f(0.0f, lo.y, 0.0f);
-    glVertex3f(0.0f, lo.y + 5.0f, 0.0f);
-    glColor3f(0.0f, 0.0f, 1.0f);
-    glVertex3f(0.0f, hi.y, lo.z);
-    glVertex3f(0.0f, hi.y, lo.z + 5.0f);
-    glEnd();
+    DrawAxisLines({lo.x, hi.y, 0.0f}, {0.0f, lo.y, 0.0f}, {0.0f, hi.y, lo.z}, {5.0f, 5.0f, 5.0f});
 }
 
 // --- Animation ---
@@ -243,8 +223,7 @@ void COGLHLModel::SetAnimation(ModelAnimation* animation) {
 
 void COGLHLModel::Save(BinaryWriter& out, int textureIndex) const {
     COGLObject::Save(out, textureIndex);
-    out.WriteText(m_path, kPathFieldSize);
-    out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
+    WriteSourceRecord(out, m_path, m_pak, m_scene);
     out.WriteI32(AnimationIndexOf(m_animation));
     out.WriteF32(m_speed);
     out.WriteF32(m_frame);
@@ -258,22 +237,9 @@ bool COGLHLModel::LoadFromScene(BinaryReader& in, int version, COGLScene& scene)
     m_scene = &scene;
     COGLObject::Load(in, version);
     const std::string savedName = Name();
-    std::string path = in.ReadText(kPathFieldSize);
-    const std::int32_t pakIndex = in.ReadI32();
-    if (pakIndex >= 0) {
-        CPakFile* pak = scene.PakForFileIndex(pakIndex);
-        const PakEntry* entry = pak != nullptr ? pak->FindEntry(path) : nullptr;
-        if (entry != nullptr) {
-            LoadFromPak(pak, *entry);
-        }
-    } else {
-        const FileLocator* locator = scene.Locator();
-        const bool found = locator != nullptr ? locator->Locate(path, FileLocator::Mdl)
-                                              : fs_util::FileExists(fs_util::ResolvePath(path));
-        if (found) {
-            LoadFile(path);
-        }
-    }
+    ReadSourceRecord(
+        in, scene, FileLocator::Mdl, [this](const std::string& path) { LoadFile(path); },
+        [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
     // The rest of the record is read whatever happened, so the next record starts right.
     const std::int32_t animationIndex = in.ReadI32();
     const float speed = in.ReadF32();
@@ -311,35 +277,9 @@ void COGLHLModel::CopyFrom(const COGLObject& other) {
     if (source->m_ready == 0 || !source->m_studio) {
         return;
     }
-    m_skins = source->m_skins;
-    for (COGLTexture2D* skin : m_skins) {
-        skin->AddRef();
-    }
-    m_skinCount = source->m_skinCount;
-    m_verticalOffset = source->m_verticalOffset;
-    m_frameIndex = source->m_frameIndex;
-    m_nextFrameIndex = source->m_nextFrameIndex;
-    m_lerp = source->m_lerp;
-    m_boundsMin = source->m_boundsMin;
-    m_boundsMax = source->m_boundsMax;
-    for (const auto& animation : source->m_animations) {
-        m_animations.push_back(std::make_unique<ModelAnimation>(*animation));
-    }
-    m_animation = m_animations.empty() ? nullptr : m_animations.front().get();
-    if (const ModelAnimation* current = source->m_animation) {
-        for (const auto& animation : m_animations) {
-            if (animation->firstFrame == current->firstFrame && animation->frameCount == current->frameCount &&
-                animation->name == current->name) {
-                m_animation = animation.get();
-                break;
-            }
-        }
-    }
+    ShareSkinsOf(*source);
+    CopyAnimationsOf<ModelAnimation>(*source, true);
     m_studio = std::make_unique<StudioModel>(this);
     m_studio->CopyFrom(*source->m_studio);
-    m_speed = source->m_speed;
-    m_frame = source->m_frame;
-    m_loop = source->m_loop;
-    m_loaded = source->m_loaded;
-    m_ready = 1;
+    CopyClockOf(*source);
 }

@@ -13,8 +13,6 @@ struct PakEntry;
 // posed by the studio model it owns, drawn standing on the sequence's box.
 class COGLHLModel : public COGLModel {
 public:
-    static constexpr std::size_t kPathFieldSize = 260;
-
     explicit COGLHLModel(COGLScene* scene = nullptr);
     ~COGLHLModel() override;
 

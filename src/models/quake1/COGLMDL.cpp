@@ -10,6 +10,7 @@
 #include "media/CPakFile.h"
 #include "models/FrameNames.h"
 #include "models/QuakeNormals.h"
+#include "models/SourceRecord.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -101,10 +102,7 @@ bool COGLMDL::LoadFile(const std::string& path) {
 }
 
 bool COGLMDL::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
-    m_pak = pak;
-    m_path = entry.name;
-    m_directory = fs_util::DirectoryOf(entry.name);
-    const auto bytes = pak != nullptr ? pak->ReadEntry(entry) : std::nullopt;
+    const auto bytes = ReadSourceEntry(pak, entry);
     if (!bytes) {
         m_loaded = 0;
         return false;
@@ -272,17 +270,7 @@ bool COGLMDL::WalkFrame(GeometrySink& sink) {
 void COGLMDL::DrawAxes() {
     const Vector3& lo = m_boundsMin;
     const Vector3& hi = m_boundsMax;
-    glBegin(GL_LINES);
-    glColor3f(1.0f, 0.0f, 0.0f);
-    glVertex3f(hi.x, lo.y, 0.0f);
-    glVertex3f(hi.x + 5.0f, lo.y, 0.0f);
-    glColor3f(0.0f, 1.0f, 0.0f);
-    glVertex3f(0.0f, lo.y, 0.0f);
-    glVertex3f(0.0f, lo.y - 5.0f, 0.0f);
-    glColor3f(0.0f, 0.0f, 1.0f);
-    glVertex3f(0.0f, lo.y, lo.z);
-    glVertex3f(0.0f, lo.y, lo.z - 5.0f);
-    glEnd();
+    DrawAxisLines({hi.x, lo.y, 0.0f}, {0.0f, lo.y, 0.0f}, {0.0f, lo.y, lo.z}, {5.0f, -5.0f, -5.0f});
 }
 
 // --- Animation ---
@@ -311,8 +299,7 @@ void COGLMDL::AdvanceFrame() {
 
 void COGLMDL::Save(BinaryWriter& out, int textureIndex) const {
     COGLObject::Save(out, textureIndex);
-    out.WriteText(m_path, kPathFieldSize);
-    out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
+    WriteSourceRecord(out, m_path, m_pak, m_scene);
     WriteClockRecord(out);
     // The total counts the file's skins as the file declares them, so that the
     // reader, which re-reads the file, knows how many entries follow.
@@ -324,38 +311,18 @@ void COGLMDL::Save(BinaryWriter& out, int textureIndex) const {
     }
     out.WriteI32(m_skinCount + static_cast<std::int32_t>(loadedLater.size()));
     for (const COGLTexture2D* skin : loadedLater) {
-        out.WriteU8(skin->LoadOption());
-        out.WriteText(skin->Path(), kPathFieldSize);
+        WriteSkinEntry(out, *skin);
     }
-    int skinIndex = -1;
-    for (std::size_t i = 0; i < m_skins.size(); ++i) {
-        if (m_skins[i] == m_texture) {
-            skinIndex = static_cast<int>(i);
-            break;
-        }
-    }
-    out.WriteI32(skinIndex);
+    out.WriteI32(SkinIndexOf(m_texture));
 }
 
 bool COGLMDL::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     m_scene = &scene;
     const int sceneTextureIndex = COGLObject::Load(in, version);
     const std::string savedName = Name();
-    std::string path = in.ReadText(kPathFieldSize);
-    const std::int32_t pakIndex = in.ReadI32();
-    const FileLocator* locator = scene.Locator();
-    if (pakIndex < 0) {
-        const bool found = locator != nullptr ? locator->Locate(path, FileLocator::Mdl)
-                                              : fs_util::FileExists(fs_util::ResolvePath(path));
-        if (found) {
-            LoadFile(path);
-        }
-    } else if (CPakFile* pak = scene.PakForFileIndex(pakIndex)) {
-        if (const PakEntry* entry = pak->FindEntry(path)) {
-            LoadFromPak(pak, *entry);
-        }
-    }
-    const bool loaded = m_loaded != 0;
+    ReadSourceRecord(
+        in, scene, FileLocator::Mdl, [this](const std::string& path) { LoadFile(path); },
+        [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
 
     // The rest of the record is read whatever happened, so the next record starts right.
     ReadClockRecord(in, true);
@@ -363,30 +330,10 @@ bool COGLMDL::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     // Entries stand for the skins past the file's own. Without the file its
     // skin count is unknown; a model that did not load has its later skins
     // taken as none, the usual case.
-    constexpr std::size_t kSkinRecordSize = 1 + kPathFieldSize;
     const std::int32_t total = in.ReadI32();
-    const std::int64_t entries = loaded ? static_cast<std::int64_t>(total) - m_skinCount : 0;
-    const std::size_t entryCount = in.CheckCount(entries < 0 ? 0 : entries, kSkinRecordSize);
-    for (std::size_t i = 0; i < entryCount; ++i) {
-        const std::uint8_t option = in.ReadU8();
-        std::string skinPath = in.ReadText(kPathFieldSize);
-        if (skinPath.empty() || FindSkin(skinPath) != nullptr) {
-            continue;
-        }
-        const bool inPak = m_pak != nullptr && m_pak->FindEntry(skinPath) != nullptr;
-        if (!inPak && locator != nullptr && !locator->Locate(skinPath, FileLocator::Skin)) {
-            continue;
-        }
-        COGLTexture2D* skin = scene.LoadSkinTexture(skinPath, m_pak, std::string(), option, false);
-        if (skin == nullptr && m_pak != nullptr) {
-            skin = scene.LoadSkinTexture(skinPath, nullptr, std::string(), option, false);
-        }
-        AdoptSkin(skin);
-    }
-    const std::int32_t skinIndex = in.ReadI32();
-    if (loaded) {
-        ApplySavedTexture(skinIndex, sceneTextureIndex, scene);
-    }
+    const std::int64_t entries = m_loaded != 0 ? static_cast<std::int64_t>(total) - m_skinCount : 0;
+    ReadSkinEntries(in, entries < 0 ? 0 : entries, true, scene);
+    ReadSavedTexture(in, sceneTextureIndex, scene);
     SetName(savedName);
     return true;
 }
@@ -409,7 +356,6 @@ void COGLMDL::CopyFrom(const COGLObject& other) {
         }
         skin->AddRef();
     }
-    m_skinCount = source->m_skinCount;
     m_frameScale = source->m_frameScale;
     m_origin = source->m_origin;
     m_skinWidth = source->m_skinWidth;
@@ -419,23 +365,8 @@ void COGLMDL::CopyFrom(const COGLObject& other) {
     m_texCoords = source->m_texCoords;
     m_triangles = source->m_triangles;
     m_frames = source->m_frames;
-    for (const auto& animation : source->m_animations) {
-        m_animations.push_back(std::make_unique<MdlAnimation>(static_cast<const MdlAnimation&>(*animation)));
-        if (animation.get() == source->m_animation) {
-            m_animation = m_animations.back().get();
-        }
-    }
-    m_verticalOffset = source->m_verticalOffset;
-    m_speed = source->m_speed;
-    m_frame = source->m_frame;
-    m_frameIndex = source->m_frameIndex;
-    m_nextFrameIndex = source->m_nextFrameIndex;
-    m_lerp = source->m_lerp;
-    m_loop = source->m_loop;
+    CopyAnimationsOf<MdlAnimation>(*source, false);
     m_singleStep = source->m_singleStep;
     m_interpolate = source->m_interpolate;
-    m_boundsMin = source->m_boundsMin;
-    m_boundsMax = source->m_boundsMax;
-    m_loaded = source->m_loaded;
-    m_ready = 1;
+    CopyClockOf(*source);
 }

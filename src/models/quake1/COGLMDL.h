@@ -27,7 +27,6 @@ struct MdlAnimation : ModelAnimation {
 // current and the next frame.
 class COGLMDL : public COGLModel {
 public:
-    static constexpr std::size_t kPathFieldSize = 260;
     static constexpr std::size_t kNameLimit = 260;
 
     explicit COGLMDL(COGLScene* scene = nullptr);

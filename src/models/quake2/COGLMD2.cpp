@@ -3,16 +3,16 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cmath>
-#include <cstring>
 #include <new>
 
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
 #include "models/FrameNames.h"
 #include "models/QuakeNormals.h"
+#include "models/SourceRecord.h"
+#include "models/quake2/Md2Reader.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -26,35 +26,6 @@ constexpr int kInvalidNormal = kQuakeNormalCount;
 constexpr std::uint8_t kNoNormalFound = 255;
 // Frames between two steps of the progress display while normals are rebuilt.
 constexpr int kFramesPerProgressStep = 48;
-
-float LoadF32(const std::uint8_t* p) {
-    const std::uint32_t bits = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                               (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-    return std::bit_cast<float>(bits);
-}
-
-// Scale and translate of a frame.
-struct FrameTransform {
-    Vector3 scale;
-    Vector3 translate;
-    const std::uint8_t* vertices;
-};
-
-FrameTransform ReadFrameTransform(const std::uint8_t* frame) {
-    return {{LoadF32(frame), LoadF32(frame + 4), LoadF32(frame + 8)},
-            {LoadF32(frame + 12), LoadF32(frame + 16), LoadF32(frame + 20)},
-            frame + md2_format::kFrameHeaderSize};
-}
-
-Vector3 VertexPosition(const FrameTransform& f, std::uint32_t index) {
-    const std::uint8_t* v = f.vertices + static_cast<std::size_t>(index) * md2_format::kVertexSize;
-    return {v[0] * f.scale.x + f.translate.x, v[1] * f.scale.y + f.translate.y, v[2] * f.scale.z + f.translate.z};
-}
-
-// Whether [a, a + alen) and [b, b + blen) share a byte.
-bool Overlaps(std::int64_t a, std::int64_t alen, std::int64_t b, std::int64_t blen) {
-    return alen > 0 && blen > 0 && a < b + blen && b < a + alen;
-}
 
 // The walk's strips and fans as GL receives them (s, -t: the file's t runs down
 // the skin, whose rows are kept bottom row first), for drawing and for export.
@@ -75,17 +46,6 @@ struct BoundsOnlySink {
     void End() {}
 };
 }  // namespace
-
-struct COGLMD2::ParsedModel {
-    int frameSize = 0;
-    int frameCount = 0;
-    int vertexCount = 0;
-    int triangleCount = 0;
-    int skinCount = 0;
-    std::vector<std::string> skinNames;
-    std::vector<std::uint32_t> commands;
-    std::vector<std::uint8_t> frames;
-};
 
 COGLMD2::COGLMD2(COGLScene* scene) : COGLMD2(object_type::kMD2, scene) {}
 
@@ -132,10 +92,7 @@ bool COGLMD2::LoadFile(const std::string& path, bool rebuildNormals) {
 }
 
 bool COGLMD2::LoadFromPak(CPakFile* pak, const PakEntry& entry, bool rebuildNormals) {
-    m_pak = pak;
-    m_path = entry.name;
-    m_directory = fs_util::DirectoryOf(entry.name);
-    const auto bytes = pak != nullptr ? pak->ReadEntry(entry) : std::nullopt;
+    const auto bytes = ReadSourceEntry(pak, entry);
     if (!bytes) {
         m_loaded = 0;
         return false;
@@ -147,78 +104,13 @@ bool COGLMD2::LoadFromPak(CPakFile* pak, const PakEntry& entry, bool rebuildNorm
 }
 
 bool COGLMD2::ReadMD2(BinaryReader& file, std::size_t base, bool rebuildNormals) {
-    using namespace md2_format;
-    ParsedModel parsed;
+    Md2Data parsed;
     try {
         if (base > file.Size()) {
             throw ReadError("model starts past the end of its file");
         }
         BinaryReader in = file.Window(base, file.Size() - base);
-        std::array<std::int32_t, kHeaderSize / 4> header{};
-        for (std::int32_t& field : header) {
-            field = in.ReadI32();
-        }
-        if (static_cast<std::uint32_t>(header[0]) != kIdent || header[1] != kVersion) {
-            throw ReadError("not an IDP2 version 8 model");
-        }
-        const std::int64_t frameSize = header[4];
-        const std::int64_t skinCount = header[5];
-        const std::int64_t vertexCount = header[6];
-        const std::int64_t commandCount = header[9];
-        const std::int64_t frameCount = header[10];
-        const std::int64_t skinsOffset = header[11];
-        const std::int64_t framesOffset = header[14];
-        const std::int64_t commandsOffset = header[15];
-
-        // A model with nothing to draw has no bounds either (they would stay at ±FLT_MAX).
-        if (vertexCount < 1 || frameCount < 1 ||
-            frameSize < static_cast<std::int64_t>(kFrameHeaderSize) + static_cast<std::int64_t>(kVertexSize) * vertexCount) {
-            throw ReadError("frame size, frame count or vertex count out of range");
-        }
-        if (Overlaps(framesOffset, frameCount * frameSize, commandsOffset, commandCount * 4)) {
-            throw ReadError("frames and GL commands overlap");
-        }
-
-        if (skinCount != 0) {
-            in.SeekSigned(skinsOffset);
-        }
-        parsed.skinNames.resize(in.CheckCount(skinCount, kSkinNameSize));
-        for (std::string& name : parsed.skinNames) {
-            name = in.ReadTerminatedText(kSkinNameSize);
-        }
-
-        in.SeekSigned(framesOffset);
-        const std::size_t frames = in.CheckCount(frameCount, static_cast<std::size_t>(frameSize));
-        parsed.frames = in.ReadBytes(frames * static_cast<std::size_t>(frameSize));
-
-        if (commandCount != 0) {
-            in.SeekSigned(commandsOffset);
-        }
-        parsed.commands.resize(in.CheckCount(commandCount, 4));
-        for (std::uint32_t& word : parsed.commands) {
-            word = in.ReadU32();
-        }
-        // Every command must fit in the list and name vertices that exist.
-        for (std::size_t i = 0; i < parsed.commands.size();) {
-            const std::int64_t count = static_cast<std::int32_t>(parsed.commands[i++]);
-            if (count == 0) {
-                break;
-            }
-            const std::uint64_t vertices = static_cast<std::uint64_t>(count < 0 ? -count : count);
-            if (vertices > (parsed.commands.size() - i) / kCommandVertexWords) {
-                throw ReadError("GL command runs past the end of the list");
-            }
-            for (std::uint64_t v = 0; v < vertices; ++v, i += kCommandVertexWords) {
-                if (parsed.commands[i + 2] >= static_cast<std::uint64_t>(vertexCount)) {
-                    throw ReadError("GL command names a vertex that does not exist");
-                }
-            }
-        }
-        parsed.frameSize = static_cast<int>(frameSize);
-        parsed.frameCount = static_cast<int>(frameCount);
-        parsed.vertexCount = static_cast<int>(vertexCount);
-        parsed.triangleCount = header[8];
-        parsed.skinCount = static_cast<int>(skinCount);
+        parsed = ReadMd2Data(in);
     } catch (const ReadError&) {
         parsed = {};
     } catch (const std::bad_alloc&) {
@@ -231,8 +123,8 @@ bool COGLMD2::ReadMD2(BinaryReader& file, std::size_t base, bool rebuildNormals)
     }
 
     FreeModel();
-    m_skinCount = parsed.skinCount;
-    ProgressScope progress(msg::kLoading.text, parsed.skinCount + 3);
+    m_skinCount = static_cast<int>(parsed.skinNames.size());
+    ProgressScope progress(msg::kLoading.text, m_skinCount + 3);
     LoadSkins(parsed.skinNames);
     for (std::size_t i = 0; i < parsed.skinNames.size(); ++i) {
         progress.Step();
@@ -247,7 +139,7 @@ bool COGLMD2::ReadMD2(BinaryReader& file, std::size_t base, bool rebuildNormals)
     m_triangleCount = parsed.triangleCount;
     progress.Step();
     BuildAnimations();
-    m_verticalOffset = ReadFrameTransform(m_frames.data()).translate.z;
+    m_verticalOffset = ReadMd2FrameTransform(m_frames.data()).translate.z;
     ResetAnimation();
     if (rebuildNormals) {
         RebuildNormals(progress);
@@ -273,18 +165,11 @@ void COGLMD2::LoadSkins(const std::vector<std::string>& names) {
     }
 }
 
-std::string COGLMD2::AnimationNameOf(const std::string& frameName) { return ::AnimationNameOf(frameName); }
-
 std::string COGLMD2::FrameName(int frame) const {
     if (frame < 0 || frame >= m_frameCount) {
         return {};
     }
-    const auto* p = m_frames.data() + static_cast<std::size_t>(frame) * static_cast<std::size_t>(m_frameSize) +
-                    md2_format::kFrameNameOffset;
-    const void* nul = std::memchr(p, 0, md2_format::kFrameNameSize);
-    const std::size_t length =
-        nul != nullptr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - p) : md2_format::kFrameNameSize;
-    return std::string(reinterpret_cast<const char*>(p), length);
+    return Md2FrameName(m_frames.data() + static_cast<std::size_t>(frame) * static_cast<std::size_t>(m_frameSize));
 }
 
 int COGLMD2::NormalIndex(int frame, int vertex) const {
@@ -292,7 +177,8 @@ int COGLMD2::NormalIndex(int frame, int vertex) const {
         return -1;
     }
     return m_frames[static_cast<std::size_t>(frame) * static_cast<std::size_t>(m_frameSize) +
-                    md2_format::kFrameHeaderSize + static_cast<std::size_t>(vertex) * md2_format::kVertexSize + 3];
+                    md2_format::kFrameHeaderSize + static_cast<std::size_t>(vertex) * md2_format::kVertexSize +
+                    md2_format::kNormalByte];
 }
 
 void COGLMD2::BuildAnimations() {
@@ -324,9 +210,9 @@ void COGLMD2::RebuildNormals(ProgressScope& progress) {
     std::vector<std::uint32_t> indices;
     for (int frame = 0; frame < m_frameCount; ++frame) {
         std::uint8_t* data = m_frames.data() + static_cast<std::size_t>(frame) * static_cast<std::size_t>(m_frameSize);
-        const FrameTransform f = ReadFrameTransform(data);
+        const Md2FrameTransform f = ReadMd2FrameTransform(data);
         for (std::size_t v = 0; v < vertexCount; ++v) {
-            positions[v] = QuakeToDrawing(VertexPosition(f, static_cast<std::uint32_t>(v)));
+            positions[v] = QuakeToDrawing(Md2VertexPosition(f, static_cast<std::uint32_t>(v)));
         }
         std::fill(sums.begin(), sums.end(), Vector3{});
         std::fill(counts.begin(), counts.end(), 0);
@@ -338,18 +224,13 @@ void COGLMD2::RebuildNormals(ProgressScope& progress) {
                 ++counts[v];
             }
         };
-        for (std::size_t i = 0; i < m_glCommands.size();) {
-            const std::int64_t count = static_cast<std::int32_t>(m_glCommands[i++]);
-            if (count == 0) {
-                break;
-            }
-            const std::size_t n = static_cast<std::size_t>(count < 0 ? -count : count);
+        ForEachMd2Command(m_glCommands, [&](bool fan, const std::uint32_t* vertices, std::size_t n) {
             indices.clear();
-            for (std::size_t v = 0; v < n; ++v, i += md2_format::kCommandVertexWords) {
-                indices.push_back(m_glCommands[i + 2]);
+            for (std::size_t v = 0; v < n; ++v) {
+                indices.push_back(vertices[v * md2_format::kCommandVertexWords + 2]);
             }
             for (std::size_t k = 0; k + 2 < n; ++k) {
-                if (count < 0) {
+                if (fan) {
                     addTriangle(indices[0], indices[k + 1], indices[k + 2]);
                 } else if (k % 2 == 0) {
                     addTriangle(indices[k], indices[k + 1], indices[k + 2]);
@@ -357,7 +238,7 @@ void COGLMD2::RebuildNormals(ProgressScope& progress) {
                     addTriangle(indices[k + 1], indices[k], indices[k + 2]);
                 }
             }
-        }
+        });
         for (std::size_t v = 0; v < vertexCount; ++v) {
             if (counts[v] == 0) {
                 continue;
@@ -373,7 +254,7 @@ void COGLMD2::RebuildNormals(ProgressScope& progress) {
                     best = static_cast<std::uint8_t>(n);
                 }
             }
-            data[md2_format::kFrameHeaderSize + v * md2_format::kVertexSize + 3] = best;
+            data[md2_format::kFrameHeaderSize + v * md2_format::kVertexSize + md2_format::kNormalByte] = best;
         }
         if ((frame + 1) % kFramesPerProgressStep == 0) {
             progress.Step();
@@ -418,34 +299,26 @@ void COGLMD2::WalkGeometry(Sink& sink) {
                                                                                                   : 0;
         return m_frames.data() + static_cast<std::size_t>(safe) * static_cast<std::size_t>(m_frameSize);
     };
-    const FrameTransform a = ReadFrameTransform(frameAt(m_frameIndex));
-    const FrameTransform b = ReadFrameTransform(frameAt(m_nextFrameIndex));
+    const Md2FrameTransform a = ReadMd2FrameTransform(frameAt(m_frameIndex));
+    const Md2FrameTransform b = ReadMd2FrameTransform(frameAt(m_nextFrameIndex));
     const float t = std::isfinite(m_lerp) ? m_lerp : 0.0f;
     const Vector3* normals = QuakeDrawingNormals(m_invertNormals != 0);
-    const std::uint32_t* words = m_glCommands.data();
-    const std::size_t size = m_glCommands.size();
-    for (std::size_t i = 0; i < size;) {
-        const std::int64_t count = static_cast<std::int32_t>(words[i++]);
-        if (count == 0) {
-            break;
-        }
-        const std::size_t n = static_cast<std::size_t>(count < 0 ? -count : count);
-        if (n > (size - i) / md2_format::kCommandVertexWords) {
-            break;
-        }
-        sink.Begin(count < 0);
-        for (std::size_t v = 0; v < n; ++v, i += md2_format::kCommandVertexWords) {
-            const std::uint32_t index = words[i + 2];
-            const Vector3 pa = VertexPosition(a, index);
-            const Vector3 pb = VertexPosition(b, index);
+    ForEachMd2Command(m_glCommands, [&](bool fan, const std::uint32_t* vertices, std::size_t n) {
+        sink.Begin(fan);
+        for (std::size_t v = 0; v < n; ++v) {
+            const std::uint32_t* words = vertices + v * md2_format::kCommandVertexWords;
+            const std::uint32_t index = words[2];
+            const Vector3 pa = Md2VertexPosition(a, index);
+            const Vector3 pb = Md2VertexPosition(b, index);
             const Vector3 p = QuakeToDrawing(pa + (pb - pa) * t);
             GrowBounds(p);
-            const std::uint8_t normal = a.vertices[static_cast<std::size_t>(index) * md2_format::kVertexSize + 3];
-            sink.Vertex(normals[normal < kQuakeNormalCount ? normal : kInvalidNormal], std::bit_cast<float>(words[i]),
-                        std::bit_cast<float>(words[i + 1]), p);
+            const std::uint8_t normal =
+                a.vertices[static_cast<std::size_t>(index) * md2_format::kVertexSize + md2_format::kNormalByte];
+            sink.Vertex(normals[normal < kQuakeNormalCount ? normal : kInvalidNormal], std::bit_cast<float>(words[0]),
+                        std::bit_cast<float>(words[1]), p);
         }
         sink.End();
-    }
+    });
 }
 
 void COGLMD2::RefreshBounds() {
@@ -459,25 +332,17 @@ bool COGLMD2::WalkFrame(GeometrySink& sink) {
     return m_frameCount > 0;
 }
 
-// --- Animation ---
-
 // --- Scene record ---
 
 void COGLMD2::Save(BinaryWriter& out, int textureIndex) const {
     COGLObject::Save(out, textureIndex);
-    out.WriteText(m_path, kPathFieldSize);
-    out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
+    WriteSourceRecord(out, m_path, m_pak, m_scene);
     WriteClockRecord(out);
     out.WriteI32(static_cast<std::int32_t>(m_skins.size()));
-    int skinIndex = -1;
-    for (std::size_t i = 0; i < m_skins.size(); ++i) {
-        out.WriteU8(m_skins[i]->LoadOption());
-        out.WriteText(m_skins[i]->Path(), kPathFieldSize);
-        if (m_skins[i] == m_texture && skinIndex < 0) {
-            skinIndex = static_cast<int>(i);
-        }
+    for (const COGLTexture2D* skin : m_skins) {
+        WriteSkinEntry(out, *skin);
     }
-    out.WriteI32(skinIndex);
+    out.WriteI32(SkinIndexOf(m_texture));
     out.WriteU8(m_invertNormals);
 }
 
@@ -485,54 +350,14 @@ bool COGLMD2::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     m_scene = &scene;
     const int sceneTextureIndex = COGLObject::Load(in, version);
     const std::string savedName = Name();
-    std::string path = in.ReadText(kPathFieldSize);
-    const std::int32_t pakIndex = in.ReadI32();
-    const FileLocator* locator = scene.Locator();
-    if (pakIndex < 0) {
-        const bool found = locator != nullptr ? locator->Locate(path, FileLocator::Md2)
-                                              : fs_util::FileExists(fs_util::ResolvePath(path));
-        if (found) {
-            LoadFile(path, false);
-        }
-    } else if (CPakFile* pak = scene.PakForFileIndex(pakIndex)) {
-        if (const PakEntry* entry = pak->FindEntry(path)) {
-            LoadFromPak(pak, *entry, false);
-        }
-    }
-    const bool loaded = m_loaded != 0;
+    ReadSourceRecord(
+        in, scene, FileLocator::Md2, [this](const std::string& path) { LoadFile(path, false); },
+        [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry, false); });
 
     // The rest of the record is read whatever happened, so the next record starts right.
     ReadClockRecord(in, version > 5);
-
-    constexpr std::size_t kSkinRecordSize = 1 + kPathFieldSize;
-    const std::size_t skinCount = in.CheckCount(in.ReadI32(), kSkinRecordSize);
-    for (std::size_t i = 0; i < skinCount; ++i) {
-        const std::uint8_t option = in.ReadU8();
-        std::string skinPath = in.ReadText(kPathFieldSize);
-        if (!loaded || skinPath.empty() || FindSkin(skinPath) != nullptr) {
-            continue;
-        }
-        // A skin inside the model's own pak needs no search on disk.
-        const bool inPak = m_pak != nullptr && m_pak->FindEntry(skinPath) != nullptr;
-        if (!inPak && locator != nullptr && !locator->Locate(skinPath, FileLocator::Skin)) {
-            continue;
-        }
-        COGLTexture2D* skin = scene.LoadSkinTexture(skinPath, m_pak, std::string(), option, false);
-        if (skin == nullptr && m_pak != nullptr) {
-            skin = scene.LoadSkinTexture(skinPath, nullptr, std::string(), option, false);
-        }
-        if (skin != nullptr) {
-            if (FindSkin(skin->Path()) != nullptr) {
-                scene.ReleaseSkinTexture(skin);
-            } else {
-                m_skins.push_back(skin);
-            }
-        }
-    }
-    const std::int32_t skinIndex = in.ReadI32();
-    if (loaded) {
-        ApplySavedTexture(skinIndex, sceneTextureIndex, scene);
-    }
+    ReadSkinEntries(in, in.ReadI32(), m_loaded != 0, scene);
+    ReadSavedTexture(in, sceneTextureIndex, scene);
     m_invertNormals = in.ReadU8();
     SetName(savedName);
     return true;
@@ -549,16 +374,8 @@ void COGLMD2::CopyFrom(const COGLObject& other) {
     if (source->m_ready == 0) {
         return;
     }
-    m_skins = source->m_skins;
-    for (COGLTexture2D* skin : m_skins) {
-        skin->AddRef();
-    }
-    m_verticalOffset = source->m_verticalOffset;
-    m_frameIndex = source->m_frameIndex;
-    m_nextFrameIndex = source->m_nextFrameIndex;
-    m_lerp = source->m_lerp;
+    ShareSkinsOf(*source);
     m_invertNormals = source->m_invertNormals;
-    m_skinCount = source->m_skinCount;
     m_glCommands = source->m_glCommands;
     m_glCommandCount = source->m_glCommandCount;
     m_frames = source->m_frames;
@@ -566,27 +383,9 @@ void COGLMD2::CopyFrom(const COGLObject& other) {
     m_frameCount = source->m_frameCount;
     m_vertexCount = source->m_vertexCount;
     m_triangleCount = source->m_triangleCount;
-    m_boundsMin = source->m_boundsMin;
-    m_boundsMax = source->m_boundsMax;
-    for (const auto& animation : source->m_animations) {
-        m_animations.push_back(std::make_unique<ModelAnimation>(*animation));
-    }
-    m_animation = m_animations.empty() ? nullptr : m_animations.front().get();
-    if (const ModelAnimation* current = source->m_animation) {
-        for (const auto& animation : m_animations) {
-            if (animation->firstFrame == current->firstFrame && animation->frameCount == current->frameCount &&
-                animation->name == current->name) {
-                m_animation = animation.get();
-                break;
-            }
-        }
-    }
-    m_speed = source->m_speed;
-    m_frame = source->m_frame;
-    m_loop = source->m_loop;
+    CopyAnimationsOf<ModelAnimation>(*source, true);
     m_interpolate = source->m_interpolate;
-    m_loaded = source->m_loaded;
-    m_ready = 1;
+    CopyClockOf(*source);
 }
 
 std::size_t COGLMD2::DataBytes() const {

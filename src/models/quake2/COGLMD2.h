@@ -12,43 +12,11 @@ class CPakFile;
 class ProgressScope;
 struct PakEntry;
 
-// Layout of a Quake 2 model (".md2"). All integers are 32-bit little-endian and
-// every offset counts from the start of the model.
-namespace md2_format {
-inline constexpr std::uint32_t kIdent = 0x32504449;  // "IDP2"
-inline constexpr std::int32_t kVersion = 8;
-inline constexpr std::size_t kHeaderSize = 68;  // 17 int32:
-// 0 ident, 1 version,
-// 2, 3 skin width and height (not used),
-// 4 frame size: bytes per frame,
-// 5 skin count: names at the skins offset, 64 bytes each (0 for player bodies),
-// 6 vertex count: vertices per frame,
-// 7 st count (not used), 8 triangle count (reported only),
-// 9 GL command count: 32-bit words of the GL command list,
-// 10 frame count,
-// 11 skins offset, 12 st offset (not used), 13 triangles offset (not used),
-// 14 frames offset, 15 GL commands offset, 16 end offset (not used).
-inline constexpr std::size_t kSkinCountField = 5;
-inline constexpr std::size_t kSkinNameSize = 64;
-// A frame: scale (3 floats), translate (3 floats), name (16 chars), then per
-// vertex x, y, z (unsigned bytes, position = byte * scale + translate) and the
-// index of its normal in the Quake normal table.
-inline constexpr std::size_t kFrameHeaderSize = 40;
-inline constexpr std::size_t kFrameNameOffset = 24;
-inline constexpr std::size_t kFrameNameSize = 16;
-inline constexpr std::size_t kVertexSize = 4;
-// GL commands: a count n, then |n| vertices of three words (s and t as floats, a
-// vertex index); n > 0 a triangle strip, n < 0 a fan, n = 0 the end.
-inline constexpr std::size_t kCommandVertexWords = 3;
-}  // namespace md2_format
-
 // A Quake 2 model in a scene: read from a file or a pak entry, skins through the
 // scene's texture store, frames grouped into animations by their names, drawn
 // blended between the current and the next frame.
 class COGLMD2 : public COGLModel {
 public:
-    static constexpr std::size_t kPathFieldSize = 260;
-
     explicit COGLMD2(COGLScene* scene = nullptr);
     ~COGLMD2() override;
 
@@ -58,9 +26,10 @@ public:
     virtual bool LoadFile(const std::string& path, bool rebuildNormals);
     // Reads the model from an entry of `pak`.
     virtual bool LoadFromPak(CPakFile* pak, const PakEntry& entry, bool rebuildNormals);
-    // Reads the model starting at `base` of `file`. A file that is not a sound MD2
-    // (wrong ident or version, or any count, offset or index that leaves the bytes
-    // there) says "Not a valid MD2 File" and changes nothing.
+    // Reads the model starting at `base` of `file` through the MD2 reader. A file
+    // that is not a sound MD2 (wrong ident or version, or any count, offset or
+    // index that leaves the bytes there) says "Not a valid MD2 File" and leaves
+    // no model data.
     bool ReadMD2(BinaryReader& file, std::size_t base, bool rebuildNormals);
 
     // Every frame of the file, not only the current animation's.
@@ -96,13 +65,8 @@ protected:
     // For the player, which is an MD2 model with a type code of its own.
     COGLMD2(int typeCode, COGLScene* scene);
 
-    // Everything read from a file, before it replaces the model's data.
-    struct ParsedModel;
-
     // Destroys the model data, hands the skins back and forgets the animations.
     void FreeModel();
-    // The name a frame's animation has: its name without trailing digits.
-    static std::string AnimationNameOf(const std::string& frameName);
     void BuildAnimations();
     void RebuildNormals(ProgressScope& progress);
     // Reads the skins' textures through the scene's store.
@@ -115,7 +79,7 @@ protected:
 
     int m_glCommandCount = 0;
     std::vector<std::uint32_t> m_glCommands;  // words as read; floats kept as their bits
-    std::vector<std::uint8_t> m_frames;       // m_frameCount x m_frameSize bytes as read
+    std::vector<std::uint8_t> m_frames;       // m_frameCount x m_frameSize bytes as read (see Md2Reader.h)
     int m_frameSize = 0;
     int m_frameCount = 0;
     // Passed with every skin load as "search the scene's paks"; weapons and flags set it.

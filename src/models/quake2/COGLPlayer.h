@@ -38,6 +38,8 @@ public:
     // left as it was, when it cannot be read.
     bool SetWeapon(COGLMD2* weapon);
     bool SetFirstWeapon();
+    // A player opened shows its first weapon.
+    void FinishOpening() override { SetFirstWeapon(); }
     // Gives `model` the body's material, placement, visibility, animation and frame.
     void CopyStateTo(COGLMD2& model) const;
     void ShowFlag();

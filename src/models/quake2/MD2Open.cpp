@@ -5,10 +5,10 @@
 #include "media/CPakFile.h"
 #include "models/quake2/COGLMD2.h"
 #include "models/quake2/COGLPlayer.h"
+#include "models/quake2/Md2Reader.h"
 #include "models/ModelOpen.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
-#include "platform/Messages.h"
 #include "scene/COGLDoc.h"
 #include "scene/ObjectFactory.h"
 
@@ -51,9 +51,8 @@ COGLMD2* OpenMD2Model(COGLDoc& doc, const std::string& path) {
 }
 
 COGLMD2* OpenModelFromPak(COGLDoc& doc, CPakFile& pak, const std::string& entryName) {
-    const PakEntry* entry = pak.FindEntry(entryName);
-    if (doc.Scene() == nullptr || entry == nullptr) {
-        ShowMessage(msg::kErrorOpeningFile);
+    const PakEntry* entry = FindEntryToOpen(doc, pak, entryName);
+    if (entry == nullptr) {
         return nullptr;
     }
     const auto bytes = pak.ReadEntry(*entry);
@@ -67,10 +66,5 @@ void RegisterMD2Classes() {
     RegisterObjectClass(object_type::kMD2, "COGLMD2", [] { return std::unique_ptr<COGLObject>(new COGLMD2()); });
     RegisterObjectClass(object_type::kPlayer, "COGLPlayer",
                         [] { return std::unique_ptr<COGLObject>(new COGLPlayer()); });
-    COGLDoc::RegisterModelOpener("md2", [](const std::string& path, COGLDoc& doc) {
-        return OpenMD2Model(doc, path) != nullptr;
-    });
-    COGLDoc::RegisterPakEntryOpener("md2", [](CPakFile& pak, const std::string& entryName, COGLDoc& doc) {
-        return OpenModelFromPak(doc, pak, entryName) != nullptr;
-    });
+    RegisterExtensionOpeners("md2", FileOpener(&OpenMD2Model), EntryOpener(&OpenModelFromPak));
 }

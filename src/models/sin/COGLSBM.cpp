@@ -9,6 +9,7 @@
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
 #include "models/QuakeNormals.h"
+#include "models/SourceRecord.h"
 #include "models/sin/SinAnimFile.h"
 #include "models/sin/SinDef.h"
 #include "models/sin/SinModelFile.h"
@@ -71,10 +72,7 @@ bool COGLSBM::LoadFile(const std::string& path) {
 }
 
 bool COGLSBM::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
-    m_pak = pak;
-    m_path = entry.name;
-    m_directory = fs_util::DirectoryOf(entry.name);
-    const auto bytes = pak != nullptr ? pak->ReadEntry(entry) : std::nullopt;
+    const auto bytes = ReadSourceEntry(pak, entry);
     m_loaded = bytes && LoadDef(bytes->data(), bytes->size()) ? 1 : 0;
     SetName(fs_util::FileTitleOf(m_path));
     return m_loaded != 0;
@@ -323,23 +321,13 @@ void COGLSBM::Draw(int flags) {
     });
 }
 
-// --- Animation ---
-
-
 // --- Scene record ---
 
 void COGLSBM::Save(BinaryWriter& out, int textureIndex) const {
     COGLObject::Save(out, textureIndex);
-    out.WriteText(m_path, kPathFieldSize);
-    out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
+    WriteSourceRecord(out, m_path, m_pak, m_scene);
     WriteClockRecord(out);
-    int skinIndex = -1;
-    for (std::size_t i = 0; i < m_skins.size() && skinIndex < 0; ++i) {
-        if (m_skins[i] == m_texture) {
-            skinIndex = static_cast<int>(i);
-        }
-    }
-    out.WriteI32(skinIndex);
+    out.WriteI32(SkinIndexOf(m_texture));
     out.WriteU8(m_invertNormals);
 }
 
@@ -349,28 +337,13 @@ bool COGLSBM::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     // Reading the definition sets both from the files; the scene's own win.
     const std::string savedName = Name();
     const Vector3 savedScale = m_scale;
-    std::string path = in.ReadText(kPathFieldSize);
-    const std::int32_t pakIndex = in.ReadI32();
-    if (pakIndex < 0) {
-        const FileLocator* locator = scene.Locator();
-        const bool found = locator != nullptr ? locator->Locate(path, FileLocator::Other)
-                                              : fs_util::FileExists(fs_util::ResolvePath(path));
-        if (found) {
-            LoadFile(path);
-        }
-    } else if (CPakFile* pak = scene.PakForFileIndex(pakIndex)) {
-        if (const PakEntry* entry = pak->FindEntry(path)) {
-            LoadFromPak(pak, *entry);
-        }
-    }
-    const bool loaded = m_loaded != 0;
+    ReadSourceRecord(
+        in, scene, FileLocator::Other, [this](const std::string& path) { LoadFile(path); },
+        [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
 
     // The rest of the record is read whatever happened, so the next record starts right.
     ReadClockRecord(in, version > 5);
-    const std::int32_t skinIndex = in.ReadI32();
-    if (loaded) {
-        ApplySavedTexture(skinIndex, sceneTextureIndex, scene);
-    }
+    ReadSavedTexture(in, sceneTextureIndex, scene);
     m_invertNormals = in.ReadU8();
     SetName(savedName);
     m_scale = savedScale;
@@ -388,33 +361,14 @@ void COGLSBM::CopyFrom(const COGLObject& other) {
     if (source->m_ready == 0) {
         return;
     }
-    m_skins = source->m_skins;
-    for (COGLTexture2D* skin : m_skins) {
-        skin->AddRef();
-    }
-    m_skinCount = source->m_skinCount;
+    ShareSkinsOf(*source);
     m_sbmEntry = source->m_sbmEntry;
     m_sbmPath = source->m_sbmPath;
     m_groups = source->m_groups;
     m_vertexCount = source->m_vertexCount;
     m_positions.assign(static_cast<std::size_t>(m_vertexCount), Vector3{});
-    m_verticalOffset = source->m_verticalOffset;
-    m_boundsMin = source->m_boundsMin;
-    m_boundsMax = source->m_boundsMax;
-    for (const auto& animation : source->m_animations) {
-        m_animations.push_back(std::make_unique<SinAnimation>(static_cast<const SinAnimation&>(*animation)));
-        if (animation.get() == source->m_animation) {
-            m_animation = m_animations.back().get();
-        }
-    }
-    m_frame = source->m_frame;
-    m_frameIndex = source->m_frameIndex;
-    m_nextFrameIndex = source->m_nextFrameIndex;
-    m_lerp = source->m_lerp;
-    m_speed = source->m_speed;
-    m_loop = source->m_loop;
+    CopyAnimationsOf<SinAnimation>(*source, false);
     m_interpolate = source->m_interpolate;
     m_invertNormals = source->m_invertNormals;
-    m_loaded = source->m_loaded;
-    m_ready = 1;
+    CopyClockOf(*source);
 }

@@ -57,8 +57,6 @@ struct SinMeshGroup {
 // The skins and the animations come back from the definition when it is read again.
 class COGLSBM : public COGLModel {
 public:
-    static constexpr std::size_t kPathFieldSize = 260;
-
     explicit COGLSBM(COGLScene* scene = nullptr);
     ~COGLSBM() override;
 

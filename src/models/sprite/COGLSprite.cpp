@@ -7,6 +7,7 @@
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
 #include "models/AnimationClock.h"
+#include "models/SourceRecord.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -64,14 +65,7 @@ bool COGLSprite::LoadFile(const std::string& path) {
     m_path = resolved;
     m_directory = fs_util::DirectoryOf(resolved);
     SetName(fs_util::FileTitleOf(resolved));
-    const auto bytes = ReadWholeFile(resolved);
-    if (!bytes) {
-        Free();
-        m_loaded = 0;
-        ShowMessage(msg::kErrorReadingSprite);
-        return false;
-    }
-    return ReadSprite(*bytes);
+    return ReadSource(ReadWholeFile(resolved));
 }
 
 bool COGLSprite::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
@@ -79,7 +73,10 @@ bool COGLSprite::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
     m_path = entry.name;
     m_directory = fs_util::DirectoryOf(entry.name);
     SetName(fs_util::FileTitleOf(entry.name));
-    const auto bytes = pak != nullptr ? pak->ReadEntry(entry) : std::nullopt;
+    return ReadSource(pak != nullptr ? pak->ReadEntry(entry) : std::nullopt);
+}
+
+bool COGLSprite::ReadSource(const std::optional<ByteBuffer>& bytes) {
     if (!bytes) {
         Free();
         m_loaded = 0;
@@ -365,8 +362,7 @@ void COGLSprite::SelectAnimationByName(const std::string& name) {
 
 void COGLSprite::Save(BinaryWriter& out, int textureIndex) const {
     COGLObject::Save(out, textureIndex);
-    out.WriteText(m_path, kPathFieldSize);
-    out.WriteI32(m_pak != nullptr && m_scene != nullptr ? m_scene->PositionOfPak(m_pak) : -1);
+    WriteSourceRecord(out, m_path, m_pak, m_scene);
     out.WriteI32(m_frameIndex);
     out.WriteF32(m_speed);
     out.WriteF32(m_frame);
@@ -379,21 +375,10 @@ bool COGLSprite::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) 
     m_scene = &scene;
     COGLObject::Load(in, version);
     const std::string savedName = Name();
-    std::string path = in.ReadText(kPathFieldSize);
-    const std::int32_t pakIndex = in.ReadI32();
-    const FileLocator* locator = scene.Locator();
     m_loaded = 0;
-    if (pakIndex < 0) {
-        const bool found = locator != nullptr ? locator->Locate(path, FileLocator::Other)
-                                              : fs_util::FileExists(fs_util::ResolvePath(path));
-        if (found) {
-            LoadFile(path);
-        }
-    } else if (CPakFile* pak = scene.PakForFileIndex(pakIndex)) {
-        if (const PakEntry* entry = pak->FindEntry(path)) {
-            LoadFromPak(pak, *entry);
-        }
-    }
+    ReadSourceRecord(
+        in, scene, FileLocator::Other, [this](const std::string& path) { LoadFile(path); },
+        [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
     const std::int32_t picture = in.ReadI32();
     m_speed = in.ReadF32();
     const float position = in.ReadF32();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,6 @@ struct PakEntry;
 // paks and the texture filter mode); the scene must outlive it.
 class COGLSprite : public COGLObject {
 public:
-    static constexpr std::size_t kPathFieldSize = 260;
-
     explicit COGLSprite(COGLScene* scene = nullptr);
     ~COGLSprite() override;
 
@@ -87,6 +86,9 @@ public:
 
 private:
     void Free();
+    // Reads the sprite from the bytes of its source; without them, says
+    // "Error reading sprite." and holds nothing.
+    bool ReadSource(const std::optional<ByteBuffer>& bytes);
     // Makes one texture per picture; false (with its message) when one fails.
     bool MakeTextures(const SpriteData& data);
     // The texture of a Quake 2 picture: in the scene's paks, else on disk.

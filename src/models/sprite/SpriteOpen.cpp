@@ -1,31 +1,42 @@
 #include "models/sprite/SpriteOpen.h"
 
 #include <memory>
+#include <optional>
 
 #include "media/CPakFile.h"
+#include "models/ModelOpen.h"
 #include "models/sprite/COGLSprite.h"
-#include "platform/Host.h"
 #include "platform/Messages.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"
 #include "scene/ObjectFactory.h"
-#include "scene/SceneViewLink.h"
 
 namespace {
 COGLSprite* AddSpriteToScene(COGLDoc& doc, std::unique_ptr<COGLSprite> sprite) {
     if (!sprite->IsLoaded()) {
         return nullptr;  // the sprite said why
     }
-    COGLScene& scene = *doc.Scene();
-    auto* added = static_cast<COGLSprite*>(scene.AddObject(std::move(sprite)));
-    GetHost().RefreshPropertyWindows();
-    scene.SetSelectedObject(added);
-    if (doc.View() != nullptr) {
-        doc.View()->Repaint();
-    } else {
-        GetHost().RequestRepaint();
-    }
+    auto* added = static_cast<COGLSprite*>(doc.Scene()->AddObject(std::move(sprite)));
+    ShowAddedObject(doc, added);
     return added;
+}
+
+// Sprites are not models: their family poses them for the command line.
+std::optional<bool> PoseSprite(COGLObject& object, const std::string& animation, float frame) {
+    auto* sprite = dynamic_cast<COGLSprite*>(&object);
+    if (sprite == nullptr) {
+        return std::nullopt;
+    }
+    if (!animation.empty()) {
+        sprite->SelectAnimationByName(animation);
+        if (!sprite->IsVisible()) {
+            return false;
+        }
+    }
+    if (frame >= 0.0f) {
+        sprite->SetFrame(static_cast<int>(frame));
+    }
+    return true;
 }
 }  // namespace
 
@@ -53,11 +64,7 @@ void RegisterSpriteClasses() {
     RegisterObjectClass(object_type::kSprite, "COGLSprite",
                         [] { return std::unique_ptr<COGLObject>(new COGLSprite()); });
     for (const char* extension : {"sp2", "spr"}) {
-        COGLDoc::RegisterModelOpener(extension, [](const std::string& path, COGLDoc& doc) {
-            return OpenSprite(doc, path) != nullptr;
-        });
-        COGLDoc::RegisterPakEntryOpener(extension, [](CPakFile& pak, const std::string& entryName, COGLDoc& doc) {
-            return OpenSpriteFromPak(doc, pak, entryName) != nullptr;
-        });
+        RegisterExtensionOpeners(extension, FileOpener(&OpenSprite), EntryOpener(&OpenSpriteFromPak));
     }
+    RegisterFamilyPoser(&PoseSprite);
 }

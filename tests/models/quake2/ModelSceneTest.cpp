@@ -9,7 +9,7 @@
 #include "media/CPakFile.h"
 #include "models/quake2/COGLPlayer.h"
 #include "models/quake2/MD2Open.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "models/ModelFixtures.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "models/StudioFixtures.h"
+#include "models/halflife/StudioFixtures.h"
 #include "models/halflife/StudioBones.h"
 #include "models/halflife/StudioFormat.h"
 #include "support/ModelWriters.h"

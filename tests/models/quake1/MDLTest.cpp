@@ -9,7 +9,7 @@
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
 #include "media/Palette.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "models/quake1/COGLMDL.h"
 #include "models/quake1/MDLOpen.h"
 #include "platform/Messages.h"

@@ -9,8 +9,8 @@
 
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
-#include "models/ModelOpen.h"
-#include "models/StudioFixtures.h"
+#include "models/ModelFamilies.h"
+#include "models/halflife/StudioFixtures.h"
 #include "models/halflife/COGLHLModel.h"
 #include "models/halflife/HLOpen.h"
 #include "platform/Messages.h"

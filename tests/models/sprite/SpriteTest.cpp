@@ -7,7 +7,7 @@
 
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
-#include "models/ModelOpen.h"
+#include "models/ModelFamilies.h"
 #include "models/sprite/COGLSprite.h"
 #include "models/sprite/SpriteOpen.h"
 #include "models/sprite/SpriteReader.h"
@@ -347,4 +347,17 @@ TEST_F(SpriteScene, TheSpriteFacesTheCameraAndPicks) {
     glReadPixels(2, 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
     EXPECT_EQ(pixel[0] + pixel[1] + pixel[2], 0);  // half a unit around its origin
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(SpriteScene, TheCommandLinePosesASpriteByItsOneAnimation) {
+    Document d;
+    COGLSprite* sprite = Open(d, dir_.Write("flame.spr", WriteSpr(Quake1Sprite())));
+    ASSERT_NE(sprite, nullptr);
+    EXPECT_TRUE(PoseObject(*sprite, "<all>", 2.0f));
+    EXPECT_EQ(sprite->FrameIndex(), 2);
+    EXPECT_TRUE(sprite->IsVisible());
+    EXPECT_TRUE(PoseObject(*sprite, "", 3.0f));  // no animation named: the picture only
+    EXPECT_EQ(sprite->FrameIndex(), 3);
+    EXPECT_FALSE(PoseObject(*sprite, "walk", 0.0f));
+    EXPECT_FALSE(sprite->IsVisible());
 }

@@ -166,7 +166,7 @@ public:
     void SetSeparatorColors(const std::array<float, 3>& face, const std::array<float, 3>& shadow,
                             const std::array<float, 3>& highlight);
 
-    // --- What the viewports ask while they draw ---
+    // --- How the panes draw this frame (PaneFrame) ---
     // The selected object is being dragged by Move, Rotate or Scale with Move Fast.
     bool FastDrawing() const;
     // The selected object (or its texture) is being dragged.

@@ -31,9 +31,9 @@ std::unique_ptr<COGLLight> MakeLight(bool spot, const Vector3& at) {
 }  // namespace
 
 COGLView::COGLView() {
-    m_viewports[0] = std::make_unique<COGLViewport3D>(*this);
+    m_viewports[0] = std::make_unique<COGLViewport3D>();
     for (std::size_t slot = 1; slot < m_viewports.size(); ++slot) {
-        m_viewports[slot] = std::make_unique<COGLViewport2D>(*this);
+        m_viewports[slot] = std::make_unique<COGLViewport2D>();
     }
     for (const MouseToolInfo& info : MouseToolTable()) {
         m_axes[static_cast<std::size_t>(info.tool)] = info.axes;
@@ -130,11 +130,18 @@ void COGLView::Paint() {
     glClearDepth(1.0);
     glClearStencil(0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    PaneFrame frame;
+    frame.scene = m_scene.get();
+    frame.fast = FastDrawing();
+    frame.highlightSelected = m_highlightSelected;
+    frame.backgroundPicture = !ObjectBeingDragged() && !m_transparentBackground;
+    frame.fillBackground = m_paneCount == 4;
+    frame.backgroundAlpha = BackgroundAlpha();
     if (m_paneCount == 1) {
-        ActiveViewport().Render();
+        ActiveViewport().Render(frame);
     } else {
         for (auto& viewport : m_viewports) {
-            viewport->Render();
+            viewport->Render(frame);
         }
         DrawSeparators();
     }
@@ -220,9 +227,9 @@ void COGLView::ReplaceActiveViewport(bool perspective) {
     const PaneRect rect = slot->Rect();
     slot.reset();
     if (perspective) {
-        slot = std::make_unique<COGLViewport3D>(*this);
+        slot = std::make_unique<COGLViewport3D>();
     } else {
-        slot = std::make_unique<COGLViewport2D>(*this);
+        slot = std::make_unique<COGLViewport2D>();
     }
     slot->SetRect(rect);
     Layout();

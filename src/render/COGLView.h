@@ -18,8 +18,7 @@
 #include "scene/SceneViewLink.h"
 
 class COGLScene;
-class COGLLight;
-class COGLObject;
+struct ToolStep;
 
 // The window in which a scene is seen and edited, without the window: it draws
 // into whatever GL context is current (the shell's widget, or a headless one), and
@@ -166,7 +165,7 @@ public:
     void SetSeparatorColors(const std::array<float, 3>& face, const std::array<float, 3>& shadow,
                             const std::array<float, 3>& highlight);
 
-    // --- What the viewports ask while they draw ---
+    // --- How the panes draw this frame (PaneFrame) ---
     // The selected object is being dragged by Move, Rotate or Scale with Move Fast.
     bool FastDrawing() const;
     // The selected object (or its texture) is being dragged.
@@ -195,13 +194,9 @@ private:
     void RecordDraggedObject();
     // One drag step with the raw pixel delta of the mouse (or an arrow key).
     void DragStep(int dx, int dy, MouseButton button);
-    void ApplyTool(int dx, int dy, bool rightButton);
-    void ApplyObjectTool(COGLObject& object, int dx, int dy, bool rightButton);
-    void ApplyCameraTool(MouseTool tool, AxisFlags axes, int dx, int dy, bool rightButton);
-    void ApplyTextureTool(COGLObject& object, int dx, int dy, bool rightButton);
-    // The world directions that follow the pointer in the active pane: right, up
-    // and towards the viewer.
-    std::array<Vector3, 3> PointerAxes() const;
+    // Hands the step to its tool with the active pane or the selection, and shows
+    // the status it leaves.
+    void ApplyTool(const ToolStep& step);
     void SetStatus(const std::string& text);
     void DrawSeparators() const;
     // Renders the current layout into a framebuffer of its own and reads it back.

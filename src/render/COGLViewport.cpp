@@ -8,7 +8,6 @@
 #include "platform/GLContext.h"
 #include "platform/Settings.h"
 #include "render/BitmapFont.h"
-#include "render/COGLView.h"
 #include "render/MouseTools.h"
 #include "render/SceneRenderer.h"
 #include "scene/COGLScene.h"
@@ -105,8 +104,8 @@ void PopPixelProjection() {
 
 // --- COGLViewport ---
 
-COGLViewport::COGLViewport(COGLView& view, std::unique_ptr<COGLCamera> camera, int displayMode)
-    : m_view(view), m_camera(std::move(camera)), m_displayMode(displayMode) {}
+COGLViewport::COGLViewport(std::unique_ptr<COGLCamera> camera, int displayMode)
+    : m_camera(std::move(camera)), m_displayMode(displayMode) {}
 
 COGLViewport::~COGLViewport() = default;
 
@@ -130,8 +129,7 @@ bool COGLViewport::BeginPane() const {
 
 // --- COGLViewport3D ---
 
-COGLViewport3D::COGLViewport3D(COGLView& view)
-    : COGLViewport(view, std::make_unique<COGLCamera3D>(), kDisplayModeShaded) {
+COGLViewport3D::COGLViewport3D() : COGLViewport(std::make_unique<COGLCamera3D>(), kDisplayModeShaded) {
     Settings& settings = GetSettings();
     m_grid = settings.GetInt(settings_keys::kSettings, settings_keys::kGrid, 0) != 0 ? 1 : 0;
     m_axisMarkers = settings.GetInt(settings_keys::kSettings, settings_keys::kAxis, 0) != 0 ? 1 : 0;
@@ -153,17 +151,17 @@ void COGLViewport3D::ApplyProjection() const {
     gluPerspective(m_fieldOfView, aspect, kNearPlane, kFarPlane);
 }
 
-void COGLViewport3D::Render() {
+void COGLViewport3D::Render(const PaneFrame& frame) {
     if (!BeginPane()) {
         return;
     }
-    COGLScene* scene = m_view.Scene();
+    COGLScene* scene = frame.scene;
     if (scene != nullptr) {
-        if (scene->BackgroundValid() && !m_view.ObjectBeingDragged() && !m_view.TransparentBackground()) {
+        if (scene->BackgroundValid() && frame.backgroundPicture) {
             DrawSceneBackground(*scene, m_rect);
-        } else if (m_view.PaneCount() == 4) {
+        } else if (frame.fillBackground) {
             const auto& c = scene->BackgroundColor();
-            FillPane(m_rect, c[0], c[1], c[2], m_view.BackgroundAlpha());
+            FillPane(m_rect, c[0], c[1], c[2], frame.backgroundAlpha);
         }
     }
     glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_POLYGON_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
@@ -188,8 +186,8 @@ void COGLViewport3D::Render() {
     if (scene != nullptr) {
         SceneRenderOptions options;
         options.displayMode = mode->value;
-        options.fast = m_view.FastDrawing();
-        options.highlight = m_view.HighlightSelected();
+        options.fast = frame.fast;
+        options.highlight = frame.highlightSelected;
         options.nearPlane = kNearPlane;
         options.farPlane = kFarPlane;
         RenderScene(*scene, options);
@@ -254,8 +252,7 @@ void COGLViewport3D::DrawAxisMarkers() {
 
 // --- COGLViewport2D ---
 
-COGLViewport2D::COGLViewport2D(COGLView& view)
-    : COGLViewport(view, std::make_unique<COGLCamera2D>(), kDisplayModeWireframeFast) {
+COGLViewport2D::COGLViewport2D() : COGLViewport(std::make_unique<COGLCamera2D>(), kDisplayModeWireframeFast) {
     // The grid carries the pane's name and axis labels, so these panes start with it.
     m_grid = 1;
 }
@@ -270,7 +267,7 @@ void COGLViewport2D::ApplyProjection() const {
     glOrtho(e.left, e.right, e.bottom, e.top, e.nearPlane, e.farPlane);
 }
 
-void COGLViewport2D::Render() {
+void COGLViewport2D::Render(const PaneFrame& frame) {
     if (!BeginPane()) {
         return;
     }
@@ -290,8 +287,8 @@ void COGLViewport2D::Render() {
         DrawGrid();
         DrawOverlay();
     }
-    if (COGLScene* scene = m_view.Scene()) {
-        RenderSceneWireframe(*scene, m_view.FastDrawing());
+    if (frame.scene != nullptr) {
+        RenderSceneWireframe(*frame.scene, frame.fast);
     }
     glPopAttrib();
 }

@@ -7,7 +7,23 @@
 #include "render/DisplayMode.h"
 #include "render/ViewLayout.h"
 
-class COGLView;
+class COGLScene;
+
+// What the view tells its panes for one frame; a pane knows nothing else of the view.
+struct PaneFrame {
+    // Nothing before the view's first update.
+    COGLScene* scene = nullptr;
+    // Coarse drawing while the selection is dragged with Move Fast.
+    bool fast = false;
+    bool highlightSelected = false;
+    // The scene's background picture is left out while the selection is dragged and
+    // when the background is to come out transparent.
+    bool backgroundPicture = true;
+    // With four panes the perspective pane fills itself with the background colour,
+    // since the window's clear is the grey of the orthographic panes.
+    bool fillBackground = false;
+    float backgroundAlpha = 1.0f;
+};
 
 // One pane of the view: where it sits in the window (y from the bottom), its
 // camera, and how it draws. Viewports draw into whatever GL context is current.
@@ -19,7 +35,7 @@ public:
 
     virtual bool IsPerspective() const = 0;
     // Draws the pane; nothing when it is not visible or has no area.
-    virtual void Render() = 0;
+    virtual void Render(const PaneFrame& frame) = 0;
     // Multiplies the pane's projection onto the current matrix.
     virtual void ApplyProjection() const = 0;
 
@@ -42,12 +58,11 @@ public:
     void SetDisplayMode(int mode) { m_displayMode = mode; }
 
 protected:
-    COGLViewport(COGLView& view, std::unique_ptr<COGLCamera> camera, int displayMode);
+    COGLViewport(std::unique_ptr<COGLCamera> camera, int displayMode);
 
     // Sets the GL viewport to the pane; false when there is nothing to draw.
     bool BeginPane() const;
 
-    COGLView& m_view;
     PaneRect m_rect;
     std::unique_ptr<COGLCamera> m_camera;
     std::uint8_t m_grid = 0;
@@ -64,11 +79,11 @@ public:
     static constexpr double kNearPlane = 0.5;
     static constexpr double kFarPlane = 32.0;
 
-    explicit COGLViewport3D(COGLView& view);
+    COGLViewport3D();
     ~COGLViewport3D() override;
 
     bool IsPerspective() const override { return true; }
-    void Render() override;
+    void Render(const PaneFrame& frame) override;
     void ApplyProjection() const override;
 
     COGLCamera3D& Camera3D() { return static_cast<COGLCamera3D&>(*m_camera); }
@@ -92,10 +107,10 @@ private:
 // An orthographic ("Fast Edit") pane with a look-at camera; it draws outlines only.
 class COGLViewport2D : public COGLViewport {
 public:
-    explicit COGLViewport2D(COGLView& view);
+    COGLViewport2D();
 
     bool IsPerspective() const override { return false; }
-    void Render() override;
+    void Render(const PaneFrame& frame) override;
     void ApplyProjection() const override;
 
     COGLCamera2D& Camera2D() { return static_cast<COGLCamera2D&>(*m_camera); }

@@ -1,4 +1,5 @@
-// Picking and the mouse tools of COGLView.
+// Picking, the mouse and the keys of COGLView; what each tool does to an object,
+// a texture or a camera is in ToolSteps.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -9,7 +10,7 @@
 #include "render/Picking.h"
 #include "render/SceneRenderer.h"
 #include "render/StatusText.h"
-#include "scene/COGLLight.h"
+#include "render/ToolSteps.h"
 #include "scene/COGLScene.h"
 
 namespace {
@@ -19,12 +20,6 @@ bool IsObjectTool(MouseTool tool) {
 
 bool IsTextureTool(MouseTool tool) {
     return tool == MouseTool::TextureMove || tool == MouseTool::TextureScale || tool == MouseTool::TextureRotate;
-}
-
-// The Scale tools' factor for a horizontal step: a drag across the whole window
-// doubles (or, leftwards, empties) the size.
-float ScaleFactor(int dx, int clientWidth) {
-    return static_cast<float>(dx) / static_cast<float>(std::max(clientWidth, 1)) + 1.0f;
 }
 }  // namespace
 
@@ -229,234 +224,50 @@ void COGLView::KeyUp(const ViewKeyEvent& event) {
 
 // --- Tools ---
 
-std::array<Vector3, 3> COGLView::PointerAxes() const {
-    const COGLViewport& viewport = ActiveViewport();
-    const COGLCamera& camera = viewport.Camera();
-    if (viewport.IsPerspective()) {
-        return {camera.dvRight, camera.dvUp, camera.dvFace};
-    }
-    const auto& flat = static_cast<const COGLViewport2D&>(viewport);
-    return {flat.ScreenRight(), flat.ScreenUp(), flat.TowardsViewer()};
-}
-
 void COGLView::DragStep(int dx, int dy, MouseButton button) {
     const DragDelta delta = DominantDelta(dx, dy, m_mouseSensitivity);
     if (delta.dx == 0 && delta.dy == 0) {
         return;
     }
+    ToolStep step;
+    step.dx = delta.dx;
+    step.dy = delta.dy;
+    step.sensitivity = m_mouseSensitivity;
+    step.clientWidth = m_clientWidth;
     if (button == MouseButton::Middle) {
-        ApplyCameraTool(MouseTool::Pan, AxisFlags{true, true, false}, delta.dx, delta.dy, false);
+        step.tool = MouseTool::Pan;
+        step.axes = AxisFlags{true, true, false};
     } else {
-        ApplyTool(delta.dx, delta.dy, button == MouseButton::Right);
+        step.tool = m_tool;
+        step.axes = Axes(m_tool);
+        step.rightButton = button == MouseButton::Right;
     }
+    ApplyTool(step);
     Repaint();
 }
 
-void COGLView::ApplyTool(int dx, int dy, bool rightButton) {
-    if (IsObjectTool(m_tool) || IsTextureTool(m_tool)) {
+void COGLView::ApplyTool(const ToolStep& step) {
+    std::optional<std::string> status;
+    if (IsObjectTool(step.tool) || IsTextureTool(step.tool)) {
         COGLObject* selected = m_scene ? m_scene->Selected() : nullptr;
         if (selected == nullptr) {
             return;
         }
-        if (IsObjectTool(m_tool)) {
-            ApplyObjectTool(*selected, dx, dy, rightButton);
+        if (IsObjectTool(step.tool)) {
+            status = ApplyObjectTool(step, ActiveViewport(), *selected, m_scene->SelectedLight(), m_rotateAngle);
         } else {
-            ApplyTextureTool(*selected, dx, dy, rightButton);
+            status = ApplyTextureTool(step, *selected);
+        }
+        if (status) {
+            SetStatus(*status);
         }
         m_document.SetModified(true);
         return;
     }
-    if (m_tool != MouseTool::Select) {
-        ApplyCameraTool(m_tool, Axes(m_tool), dx, dy, rightButton);
+    if (step.tool != MouseTool::Select) {
+        status = ApplyCameraTool(step, ActiveViewport());
     }
-}
-
-// The left button works across the screen (X sideways, Y up and down), the right
-// button in and out of it (Z).
-void COGLView::ApplyObjectTool(COGLObject& object, int dx, int dy, bool rightButton) {
-    const AxisFlags axes = Axes(m_tool);
-    switch (m_tool) {
-        case MouseTool::Move: {
-            const float factor = ToolFactor(MouseTool::Move, m_mouseSensitivity);
-            const auto [right, up, towards] = PointerAxes();
-            Vector3 move;
-            if (!rightButton) {
-                if (axes.x) {
-                    move += right * (static_cast<float>(dx) * factor);
-                }
-                if (axes.y) {
-                    move += up * (static_cast<float>(-dy) * factor);
-                }
-            } else if (axes.z) {
-                move += towards * (static_cast<float>(dx + dy) * factor);
-            }
-            object.MoveBy(move.x, move.y, move.z);
-            const Vector3& p = object.Position();
-            SetStatus(FormatStatusXYZ(p.x, p.y, p.z));
-            break;
-        }
-        case MouseTool::Rotate: {
-            const float step = ClampRotateStep(static_cast<float>(dx + dy));
-            m_rotateAngle = WrapDegrees(m_rotateAngle + step);
-            if (!ActiveViewport().IsPerspective()) {
-                object.Rotate(static_cast<const COGLViewport2D&>(ActiveViewport()).TowardsViewer(), step);
-            } else {
-                if (axes.x) {
-                    object.RotateX(-step);
-                }
-                if (axes.y) {
-                    object.RotateY(step);
-                }
-                if (axes.z) {
-                    object.RotateZ(step);
-                }
-            }
-            // A spot light shines the way its marker points.
-            if (COGLLight* light = m_scene->SelectedLight(); light != nullptr && light->IsSpot()) {
-                static_cast<COGLSpotLight*>(light)->ComputeDirection();
-            }
-            SetStatus(FormatStatusAngle(m_rotateAngle));
-            break;
-        }
-        case MouseTool::Scale: {
-            const float factor = ScaleFactor(dx, m_clientWidth);
-            if (!(factor > 0.0f)) {
-                return;
-            }
-            Vector3 scale = object.GetScale();
-            if (axes.x) {
-                scale.x *= factor;
-            }
-            if (axes.y) {
-                scale.y *= factor;
-            }
-            if (axes.z) {
-                scale.z *= factor;
-            }
-            object.SetScale(scale.x, scale.y, scale.z);
-            const Vector3 now = object.GetScale();
-            SetStatus(FormatStatusXYZ(now.x, now.y, now.z));
-            break;
-        }
-        default:
-            break;
-    }
-}
-
-void COGLView::ApplyCameraTool(MouseTool tool, AxisFlags axes, int dx, int dy, bool rightButton) {
-    COGLViewport& viewport = ActiveViewport();
-    COGLCamera& camera = viewport.Camera();
-    const float factor = ToolFactor(tool, m_mouseSensitivity);
-    switch (tool) {
-        case MouseTool::Pan:
-            if (!rightButton) {
-                if (axes.x) {
-                    camera.MoveRight(static_cast<float>(dx) * factor);
-                }
-                if (axes.y) {
-                    camera.MoveUp(static_cast<float>(-dy) * factor);
-                }
-            } else if (axes.z) {
-                camera.MoveFace(static_cast<float>(dx + dy) * factor);
-            }
-            if (viewport.IsPerspective()) {
-                SetStatus(FormatStatusXYZ(camera.center.x, camera.center.y, camera.center.z));
-            } else {
-                SetStatus(FormatStatusXY(camera.eye.x, camera.eye.y));
-            }
-            break;
-        case MouseTool::Orbit: {
-            if (!viewport.IsPerspective()) {
-                return;
-            }
-            COGLCamera3D& orbit = static_cast<COGLViewport3D&>(viewport).Camera3D();
-            if (!rightButton) {
-                if (axes.x) {
-                    orbit.AddYaw(static_cast<float>(dx) * factor);
-                }
-                if (axes.y) {
-                    orbit.AddPitch(static_cast<float>(dy) * factor);
-                }
-            } else if (axes.z) {
-                orbit.AddRoll(static_cast<float>(dx + dy) * factor);
-            }
-            SetStatus(FormatStatusOrbit(orbit.yaw, orbit.pitch, orbit.roll));
-            break;
-        }
-        case MouseTool::Zoom:
-            camera.AddDistance(static_cast<float>(-dx) * factor);
-            SetStatus(FormatStatusZoom(camera.GetZoomPercent()));
-            break;
-        case MouseTool::FieldOfView: {
-            if (!viewport.IsPerspective()) {
-                return;
-            }
-            auto& perspective = static_cast<COGLViewport3D&>(viewport);
-            perspective.SetFieldOfView(perspective.FieldOfView() + static_cast<float>(dx) * factor);
-            SetStatus(FormatStatusFieldOfView(perspective.FieldOfView()));
-            break;
-        }
-        default:
-            break;
-    }
-}
-
-void COGLView::ApplyTextureTool(COGLObject& object, int dx, int dy, bool rightButton) {
-    const AxisFlags axes = Axes(m_tool);
-    switch (m_tool) {
-        case MouseTool::TextureMove: {
-            const float factor = ToolFactor(MouseTool::TextureMove, m_mouseSensitivity);
-            Vector3 t = object.TextureTranslation();
-            if (!rightButton) {
-                if (axes.x) {
-                    t.x += static_cast<float>(dx) * factor;
-                }
-                if (axes.y) {
-                    t.y += static_cast<float>(-dy) * factor;
-                }
-            } else if (axes.z) {
-                t.z += static_cast<float>(dx + dy) * factor;
-            }
-            object.SetTextureTranslation(t);
-            SetStatus(FormatStatusXY(t.x, t.y));
-            break;
-        }
-        case MouseTool::TextureScale: {
-            const float factor = ScaleFactor(dx, m_clientWidth);
-            if (!(factor > 0.0f)) {
-                return;
-            }
-            Vector3 s = object.TextureScale();
-            if (axes.x) {
-                s.x *= factor;
-            }
-            if (axes.y) {
-                s.y *= factor;
-            }
-            if (axes.z) {
-                s.z *= factor;
-            }
-            object.SetTextureScale(s);
-            SetStatus(FormatStatusXY(s.x, s.y));
-            break;
-        }
-        case MouseTool::TextureRotate: {
-            const float step = ClampRotateStep(static_cast<float>(dx + dy));
-            Vector3 r = object.TextureRotation();
-            if (axes.x) {
-                r.x = WrapDegrees(r.x + step);
-            }
-            if (axes.y) {
-                r.y = WrapDegrees(r.y + step);
-            }
-            if (axes.z) {
-                r.z = WrapDegrees(r.z + step);
-            }
-            object.SetTextureRotation(r);
-            SetStatus(FormatStatusValue(axes.x ? r.x : axes.y ? r.y : r.z));
-            break;
-        }
-        default:
-            break;
+    if (status) {
+        SetStatus(*status);
     }
 }

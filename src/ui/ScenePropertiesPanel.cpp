@@ -38,42 +38,6 @@
 namespace {
 constexpr int kEntryRole = Qt::UserRole;
 
-QVariant Address(const void* pointer) { return QVariant::fromValue(reinterpret_cast<quintptr>(pointer)); }
-
-template <typename T>
-T* AddressOf(const QVariant& data) {
-    return reinterpret_cast<T*>(data.value<quintptr>());
-}
-
-QVBoxLayout* PageLayout(QWidget* page) {
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(6, 6, 6, 6);
-    layout->setSpacing(8);
-    return layout;
-}
-
-QListWidget* MakeList(const QString& name, QWidget* parent) {
-    auto* list = new QListWidget(parent);
-    list->setObjectName(name);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setUniformItemSizes(true);
-    list->setAlternatingRowColors(true);
-    return list;
-}
-
-QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    return button;
-}
-
-QLabel* MakeNote(const QString& text, QWidget* parent) {
-    auto* note = new QLabel(text, parent);
-    note->setWordWrap(true);
-    note->setEnabled(false);
-    return note;
-}
-
 QString TextureLabel(const COGLTexture2D& texture) {
     QString label = QString::fromStdString(texture.Name());
     if (texture.IsBound()) {
@@ -160,7 +124,7 @@ void ScenePropertiesPanel::Changed() {
 
 void ScenePropertiesPanel::BuildObjectsPage() {
     auto* page = new QWidget;
-    QVBoxLayout* layout = PageLayout(page);
+    QVBoxLayout* layout = MakePageLayout(page);
     auto* split = new QSplitter(Qt::Vertical, page);
     split->setChildrenCollapsible(false);
 
@@ -190,7 +154,7 @@ void ScenePropertiesPanel::BuildObjectsPage() {
 
 void ScenePropertiesPanel::BuildBackgroundPage() {
     auto* page = new QWidget;
-    QVBoxLayout* layout = PageLayout(page);
+    QVBoxLayout* layout = MakePageLayout(page);
 
     QGroupBox* background = nullptr;
     QFormLayout* form = MakeFormGroup(QStringLiteral("Background"), background, page);
@@ -279,7 +243,7 @@ void ScenePropertiesPanel::BuildBackgroundPage() {
 
 void ScenePropertiesPanel::BuildShadowsPage() {
     auto* page = new QWidget;
-    QVBoxLayout* layout = PageLayout(page);
+    QVBoxLayout* layout = MakePageLayout(page);
     shadowsEnabled_ = new QCheckBox(QStringLiteral("Cast shadows"), page);
     shadowsEnabled_->setObjectName(QStringLiteral("shadowsEnabled"));
     layout->addWidget(shadowsEnabled_);
@@ -359,7 +323,7 @@ void ScenePropertiesPanel::BuildShadowsPage() {
 
 void ScenePropertiesPanel::BuildTexturesPage() {
     auto* page = new QWidget;
-    QVBoxLayout* layout = PageLayout(page);
+    QVBoxLayout* layout = MakePageLayout(page);
     textures_ = MakeList(QStringLiteral("textures"), page);
     layout->addWidget(textures_, 1);
     auto* add = MakeButton(QStringLiteral("Add..."), QStringLiteral("addTexture"), page);
@@ -379,7 +343,7 @@ void ScenePropertiesPanel::BuildTexturesPage() {
 
 void ScenePropertiesPanel::BuildPaksPage() {
     auto* page = new QWidget;
-    QVBoxLayout* layout = PageLayout(page);
+    QVBoxLayout* layout = MakePageLayout(page);
     paks_ = new QComboBox(page);
     paks_->setObjectName(QStringLiteral("paks"));
     paks_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -406,7 +370,7 @@ void ScenePropertiesPanel::BuildPaksPage() {
                                page));
 
     connect(paks_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        CPakFile* pak = index >= 0 ? AddressOf<CPakFile>(paks_->itemData(index)) : nullptr;
+        CPakFile* pak = index >= 0 ? ItemPointer<CPakFile>(paks_->itemData(index)) : nullptr;
         ShowPakTree(scene_ != nullptr && scene_->PositionOfPak(pak) >= 0 ? pak : nullptr);
     });
     // A double-click, or Enter on the chosen item (or a single click where the
@@ -440,7 +404,7 @@ void ScenePropertiesPanel::RefreshSelectionLists() {
     // every edit keeps the list where the user scrolled it.
     const auto row = [](QListWidget* list, int index, const void* thing) {
         QListWidgetItem* item = list->item(index);
-        if (item == nullptr || item->data(Qt::UserRole) != Address(thing)) {
+        if (item == nullptr || item->data(Qt::UserRole) != ItemData(thing)) {
             return static_cast<QListWidgetItem*>(nullptr);
         }
         return item;
@@ -463,7 +427,7 @@ void ScenePropertiesPanel::RefreshSelectionLists() {
             delete objects_->takeItem(static_cast<int>(i));
             item = new QListWidgetItem;
             objects_->insertItem(static_cast<int>(i), item);
-            item->setData(Qt::UserRole, Address(object));
+            item->setData(Qt::UserRole, ItemData(object));
         }
         show(item, ObjectLabel(*object), object->IsVisible(), QStringLiteral("Hidden"));
         item->setSelected(object == selected);
@@ -482,7 +446,7 @@ void ScenePropertiesPanel::RefreshSelectionLists() {
             delete lights_->takeItem(static_cast<int>(i));
             item = new QListWidgetItem;
             lights_->insertItem(static_cast<int>(i), item);
-            item->setData(Qt::UserRole, Address(light));
+            item->setData(Qt::UserRole, ItemData(light));
         }
         show(item, LightLabel(*light), light->IsEnabled(), QStringLiteral("Off"));
         item->setSelected(&light->Marker() == selected);
@@ -530,19 +494,19 @@ void ScenePropertiesPanel::RefreshShadows() {
     shadowPlanes_->clear();
     for (COGLObject* plane : scene_->ShadowPlanes()) {
         auto* item = new QListWidgetItem(ObjectLabel(*plane), shadowPlanes_);
-        item->setData(Qt::UserRole, Address(plane));
+        item->setData(Qt::UserRole, ItemData(plane));
     }
     shadowLights_->clear();
     for (COGLLight* light : scene_->ShadowLights()) {
         auto* item = new QListWidgetItem(LightLabel(*light), shadowLights_);
-        item->setData(Qt::UserRole, Address(light));
+        item->setData(Qt::UserRole, ItemData(light));
     }
 
     const QVariant planeChosen = planeChoice_->currentData();
     planeChoice_->clear();
     for (const auto& object : scene_->Objects()) {
         if (!scene_->IsShadowPlane(object.get())) {
-            planeChoice_->addItem(ObjectLabel(*object), Address(object.get()));
+            planeChoice_->addItem(ObjectLabel(*object), ItemData(object.get()));
         }
     }
     planeChoice_->setCurrentIndex(std::max(0, planeChoice_->findData(planeChosen)));
@@ -550,7 +514,7 @@ void ScenePropertiesPanel::RefreshShadows() {
     lightChoice_->clear();
     for (const auto& light : scene_->Lights()) {
         if (!scene_->IsShadowLight(light.get())) {
-            lightChoice_->addItem(LightLabel(*light), Address(light.get()));
+            lightChoice_->addItem(LightLabel(*light), ItemData(light.get()));
         }
     }
     lightChoice_->setCurrentIndex(std::max(0, lightChoice_->findData(lightChosen)));
@@ -565,7 +529,7 @@ void ScenePropertiesPanel::RefreshTextures() {
     }
     for (const auto& texture : scene_->Textures()) {
         auto* item = new QListWidgetItem(TextureLabel(*texture), textures_);
-        item->setData(Qt::UserRole, Address(texture.get()));
+        item->setData(Qt::UserRole, ItemData(texture.get()));
         item->setToolTip(TextureSource(*texture));
         if (item->data(Qt::UserRole) == chosen) {
             textures_->setCurrentItem(item);
@@ -583,14 +547,14 @@ void ScenePropertiesPanel::RefreshPaks() {
             for (int i = 0; i < scene_->PakCount(); ++i) {
                 const CPakFile* pak = scene_->PakAt(i);
                 const QString path = QString::fromStdString(pak->Path());
-                paks_->addItem(QFileInfo(path).fileName(), Address(pak));
+                paks_->addItem(QFileInfo(path).fileName(), ItemData(pak));
                 paks_->setItemData(i, path, Qt::ToolTipRole);
             }
         }
         if (shown == nullptr && paks_->count() > 0) {
-            shown = AddressOf<CPakFile>(paks_->itemData(0));
+            shown = ItemPointer<CPakFile>(paks_->itemData(0));
         }
-        paks_->setCurrentIndex(shown != nullptr ? paks_->findData(Address(shown)) : -1);
+        paks_->setCurrentIndex(shown != nullptr ? paks_->findData(ItemData(shown)) : -1);
     }
     if (shown != shownPak_ || shown == nullptr) {
         ShowPakTree(shown);
@@ -630,7 +594,7 @@ void ScenePropertiesPanel::ShowPak(int position) {
     RefreshPaks();
     {
         const QSignalBlocker block(paks_);
-        paks_->setCurrentIndex(paks_->findData(Address(pak)));
+        paks_->setCurrentIndex(paks_->findData(ItemData(pak)));
     }
     if (shownPak_ != pak) {
         ShowPakTree(pak);
@@ -650,7 +614,7 @@ void ScenePropertiesPanel::SelectFromList(QListWidget* list) {
     }
     const QVariant data = chosen.constFirst()->data(Qt::UserRole);
     if (list == objects_) {
-        auto* object = AddressOf<COGLObject>(data);
+        auto* object = ItemPointer<COGLObject>(data);
         if (scene_->IndexOfObject(object) < 0) {
             return;
         }
@@ -658,7 +622,7 @@ void ScenePropertiesPanel::SelectFromList(QListWidget* list) {
         const QSignalBlocker block(lights_);
         lights_->clearSelection();
     } else {
-        auto* light = AddressOf<COGLLight>(data);
+        auto* light = ItemPointer<COGLLight>(data);
         if (scene_->IndexOfLight(light) < 0) {
             return;
         }
@@ -679,7 +643,7 @@ void ScenePropertiesPanel::AddShadowPlane() {
         ShowMessage(msg::kNoMoreShadowPlanes);
         return;
     }
-    auto* object = AddressOf<COGLObject>(planeChoice_->currentData());
+    auto* object = ItemPointer<COGLObject>(planeChoice_->currentData());
     if (scene_->IndexOfObject(object) < 0) {
         return;
     }
@@ -692,7 +656,7 @@ void ScenePropertiesPanel::AddShadowLight() {
     if (scene_ == nullptr || lightChoice_->currentIndex() < 0) {
         return;
     }
-    auto* light = AddressOf<COGLLight>(lightChoice_->currentData());
+    auto* light = ItemPointer<COGLLight>(lightChoice_->currentData());
     if (scene_->IndexOfLight(light) < 0) {
         return;
     }
@@ -707,9 +671,9 @@ void ScenePropertiesPanel::RemoveShadowEntry(QListWidget* list, bool plane) {
     }
     const QVariant data = list->currentItem()->data(Qt::UserRole);
     if (plane) {
-        scene_->RemoveShadowPlane(AddressOf<COGLObject>(data));
+        scene_->RemoveShadowPlane(ItemPointer<COGLObject>(data));
     } else {
-        scene_->RemoveShadowLight(AddressOf<COGLLight>(data));
+        scene_->RemoveShadowLight(ItemPointer<COGLLight>(data));
     }
     RefreshShadows();
     Changed();
@@ -786,7 +750,7 @@ void ScenePropertiesPanel::DeleteTexture() {
         return;
     }
     QListWidgetItem* item = textures_->currentItem();
-    auto* texture = item != nullptr ? AddressOf<COGLTexture2D>(item->data(Qt::UserRole)) : nullptr;
+    auto* texture = item != nullptr ? ItemPointer<COGLTexture2D>(item->data(Qt::UserRole)) : nullptr;
     if (texture == nullptr || scene_->IndexOfTexture(texture) < 0) {
         ShowMessage(msg::kSelectTextureFirst);
         return;

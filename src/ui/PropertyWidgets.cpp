@@ -6,8 +6,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
+#include <QPushButton>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -69,6 +72,35 @@ QFormLayout* MakeFormGroup(const QString& title, QGroupBox*& group, QWidget* par
     form->setHorizontalSpacing(8);
     form->setVerticalSpacing(4);
     return form;
+}
+
+QVBoxLayout* MakePageLayout(QWidget* page) {
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(8);
+    return layout;
+}
+
+QListWidget* MakeList(const QString& name, QWidget* parent) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setUniformItemSizes(true);
+    list->setAlternatingRowColors(true);
+    return list;
+}
+
+QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QLabel* MakeNote(const QString& text, QWidget* parent) {
+    auto* note = new QLabel(text, parent);
+    note->setWordWrap(true);
+    note->setEnabled(false);
+    return note;
 }
 
 Vector3Editor::Vector3Editor(double minimum, double maximum, double step, int decimals, QWidget* parent)

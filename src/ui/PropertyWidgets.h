@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QToolButton>
+#include <QVariant>
 #include <QWidget>
 
 #include <array>
@@ -15,6 +16,9 @@ class QDoubleSpinBox;
 class QFormLayout;
 class QGroupBox;
 class QLabel;
+class QListWidget;
+class QPushButton;
+class QVBoxLayout;
 
 // Small editors the property sheets share. They show a value and report the
 // user's edits; they never write to the scene themselves.
@@ -67,3 +71,23 @@ QDoubleSpinBox* MakeRealBox(double minimum, double maximum, double step, int dec
 
 // A group box with a form layout that labels its rows on the left.
 QFormLayout* MakeFormGroup(const QString& title, QGroupBox*& group, QWidget* parent);
+
+// A page's column of groups, with the margins every page of the sheets has.
+QVBoxLayout* MakePageLayout(QWidget* page);
+
+// A list of which one row at a time is chosen.
+QListWidget* MakeList(const QString& name, QWidget* parent);
+
+QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent);
+
+// A greyed, wrapped line under a page's controls that says what they do.
+QLabel* MakeNote(const QString& text, QWidget* parent);
+
+// A thing of the scene (object, light, texture, archive) as the data of a list row
+// or a choice, and back. The address only names it: before use it is looked up in
+// the scene, which may no longer hold it.
+inline QVariant ItemData(const void* pointer) { return QVariant::fromValue(reinterpret_cast<quintptr>(pointer)); }
+template <typename T>
+T* ItemPointer(const QVariant& data) {
+    return reinterpret_cast<T*>(data.value<quintptr>());
+}

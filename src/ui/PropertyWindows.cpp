@@ -65,10 +65,6 @@ void PropertyWindows::RefreshAnimation() { objectSheet_->RefreshAnimation(); }
 
 void PropertyWindows::ShowPak(int position) { sceneSheet_->ShowPak(position); }
 
-void PropertyWindows::AddObjectPage(std::unique_ptr<ObjectPageExtension> page) {
-    objectSheet_->AddExtension(std::move(page));
-}
-
 void PropertyWindows::Changed() {
     if (onChanged) {
         onChanged();

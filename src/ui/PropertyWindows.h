@@ -4,13 +4,11 @@
 #include <QString>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 class COGLScene;
 class CPakFile;
 class MainWindow;
-class ObjectPageExtension;
 class ObjectPropertiesPanel;
 class ScenePropertiesPanel;
 
@@ -22,7 +20,7 @@ class ScenePropertiesPanel;
 // What the wiring connects: SetScene with the view's scene; onChanged with a
 // repaint and the document's modified flag; onSelectionChanged with a repaint;
 // onPakItemActivated with the models' "add this archive entry" (pictures are
-// handled here); AddObjectPage for the models' pages; ShowPak after a pak opened.
+// handled here); ShowPak after a pak opened.
 class PropertyWindows : public QObject {
     Q_OBJECT
 public:
@@ -40,8 +38,6 @@ public:
     void RefreshAnimation();
     // A pak was opened: its tree on the "Scene Properties" pak page.
     void ShowPak(int position);
-    // A page for the object sheet (the models' animation, skins and weapons).
-    void AddObjectPage(std::unique_ptr<ObjectPageExtension> page);
 
     // A colour of the "Color Picker" for one of its targets (see the .cpp for what
     // each sets). False when the target does not apply now (no selection, a light's

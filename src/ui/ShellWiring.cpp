@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 
-#include <memory>
 #include <string>
 
 #include "export/GltfExport.h"
@@ -18,7 +17,6 @@
 #include "ui/GLWidget.h"
 #include "ui/ImageOutput.h"
 #include "ui/MainWindow.h"
-#include "ui/ModelPages.h"
 #include "ui/PropertyWindows.h"
 #include "ui/SceneNames.h"
 #include "ui/ScenePropertiesPanel.h"
@@ -38,9 +36,6 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
 
     properties_ = new PropertyWindows(window_);
     properties_->SetScene(core.Scene());
-    properties_->AddObjectPage(std::make_unique<AnimationPage>());
-    properties_->AddObjectPage(std::make_unique<SkinsPage>());
-    properties_->AddObjectPage(std::make_unique<PlayerPage>());
     properties_->onChanged = [this] {
         // A sheet's edit of the selection, or of the scene's values, is one step of the history.
         if (COGLScene* scene = Core().Scene()) {

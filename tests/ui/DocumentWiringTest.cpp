@@ -22,7 +22,7 @@
 #include "scene/COGLScene.h"
 #include "ui/GLWidget.h"
 #include "ui/MainWindow.h"
-#include "ui/ModelPages.h"
+#include "ui/ObjectPropertiesPanel.h"
 #include "ui/PropertyWindows.h"
 #include "ui/ShellWiring.h"
 #include "render/ImageOutput.h"

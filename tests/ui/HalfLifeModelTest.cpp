@@ -10,7 +10,7 @@
 #include "support/TestSupport.h"
 #include "ui/GLWidget.h"
 #include "ui/MainWindow.h"
-#include "ui/ModelPages.h"
+#include "ui/ObjectPropertiesPanel.h"
 #include "ui/PropertyWindows.h"
 #include "ui/ShellWiring.h"
 

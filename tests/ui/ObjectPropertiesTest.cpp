@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <GL/gl.h>
 
@@ -16,6 +17,7 @@
 #include "render/HeadlessContext.h"
 #include "ui/GLWidget.h"
 #include "ui/ObjectPropertiesPanel.h"
+#include "ui/object/ObjectPage.h"
 
 namespace {
 // The sheet on a sample scene, counting the edits it reports.
@@ -74,23 +76,26 @@ std::unique_ptr<COGLTexture2D> MakeTexture(const QString& path) {
 }
 
 // A page for spheres only, standing in for the models' pages.
-class SpherePage : public ObjectPageExtension {
+class SpherePage : public ObjectSheetPage {
 public:
-    QString Title() const override { return QStringLiteral("Sphere Extras"); }
-    bool AppliesTo(const COGLObject& object) const override { return object.TypeCode() == object_type::kSphere; }
-    QWidget* CreatePage(ObjectPropertiesPanel& sheet) override {
-        auto* button = new QPushButton(QStringLiteral("Grow"));
+    SpherePage() {
+        auto* button = new QPushButton(QStringLiteral("Grow"), this);
         button->setObjectName(QStringLiteral("grow"));
-        QObject::connect(button, &QPushButton::clicked, [&sheet] {
-            if (COGLObject* object = sheet.CurrentObject()) {
+        (new QVBoxLayout(this))->addWidget(button);
+        QObject::connect(button, &QPushButton::clicked, this, [this] {
+            if (COGLObject* object = CurrentObject()) {
                 object->SetScale(2.0f, 2.0f, 2.0f);
-                sheet.NotifyChanged();
+                emit changed();
             }
         });
-        return button;
     }
-    void ShowObject(COGLObject& object) override { shown = &object; }
-    void RefreshAnimation(COGLObject& object) override { animated = &object; }
+    QString Title() const override { return QStringLiteral("Sphere Extras"); }
+    bool Applies() const override {
+        const COGLObject* object = CurrentObject();
+        return object != nullptr && object->TypeCode() == object_type::kSphere;
+    }
+    void Refresh() override { shown = CurrentObject(); }
+    void RefreshAnimation() override { animated = CurrentObject(); }
     COGLObject* shown = nullptr;
     COGLObject* animated = nullptr;
 };
@@ -428,7 +433,7 @@ private slots:
         Sheet sheet;
         auto page = std::make_unique<SpherePage>();
         SpherePage* extension = page.get();
-        sheet.panel.AddExtension(std::move(page));
+        sheet.panel.AddPage(std::move(page));
         sheet.Select(sheet.s.box);
         QVERIFY(!TabShown(sheet.panel.Tabs(), QStringLiteral("Sphere Extras")));
         QCOMPARE(extension->shown, nullptr);

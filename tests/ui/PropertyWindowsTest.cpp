@@ -22,6 +22,8 @@
 #include "ui/ObjectPropertiesPanel.h"
 #include "ui/PropertyWindows.h"
 #include "ui/ScenePropertiesPanel.h"
+#include "ui/scene/PaksPage.h"
+#include "ui/scene/SceneTextures.h"
 
 namespace {
 void Pick(MainWindow& window, const QString& target, const QColor& color) {
@@ -148,8 +150,8 @@ private slots:
         SampleScene s;
         sheets->SetScene(&s.scene);
         // The GL widget's context is current now: textures go there.
-        QVERIFY(sheets->SceneSheet().AddTexture(WriteBytes(dir.filePath("stone.bmp"), Picture(16, 16)), nullptr));
-        QVERIFY(sheets->SceneSheet().AddTexture(WriteBytes(dir.filePath("planks.bmp"), Picture(32, 16)), nullptr));
+        QVERIFY(AddSceneTexture(s.scene, WriteBytes(dir.filePath("stone.bmp"), Picture(16, 16)), nullptr));
+        QVERIFY(AddSceneTexture(s.scene, WriteBytes(dir.filePath("planks.bmp"), Picture(32, 16)), nullptr));
         s.box->SetTexture(s.scene.TextureAt(0));
         s.box->RotateY(30.0f);
         s.scene.AddShadowPlane(s.floor);
@@ -227,7 +229,7 @@ private slots:
         sheets->PropertyRefresh();
         sheetTabs[0]->setCurrentIndex(TabIndex(sheetTabs[0], QStringLiteral("Text")));
         sheets->ShowPak(0);
-        sheets->SceneSheet().PakTree()->expandAll();
+        sheets->SceneSheet().Paks().Tree()->expandAll();
         QCoreApplication::processEvents();
         QVERIFY(window.grab().save(OutputDirectory() + QStringLiteral("/property-sheets-4.png")));
     }

@@ -13,6 +13,7 @@
 #include "render/HeadlessContext.h"
 #include "ui/GLWidget.h"
 #include "ui/ScenePropertiesPanel.h"
+#include "ui/scene/PaksPage.h"
 
 namespace {
 struct Sheet {
@@ -299,7 +300,7 @@ private slots:
 
         sheet.panel.ShowPak(0);
         QCOMPARE(sheet.panel.Tabs()->currentIndex(), int(ScenePropertiesPanel::kPaksPage));
-        QTreeWidget* tree = sheet.panel.PakTree();
+        QTreeWidget* tree = sheet.panel.Paks().Tree();
         QVERIFY(tree->isVisibleTo(&sheet.panel));
         QCOMPARE(Texts(tree->invisibleRootItem()), QStringList({"env", "models", "players", "textures"}));
         QTreeWidgetItem* male = FindItem(tree, {"players", "male"});

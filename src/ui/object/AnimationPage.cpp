@@ -1,4 +1,4 @@
-#include "ui/ModelPages.h"
+#include "ui/object/AnimationPage.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -14,12 +13,8 @@
 #include <algorithm>
 #include <type_traits>
 
-#include "media/COGLTexture2D.h"
 #include "models/COGLModel.h"
-#include "models/quake2/COGLPlayer.h"
 #include "models/sprite/COGLSprite.h"
-#include "platform/FileSystem.h"
-#include "platform/Host.h"
 
 // What the page drives: the clock and animations of a model or of a sprite,
 // which keep them under the same names without sharing a base.
@@ -52,8 +47,6 @@ public:
 };
 
 namespace {
-QString DisplayName(const std::string& path) { return QString::fromStdString(fs_util::FileNameOf(path)); }
-
 template <typename T>
 class AnimatedAs final : public AnimatedObject {
 public:
@@ -103,91 +96,80 @@ std::unique_ptr<AnimatedObject> AnimatedObjectOf(COGLObject& object) {
 }
 }  // namespace
 
-AnimationPage::AnimationPage() = default;
-AnimationPage::~AnimationPage() = default;
-
-QString AnimationPage::Title() const { return QStringLiteral("Animation"); }
-
-bool AnimationPage::AppliesTo(const COGLObject& object) const {
-    return dynamic_cast<const COGLModel*>(&object) != nullptr || dynamic_cast<const COGLSprite*>(&object) != nullptr;
-}
-
-QWidget* AnimationPage::CreatePage(ObjectPropertiesPanel& sheet) {
-    sheet_ = &sheet;
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    animations_ = new QListWidget(page);
+AnimationPage::AnimationPage(QWidget* parent) : ObjectSheetPage(parent) {
+    auto* layout = new QVBoxLayout(this);
+    animations_ = new QListWidget(this);
     layout->addWidget(animations_, 1);
 
     auto* buttons = new QHBoxLayout;
-    play_ = new QPushButton(QStringLiteral("Play"), page);
-    stop_ = new QPushButton(QStringLiteral("Stop"), page);
+    play_ = new QPushButton(QStringLiteral("Play"), this);
+    stop_ = new QPushButton(QStringLiteral("Stop"), this);
     buttons->addWidget(play_);
     buttons->addWidget(stop_);
     layout->addLayout(buttons);
 
     auto* form = new QFormLayout;
-    frame_ = new QSpinBox(page);
+    frame_ = new QSpinBox(this);
     form->addRow(QStringLiteral("Frame"), frame_);
     auto* speedRow = new QHBoxLayout;
-    speed_ = new QSlider(Qt::Horizontal, page);
+    speed_ = new QSlider(Qt::Horizontal, this);
     speed_->setRange(0, 100);
-    speedValue_ = new QLabel(page);
+    speedValue_ = new QLabel(this);
     speedValue_->setMinimumWidth(40);
     speedRow->addWidget(speed_, 1);
     speedRow->addWidget(speedValue_);
     form->addRow(QStringLiteral("Speed"), speedRow);
     layout->addLayout(form);
 
-    loop_ = new QCheckBox(QStringLiteral("Loop"), page);
-    singleStep_ = new QCheckBox(QStringLiteral("Single Step"), page);
-    interpolate_ = new QCheckBox(QStringLiteral("Interpolate"), page);
-    reverseLights_ = new QCheckBox(QStringLiteral("Reverse effect of lights"), page);
+    loop_ = new QCheckBox(QStringLiteral("Loop"), this);
+    singleStep_ = new QCheckBox(QStringLiteral("Single Step"), this);
+    interpolate_ = new QCheckBox(QStringLiteral("Interpolate"), this);
+    reverseLights_ = new QCheckBox(QStringLiteral("Reverse effect of lights"), this);
     for (QCheckBox* box : {loop_, singleStep_, interpolate_, reverseLights_}) {
         layout->addWidget(box);
     }
     layout->addStretch();
 
-    QObject::connect(animations_, &QListWidget::currentRowChanged, page, [this](int row) {
+    connect(animations_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (showing_ || model_ == nullptr || row < 0 || row >= static_cast<int>(model_->Animations().size())) {
             return;
         }
         model_->SetAnimation(model_->Animations()[static_cast<std::size_t>(row)].get());
         ShowFrame();
-        Edited();
+        emit changed();
     });
-    QObject::connect(play_, &QPushButton::clicked, page, [this] {
+    connect(play_, &QPushButton::clicked, this, [this] {
         if (model_ != nullptr) {
             model_->Play();
-            Edited();
+            emit changed();
         }
     });
-    QObject::connect(stop_, &QPushButton::clicked, page, [this] {
+    connect(stop_, &QPushButton::clicked, this, [this] {
         if (model_ != nullptr) {
             model_->SetAnimating(false);
-            Edited();
+            emit changed();
         }
     });
-    QObject::connect(frame_, &QSpinBox::valueChanged, page, [this](int frame) {
+    connect(frame_, &QSpinBox::valueChanged, this, [this](int frame) {
         if (!showing_ && model_ != nullptr) {
             model_->SetFrame(frame);
-            Edited();
+            emit changed();
         }
     });
-    QObject::connect(speed_, &QSlider::valueChanged, page, [this](int position) {
+    connect(speed_, &QSlider::valueChanged, this, [this](int position) {
         speedValue_->setText(QString::number(static_cast<double>(COGLModel::SpeedFromSlider(position)), 'f', 3));
         if (!showing_ && model_ != nullptr) {
             model_->SetSpeed(COGLModel::SpeedFromSlider(position));
-            Edited();
+            emit changed();
         }
     });
-    QObject::connect(loop_, &QCheckBox::toggled, page, [this](bool on) {
+    connect(loop_, &QCheckBox::toggled, this, [this](bool on) {
         if (!showing_ && model_ != nullptr) {
             model_->SetLoop(on);
-            Edited();
+            emit changed();
         }
     });
-    QObject::connect(singleStep_, &QCheckBox::toggled, page, [this](bool on) {
+    connect(singleStep_, &QCheckBox::toggled, this, [this](bool on) {
         if (!showing_ && model_ != nullptr) {
             model_->SetSingleStep(on);
             // Stepping starts from the first frame, with the clock stopped.
@@ -196,33 +178,36 @@ QWidget* AnimationPage::CreatePage(ObjectPropertiesPanel& sheet) {
                 model_->ResetAnimation();
                 ShowFrame();
             }
-            Edited();
+            emit changed();
         }
     });
-    QObject::connect(interpolate_, &QCheckBox::toggled, page, [this](bool on) {
+    connect(interpolate_, &QCheckBox::toggled, this, [this](bool on) {
         if (!showing_ && model_ != nullptr) {
             model_->SetInterpolate(on);
-            Edited();
+            emit changed();
         }
     });
-    QObject::connect(reverseLights_, &QCheckBox::toggled, page, [this](bool on) {
+    connect(reverseLights_, &QCheckBox::toggled, this, [this](bool on) {
         if (!showing_ && model_ != nullptr) {
             model_->SetInvertNormals(on);
-            Edited();
+            emit changed();
         }
     });
-    return page;
 }
 
-void AnimationPage::Edited() {
-    if (sheet_ != nullptr) {
-        sheet_->NotifyChanged();
-    }
+AnimationPage::~AnimationPage() = default;
+
+QString AnimationPage::Title() const { return QStringLiteral("Animation"); }
+
+bool AnimationPage::Applies() const {
+    const COGLObject* object = CurrentObject();
+    return dynamic_cast<const COGLModel*>(object) != nullptr || dynamic_cast<const COGLSprite*>(object) != nullptr;
 }
 
-void AnimationPage::ShowObject(COGLObject& object) {
-    model_ = AnimatedObjectOf(object);
-    if (model_ == nullptr || animations_ == nullptr) {
+void AnimationPage::Refresh() {
+    COGLObject* object = CurrentObject();
+    model_ = object != nullptr ? AnimatedObjectOf(*object) : nullptr;
+    if (model_ == nullptr) {
         return;
     }
     showing_ = true;
@@ -260,105 +245,8 @@ void AnimationPage::ShowFrame() {
     showing_ = wasShowing;
 }
 
-void AnimationPage::RefreshAnimation(COGLObject& object) {
-    if (model_ != nullptr && &object == &model_->Object()) {
+void AnimationPage::RefreshAnimation() {
+    if (model_ != nullptr && CurrentObject() == &model_->Object()) {
         ShowFrame();
     }
-}
-
-QString SkinsPage::Title() const { return QStringLiteral("Skins"); }
-
-bool SkinsPage::AppliesTo(const COGLObject& object) const {
-    const auto* model = dynamic_cast<const COGLModel*>(&object);
-    return model != nullptr && !model->Skins().empty();
-}
-
-QWidget* SkinsPage::CreatePage(ObjectPropertiesPanel& sheet) {
-    sheet_ = &sheet;
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    skins_ = new QListWidget(page);
-    skins_->setObjectName(QStringLiteral("skins"));
-    layout->addWidget(skins_, 1);
-    QObject::connect(skins_, &QListWidget::currentRowChanged, page, [this](int row) {
-        if (showing_ || model_ == nullptr || row < 0 || row >= static_cast<int>(model_->Skins().size())) {
-            return;
-        }
-        GetHost().MakeViewContextCurrent();
-        model_->SetTexture(model_->Skins()[static_cast<std::size_t>(row)]);
-        sheet_->NotifyChanged();
-    });
-    return page;
-}
-
-void SkinsPage::ShowObject(COGLObject& object) {
-    model_ = dynamic_cast<COGLModel*>(&object);
-    if (model_ == nullptr || skins_ == nullptr) {
-        return;
-    }
-    showing_ = true;
-    skins_->clear();
-    int currentSkin = -1;
-    for (std::size_t i = 0; i < model_->Skins().size(); ++i) {
-        const COGLTexture2D* skin = model_->Skins()[i];
-        skins_->addItem(skin != nullptr ? DisplayName(skin->Path().empty() ? skin->Name() : skin->Path())
-                                        : QStringLiteral("(none)"));
-        if (skin != nullptr && skin == model_->Texture()) {
-            currentSkin = static_cast<int>(i);
-        }
-    }
-    skins_->setCurrentRow(currentSkin);
-    showing_ = false;
-}
-
-QString PlayerPage::Title() const { return QStringLiteral("Player"); }
-
-bool PlayerPage::AppliesTo(const COGLObject& object) const {
-    return dynamic_cast<const COGLPlayer*>(&object) != nullptr;
-}
-
-QWidget* PlayerPage::CreatePage(ObjectPropertiesPanel& sheet) {
-    sheet_ = &sheet;
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel(QStringLiteral("Weapons"), page));
-    weapons_ = new QListWidget(page);
-    layout->addWidget(weapons_, 1);
-    flag_ = new QCheckBox(QStringLiteral("Show Flag"), page);
-    layout->addWidget(flag_);
-
-    QObject::connect(weapons_, &QListWidget::currentRowChanged, page, [this](int row) {
-        if (showing_ || player_ == nullptr || row < 0 || row >= static_cast<int>(player_->Weapons().size())) {
-            return;
-        }
-        player_->SetWeapon(player_->Weapons()[static_cast<std::size_t>(row)].get());
-        sheet_->NotifyChanged();
-    });
-    QObject::connect(flag_, &QCheckBox::toggled, page, [this](bool on) {
-        if (showing_ || player_ == nullptr) {
-            return;
-        }
-        if (on) {
-            player_->ShowFlag();
-        } else {
-            player_->HideFlag();
-        }
-        sheet_->NotifyChanged();
-    });
-    return page;
-}
-
-void PlayerPage::ShowObject(COGLObject& object) {
-    player_ = dynamic_cast<COGLPlayer*>(&object);
-    if (player_ == nullptr || weapons_ == nullptr) {
-        return;
-    }
-    showing_ = true;
-    weapons_->clear();
-    for (const auto& weapon : player_->Weapons()) {
-        weapons_->addItem(QString::fromStdString(weapon->Name()));
-    }
-    weapons_->setCurrentRow(player_->CurrentWeaponIndex());
-    flag_->setChecked(player_->FlagShown());
-    showing_ = false;
 }

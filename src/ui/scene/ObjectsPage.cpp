@@ -1,0 +1,146 @@
+#include "ui/scene/ObjectsPage.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "scene/COGLLight.h"
+#include "scene/COGLObject.h"
+#include "scene/COGLScene.h"
+#include "ui/PropertyWidgets.h"
+#include "ui/SceneNames.h"
+#include "ui/scene/SceneSheetHooks.h"
+
+ObjectsPage::ObjectsPage(const SceneSheetHooks& hooks, QWidget* parent)
+    : PropertyPage(parent), hooks_(hooks) {
+    QVBoxLayout* layout = MakePageLayout(this);
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->setChildrenCollapsible(false);
+
+    auto* objectsBox = new QWidget(split);
+    auto* objectsLayout = new QVBoxLayout(objectsBox);
+    objectsLayout->setContentsMargins(0, 0, 0, 0);
+    objectsTitle_ = new QLabel(objectsBox);
+    objects_ = MakeList(QStringLiteral("objects"), objectsBox);
+    objectsLayout->addWidget(objectsTitle_);
+    objectsLayout->addWidget(objects_, 1);
+
+    auto* lightsBox = new QWidget(split);
+    auto* lightsLayout = new QVBoxLayout(lightsBox);
+    lightsLayout->setContentsMargins(0, 0, 0, 0);
+    lightsTitle_ = new QLabel(lightsBox);
+    lights_ = MakeList(QStringLiteral("lights"), lightsBox);
+    lightsLayout->addWidget(lightsTitle_);
+    lightsLayout->addWidget(lights_, 1);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+    layout->addWidget(split, 1);
+
+    connect(objects_, &QListWidget::itemSelectionChanged, this, [this] { SelectFromList(objects_); });
+    connect(lights_, &QListWidget::itemSelectionChanged, this, [this] { SelectFromList(lights_); });
+}
+
+QString ObjectsPage::Title() const { return QStringLiteral("Objects"); }
+
+void ObjectsPage::Refresh() {
+    COGLScene* scene = Scene();
+    const QSignalBlocker a(objects_), b(lights_);
+    if (scene == nullptr) {
+        objects_->clear();
+        lights_->clear();
+        objectsTitle_->setText(QStringLiteral("Objects"));
+        lightsTitle_->setText(QStringLiteral("Lights"));
+        return;
+    }
+    const COGLObject* selected = scene->Selected();
+    // Rows are reused while the lists hold the same things, so a refresh after
+    // every edit keeps the list where the user scrolled it.
+    const auto row = [](QListWidget* list, int index, const void* thing) {
+        QListWidgetItem* item = list->item(index);
+        if (item == nullptr || item->data(Qt::UserRole) != ItemData(thing)) {
+            return static_cast<QListWidgetItem*>(nullptr);
+        }
+        return item;
+    };
+    const auto show = [this](QListWidgetItem* item, const QString& text, bool on, const QString& offTip) {
+        item->setText(text);
+        item->setForeground(on ? palette().brush(QPalette::Active, QPalette::Text)
+                               : palette().brush(QPalette::Disabled, QPalette::Text));
+        item->setToolTip(on ? QString() : offTip);
+    };
+
+    const auto& objects = scene->Objects();
+    if (objects_->count() != static_cast<int>(objects.size())) {
+        objects_->clear();
+    }
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        const COGLObject* object = objects[i].get();
+        QListWidgetItem* item = row(objects_, static_cast<int>(i), object);
+        if (item == nullptr) {
+            delete objects_->takeItem(static_cast<int>(i));
+            item = new QListWidgetItem;
+            objects_->insertItem(static_cast<int>(i), item);
+            item->setData(Qt::UserRole, ItemData(object));
+        }
+        show(item, ObjectLabel(*object), object->IsVisible(), QStringLiteral("Hidden"));
+        item->setSelected(object == selected);
+        if (object == selected) {
+            objects_->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+        }
+    }
+    const auto& lights = scene->Lights();
+    if (lights_->count() != static_cast<int>(lights.size())) {
+        lights_->clear();
+    }
+    for (std::size_t i = 0; i < lights.size(); ++i) {
+        const COGLLight* light = lights[i].get();
+        QListWidgetItem* item = row(lights_, static_cast<int>(i), light);
+        if (item == nullptr) {
+            delete lights_->takeItem(static_cast<int>(i));
+            item = new QListWidgetItem;
+            lights_->insertItem(static_cast<int>(i), item);
+            item->setData(Qt::UserRole, ItemData(light));
+        }
+        show(item, LightLabel(*light), light->IsEnabled(), QStringLiteral("Off"));
+        item->setSelected(&light->Marker() == selected);
+        if (&light->Marker() == selected) {
+            lights_->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+        }
+    }
+    objectsTitle_->setText(QStringLiteral("Objects (%1)").arg(objects.size()));
+    lightsTitle_->setText(QStringLiteral("Lights (%1)").arg(lights.size()));
+}
+
+void ObjectsPage::SelectFromList(QListWidget* list) {
+    COGLScene* scene = Scene();
+    if (scene == nullptr) {
+        return;
+    }
+    const QList<QListWidgetItem*> chosen = list->selectedItems();
+    if (chosen.isEmpty()) {
+        return;
+    }
+    const QVariant data = chosen.constFirst()->data(Qt::UserRole);
+    if (list == objects_) {
+        auto* object = ItemPointer<COGLObject>(data);
+        if (scene->IndexOfObject(object) < 0) {
+            return;
+        }
+        scene->SetSelectedObject(object);
+        const QSignalBlocker block(lights_);
+        lights_->clearSelection();
+    } else {
+        auto* light = ItemPointer<COGLLight>(data);
+        if (scene->IndexOfLight(light) < 0) {
+            return;
+        }
+        scene->SetSelectedLight(light);
+        const QSignalBlocker block(objects_);
+        objects_->clearSelection();
+    }
+    if (hooks_.onSelectionChanged) {
+        hooks_.onSelectionChanged();
+    }
+}

@@ -1,0 +1,164 @@
+#include "ui/scene/PaksPage.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "media/COGLTexture2D.h"
+#include "media/CPakFile.h"
+#include "platform/Host.h"
+#include "scene/COGLScene.h"
+#include "ui/PropertyWidgets.h"
+#include "ui/scene/PakTree.h"
+#include "ui/scene/SceneSheetHooks.h"
+#include "ui/scene/SceneTextures.h"
+
+PaksPage::PaksPage(const SceneSheetHooks& hooks, QWidget* parent)
+    : PropertyPage(parent), hooks_(hooks) {
+    QVBoxLayout* layout = MakePageLayout(this);
+    archives_ = new QComboBox(this);
+    archives_->setObjectName(QStringLiteral("paks"));
+    archives_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    archives_->setMinimumContentsLength(12);
+    layout->addWidget(archives_);
+
+    tree_ = new QTreeWidget(this);
+    tree_->setObjectName(QStringLiteral("pakTree"));
+    tree_->setHeaderHidden(true);
+    tree_->setUniformRowHeights(true);
+    tree_->setExpandsOnDoubleClick(true);
+    placeholder_ = new QLabel(this);
+    placeholder_->setObjectName(QStringLiteral("pakPlaceholder"));
+    placeholder_->setAlignment(Qt::AlignCenter);
+    placeholder_->setWordWrap(true);
+    placeholder_->setMargin(12);
+    placeholder_->setEnabled(false);
+    stack_ = new QStackedWidget(this);
+    stack_->addWidget(placeholder_);
+    stack_->addWidget(tree_);
+    layout->addWidget(stack_, 1);
+    layout->addWidget(MakeNote(QStringLiteral("Double-click a model to add it to the scene, or a picture to add it "
+                                              "to the scene's textures."),
+                               this));
+
+    connect(archives_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        COGLScene* scene = Scene();
+        CPakFile* pak = index >= 0 ? ItemPointer<CPakFile>(archives_->itemData(index)) : nullptr;
+        ShowTree(scene != nullptr && scene->PositionOfPak(pak) >= 0 ? pak : nullptr);
+    });
+    // A double-click, or Enter on the chosen item (or a single click where the
+    // desktop activates items that way).
+    connect(tree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int) { Activate(item); });
+}
+
+QString PaksPage::Title() const { return QStringLiteral("Paks"); }
+
+void PaksPage::SetScene(COGLScene* scene) {
+    PropertyPage::SetScene(scene);
+    // Another scene's archive may have the address of the one shown.
+    shown_ = nullptr;
+}
+
+void PaksPage::Refresh() {
+    COGLScene* scene = Scene();
+    // The archive shown before, if the scene still holds it.
+    CPakFile* shown = scene != nullptr ? scene->PakAt(scene->PositionOfPak(shown_)) : nullptr;
+    {
+        const QSignalBlocker block(archives_);
+        archives_->clear();
+        if (scene != nullptr) {
+            for (int i = 0; i < scene->PakCount(); ++i) {
+                const CPakFile* pak = scene->PakAt(i);
+                const QString path = QString::fromStdString(pak->Path());
+                archives_->addItem(QFileInfo(path).fileName(), ItemData(pak));
+                archives_->setItemData(i, path, Qt::ToolTipRole);
+            }
+        }
+        if (shown == nullptr && archives_->count() > 0) {
+            shown = ItemPointer<CPakFile>(archives_->itemData(0));
+        }
+        archives_->setCurrentIndex(shown != nullptr ? archives_->findData(ItemData(shown)) : -1);
+    }
+    if (shown != shown_ || shown == nullptr) {
+        ShowTree(shown);
+    }
+}
+
+void PaksPage::ShowTree(CPakFile* pak) {
+    tree_->clear();
+    shown_ = pak;
+    if (pak == nullptr) {
+        const COGLScene* scene = Scene();
+        placeholder_->setText(scene != nullptr && scene->PakCount() > 0
+                                  ? QStringLiteral("Choose an archive.")
+                                  : QStringLiteral("No pak archives yet: open one with File, Open Pak File..."));
+        stack_->setCurrentWidget(placeholder_);
+        return;
+    }
+    const QIcon folder = style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon file = style()->standardIcon(QStyle::SP_FileIcon);
+    if (!FillPakTree(*pak, *tree_->invisibleRootItem(), folder, file)) {
+        placeholder_->setText(QStringLiteral("%1 holds nothing that can be put into a scene.")
+                                  .arg(QFileInfo(QString::fromStdString(pak->Path())).fileName()));
+        stack_->setCurrentWidget(placeholder_);
+        return;
+    }
+    stack_->setCurrentWidget(tree_);
+}
+
+bool PaksPage::ShowPak(int position) {
+    COGLScene* scene = Scene();
+    if (scene == nullptr || scene->PakAt(position) == nullptr) {
+        return false;
+    }
+    CPakFile* pak = scene->PakAt(position);
+    Refresh();
+    {
+        const QSignalBlocker block(archives_);
+        archives_->setCurrentIndex(archives_->findData(ItemData(pak)));
+    }
+    if (shown_ != pak) {
+        ShowTree(pak);
+    }
+    return true;
+}
+
+void PaksPage::Activate(const QTreeWidgetItem* item) {
+    COGLScene* scene = Scene();
+    if (item == nullptr || scene == nullptr || shown_ == nullptr) {
+        return;
+    }
+    const QString entry = PakTreeEntry(*item);
+    const int position = scene->PositionOfPak(shown_);
+    if (entry.isEmpty() || position < 0) {
+        return;
+    }
+    CPakFile* pak = scene->PakAt(position);
+    const std::string name = entry.toStdString();
+    if (IsTextureEntry(name)) {
+        const int before = static_cast<int>(scene->Textures().size());
+        COGLTexture2D* texture = AddSceneTexture(*scene, name, pak);
+        if (texture == nullptr) {
+            GetHost().SetStatusText(QStringLiteral("Could not load the texture %1.").arg(entry).toStdString());
+            return;
+        }
+        const bool fresh = static_cast<int>(scene->Textures().size()) > before;
+        GetHost().SetStatusText(
+            (fresh ? QStringLiteral("Added %1 to the scene's textures.")
+                   : QStringLiteral("%1 is already one of the scene's textures."))
+                .arg(QString::fromStdString(texture->Name()))
+                .toStdString());
+        if (fresh) {
+            emit changed();
+        }
+        return;
+    }
+    if (hooks_.onPakItemActivated) {
+        hooks_.onPakItemActivated(*pak, name);
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QStringList>
+
+#include <functional>
+#include <string>
+
+#include "ui/PropertyWidgets.h"
+
+class COGLTexture2D;
+class CPakFile;
+
+// What the "Scene Properties" pages ask of the shell around them. The sheet holds
+// the one set (the wiring and the tests fill it in) and its pages read it, so a
+// page never reaches back into the sheet.
+struct SceneSheetHooks {
+    // Asks for a colour (the standard colour dialog by default).
+    ColorChooser chooseColor;
+    // Asks for picture files (the open dialog with the texture filter by default).
+    std::function<QStringList(const QString& title, bool several)> choosePictures;
+    // Just before the background picture is replaced or cleared, with what happens.
+    std::function<void(const std::string& what)> beforeBackgroundChange;
+    // Deletes a texture of the scene's list; false when an object uses it. Empty:
+    // the scene deletes it outright.
+    std::function<bool(COGLTexture2D* texture)> deleteTexture;
+    // After the lists selected an object or a light: the wiring refreshes the object
+    // sheet and repaints.
+    std::function<void()> onSelectionChanged;
+    // A double-clicked archive entry that is not a picture (a model, a sprite). True
+    // when it was used; the models add the model to the scene.
+    std::function<bool(CPakFile& pak, const std::string& entryName)> onPakItemActivated;
+};

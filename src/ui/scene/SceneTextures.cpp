@@ -1,0 +1,55 @@
+#include "ui/scene/SceneTextures.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+#include <memory>
+
+#include "media/COGLTexture2D.h"
+#include "media/CPakFile.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "platform/Messages.h"
+#include "scene/COGLScene.h"
+
+QString TextureLabel(const COGLTexture2D& texture) {
+    QString label = QString::fromStdString(texture.Name());
+    if (texture.IsBound()) {
+        label += QStringLiteral("  (%1 \u00D7 %2)").arg(texture.Width()).arg(texture.Height());
+    }
+    return label;
+}
+
+QString TextureSource(const COGLTexture2D& texture) {
+    if (texture.Pak() != nullptr) {
+        return QStringLiteral("%1 in %2").arg(QString::fromStdString(texture.Path()),
+                                              QString::fromStdString(texture.Pak()->Path()));
+    }
+    return QString::fromStdString(texture.Path());
+}
+
+bool IsTextureEntry(const std::string& name) {
+    const QString suffix = QFileInfo(QString::fromStdString(name)).suffix().toLower();
+    static const QStringList kPictures{QStringLiteral("pcx"), QStringLiteral("tga"), QStringLiteral("wal"),
+                                       QStringLiteral("jpg"), QStringLiteral("swl"), QStringLiteral("bmp")};
+    return kPictures.contains(suffix);
+}
+
+COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, CPakFile* pak) {
+    const std::string source = pak == nullptr ? fs_util::ResolvePath(path) : path;
+    for (const auto& texture : scene.Textures()) {
+        if (texture->Pak() == pak && fs_util::EqualsIgnoreCase(texture->Path(), source)) {
+            return texture.get();
+        }
+    }
+    auto texture = std::make_unique<COGLTexture2D>();
+    if (!texture->SetSource(source, pak, 0)) {
+        ShowMessage(msg::kCouldNotLoadBitmap);
+        return nullptr;
+    }
+    GetHost().MakeViewContextCurrent();
+    if (!texture->Load(scene.TextureFilterMode()) || !texture->IsBound()) {
+        return nullptr;
+    }
+    return scene.AddTexture(std::move(texture));
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+class COGLScene;
+class COGLTexture2D;
+class CPakFile;
+
+// The scene's textures as the scene sheet shows and adds them: from picture files
+// (the textures page) and from archive entries (the paks page).
+
+// The texture's name, with its size once it is loaded.
+QString TextureLabel(const COGLTexture2D& texture);
+// Where the picture comes from: its file, or its entry and the archive holding it.
+QString TextureSource(const COGLTexture2D& texture);
+
+// Entry names of pictures that become textures (".pcx", ".tga", ".wal", ".jpg",
+// ".swl" and ".bmp", any case).
+bool IsTextureEntry(const std::string& name);
+
+// Adds a picture to the scene's textures: from disk when `pak` is nullptr, else
+// the archive's entry of that name. The scene's own copy when one with the same
+// source is already there; nullptr when it cannot be loaded (the readers say why).
+COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, CPakFile* pak);

@@ -3,11 +3,14 @@
 #include <exception>
 #include <map>
 
+#include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
+#include "scene/COGLLight.h"
+#include "scene/COGLObject.h"
 #include "scene/COGLScene.h"
 #include "scene/SceneFormat.h"
 #include "scene/SceneViewLink.h"
@@ -72,27 +75,45 @@ bool COGLDoc::Open(const std::string& path) {
         return false;
     }
     BinaryReader in(*bytes);
+    std::int32_t version = 0;
     try {
         if (in.ReadU32() != scene_format::kMagic) {
             ShowMessage(FormatMessage(msg::kNotDuvFile, path));
             return false;
         }
-        const std::int32_t version = in.ReadI32();
+        version = in.ReadI32();
         if (version <= scene_format::kNewestRefusedVersion) {
             ShowMessage(FormatMessage(msg::kNotCompatible, path));
             return false;
         }
-        m_fileVersion = version;
     } catch (const ReadError&) {
         ShowMessage(msg::kFailedToOpenDocument);
         return false;
     }
-    if (!m_scene->Load(in, *m_view, m_fileVersion, path)) {
+
+    // The scene shown waits aside, whole, until the new one has read whole; the
+    // camera the file names reaches the view only then.
+    COGLScene::Contents shown;
+    m_scene->SwapContents(shown);
+    DefaultViewLink camera;
+    if (!m_scene->Load(in, camera, version, path)) {
+        // The failed load took out everything it had added.
+        m_scene->SwapContents(shown);
+        m_view->Repaint();
         ShowMessage(msg::kFailedToOpenDocument);
         return false;
     }
-    m_pathName = path;
-    m_modified = false;
+    BinaryWriter record;
+    camera.SaveViewRecord(record);
+    BinaryReader replay(record.Bytes());
+    m_view->LoadViewRecord(replay, SceneViewLink::kFirstVersionWithViewport);
+    // The old scene's steps name its objects: they go before the objects do.
+    m_history.Reset();
+    m_fileVersion = version;
+    const bool whole = m_scene->LoadSkippedRecords() == 0;
+    m_pathName = whole ? path : std::string();
+    m_modified = !whole;
+    m_view->Repaint();
     return true;
 }
 
@@ -133,6 +154,10 @@ void COGLDoc::ClearScene() {
     GetHost().RefreshPropertyWindows();
 }
 
+void COGLDoc::WatchHistory() {
+    m_history.onRecorded = [this] { m_modified = true; };
+}
+
 bool COGLDoc::Undo() { return HistoryStep(true); }
 
 bool COGLDoc::Redo() { return HistoryStep(false); }
@@ -154,19 +179,18 @@ bool COGLDoc::HistoryStep(bool undo) {
 OpenFileResult COGLDoc::OpenFile(const std::string& path) {
     const std::string extension = fs_util::ToLower(fs_util::ExtensionOf(path));
     if (extension == "dv") {
-        // Another scene: nothing of the old one can be undone into it.
-        m_history.Reset();
-        ClearScene();
         const bool ok = Open(path);
-        if (ok) {
-            GetHost().RefreshPropertyWindows();
-        }
+        GetHost().RefreshPropertyWindows();
         return {OpenedKind::Scene, ok};
     }
     if (extension == "pak" || extension == "sin") {
+        const int listed = m_scene != nullptr ? m_scene->PakCount() : 0;
         const int position = m_scene != nullptr ? m_scene->AddPak(path) : -1;
         if (position < 0) {
             ShowMessage(msg::kErrorOpeningFile);
+        } else if (m_scene->PakCount() > listed) {
+            // The scene file lists its archives: a new one is an unsaved change.
+            m_modified = true;
         }
         return {OpenedKind::Pak, position >= 0, position};
     }

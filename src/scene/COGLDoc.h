@@ -30,8 +30,8 @@ using PakEntryOpener = std::function<bool(CPakFile& pak, const std::string& entr
 // extension. Usable without any window system.
 class COGLDoc {
 public:
-    COGLDoc() = default;
-    COGLDoc(COGLScene* scene, SceneViewLink* view) : m_scene(scene), m_view(view) {}
+    COGLDoc() { WatchHistory(); }
+    COGLDoc(COGLScene* scene, SceneViewLink* view) : m_scene(scene), m_view(view) { WatchHistory(); }
 
     // The scene and view the document works through (the active view's).
     void AttachView(COGLScene* scene, SceneViewLink* view) {
@@ -41,10 +41,15 @@ public:
     COGLScene* Scene() const { return m_scene; }
     SceneViewLink* View() const { return m_view; }
 
-    // Reads a scene file into the scene. A wrong magic ("%1 is not a DUV File."), a
-    // version of 4 or lower ("%1 is not compatable with this version of DUV."), a
-    // file that cannot be read ("Invalid filename.") or a short or corrupt one
-    // ("Failed to open document.") is shown and reported as failure.
+    // Reads a scene file in place of the scene shown. A wrong magic ("%1 is not a
+    // DUV File."), a version of 4 or lower ("%1 is not compatable with this version
+    // of DUV."), a file that cannot be read ("Invalid filename.") or a short or
+    // corrupt one ("Failed to open document.") is shown and reported as failure,
+    // and then the scene shown, its camera, its history, its name and its unsaved
+    // mark are all as they were. A file read whole replaces the scene and empties
+    // the history; when some of its records could not be used (a missing model,
+    // picture or archive), the scene is untitled and modified, so a save never
+    // writes the shortened scene over the file it came from.
     bool Open(const std::string& path);
     // Writes the header and the scene through WriteFileAtomically; a failure (a
     // full disk, a folder that takes no files) says "Failed to save document.",
@@ -58,7 +63,7 @@ public:
     void ClearScene();
 
     // The one entry for every file the user opens, chosen by extension (any case):
-    // ".dv" clears the scene and opens it; ".pak" and ".sin" add the archive to the
+    // ".dv" opens the scene in place of the one shown (Open); ".pak" and ".sin" add the archive to the
     // scene ("Error opening file" when it cannot be opened); a registered model
     // extension goes to its opener; anything else does nothing.
     OpenFileResult OpenFile(const std::string& path);
@@ -93,6 +98,7 @@ public:
 
 private:
     bool HistoryStep(bool undo);
+    void WatchHistory();
 
     COGLScene* m_scene = nullptr;
     SceneViewLink* m_view = nullptr;

@@ -241,6 +241,9 @@ public:
     // out again and the reason is kept in LastLoadError.
     bool Load(BinaryReader& in, SceneViewLink& view, int version, const std::string& scenePath);
     const std::string& LastLoadError() const { return m_lastLoadError; }
+    // How many records of the last load could not be used (an archive, a picture
+    // or a model that was missing or unreadable); the scene holds the rest.
+    int LoadSkippedRecords() const { return m_loadSkipped; }
 
 private:
     struct SkinEntry {
@@ -282,4 +285,5 @@ private:
     CPakFile* m_ctfPak = nullptr;
     std::uint8_t m_vwepEnabled = 0;
     std::string m_lastLoadError;
+    int m_loadSkipped = 0;
 };

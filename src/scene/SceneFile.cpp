@@ -94,6 +94,7 @@ void COGLScene::Save(BinaryWriter& out, const SceneViewLink& view) const {
 
 bool COGLScene::Load(BinaryReader& in, SceneViewLink& view, int version, const std::string& scenePath) {
     m_lastLoadError.clear();
+    m_loadSkipped = 0;
 
     // What the load may change, so that a failed load can take it back.
     const std::size_t lights0 = m_lights.size();
@@ -218,6 +219,9 @@ void COGLScene::LoadRecords(BinaryReader& in, SceneViewLink& view, int version) 
         if (!path.empty() && m_fileLocator->Locate(path, FileLocator::Pak)) {
             pak = PakAt(AddPak(path));
         }
+        if (pak == nullptr && !path.empty()) {
+            ++m_loadSkipped;
+        }
         m_filePaks.push_back(pak);
     }
     progress.Step();
@@ -236,6 +240,7 @@ void COGLScene::LoadRecords(BinaryReader& in, SceneViewLink& view, int version) 
             ApplyTextureParameters(*m_background);
         } else {
             ClearBackground();
+            ++m_loadSkipped;
         }
     }
     progress.Step();
@@ -250,6 +255,9 @@ void COGLScene::LoadRecords(BinaryReader& in, SceneViewLink& view, int version) 
             if (texture->Load(m_textureFilterMode) && texture->IsBound()) {
                 AddTexture(std::move(texture));
             }
+        }
+        if (texture != nullptr) {
+            ++m_loadSkipped;
         }
         progress.Step();
     }
@@ -271,10 +279,11 @@ void COGLScene::LoadRecords(BinaryReader& in, SceneViewLink& view, int version) 
     for (std::int32_t i = 0; i < objectCount; ++i) {
         const std::int32_t code = in.ReadI32();
         // A code with no class is skipped; nothing more of its record is read.
-        if (auto object = CreateObject(code)) {
-            if (object->LoadFromScene(in, version, *this) && object->IsLoaded()) {
-                AddObject(std::move(object));
-            }
+        auto object = CreateObject(code);
+        if (object != nullptr && object->LoadFromScene(in, version, *this) && object->IsLoaded()) {
+            AddObject(std::move(object));
+        } else {
+            ++m_loadSkipped;
         }
         progress.Step();
     }

@@ -98,7 +98,7 @@ bool MainWindow::OpenFile(const QString& path) {
         recent_.Add(path);
         UpdateRecentFileMenu();
         if (isScene) {
-            scenePath_ = path;
+            scenePath_ = hooks_.documentPath ? hooks_.documentPath() : path;
         }
     }
     RefreshCommandStates();

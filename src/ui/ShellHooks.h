@@ -44,6 +44,10 @@ struct ShellHooks {
     std::function<QString()> redoName;
     // Whether the scene has changes not saved. Empty: never.
     std::function<bool()> isModified;
+    // Where the scene just opened will be saved: its file, or empty when it must
+    // be saved under a new name (a file that could not be read whole). Empty
+    // hook: the file opened.
+    std::function<QString()> documentPath;
     // The property windows and the animation controls must show the core's state.
     std::function<void()> refreshProperties;
     std::function<void()> refreshAnimation;

@@ -168,6 +168,9 @@ void EditHistory::Push(const COGLScene& scene, std::unique_ptr<Step> step) {
     }
     // A change of the lists can change the shadow tables: a sheet's next edit starts from here.
     m_sceneBefore = SettingsOf(scene);
+    if (onRecorded) {
+        onRecorded();
+    }
 }
 
 void EditHistory::Watch(COGLScene& scene, COGLObject* object) {
@@ -227,6 +230,14 @@ void EditHistory::Added(COGLScene& scene, COGLLight* light, const std::string& w
     if (const int index = scene.IndexOfLight(light); index >= 0) {
         auto step = NewStep(what);
         step->lights.push_back({index, light, nullptr});
+        Push(scene, std::move(step));
+    }
+}
+
+void EditHistory::Added(COGLScene& scene, COGLTexture2D* texture, const std::string& what) {
+    if (const int index = scene.IndexOfTexture(texture); index >= 0) {
+        auto step = NewStep(what);
+        step->textures.push_back({index, texture, nullptr});
         Push(scene, std::move(step));
     }
 }

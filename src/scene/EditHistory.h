@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -88,6 +89,7 @@ public:
     // An object or light the caller has just appended.
     void Added(COGLScene& scene, COGLObject* object, const std::string& what);
     void Added(COGLScene& scene, COGLLight* light, const std::string& what);
+    void Added(COGLScene& scene, COGLTexture2D* texture, const std::string& what);
     // Takes the object (or the light, for a light's marker) out of the scene into a
     // step; false when it is not in the scene.
     bool Delete(COGLScene& scene, COGLObject* object, const std::string& what);
@@ -113,6 +115,10 @@ public:
     void Reset();
     std::size_t UndoCount() const { return m_undo.size(); }
     std::size_t RedoCount() const { return m_redo.size(); }
+
+    // Called after every step recorded (not for undo and redo): the document
+    // counts each as an unsaved change, however the change was made.
+    std::function<void()> onRecorded;
 
     static ObjectState StateOf(const COGLScene& scene, const COGLObject& object);
     static void Apply(COGLScene& scene, COGLObject& object, const ObjectState& state);

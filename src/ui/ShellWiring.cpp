@@ -63,6 +63,11 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         COGLScene* scene = Core().Scene();
         return scene != nullptr && Core().Document().History().DeleteTexture(*scene, texture, "Delete Texture");
     };
+    properties_->SceneSheet().textureAdded = [this](COGLTexture2D* texture) {
+        if (COGLScene* scene = Core().Scene()) {
+            Core().Document().History().Added(*scene, texture, "Add Texture");
+        }
+    };
     // The picture replaced or cleared waits in the history.
     properties_->SceneSheet().beforeBackgroundChange = [this](const std::string& what) {
         if (COGLScene* scene = Core().Scene()) {
@@ -101,6 +106,7 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
     hooks.undoName = [this] { return QString::fromStdString(Core().Document().History().UndoName()); };
     hooks.redoName = [this] { return QString::fromStdString(Core().Document().History().RedoName()); };
     hooks.isModified = [this] { return Core().Document().IsModified(); };
+    hooks.documentPath = [this] { return QString::fromStdString(Core().Document().PathName()); };
     auto refreshAnimation = hooks.refreshAnimation;
     hooks.refreshAnimation = [this, refreshAnimation] {
         if (refreshAnimation) {
@@ -185,6 +191,7 @@ ShellWiring::~ShellWiring() {
     properties_->onSelectionChanged = nullptr;
     properties_->onPakItemActivated = nullptr;
     properties_->SceneSheet().deleteTexture = nullptr;
+    properties_->SceneSheet().textureAdded = nullptr;
     properties_->SceneSheet().beforeBackgroundChange = nullptr;
     properties_->SetScene(nullptr);
 }

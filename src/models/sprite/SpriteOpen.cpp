@@ -16,7 +16,9 @@ COGLSprite* AddSpriteToScene(COGLDoc& doc, std::unique_ptr<COGLSprite> sprite) {
     if (!sprite->IsLoaded()) {
         return nullptr;  // the sprite said why
     }
-    auto* added = static_cast<COGLSprite*>(doc.Scene()->AddObject(std::move(sprite)));
+    COGLScene& scene = *doc.Scene();
+    auto* added = static_cast<COGLSprite*>(scene.AddObject(std::move(sprite)));
+    doc.History().Added(scene, added, "Open Sprite");
     ShowAddedObject(doc, added);
     return added;
 }

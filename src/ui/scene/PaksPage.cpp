@@ -141,19 +141,21 @@ void PaksPage::Activate(const QTreeWidgetItem* item) {
     CPakFile* pak = scene->PakAt(position);
     const std::string name = entry.toStdString();
     if (IsTextureEntry(name)) {
-        const int before = static_cast<int>(scene->Textures().size());
-        COGLTexture2D* texture = AddSceneTexture(*scene, name, pak);
+        bool fresh = false;
+        COGLTexture2D* texture = AddSceneTexture(*scene, name, pak, &fresh);
         if (texture == nullptr) {
             GetHost().SetStatusText(QStringLiteral("Could not load the texture %1.").arg(entry).toStdString());
             return;
         }
-        const bool fresh = static_cast<int>(scene->Textures().size()) > before;
         GetHost().SetStatusText(
             (fresh ? QStringLiteral("Added %1 to the scene's textures.")
                    : QStringLiteral("%1 is already one of the scene's textures."))
                 .arg(QString::fromStdString(texture->Name()))
                 .toStdString());
         if (fresh) {
+            if (hooks_.textureAdded) {
+                hooks_.textureAdded(texture);
+            }
             emit changed();
         }
         return;

@@ -23,6 +23,9 @@ struct SceneSheetHooks {
     // Deletes a texture of the scene's list; false when an object uses it. Empty:
     // the scene deletes it outright.
     std::function<bool(COGLTexture2D* texture)> deleteTexture;
+    // After a picture was added to the scene's textures (not when the scene had it
+    // already): the wiring makes it a step of the history.
+    std::function<void(COGLTexture2D* texture)> textureAdded;
     // After the lists selected an object or a light: the wiring refreshes the object
     // sheet and repaints.
     std::function<void()> onSelectionChanged;

@@ -35,7 +35,10 @@ bool IsTextureEntry(const std::string& name) {
     return kPictures.contains(suffix);
 }
 
-COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, CPakFile* pak) {
+COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, CPakFile* pak, bool* added) {
+    if (added != nullptr) {
+        *added = false;
+    }
     const std::string source = pak == nullptr ? fs_util::ResolvePath(path) : path;
     for (const auto& texture : scene.Textures()) {
         if (texture->Pak() == pak && fs_util::EqualsIgnoreCase(texture->Path(), source)) {
@@ -50,6 +53,9 @@ COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, CPakFi
     GetHost().MakeViewContextCurrent();
     if (!texture->Load(scene.TextureFilterMode()) || !texture->IsBound()) {
         return nullptr;
+    }
+    if (added != nullptr) {
+        *added = true;
     }
     return scene.AddTexture(std::move(texture));
 }

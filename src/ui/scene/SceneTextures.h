@@ -23,4 +23,5 @@ bool IsTextureEntry(const std::string& name);
 // Adds a picture to the scene's textures: from disk when `pak` is nullptr, else
 // the archive's entry of that name. The scene's own copy when one with the same
 // source is already there; nullptr when it cannot be loaded (the readers say why).
-COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, CPakFile* pak);
+// `added`, when given, says whether the texture is a new one of the list.
+COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, CPakFile* pak, bool* added = nullptr);

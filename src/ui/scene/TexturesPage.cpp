@@ -61,7 +61,11 @@ void TexturesPage::AddFromFiles() {
     const QStringList chosen = hooks_.choosePictures(QStringLiteral("Add Textures"), true);
     const std::size_t before = scene->Textures().size();
     for (const QString& path : chosen) {
-        AddSceneTexture(*scene, path.toStdString(), nullptr);
+        bool fresh = false;
+        COGLTexture2D* texture = AddSceneTexture(*scene, path.toStdString(), nullptr, &fresh);
+        if (fresh && hooks_.textureAdded) {
+            hooks_.textureAdded(texture);
+        }
     }
     if (scene->Textures().size() > before) {
         Refresh();

@@ -149,8 +149,14 @@ void MainWindow::CreateActions() {
         action->setData(cmd::kRecentFileFirst + i);
         action->setStatusTip(QString::fromLatin1(msg::kOpenThisScene.text));
         connect(action, &QAction::triggered, this, [this, i] {
-            if (i < recent_.Files().size()) {
-                OpenFile(recent_.Files()[i]);
+            if (i >= recent_.Files().size()) {
+                return;
+            }
+            const QString path = recent_.Files()[i];
+            // A file gone since it was listed has said so; it leaves the list.
+            if (!OpenFile(path) && !QFileInfo::exists(path)) {
+                recent_.Remove(path);
+                UpdateRecentFileMenu();
             }
         });
         recentActions_[static_cast<std::size_t>(i)] = action;

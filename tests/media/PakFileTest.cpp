@@ -17,19 +17,6 @@ protected:
         return dir_.Write(name, builder.Build());
     }
 
-    // The tree as "text[entry]" lines indented by depth, for whole-tree comparisons.
-    static std::string Describe(const PakTreeNode& node, int depth = 0) {
-        std::string out;
-        for (const auto& child : node.children) {
-            out += std::string(std::size_t(depth) * 2, ' ') + child->text;
-            if (child->entry != nullptr) {
-                out += "[" + child->entry->name + "]";
-            }
-            out += "\n" + Describe(*child, depth + 1);
-        }
-        return out;
-    }
-
     TempDir dir_;
 };
 
@@ -172,7 +159,7 @@ TEST_F(PakFileTest, TreeListsWhatCanBePutIntoASceneByCaseSensitiveRules) {
     ASSERT_TRUE(pak.Open(path));
     PakTreeNode root;
     pak.BuildDirectoryTree(root);
-    EXPECT_EQ(Describe(root),
+    EXPECT_EQ(DescribeTree(root),
               "2\n"
               "  odd[v1.2/odd.md2]\n"  // a directory component ends at a dot as well
               "env\n"
@@ -217,7 +204,7 @@ TEST_F(PakFileTest, TreeFoldsTrisIntoItsDirectoryAndSortsEveryLevel) {
     ASSERT_TRUE(pak.Open(WritePak(builder)));
     PakTreeNode root;
     pak.BuildDirectoryTree(root);
-    EXPECT_EQ(Describe(root),
+    EXPECT_EQ(DescribeTree(root),
               "models\n"
               "  Alpha[models/Alpha/tris.md2]\n"
               "  beta[models/beta.md2]\n"

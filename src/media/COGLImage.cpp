@@ -187,8 +187,7 @@ bool COGLImage::LoadFromArchive(Archive& archive, const PakEntry& entry, bool re
     return LoadFromMemory(*format, bytes->data(), bytes->size(), resize, defaultPalette, bgrOrder);
 }
 
-bool COGLImage::LoadFromMemory(PictureFormat format, const std::uint8_t* data, std::size_t size, bool resize,
-                               bool defaultPalette, bool bgrOrder) {
+void COGLImage::StartDecoding(bool resize, bool bgrOrder) {
     FreePixels();
     m_resize = resize ? 1 : 0;
     m_bgrOrder = bgrOrder ? 1 : 0;
@@ -196,6 +195,11 @@ bool COGLImage::LoadFromMemory(PictureFormat format, const std::uint8_t* data, s
     m_fileAlpha = 0;
     m_keyColor = {};
     m_width = m_height = 0;
+}
+
+bool COGLImage::LoadFromMemory(PictureFormat format, const std::uint8_t* data, std::size_t size, bool resize,
+                               bool defaultPalette, bool bgrOrder) {
+    StartDecoding(resize, bgrOrder);
     if (!Decode(format, BinaryReader(data, size), defaultPalette)) {
         FreePixels();
         m_width = m_height = 0;
@@ -638,13 +642,7 @@ bool COGLImage::BoxFilterIndexed(const std::uint8_t* indices, const std::uint8_t
 
 bool COGLImage::LoadPaletted(const std::uint8_t* indices, int width, int height, const ConvertedPalette& palette,
                              int transparentIndex, bool resize, bool bgrOrder) {
-    FreePixels();
-    m_resize = resize ? 1 : 0;
-    m_bgrOrder = bgrOrder ? 1 : 0;
-    m_hasAlpha = 0;
-    m_fileAlpha = 0;
-    m_keyColor = {};
-    m_width = m_height = 0;
+    StartDecoding(resize, bgrOrder);
     if (indices == nullptr || width <= 0 || height <= 0) {
         ShowCouldNotLoad();
         return false;

@@ -95,6 +95,8 @@ private:
         std::array<std::uint8_t, 1024> colorTable{};  // 8-bit only: 256 x 4, final order
     };
 
+    // Forgets the last picture and takes the options of the next one.
+    void StartDecoding(bool resize, bool bgrOrder);
     bool Decode(PictureFormat format, BinaryReader in, bool defaultPalette);
     bool ReadBmp(BinaryReader in);
     bool ReadPcx(BinaryReader in, bool defaultPalette);

@@ -26,20 +26,22 @@ constexpr KnownGame kGames[] = {
     {"base", GameKind::Sin},
 };
 
-// The folder's last component, whether or not the path ends with a separator.
-std::string FolderName(const std::string& folder) {
-    const fs::path path = fs::path(folder).lexically_normal();
-    return path.has_filename() ? path.filename().string() : path.parent_path().filename().string();
+// The folder without the separators it may end with ("/" stays "/").
+std::string Trimmed(const std::string& folder) {
+    std::string out = folder;
+    while (out.size() > 1 && (out.back() == '/' || out.back() == '\\')) {
+        out.pop_back();
+    }
+    return out;
 }
 
-std::string ParentOf(const std::string& folder) {
-    const fs::path path = fs::path(folder).lexically_normal();
-    return (path.has_filename() ? path.parent_path() : path.parent_path().parent_path()).string();
-}
+std::string FolderName(const std::string& folder) { return fs::path(Trimmed(folder)).filename().string(); }
+
+std::string ParentOf(const std::string& folder) { return fs::path(Trimmed(folder)).parent_path().string(); }
 
 // The sub-folder `name` of `parent` in whatever letter case it has, if there is one.
 std::optional<std::string> SubFolder(const std::string& parent, const std::string& name) {
-    const std::string path = fs_util::ResolvePath((parent.empty() ? std::string(".") : parent) + "/" + name);
+    const std::string path = fs_util::ResolvePath((fs::path(parent.empty() ? "." : parent) / name).string());
     if (fs_util::DirectoryExists(path)) {
         return path;
     }
@@ -76,23 +78,24 @@ std::optional<GameFolder::Layout> GameFolder::Detect(const std::string& folder) 
     if (!fs_util::DirectoryExists(folder)) {
         return std::nullopt;
     }
-    const std::string name = FolderName(folder);
+    const std::string trimmed = Trimmed(folder);
+    const std::string name = FolderName(trimmed);
     for (const KnownGame& known : kGames) {
         if (fs_util::EqualsIgnoreCase(name, known.folder)) {
-            return Layout{known.game, folder, {}};
+            return Layout{known.game, trimmed, {}};
         }
     }
     // An install root before a mod: a home folder holding a "base" of something
     // else must not make every folder in it a SiN mod.
     for (const KnownGame& known : kGames) {
-        if (const auto base = SubFolder(folder, known.folder)) {
+        if (const auto base = SubFolder(trimmed, known.folder)) {
             return Layout{known.game, *base, {}};
         }
     }
-    const std::string parent = ParentOf(folder);
+    const std::string parent = ParentOf(trimmed);
     for (const KnownGame& known : kGames) {
         if (const auto base = SubFolder(parent, known.folder)) {
-            return Layout{known.game, *base, folder};
+            return Layout{known.game, *base, trimmed};
         }
     }
     return std::nullopt;

@@ -13,6 +13,9 @@
 namespace {
 // What the problem list shows of a name too long to be kept.
 constexpr std::size_t kShownNameLength = 64;
+// The first buffer an entry is inflated into (a whole entry of up to this size is
+// read into one allocation).
+constexpr std::size_t kFirstChunk = 1 << 20;
 }  // namespace
 
 ZipArchive::ZipArchive() : Archive(true) {}
@@ -116,11 +119,16 @@ bool ZipArchive::Inflate(std::size_t position, std::size_t limit, ByteBuffer& ou
         NoteProblem(msg::kEntryUnreadable, entry.name);
         return false;
     }
-    out.resize(limit);
+    // The buffer grows with what arrives: a directory stating 256 MB for a few
+    // bytes of stream costs no more than those bytes.
+    out.assign(std::min(limit, kFirstChunk), 0);
     std::size_t done = 0;
     bool ok = true;
     while (done < limit) {
-        const zip_int64_t got = zip_fread(file, out.data() + done, limit - done);
+        if (done == out.size()) {
+            out.resize(std::min(limit, out.size() * 2));
+        }
+        const zip_int64_t got = zip_fread(file, out.data() + done, out.size() - done);
         if (got < 0) {
             ok = false;  // a damaged stream or a wrong checksum
             break;

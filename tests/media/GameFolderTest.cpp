@@ -23,13 +23,6 @@ using fixtures::ZipBuilder;
 namespace {
 ByteBuffer Text(const std::string& text) { return ByteBuffer(text.begin(), text.end()); }
 
-ByteBuffer StudioHeader(std::int32_t version) {
-    BinaryWriter w;
-    w.WriteBytes("IDST", 4);
-    w.WriteI32(10);
-    w.WriteI32(version);
-    return w.Bytes();
-}
 
 WadBuilder::Colours Grey() {
     WadBuilder::Colours colours(256);
@@ -123,6 +116,7 @@ TEST_F(GameFolderTest, KnowsTheGameByItsFolderAModBesideItOrAnInstallHoldingIt) 
     EXPECT_EQ(layout("quake2")->baseFolder, At("quake2/BaseQ2"));
     EXPECT_EQ(layout("quake2")->modFolder, "");
     EXPECT_EQ(layout("quake/id1/")->game, GameKind::Quake1);
+    EXPECT_EQ(layout("quake/id1/")->baseFolder, At("quake/id1"));
     EXPECT_EQ(layout("hl/cstrike")->game, GameKind::HalfLife);
     EXPECT_EQ(layout("sin/base")->game, GameKind::Sin);
     EXPECT_FALSE(layout("elsewhere"));
@@ -214,14 +208,14 @@ TEST_F(GameFolderTest, QuakeReadsNoPakAfterAMissingOneAndSinStacksSinPaks) {
 
 TEST_F(GameFolderTest, HalfLifeAsksTheModItsDownloadsThenValveAndAddsTheirWads) {
     Write(FolderBuilder()
-              .Add("hl/valve/models/a.mdl", StudioHeader(10))
+              .Add("hl/valve/models/a.mdl", fixtures::StudioHead(10))
               .Add("hl/valve/x.txt", "valve")
               .Add("hl/valve/halflife.wad",
                    WadBuilder(true).AddMip("BRICK", 2, 2, {1, 2, 3, 4}, Grey()).AddMip("sky", 2, 2, {5, 5, 5, 5}, Grey())
                        .Build())
               .Add("hl/valve_downloads/y.txt", "valve downloads")
               .Add("hl/valve_downloads/x.txt", "valve downloads")
-              .Add("hl/cstrike/models/a.mdl", StudioHeader(10))
+              .Add("hl/cstrike/models/a.mdl", fixtures::StudioHead(10))
               .Add("hl/cstrike/cs.wad", WadBuilder(true).AddMip("brick", 2, 2, {9, 9, 9, 9}, Grey()).Build())
               .Add("hl/cstrike_downloads/y.txt", "cs downloads"));
     GameFolder game;

@@ -20,13 +20,6 @@ protected:
     TempDir dir_;
 };
 
-ByteBuffer StudioHeader(std::int32_t version) {
-    BinaryWriter w;
-    w.WriteBytes("IDST", 4);
-    w.WriteI32(10);
-    w.WriteI32(version);
-    return w.Bytes();
-}
 }  // namespace
 
 TEST_F(PakFileTest, OpensQuake2AndSinArchivesAndFindsEntriesWithoutRegardToCase) {
@@ -130,8 +123,8 @@ TEST_F(PakFileTest, SharesOneCountedStreamAndKeepsItsPosition) {
 TEST_F(PakFileTest, TreeListsWhatCanBePutIntoASceneByCaseSensitiveRules) {
     BinaryWriter quake;
     quake.WriteBytes("IDPO", 4);
-    const ByteBuffer studio = StudioHeader(10);
-    const ByteBuffer textures = StudioHeader(0);
+    const ByteBuffer studio = fixtures::StudioHead(10);
+    const ByteBuffer textures = fixtures::StudioHead(0);
     const std::string path = WritePak(PakBuilder()
                                           .Add("players/male/tris.md2", "m")
                                           .Add("players/male/weapon.md2", "w")
@@ -221,7 +214,7 @@ TEST_F(PakFileTest, TreeFoldsTrisIntoItsDirectoryAndSortsEveryLevel) {
 }
 
 TEST_F(PakFileTest, SelectableMdlReadsOnlyInsideItsEntry) {
-    const ByteBuffer studio = StudioHeader(10);
+    const ByteBuffer studio = fixtures::StudioHead(10);
     CPakFile pak;
     ASSERT_TRUE(pak.Open(WritePak(PakBuilder()
                                       .Add("a.mdl", "IDPO")
@@ -229,7 +222,7 @@ TEST_F(PakFileTest, SelectableMdlReadsOnlyInsideItsEntry) {
                                       .Add("c.mdl", ByteBuffer(studio.begin(), studio.begin() + 8))
                                       .Add("d.mdl", "IDSQ")
                                       .Add("e.mdl", "IDP")
-                                      .Add("f.mdl", StudioHeader(0)))));
+                                      .Add("f.mdl", fixtures::StudioHead(0)))));
     const auto selectable = [&](const char* name) { return pak.IsSelectableMdl(*pak.FindEntry(name)); };
     EXPECT_TRUE(selectable("a.mdl"));
     EXPECT_TRUE(selectable("b.mdl"));

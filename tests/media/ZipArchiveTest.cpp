@@ -20,13 +20,6 @@ ByteBuffer Pattern(std::size_t size) {
     return bytes;
 }
 
-ByteBuffer StudioHeader(std::int32_t version) {
-    BinaryWriter w;
-    w.WriteBytes("IDST", 4);
-    w.WriteI32(10);
-    w.WriteI32(version);
-    return w.Bytes();
-}
 
 class ZipArchiveTest : public HostFixture {
 protected:
@@ -83,8 +76,8 @@ TEST_F(ZipArchiveTest, TreeListsAPk3ByThePakRulesAndPicturesLoadByExtension) {
                                        .Add("players/male/skin.pcx",
                                             fixtures::WritePcx(2, 2, {1, 2, 3, 4}, fixtures::DistinctPalette()))
                                        .Add("progs/ogre.mdl", quake.Bytes())
-                                       .Add("hl/scientistT.mdl", StudioHeader(0))
-                                       .Add("hl/scientist.mdl", StudioHeader(10), false)
+                                       .Add("hl/scientistT.mdl", fixtures::StudioHead(0))
+                                       .Add("hl/scientist.mdl", fixtures::StudioHead(10), false)
                                        .Add("sprites/s_bubble.sp2", "sp2")
                                        .Add("sound/x.wav", "skipped")
                                        .Build());

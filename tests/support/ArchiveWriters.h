@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -55,7 +56,8 @@ public:
                 break;
             }
             if (file.directory) {
-                ok = zip_dir_add(archive, file.name.c_str(), ZIP_FL_ENC_UTF_8) >= 0;
+                const zip_int64_t index = zip_dir_add(archive, file.name.c_str(), ZIP_FL_ENC_UTF_8);
+                ok = index >= 0 && zip_file_set_mtime(archive, static_cast<zip_uint64_t>(index), kFixedTime, 0) == 0;
                 continue;
             }
             zip_source_t* source = zip_source_buffer(archive, file.bytes.data(), file.bytes.size(), 0);
@@ -67,7 +69,8 @@ public:
                 break;
             }
             ok = zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
-                                          file.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0) == 0;
+                                          file.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0) == 0 &&
+                 zip_file_set_mtime(archive, static_cast<zip_uint64_t>(index), kFixedTime, 0) == 0;
         }
         // zip_close writes the file; the buffers above must live until then.
         if (archive != nullptr && (!ok || zip_close(archive) != 0)) {
@@ -96,6 +99,9 @@ public:
     }
 
 private:
+    // Every entry is dated the same, so the same entries make the same bytes.
+    static constexpr time_t kFixedTime = 946684800;  // 2000-01-01
+
     struct File {
         std::string name;
         ByteBuffer bytes;

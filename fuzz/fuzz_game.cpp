@@ -13,10 +13,17 @@
 #include "media/Archive.h"
 
 namespace {
+// The tree's root sits alone in a folder of its own, so that nothing beside it
+// (a "baseq2" in /tmp, say) can make the root a mod of some other game.
 const std::string& ScratchFolder() {
     static const std::string folder = [] {
         std::string pattern = "/tmp/marovin-fuzz-game-XXXXXX";
-        return ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            return std::string();
+        }
+        std::error_code error;
+        std::filesystem::create_directory(pattern + "/tree", error);
+        return error ? std::string() : pattern + "/tree";
     }();
     return folder;
 }

@@ -178,14 +178,6 @@ void Archive::NoteProblem(const MessageText& message, const std::string& arg) {
 
 void Archive::NoteProblem(const MessageText& message) { problems_.push_back(path_ + message.text); }
 
-std::optional<ByteBuffer> Archive::ReadEntryHead(const PakEntry& entry, std::size_t count) {
-    auto bytes = ReadEntry(entry);
-    if (bytes && bytes->size() > count) {
-        bytes->resize(count);
-    }
-    return bytes;
-}
-
 bool Archive::IsPicture(const PakEntry&) const { return false; }
 
 bool Archive::LoadPicture(const PakEntry&, COGLImage&, bool, bool) { return false; }

@@ -57,8 +57,8 @@ public:
     // The whole entry, or nothing (and nothing half-read) when it cannot be read.
     virtual std::optional<ByteBuffer> ReadEntry(const PakEntry& entry) = 0;
     // At most `count` bytes from the entry's start, without reading the rest where
-    // the kind allows it.
-    virtual std::optional<ByteBuffer> ReadEntryHead(const PakEntry& entry, std::size_t count);
+    // the kind allows it (a zip inflates only what they need).
+    virtual std::optional<ByteBuffer> ReadEntryHead(const PakEntry& entry, std::size_t count) = 0;
 
     // Adds the files that can be put into a scene below `root`, by directory, with
     // every level sorted by text. Pictures of a WAD are listed by their whole name.

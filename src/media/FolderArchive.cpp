@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 // Whether `path` (canonical) lies below `root` (canonical).
 bool IsInside(const std::string& root, const std::string& path) {
-    return path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+    return !root.empty() && path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
            (root.back() == '/' || path[root.size()] == '/');
 }
 }  // namespace
@@ -29,7 +29,7 @@ bool FolderArchive::Open(const std::string& folder) {
         return false;
     }
     SetPath(folder);
-    const std::string prefix = FileOf(PakEntry{"", 0, 0, 0});
+    prefix_ = !folder.empty() && folder.back() == '/' ? folder : folder + "/";
     const std::string canonicalRoot = fs::canonical(folder, error).string();
 
     struct Found {
@@ -52,7 +52,7 @@ bool FolderArchive::Open(const std::string& folder) {
             continue;
         }
         const std::string path = it->path().string();
-        if (path.compare(0, prefix.size(), prefix) != 0) {
+        if (path.compare(0, prefix_.size(), prefix_) != 0) {
             continue;
         }
         if (files.size() == kMaxFiles) {
@@ -61,7 +61,7 @@ bool FolderArchive::Open(const std::string& folder) {
         }
         const std::uintmax_t size = it->file_size(ignored);
         if (!ignored) {
-            files.push_back(Found{path.substr(prefix.size()), size});
+            files.push_back(Found{path.substr(prefix_.size()), size});
         }
     }
     if (tooMany) {
@@ -83,10 +83,7 @@ bool FolderArchive::Open(const std::string& folder) {
     return true;
 }
 
-std::string FolderArchive::FileOf(const PakEntry& entry) const {
-    const std::string& root = Path();
-    return !root.empty() && root.back() == '/' ? root + entry.name : root + "/" + entry.name;
-}
+std::string FolderArchive::FileOf(const PakEntry& entry) const { return prefix_ + entry.name; }
 
 std::optional<ByteBuffer> FolderArchive::ReadEntry(const PakEntry& entry) {
     if (!PositionOf(entry)) {

@@ -30,4 +30,6 @@ public:
 
 private:
     std::string FileOf(const PakEntry& entry) const;
+
+    std::string prefix_;  // the folder with one separator after it
 };

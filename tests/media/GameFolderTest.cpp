@@ -89,6 +89,9 @@ TEST_F(GameFolderTest, AFolderListsEveryFileBelowItByItsRelativePath) {
     EXPECT_EQ(Read(folder, "link-inside.txt"), "z");
     EXPECT_EQ(folder.ReadEntryHead(*box, 2), Text("bo"));
     EXPECT_EQ(folder.ReadEntryHead(*box, 12), Text("box"));
+    PakTreeNode root;
+    folder.BuildDirectoryTree(root);
+    EXPECT_EQ(DescribeTree(root), "Models\n  Box[Models/Box/tris.md2]\n");
 
     FolderArchive missing;
     EXPECT_FALSE(missing.Open(At("missing")));

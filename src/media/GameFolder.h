@@ -34,7 +34,8 @@ const char* GameKindName(GameKind game);  // "Quake 2", "Quake", "Half-Life", "S
 // message and a problem noted; the rest of the game stays.
 //
 // One merged index maps each name to its winning source, so a lookup through any
-// stack is one hash lookup; each name keeps the sources it hides.
+// stack is one hash lookup; each name keeps the sources it hides. Like the zips it
+// may hold, a game folder is used from one thread at a time.
 class GameFolder : public Archive {
 public:
     struct Layout {

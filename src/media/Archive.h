@@ -136,7 +136,6 @@ private:
             std::uint32_t hash;
             std::int32_t position;  // -1: empty
         };
-        char Fold(char c) const;
         std::uint32_t Hash(const std::string& name) const;
         bool Same(const std::string& a, const std::string& b) const;
         void Rehash(std::size_t slotCount);

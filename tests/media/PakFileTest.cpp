@@ -231,3 +231,23 @@ TEST_F(PakFileTest, SelectableMdlReadsOnlyInsideItsEntry) {
     EXPECT_FALSE(selectable("e.mdl"));
     EXPECT_FALSE(selectable("f.mdl"));
 }
+
+TEST_F(PakFileTest, LookupsFoldOnlyAsciiLettersOverNamesOfAnyLength) {
+    const std::vector<std::string> names = {"@x", "`x", "[x", "{x", "\xC1x", "\xE1x", "Zz", "a\\b",
+                                            "MODELS/Monsters/Soldier/Tris.MD2", "models/monsters/soldier/tris.md2x"};
+    PakBuilder builder;
+    for (const auto& name : names) {
+        builder.Add(name, name);
+    }
+    CPakFile pak;
+    ASSERT_TRUE(pak.Open(WritePak(builder)));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const PakEntry* entry = pak.FindEntry(names[i]);
+        ASSERT_NE(entry, nullptr) << names[i];
+        EXPECT_EQ(entry->index, static_cast<int>(i)) << names[i];  // no other name stands for it
+    }
+    EXPECT_EQ(pak.FindEntry("zZ"), &pak.Entry(6));
+    EXPECT_EQ(pak.FindEntry("models/monsters/soldier/tris.md2"), &pak.Entry(8));
+    EXPECT_EQ(pak.FindEntry("models/monsters/soldier/tris.md"), nullptr);
+    EXPECT_EQ(pak.FindEntry("a/b"), nullptr);
+}

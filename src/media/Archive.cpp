@@ -161,7 +161,11 @@ Archive::Archive(bool slashesAlike) : index_(slashesAlike) {}
 Archive::~Archive() = default;
 
 std::string Archive::Description() const {
-    return std::string(ArchiveKindName(Kind())) + ", " + std::to_string(EntryCount()) + " entries";
+    return std::string(ArchiveKindName(Kind())) + ", " + EntryCountText();
+}
+
+std::string Archive::EntryCountText() const {
+    return EntryCount() == 1 ? "1 entry" : std::to_string(EntryCount()) + " entries";
 }
 
 const PakEntry* Archive::FindEntry(const std::string& name) const {

@@ -102,6 +102,8 @@ protected:
     virtual void EndBatch() {}
 
     void SetPath(const std::string& path) { path_ = path; }
+    // "1 entry", "2 entries".
+    std::string EntryCountText() const;
     void ClearEntries();
     void ReserveEntries(std::size_t count);
     // Appends an entry; a name already present stays found as the first one.

@@ -235,7 +235,7 @@ std::string GameFolder::Description() const {
     if (!layout_.modFolder.empty()) {
         text += FolderName(layout_.modFolder) + " over ";
     }
-    text += FolderName(layout_.baseFolder) + ", " + std::to_string(EntryCount()) + " entries\n";
+    text += FolderName(layout_.baseFolder) + ", " + EntryCountText() + "\n";
     for (std::size_t i = 0; i < sources_.size(); ++i) {
         text += "  " + std::to_string(i + 1) + ". " + sources_[i]->Path() + " (" + sources_[i]->Description() + ")\n";
     }

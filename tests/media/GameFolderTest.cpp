@@ -184,10 +184,10 @@ TEST_F(GameFolderTest, AModStacksOverItsBaseAndDescribesTheStack) {
     EXPECT_EQ(Read(game, "b.txt"), "base");
     EXPECT_EQ(Read(game, "e.txt"), "mod loose");
     EXPECT_EQ(game.Description(), "Quake 2 game: mymod over baseq2, 4 entries\n"
-                                  "  1. " + At("quake2/mymod/pak0.pak") + " (pak, 1 entries)\n"
+                                  "  1. " + At("quake2/mymod/pak0.pak") + " (pak, 1 entry)\n"
                                   "  2. " + At("quake2/mymod") + " (folder, 2 entries)\n"
                                   "  3. " + At("quake2/baseq2/pak0.pak") + " (pak, 2 entries)\n"
-                                  "  4. " + At("quake2/baseq2") + " (folder, 1 entries)\n");
+                                  "  4. " + At("quake2/baseq2") + " (folder, 1 entry)\n");
 }
 
 TEST_F(GameFolderTest, QuakeReadsNoPakAfterAMissingOneAndSinStacksSinPaks) {

@@ -141,36 +141,24 @@ std::unique_ptr<Kind> Open(benchmark::State& state, const std::string& path) {
 }
 
 // Arg 0: the time zone as the process found it; 1: pinned (ZipArchive::PinTimeZone).
-void BM_OpenPk3AndBuildTree(benchmark::State& state) {
+template <typename Kind>
+void OpenAndBuildTree(benchmark::State& state, const std::string& path) {
     Fixture& f = Shared();
     f.UseTimeZone(state.range(0) != 0);
     for (auto _ : state) {
-        auto zip = Open<ZipArchive>(state, f.dir_ + "/big.pk3");
-        if (zip == nullptr) {
-            return;
+        auto archive = Open<Kind>(state, f.dir_ + "/" + path);
+        if (archive == nullptr) {
+            break;
         }
         PakTreeNode root;
-        zip->BuildDirectoryTree(root);
+        archive->BuildDirectoryTree(root);
         benchmark::DoNotOptimize(root.children.size());
     }
     f.UseTimeZone(false);
 }
+void BM_OpenPk3AndBuildTree(benchmark::State& state) { OpenAndBuildTree<ZipArchive>(state, "big.pk3"); }
+void BM_OpenGameFolderAndBuildTree(benchmark::State& state) { OpenAndBuildTree<GameFolder>(state, "game"); }
 BENCHMARK(BM_OpenPk3AndBuildTree)->ArgName("pinned_tz")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-
-void BM_OpenGameFolderAndBuildTree(benchmark::State& state) {
-    Fixture& f = Shared();
-    f.UseTimeZone(state.range(0) != 0);
-    for (auto _ : state) {
-        auto game = Open<GameFolder>(state, f.dir_ + "/game");
-        if (game == nullptr) {
-            return;
-        }
-        PakTreeNode root;
-        game->BuildDirectoryTree(root);
-        benchmark::DoNotOptimize(root.children.size());
-    }
-    f.UseTimeZone(false);
-}
 BENCHMARK(BM_OpenGameFolderAndBuildTree)->ArgName("pinned_tz")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_ReadDeflatedModelFromPk3(benchmark::State& state) {

@@ -1,8 +1,19 @@
 #pragma once
 
 // Shared set-up of the fuzz targets: a quiet headless host whose message list does
-// not grow, and logs that have nowhere to go, so no run touches the disk for them.
+// not grow, and logs that have nowhere to go, so no run touches the disk for them;
+// scratch files for the readers that work on files; and one walk over everything
+// an archive offers.
 
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "media/Archive.h"
+#include "media/COGLImage.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 
@@ -17,4 +28,62 @@ inline void PrepareFuzzRun() {
     }();
     (void)once;
     host.Clear();
+}
+
+// A file of this process's own, made once, that each input is written to.
+inline std::string MakeScratchFile(const std::string& tag) {
+    std::string pattern = "/tmp/marovin-fuzz-" + tag + "-XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return pattern;
+}
+
+inline bool WriteScratchFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && written;
+}
+
+// Finds, reads and lists every entry, decodes every picture and asks where each
+// entry comes from, as the scene page, the texture store and the CLI do.
+inline void ExerciseArchive(Archive& archive) {
+    for (int i = 0; i < archive.EntryCount(); ++i) {
+        const PakEntry& entry = archive.Entry(i);
+        archive.FindEntry(entry.name);
+        archive.ReadEntry(entry);
+        archive.ReadEntryHead(entry, 12);
+        archive.IsSelectableMdl(entry);
+        archive.OriginOf(entry);
+        archive.HiddenBy(entry);
+        ExtractionPath(entry.name);
+        if (archive.IsPicture(entry)) {
+            COGLImage image;
+            image.LoadFromArchive(archive, entry, true, false, false);
+        }
+    }
+    PakTreeNode root;
+    archive.BuildDirectoryTree(root);
+    archive.Problems();
+    archive.Description();
+}
+
+// Writes the input to a scratch file and, when `Kind` opens it, exercises it.
+template <typename Kind>
+int FuzzArchiveFile(const std::string& tag, const std::uint8_t* data, std::size_t size) {
+    PrepareFuzzRun();
+    // The archive readers work on files: each input is written to one scratch file.
+    static const std::string path = MakeScratchFile(tag);
+    if (!WriteScratchFile(path, data, size)) {
+        return 0;
+    }
+    Kind archive;
+    if (archive.Open(path)) {
+        ExerciseArchive(archive);
+    }
+    return 0;
 }

@@ -1,6 +1,7 @@
 // Writes the fuzz seeds that the tests' own writers can make: one small valid
 // file for each variant of each reader, into CORPUSDIR/fuzz_<reader>/ (run it
-// with fuzz/corpus). fuzz/make_seeds.py writes what these writers do not make
+// with fuzz/corpus). Game folders are trees of such files in fuzz_game's input
+// format. fuzz/make_seeds.py writes what these writers do not make
 // (BMP depths and layouts, JPEG, palette files, raw skin indices); the sample
 // tools add the sample models.
 //
@@ -23,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "FileListInput.h"
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
 #include "models/COGLModel.h"
@@ -39,6 +41,7 @@
 #include "scene/SceneFixture.h"
 #include "scene/SceneFormat.h"
 #include "scene/SceneViewLink.h"
+#include "support/ArchiveWriters.h"
 #include "support/MdlWriters.h"
 #include "support/MediaWriters.h"
 #include "support/ModelWriters.h"
@@ -163,6 +166,88 @@ void Paks() {
     Put("pak", "sin-models.seed", sin.Build());
     Put("pak", "empty-pack.seed", PakBuilder().Build());
     Put("pak", "empty-spak.seed", PakBuilder(true).Build());
+}
+
+ByteBuffer Pk3() {
+    return ZipBuilder()
+        .AddDirectory("models/")
+        .Add("models/box/tris.md2", WriteMd2(MakeBoxModel({"stand01"}, {32})))
+        .Add("models/box/skin.pcx", WritePcx(2, 2, Indices{1, 2, 3, 4}, DistinctPalette()), false)
+        .Add("progs/box.mdl", WriteMdl(MakeBoxMdl({{"stand1"}})))
+        .Add("models/scientist.mdl", StudioHead(10), false)
+        .Add("models/scientistT.mdl", StudioHead(0))
+        .Build();
+}
+
+WadBuilder::Colours Colours(std::size_t count) {
+    WadBuilder::Colours colours(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        colours[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3), static_cast<std::uint8_t>(~i)};
+    }
+    return colours;
+}
+
+ByteBuffer Wad2() {
+    return WadBuilder(false)
+        .AddMip("wall1_1", 8, 8, Ramp(8, 8))
+        .AddQpic("conback", 4, 2, Ramp(4, 2))
+        .AddLump("palette", 0x40, ByteBuffer(768, 9))
+        .AddLump("conchars", 0x44, ByteBuffer(64, 1))
+        .Build();
+}
+
+ByteBuffer Wad3() {
+    return WadBuilder(true)
+        .AddMip("BRICK", 8, 8, Ramp(8, 8), Colours(256))
+        .AddMip("{GRATE", 8, 4, Ramp(8, 4, 255), Colours(16))
+        .AddQpic("lambda", 2, 2, Indices{0, 1, 2, 3}, Colours(4))
+        .AddLump("font", 0x46, ByteBuffer(32, 2))
+        .AddLump("decal", 0x40, ByteBuffer(32, 3))
+        .Build();
+}
+
+void Archives() {
+    Put("zip", "pk3-models.seed", Pk3());
+    Put("zip", "stored.seed", ZipBuilder().Add("a.txt", "stored", false).Add("b/c.txt", "also stored", false).Build());
+    Put("wad", "wad2.seed", Wad2());
+    Put("wad", "wad3.seed", Wad3());
+
+    using Files = std::vector<std::pair<std::string, ByteBuffer>>;
+    const auto pak = [](const std::string& name, const std::string& text, bool sin = false) {
+        return PakBuilder(sin).Add(name, text).Build();
+    };
+    const auto text = [](const std::string& s) { return ByteBuffer(s.begin(), s.end()); };
+    const Files quake2 = {
+        {"baseq2/pak0.pak", PakBuilder().Add("a.txt", "pak0").Add("players/male/tris.md2", "m").Build()},
+        {"baseq2/pak1.pak", pak("a.txt", "pak1")},
+        {"baseq2/pak3.pak", pak("b.txt", "pak3")},
+        {"baseq2/extra.pk3", ZipBuilder().Add("a.txt", "zip").Add("models/x/tris.md2", "x").Build()},
+        {"baseq2/a.txt", text("loose")},
+        {"baseq2/Models/Y/tris.md2", text("y")},
+        {"baseq2/walls.wad", WadBuilder(false).AddMip("wall", 2, 2, Indices{1, 2, 3, 4}).Build()},
+    };
+    Put("game", "quake2-root.seed", file_list::Encode({"", quake2}));
+    Files mod = quake2;
+    mod.push_back({"mymod/pak0.pak", pak("a.txt", "mod")});
+    mod.push_back({"mymod/b.txt", text("mod loose")});
+    Put("game", "quake2-mod.seed", file_list::Encode({"mymod", mod}));
+    Put("game", "quake1-gap.seed",
+        file_list::Encode({"id1", {{"id1/pak0.pak", pak("a.txt", "pak0")}, {"id1/pak2.pak", pak("a.txt", "pak2")},
+                                    {"id1/gfx.wad", Wad2()}}}));
+    Put("game", "half-life-mod.seed",
+        file_list::Encode({"cstrike",
+                           {{"valve/models/a.mdl", StudioHead(10)}, {"valve/halflife.wad", Wad3()},
+                            {"valve_downloads/x.txt", text("valve downloads")},
+                            {"cstrike/models/a.mdl", StudioHead(10)},
+                            {"cstrike/cs.wad", WadBuilder(true).AddMip("brick", 2, 2, Indices{9, 9, 9, 9}, Colours(3)).Build()},
+                            {"cstrike_downloads/x.txt", text("cs downloads")}}}));
+    Put("game", "sin.seed",
+        file_list::Encode({"base",
+                           {{"base/pak0.sin", pak("a.txt", "pak0", true)}, {"base/pak1.sin", pak("a.txt", "pak1", true)},
+                            {"base/extra.sin", pak("b.txt", "extra", true)}, {"base/models/box/box.def", text("box.sbm")}}}));
+    Put("game", "plain-folder.seed",
+        file_list::Encode({"stuff", {{"stuff/models/box/tris.md2", text("m")}, {"stuff/Models/box/skin.pcx", text("s")},
+                                     {"stuff/pack.pk3", Pk3()}}}));
 }
 
 void Md2Models() {
@@ -430,6 +515,7 @@ int main(int argc, char** argv) {
     RegisterModelClasses();
     Images();
     Paks();
+    Archives();
     Md2Models();
     MdlModels();
     Sprites();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "media/Archive.h"
 #include "media/BmpDecoder.h"
 #include "media/CPakFile.h"
 #include "media/JpegDecoder.h"
@@ -154,10 +155,18 @@ bool COGLImage::LoadFile(const std::string& path, bool resize, bool defaultPalet
 
 bool COGLImage::LoadFromStream(CPakFile& pak, const PakEntry& entry, bool resize, bool defaultPalette,
                                bool bgrOrder) {
+    return LoadFromArchive(pak, entry, resize, defaultPalette, bgrOrder);
+}
+
+bool COGLImage::LoadFromArchive(Archive& archive, const PakEntry& entry, bool resize, bool defaultPalette,
+                                bool bgrOrder) {
     FreePixels();
     m_path = entry.name;
     m_resize = resize ? 1 : 0;
     m_bgrOrder = bgrOrder ? 1 : 0;
+    if (archive.IsPicture(entry)) {
+        return archive.LoadPicture(entry, *this, resize, bgrOrder);
+    }
     std::optional<PictureFormat> format;
     for (PictureFormat candidate : {PictureFormat::Pcx, PictureFormat::Wal, PictureFormat::Tga, PictureFormat::Jpg,
                                   PictureFormat::Swl}) {
@@ -170,7 +179,7 @@ bool COGLImage::LoadFromStream(CPakFile& pak, const PakEntry& entry, bool resize
         GetHost().ShowMessage(msg::kInvalidImageFormat.text);
         return false;
     }
-    const auto bytes = pak.ReadEntry(entry);
+    const auto bytes = archive.ReadEntry(entry);
     if (!bytes) {
         ShowCouldNotLoad();
         return false;
@@ -178,8 +187,7 @@ bool COGLImage::LoadFromStream(CPakFile& pak, const PakEntry& entry, bool resize
     return LoadFromMemory(*format, bytes->data(), bytes->size(), resize, defaultPalette, bgrOrder);
 }
 
-bool COGLImage::LoadFromMemory(PictureFormat format, const std::uint8_t* data, std::size_t size, bool resize,
-                               bool defaultPalette, bool bgrOrder) {
+void COGLImage::StartDecoding(bool resize, bool bgrOrder) {
     FreePixels();
     m_resize = resize ? 1 : 0;
     m_bgrOrder = bgrOrder ? 1 : 0;
@@ -187,6 +195,11 @@ bool COGLImage::LoadFromMemory(PictureFormat format, const std::uint8_t* data, s
     m_fileAlpha = 0;
     m_keyColor = {};
     m_width = m_height = 0;
+}
+
+bool COGLImage::LoadFromMemory(PictureFormat format, const std::uint8_t* data, std::size_t size, bool resize,
+                               bool defaultPalette, bool bgrOrder) {
+    StartDecoding(resize, bgrOrder);
     if (!Decode(format, BinaryReader(data, size), defaultPalette)) {
         FreePixels();
         m_width = m_height = 0;
@@ -625,6 +638,35 @@ bool COGLImage::BoxFilterIndexed(const std::uint8_t* indices, const std::uint8_t
     m_height = outHeight;
     m_hasAlpha = 1;
     return true;
+}
+
+bool COGLImage::LoadPaletted(const std::uint8_t* indices, int width, int height, const ConvertedPalette& palette,
+                             int transparentIndex, bool resize, bool bgrOrder) {
+    StartDecoding(resize, bgrOrder);
+    if (indices == nullptr || width <= 0 || height <= 0) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    try {
+        m_source.width = width;
+        m_source.height = height;
+        m_source.bitsPerPixel = 8;
+        m_source.colorTable = palette.Table(bgrOrder);
+        m_source.pixels.assign(indices, indices + Area(width, height));
+    } catch (const std::bad_alloc&) {
+        FreePixels();
+        ShowCouldNotLoad();
+        return false;
+    }
+    FlipRows(m_source.pixels, static_cast<std::size_t>(width), height);
+    if (transparentIndex >= 0 && transparentIndex <= kTransparentIndex &&
+        std::find(m_source.pixels.begin(), m_source.pixels.end(), transparentIndex) != m_source.pixels.end()) {
+        m_hasAlpha = 1;
+        SetKeyFromTable(transparentIndex);
+    }
+    const bool ok = m_hasAlpha != 0 ? ConvertTo32() : ConvertTo24();
+    m_source = Intermediate{};
+    return ok;
 }
 
 bool COGLImage::FromPixels(const std::uint8_t* rgb, int width, int height) {

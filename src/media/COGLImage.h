@@ -8,7 +8,9 @@
 
 #include "platform/BinaryIO.h"
 
+class Archive;
 class CPakFile;
+struct ConvertedPalette;
 struct PakEntry;
 
 // The picture formats the readers know.
@@ -37,6 +39,10 @@ public:
     // left as it was. Dispatches on the last three characters of the entry's name
     // ("pcx", "wal", "tga", "jpg", "swl"); BMP is not read from archives.
     bool LoadFromStream(CPakFile& pak, const PakEntry& entry, bool resize, bool defaultPalette, bool bgrOrder);
+    // Reads an archive entry: a picture in the archive's own format (a WAD's) is
+    // decoded by the archive, any other by the last three characters of its name as
+    // for a pak.
+    bool LoadFromArchive(Archive& archive, const PakEntry& entry, bool resize, bool defaultPalette, bool bgrOrder);
     // Decodes bytes already in memory as the given format.
     bool LoadFromMemory(PictureFormat format, const std::uint8_t* data, std::size_t size, bool resize,
                         bool defaultPalette, bool bgrOrder);
@@ -49,6 +55,11 @@ public:
     // entry 255, mode 2 box-filters into RGBA whose alpha is the palette index;
     // a mode above 3 makes nothing and still succeeds.
     bool LoadIndexed(BinaryReader& in, const std::uint8_t* palette, int width, int height, int mode);
+    // width x height palette indices (top row first) with a palette already through
+    // the gamma table; `transparentIndex` (or -1 for none) keys its colour out when
+    // the picture uses it.
+    bool LoadPaletted(const std::uint8_t* indices, int width, int height, const ConvertedPalette& palette,
+                      int transparentIndex, bool resize, bool bgrOrder);
     // Wraps RGB pixels (bottom row first) without conversion.
     bool FromPixels(const std::uint8_t* rgb, int width, int height);
 
@@ -84,6 +95,8 @@ private:
         std::array<std::uint8_t, 1024> colorTable{};  // 8-bit only: 256 x 4, final order
     };
 
+    // Forgets the last picture and takes the options of the next one.
+    void StartDecoding(bool resize, bool bgrOrder);
     bool Decode(PictureFormat format, BinaryReader in, bool defaultPalette);
     bool ReadBmp(BinaryReader in);
     bool ReadPcx(BinaryReader in, bool defaultPalette);

@@ -68,6 +68,32 @@ inline constexpr MessageText kDefaultPaletteMissing{
 inline constexpr MessageText kNotValidPak{0, " is not a valid Quake2 Pak file."};
 inline constexpr MessageText kBuildingDirectoryTree{0, "Building Directory Tree"};
 
+// Zip and WAD archives, folders and game folders. Whole-archive texts follow the
+// archive's path, as the pak text does; entry texts take the entry's name as "%1"
+// and go to the archive's list of problems after its path.
+inline constexpr MessageText kNotValidZip{0, " is not a valid zip archive."};
+inline constexpr MessageText kNotValidWad{0, " is not a valid WAD file."};
+inline constexpr MessageText kNotAnArchive{0, " is not an archive: neither a pak, a zip nor a WAD file."};
+inline constexpr MessageText kTooManyEntries{0, " holds more entries than can be read."};
+inline constexpr MessageText kEntryUnsafeName{
+    0, "\"%1\" is refused: a name must not be empty, start with \"/\" or a drive, or step out with \"..\"."};
+inline constexpr MessageText kEntryNameTooLong{0, "\"%1...\" is refused: its name is too long."};
+inline constexpr MessageText kEntryTooLarge{0, "\"%1\" is refused: it would take more than 256 MB."};
+inline constexpr MessageText kEntryDuplicate{0, "\"%1\" is stored more than once; the first one is used."};
+inline constexpr MessageText kEntryCompression{0, "\"%1\" uses an unsupported compression."};
+inline constexpr MessageText kEntryEncrypted{0, "\"%1\" is encrypted and cannot be read."};
+inline constexpr MessageText kEntrySizeMismatch{0, "\"%1\" does not inflate to its stated size."};
+inline constexpr MessageText kEntryUnreadable{0, "\"%1\" could not be read."};
+inline constexpr MessageText kLumpOutsideFile{0, "\"%1\" lies outside the file."};
+inline constexpr MessageText kLumpWithoutName{0, "Lump %1 has no name and is skipped."};
+inline constexpr MessageText kPictureTruncated{0, "\"%1\" is refused: its picture does not fit in its lump."};
+inline constexpr MessageText kPictureBadSize{0, "\"%1\" is refused: its picture has no pixels."};
+inline constexpr MessageText kPictureBadPalette{0, "\"%1\" is refused: its palette is damaged."};
+inline constexpr MessageText kFolderTooLarge{0, " holds more files than can be read; the rest are left out."};
+inline constexpr MessageText kFileTooLarge{0, "\"%1\" is left out: it is larger than 2 GB."};
+inline constexpr MessageText kStackSourceLeftOut{0, "\"%1\" could not be opened and is left out of the game."};
+inline constexpr MessageText kPakAfterGap{0, "\"%1\" is not read: a pak before it is missing."};
+
 // Application.
 inline constexpr MessageText kNeedMoreColors{
     0, "You must run this program with more than 256 colors.  Please change the display setting and try again."};

@@ -17,29 +17,9 @@ protected:
         return dir_.Write(name, builder.Build());
     }
 
-    // The tree as "text[entry]" lines indented by depth, for whole-tree comparisons.
-    static std::string Describe(const PakTreeNode& node, int depth = 0) {
-        std::string out;
-        for (const auto& child : node.children) {
-            out += std::string(std::size_t(depth) * 2, ' ') + child->text;
-            if (child->entry != nullptr) {
-                out += "[" + child->entry->name + "]";
-            }
-            out += "\n" + Describe(*child, depth + 1);
-        }
-        return out;
-    }
-
     TempDir dir_;
 };
 
-ByteBuffer StudioHeader(std::int32_t version) {
-    BinaryWriter w;
-    w.WriteBytes("IDST", 4);
-    w.WriteI32(10);
-    w.WriteI32(version);
-    return w.Bytes();
-}
 }  // namespace
 
 TEST_F(PakFileTest, OpensQuake2AndSinArchivesAndFindsEntriesWithoutRegardToCase) {
@@ -143,8 +123,8 @@ TEST_F(PakFileTest, SharesOneCountedStreamAndKeepsItsPosition) {
 TEST_F(PakFileTest, TreeListsWhatCanBePutIntoASceneByCaseSensitiveRules) {
     BinaryWriter quake;
     quake.WriteBytes("IDPO", 4);
-    const ByteBuffer studio = StudioHeader(10);
-    const ByteBuffer textures = StudioHeader(0);
+    const ByteBuffer studio = fixtures::StudioHead(10);
+    const ByteBuffer textures = fixtures::StudioHead(0);
     const std::string path = WritePak(PakBuilder()
                                           .Add("players/male/tris.md2", "m")
                                           .Add("players/male/weapon.md2", "w")
@@ -172,7 +152,7 @@ TEST_F(PakFileTest, TreeListsWhatCanBePutIntoASceneByCaseSensitiveRules) {
     ASSERT_TRUE(pak.Open(path));
     PakTreeNode root;
     pak.BuildDirectoryTree(root);
-    EXPECT_EQ(Describe(root),
+    EXPECT_EQ(DescribeTree(root),
               "2\n"
               "  odd[v1.2/odd.md2]\n"  // a directory component ends at a dot as well
               "env\n"
@@ -217,7 +197,7 @@ TEST_F(PakFileTest, TreeFoldsTrisIntoItsDirectoryAndSortsEveryLevel) {
     ASSERT_TRUE(pak.Open(WritePak(builder)));
     PakTreeNode root;
     pak.BuildDirectoryTree(root);
-    EXPECT_EQ(Describe(root),
+    EXPECT_EQ(DescribeTree(root),
               "models\n"
               "  Alpha[models/Alpha/tris.md2]\n"
               "  beta[models/beta.md2]\n"
@@ -234,7 +214,7 @@ TEST_F(PakFileTest, TreeFoldsTrisIntoItsDirectoryAndSortsEveryLevel) {
 }
 
 TEST_F(PakFileTest, SelectableMdlReadsOnlyInsideItsEntry) {
-    const ByteBuffer studio = StudioHeader(10);
+    const ByteBuffer studio = fixtures::StudioHead(10);
     CPakFile pak;
     ASSERT_TRUE(pak.Open(WritePak(PakBuilder()
                                       .Add("a.mdl", "IDPO")
@@ -242,7 +222,7 @@ TEST_F(PakFileTest, SelectableMdlReadsOnlyInsideItsEntry) {
                                       .Add("c.mdl", ByteBuffer(studio.begin(), studio.begin() + 8))
                                       .Add("d.mdl", "IDSQ")
                                       .Add("e.mdl", "IDP")
-                                      .Add("f.mdl", StudioHeader(0)))));
+                                      .Add("f.mdl", fixtures::StudioHead(0)))));
     const auto selectable = [&](const char* name) { return pak.IsSelectableMdl(*pak.FindEntry(name)); };
     EXPECT_TRUE(selectable("a.mdl"));
     EXPECT_TRUE(selectable("b.mdl"));
@@ -250,4 +230,24 @@ TEST_F(PakFileTest, SelectableMdlReadsOnlyInsideItsEntry) {
     EXPECT_FALSE(selectable("d.mdl"));
     EXPECT_FALSE(selectable("e.mdl"));
     EXPECT_FALSE(selectable("f.mdl"));
+}
+
+TEST_F(PakFileTest, LookupsFoldOnlyAsciiLettersOverNamesOfAnyLength) {
+    const std::vector<std::string> names = {"@x", "`x", "[x", "{x", "\xC1x", "\xE1x", "Zz", "a\\b",
+                                            "MODELS/Monsters/Soldier/Tris.MD2", "models/monsters/soldier/tris.md2x"};
+    PakBuilder builder;
+    for (const auto& name : names) {
+        builder.Add(name, name);
+    }
+    CPakFile pak;
+    ASSERT_TRUE(pak.Open(WritePak(builder)));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const PakEntry* entry = pak.FindEntry(names[i]);
+        ASSERT_NE(entry, nullptr) << names[i];
+        EXPECT_EQ(entry->index, static_cast<int>(i)) << names[i];  // no other name stands for it
+    }
+    EXPECT_EQ(pak.FindEntry("zZ"), &pak.Entry(6));
+    EXPECT_EQ(pak.FindEntry("models/monsters/soldier/tris.md2"), &pak.Entry(8));
+    EXPECT_EQ(pak.FindEntry("models/monsters/soldier/tris.md"), nullptr);
+    EXPECT_EQ(pak.FindEntry("a/b"), nullptr);
 }

@@ -100,6 +100,17 @@ private:
     std::vector<Raw> raws_;
 };
 
+// The first 12 bytes of a studio model ("IDST", version 10, then the field that
+// tells a model from its texture or sequence-group file), which is what the tree
+// reads of an ".mdl".
+inline ByteBuffer StudioHead(std::int32_t version) {
+    BinaryWriter w;
+    w.WriteBytes("IDST", 4);
+    w.WriteI32(10);
+    w.WriteI32(version);
+    return w.Bytes();
+}
+
 // An 8-bit PCX: run-length coded rows of `bytesPerLine` bytes (the bytes after the
 // width are padding, written as `padValue`), then 0x0C and the palette.
 inline ByteBuffer WritePcx(int width, int height, const Indices& pixels, const Palette768& palette,

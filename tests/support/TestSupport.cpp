@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "media/Archive.h"
+
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "marovin-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
@@ -57,4 +59,16 @@ std::string TestOutputDirectory() {
     std::string dir = env != nullptr && env[0] != '\0' ? env : (std::string(MAROVIN_BINARY_DIR) + "/tests/output");
     std::filesystem::create_directories(dir);
     return dir;
+}
+
+std::string DescribeTree(const PakTreeNode& node, int depth) {
+    std::string out;
+    for (const auto& child : node.children) {
+        out += std::string(std::size_t(depth) * 2, ' ') + child->text;
+        if (child->entry != nullptr) {
+            out += "[" + child->entry->name + "]";
+        }
+        out += "\n" + DescribeTree(*child, depth + 1);
+    }
+    return out;
 }

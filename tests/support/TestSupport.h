@@ -10,6 +10,8 @@
 #include "platform/Settings.h"
 #include "render/HeadlessContext.h"
 
+struct PakTreeNode;
+
 // A fresh directory under the system's temporary directory, removed afterwards.
 class TempDir {
 public:
@@ -51,6 +53,10 @@ protected:
     static constexpr int kHeight = 128;
     std::unique_ptr<HeadlessContext> gl_;
 };
+
+// An archive's directory tree as "text[entry name]" lines indented by depth, for
+// whole-tree comparisons.
+std::string DescribeTree(const PakTreeNode& node, int depth = 0);
 
 // Directory where tests leave output worth looking at (actual and diff images).
 std::string TestOutputDirectory();

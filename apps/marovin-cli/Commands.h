@@ -22,9 +22,8 @@ int RunExport(const Args& args);
 
 // Pictures and pak archives for "info".
 bool IsImageExtension(const std::string& extension);
-bool IsPakExtension(const std::string& extension);
 int RunInfoImage(const std::string& path);
-int RunInfoPak(const std::string& path);
+int RunInfoArchive(const std::string& path);
 int RunResave(const Args& args);
 // "info" for a scene file (".dv").
 int RunSceneInfo(const std::string& path);

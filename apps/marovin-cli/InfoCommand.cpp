@@ -2,6 +2,7 @@
 
 #include "Commands.h"
 #include "Json.h"
+#include "media/Archive.h"
 #include "models/ModelOpen.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
@@ -11,6 +12,9 @@ int RunInfo(const Args& args) {
         return Fail(kExitUsage, "usage: marovin-cli info FILE");
     }
     const std::string& path = args[0];
+    if (fs_util::DirectoryExists(path)) {
+        return RunInfoArchive(path);  // a game folder, or a folder of loose files
+    }
     if (!fs_util::FileExists(path)) {
         return Fail(kExitFailure, "cannot open '" + path + "'");
     }
@@ -18,8 +22,8 @@ int RunInfo(const Args& args) {
     if (IsImageExtension(ext)) {
         return RunInfoImage(path);
     }
-    if (IsPakExtension(ext)) {
-        return RunInfoPak(path);
+    if (IsArchiveExtension(ext)) {
+        return RunInfoArchive(path);
     }
     if (ext == "dv") {
         return RunSceneInfo(path);

@@ -4,15 +4,13 @@
 #include "Commands.h"
 #include "Json.h"
 #include "media/COGLImage.h"
+#include "media/Archive.h"
 #include "media/CPakFile.h"
+#include "media/GameFolder.h"
 #include "platform/FileSystem.h"
 
 bool IsImageExtension(const std::string& extension) {
     return COGLImage::FormatFromExtension(extension).has_value();
-}
-
-bool IsPakExtension(const std::string& extension) {
-    return fs_util::EqualsIgnoreCase(extension, "pak") || fs_util::EqualsIgnoreCase(extension, "sin");
 }
 
 int RunInfoImage(const std::string& path) {
@@ -33,17 +31,43 @@ int RunInfoImage(const std::string& path) {
     return kExitOk;
 }
 
-int RunInfoPak(const std::string& path) {
-    CPakFile pak;
-    if (!pak.Open(path)) {
-        return Fail(kExitFailure, "cannot read '" + path + "': not a pak archive");
+int RunInfoArchive(const std::string& path) {
+    const auto archive = OpenArchive(path);
+    if (archive == nullptr) {
+        return Fail(kExitFailure, "cannot read '" + path + "': not an archive or game folder");
     }
     JsonWriter json;
-    json.BeginObject()
-        .Field("kind", "pak")
-        .Field("magic", pak.NameLength() == 120 ? "SPAK" : "PACK")
-        .Field("entries", pak.EntryCount())
-        .EndObject();
+    json.BeginObject();
+    if (const auto* pak = dynamic_cast<const CPakFile*>(archive.get())) {
+        json.Field("kind", "pak").Field("magic", pak->NameLength() == 120 ? "SPAK" : "PACK");
+    } else {
+        json.Field("kind", ArchiveKindName(archive->Kind()));
+    }
+    json.Field("entries", archive->EntryCount());
+    if (const auto* game = dynamic_cast<const GameFolder*>(archive.get())) {
+        const GameFolder::Layout& layout = game->GameLayout();
+        json.Field("game", GameKindName(layout.game)).Field("base", layout.baseFolder);
+        if (!layout.modFolder.empty()) {
+            json.Field("mod", layout.modFolder);
+        }
+        // The sources as the engine asks them, first asked first.
+        json.Key("stack").BeginArray();
+        for (int i = 0; i < game->SourceCount(); ++i) {
+            const Archive& source = game->Source(i);
+            json.BeginObject().Field("path", source.Path()).Field("kind", ArchiveKindName(source.Kind()))
+                .Field("entries", source.EntryCount()).EndObject();
+        }
+        json.EndArray();
+    }
+    const std::vector<std::string> problems = archive->Problems();
+    if (!problems.empty()) {
+        json.Key("problems").BeginArray();
+        for (const std::string& problem : problems) {
+            json.String(problem);
+        }
+        json.EndArray();
+    }
+    json.EndObject();
     std::printf("%s\n", json.Text().c_str());
     return kExitOk;
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "Commands.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "media/Palette.h"
 #include "render/COGLView.h"
 #include "render/HeadlessContext.h"
@@ -15,7 +15,7 @@
 namespace {
 bool HeldByAPak(const COGLScene& scene, const std::string& name) {
     for (int position = 0; position < scene.PakCount(); ++position) {
-        const CPakFile* pak = scene.PakAt(position);
+        const Archive* pak = scene.PakAt(position);
         if (pak != nullptr && pak->FindEntry(name) != nullptr) {
             return true;
         }
@@ -29,16 +29,16 @@ int OpenInputs(COGLDoc& document, const std::vector<std::string>& inputs, std::v
     for (const std::string& input : inputs) {
         const std::string path = fs_util::ResolvePath(input);
         OpenFileResult result;
-        if (fs_util::FileExists(path)) {
+        if (fs_util::FileExists(path) || fs_util::DirectoryExists(path)) {
             result = document.OpenFile(path);
         } else {
-            // Not on disk: an entry of a pak opened by an earlier input.
+            // Not on disk: an entry of an archive or game folder opened by an earlier input.
             result = document.OpenPakEntry(input);
             if (result.kind == OpenedKind::Nothing) {
                 return Fail(kExitFailure, "cannot open '" + input + "': " +
                                               (HeldByAPak(scene, input)
-                                                   ? "a pak holds it, but it is not a model the program opens"
-                                                   : "no such file, and no pak opened before it holds it"));
+                                                   ? "an archive holds it, but it is not a model the program opens"
+                                                   : "no such file, and no archive opened before it holds it"));
             }
         }
         if (result.kind == OpenedKind::Nothing) {

@@ -1,28 +1,33 @@
 // marovin-cli pak list|tree|extract: what the scene sees inside a game archive.
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Commands.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 
 namespace {
 constexpr const char* kUsage =
-    "usage: marovin-cli pak list PAK\n"
-    "       marovin-cli pak tree PAK\n"
-    "       marovin-cli pak extract PAK [NAME...] [-C DIR]";
+    "usage: marovin-cli pak list ARCHIVE\n"
+    "       marovin-cli pak tree ARCHIVE\n"
+    "       marovin-cli pak extract ARCHIVE [NAME...] [-C DIR]\n"
+    "ARCHIVE: a pak, pk3/zip, WAD, a folder, or a game folder (its stack as the game reads it)";
 
-int OpenPak(const std::string& path, CPakFile& pak) {
-    if (!fs_util::FileExists(path)) {
-        return Fail(kExitFailure, "cannot open '" + path + "'");
+// The archive, or nothing having said why.
+std::unique_ptr<Archive> OpenForCommand(const std::string& path) {
+    if (!fs_util::FileExists(path) && !fs_util::DirectoryExists(path)) {
+        Fail(kExitFailure, "cannot open '" + path + "'");
+        return nullptr;
     }
-    if (!pak.Open(path)) {
-        return Fail(kExitFailure, "cannot read '" + path + "': not a pak archive");
+    auto archive = OpenArchive(path);
+    if (archive == nullptr) {
+        Fail(kExitFailure, "cannot read '" + path + "': not an archive or game folder");
     }
-    return kExitOk;
+    return archive;
 }
 
 void PrintTree(const PakTreeNode& node, int depth) {
@@ -36,42 +41,7 @@ void PrintTree(const PakTreeNode& node, int depth) {
     }
 }
 
-// An entry name becomes a path below the target directory only when it cannot
-// leave it: no absolute names, no ".." components, nothing empty.
-std::optional<std::string> SafeRelativePath(const std::string& name) {
-    std::string out;
-    std::string component;
-    const auto flush = [&]() {
-        if (component.empty() || component == ".") {
-            component.clear();
-            return true;
-        }
-        if (component == "..") {
-            return false;
-        }
-        out += (out.empty() ? "" : "/") + component;
-        component.clear();
-        return true;
-    };
-    if (name.empty() || name[0] == '/' || name[0] == '\\') {
-        return std::nullopt;
-    }
-    for (char c : name) {
-        if (c == '/' || c == '\\') {
-            if (!flush()) {
-                return std::nullopt;
-            }
-        } else {
-            component += c;
-        }
-    }
-    if (!flush() || out.empty()) {
-        return std::nullopt;
-    }
-    return out;
-}
-
-int Extract(CPakFile& pak, const std::vector<std::string>& names, const std::string& dir) {
+int Extract(Archive& pak, const std::vector<std::string>& names, const std::string& dir) {
     std::vector<const PakEntry*> chosen;
     int status = kExitOk;
     if (names.empty()) {
@@ -88,7 +58,7 @@ int Extract(CPakFile& pak, const std::vector<std::string>& names, const std::str
         chosen.push_back(entry);
     }
     for (const PakEntry* entry : chosen) {
-        const auto relative = SafeRelativePath(entry->name);
+        const auto relative = ExtractionPath(entry->name);
         if (!relative) {
             status = Fail(kExitFailure, "refusing to extract '" + entry->name + "': it would leave '" + dir + "'");
             continue;
@@ -125,18 +95,24 @@ int RunPak(const Args& args) {
         if (args.size() != 2) {
             return Fail(kExitUsage, kUsage);
         }
-        CPakFile pak;
-        if (const int status = OpenPak(path, pak); status != kExitOk) {
-            return status;
+        const auto pak = OpenForCommand(path);
+        if (pak == nullptr) {
+            return kExitFailure;
         }
         if (action == "list") {
-            for (int i = 0; i < pak.EntryCount(); ++i) {
-                const PakEntry& entry = pak.Entry(i);
-                std::printf("%s\t%d\t%d\n", entry.name.c_str(), entry.offset, entry.length);
+            const bool stacked = pak->Kind() == ArchiveKind::Game;
+            for (int i = 0; i < pak->EntryCount(); ++i) {
+                const PakEntry& entry = pak->Entry(i);
+                std::printf("%s\t%d\t%d", entry.name.c_str(), entry.offset, entry.length);
+                if (stacked) {
+                    // Which source of the game's stack the entry comes from.
+                    std::printf("\t%s", pak->OriginOf(entry).source->Path().c_str());
+                }
+                std::printf("\n");
             }
         } else {
             PakTreeNode root;
-            pak.BuildDirectoryTree(root);
+            pak->BuildDirectoryTree(root);
             PrintTree(root, 0);
         }
         return kExitOk;
@@ -154,14 +130,14 @@ int RunPak(const Args& args) {
                 names.push_back(args[i]);
             }
         }
-        CPakFile pak;
-        if (const int status = OpenPak(path, pak); status != kExitOk) {
-            return status;
+        const auto pak = OpenForCommand(path);
+        if (pak == nullptr) {
+            return kExitFailure;
         }
         if (!fs_util::MakeDirectories(dir)) {
             return Fail(kExitFailure, "cannot create '" + dir + "'");
         }
-        return Extract(pak, names, dir);
+        return Extract(*pak, names, dir);
     }
     return Fail(kExitUsage, kUsage);
 }

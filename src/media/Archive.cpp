@@ -442,6 +442,10 @@ std::unique_ptr<Archive> OpenArchive(const std::string& path) {
     return nullptr;
 }
 
+bool IsArchiveExtension(const std::string& extension) {
+    return KindFromExtension("x." + extension) != FileKind::Unknown;
+}
+
 std::optional<std::string> ExtractionPath(const std::string& name) {
     if (name.empty() || IsSeparator(name[0])) {
         return std::nullopt;

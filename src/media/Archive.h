@@ -159,6 +159,9 @@ private:
 // which kind reports a file of no known magic. Nothing, silently, when the path
 // does not exist; nothing, with the kind's message, when it cannot be read.
 std::unique_ptr<Archive> OpenArchive(const std::string& path);
+// Whether files named with this extension (no dot, any case) are archives the
+// program opens: "pak", "sin", "wad" and the zip kinds ("pk3", "pkz", "zip", "kpf").
+bool IsArchiveExtension(const std::string& extension);
 
 // The relative path ("/" separators) under which an entry named `name` may be
 // written below a target folder, or nothing when it could land elsewhere or name

@@ -7,7 +7,7 @@
 
 #include "media/Archive.h"
 #include "media/BmpDecoder.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "media/JpegDecoder.h"
 #include "media/Palette.h"
 #include "platform/Diagnostics.h"
@@ -151,11 +151,6 @@ bool COGLImage::LoadFile(const std::string& path, bool resize, bool defaultPalet
     }
     return LoadFromMemory(*format, bytes->data(), bytes->size(), resize, defaultPalette && *format == PictureFormat::Pcx,
                           m_bgrOrder != 0);
-}
-
-bool COGLImage::LoadFromStream(CPakFile& pak, const PakEntry& entry, bool resize, bool defaultPalette,
-                               bool bgrOrder) {
-    return LoadFromArchive(pak, entry, resize, defaultPalette, bgrOrder);
 }
 
 bool COGLImage::LoadFromArchive(Archive& archive, const PakEntry& entry, bool resize, bool defaultPalette,

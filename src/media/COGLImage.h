@@ -9,7 +9,7 @@
 #include "platform/BinaryIO.h"
 
 class Archive;
-class CPakFile;
+class Archive;
 struct ConvertedPalette;
 struct PakEntry;
 
@@ -35,13 +35,9 @@ public:
     // case); any other extension, or a file that cannot be read, fails quietly.
     // The default-palette flag is for PCX files only.
     bool LoadFile(const std::string& path, bool resize, bool defaultPalette);
-    // Reads an archive entry through the archive's shared stream, whose position is
-    // left as it was. Dispatches on the last three characters of the entry's name
-    // ("pcx", "wal", "tga", "jpg", "swl"); BMP is not read from archives.
-    bool LoadFromStream(CPakFile& pak, const PakEntry& entry, bool resize, bool defaultPalette, bool bgrOrder);
     // Reads an archive entry: a picture in the archive's own format (a WAD's) is
-    // decoded by the archive, any other by the last three characters of its name as
-    // for a pak.
+    // decoded by the archive, any other by the last three characters of its name
+    // ("pcx", "wal", "tga", "jpg", "swl"); BMP is not read from archives.
     bool LoadFromArchive(Archive& archive, const PakEntry& entry, bool resize, bool defaultPalette, bool bgrOrder);
     // Decodes bytes already in memory as the given format.
     bool LoadFromMemory(PictureFormat format, const std::uint8_t* data, std::size_t size, bool resize,

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "media/COGLImage.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -50,7 +50,7 @@ void COGLTexture2D::DeleteGLName() {
     }
 }
 
-bool COGLTexture2D::SetSource(const std::string& path, CPakFile* pak, std::uint8_t loadOption) {
+bool COGLTexture2D::SetSource(const std::string& path, Archive* pak, std::uint8_t loadOption) {
     // Game data comes in any letter case; a disk path is matched without regard to it.
     const std::string source = pak == nullptr ? fs_util::ResolvePath(path) : path;
     if (pak == nullptr && !fs_util::FileExists(source)) {
@@ -81,19 +81,12 @@ bool COGLTexture2D::Load(int filterMode) {
     if (entry == nullptr) {
         return false;
     }
-    // Someone may be reading through the shared stream around this load.
-    std::FILE* stream = m_pak->OpenStream();
-    const off_t position = stream != nullptr ? ftello(stream) : -1;
-    bool ok = image->LoadFromStream(*m_pak, *entry, true, m_loadOption != 0, false);
+    bool ok = image->LoadFromArchive(*m_pak, *entry, true, m_loadOption != 0, false);
     if (ok) {
         image->SetPath(entry->name);
         m_image = std::move(image);
         ok = Upload(filterMode);
     }
-    if (stream != nullptr && position >= 0) {
-        fseeko(stream, position, SEEK_SET);
-    }
-    m_pak->CloseStream(stream);
     // A picture that cannot be decoded is a failed load, from a pak as from disk.
     return ok;
 }
@@ -193,7 +186,7 @@ void COGLTexture2D::SaveRecord(BinaryWriter& out, int pakIndex) const {
     out.WriteText(m_path, 260);
 }
 
-bool COGLTexture2D::LoadRecord(BinaryReader& in, const std::function<CPakFile*(int)>& pakAt,
+bool COGLTexture2D::LoadRecord(BinaryReader& in, const std::function<Archive*(int)>& pakAt,
                                const FileLocator* locator, int locatorKind) {
     const int pakIndex = in.ReadI32();
     const std::uint8_t option = in.ReadU8();
@@ -204,7 +197,7 @@ bool COGLTexture2D::LoadRecord(BinaryReader& in, const std::function<CPakFile*(i
         }
         return SetSource(path, nullptr, option);
     }
-    CPakFile* pak = pakAt ? pakAt(pakIndex) : nullptr;
+    Archive* pak = pakAt ? pakAt(pakIndex) : nullptr;
     if (pak == nullptr || pak->FindEntry(path) == nullptr) {
         return false;
     }

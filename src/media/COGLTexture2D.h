@@ -7,7 +7,7 @@
 
 #include "platform/BinaryIO.h"
 
-class CPakFile;
+class Archive;
 class COGLImage;
 class FileLocator;
 
@@ -25,7 +25,7 @@ public:
     COGLTexture2D& operator=(const COGLTexture2D&) = delete;
 
     // Without a pak the path must open for reading. Nothing is loaded yet.
-    bool SetSource(const std::string& path, CPakFile* pak, std::uint8_t loadOption);
+    bool SetSource(const std::string& path, Archive* pak, std::uint8_t loadOption);
     // Reads the image and uploads it with the given texture filter mode. False when
     // the picture cannot be found or decoded; a second call does nothing more.
     bool Load(int filterMode = 1);
@@ -53,7 +53,7 @@ public:
     void SaveRecord(BinaryWriter& out, int pakIndex) const;
     // Reads a record; returns whether a source was set. `pakAt` maps a stored pak
     // position to an archive (nullptr when there is none at that position).
-    bool LoadRecord(BinaryReader& in, const std::function<CPakFile*(int)>& pakAt, const FileLocator* locator,
+    bool LoadRecord(BinaryReader& in, const std::function<Archive*(int)>& pakAt, const FileLocator* locator,
                     int locatorKind);
 
     unsigned GLName() const { return m_glName; }
@@ -61,7 +61,7 @@ public:
     const std::string& Name() const { return m_name; }
     void SetName(const std::string& name) { m_name = name; }
     const std::string& Path() const { return m_path; }
-    CPakFile* Pak() const { return m_pak; }
+    Archive* Pak() const { return m_pak; }
     std::uint8_t LoadOption() const { return m_loadOption; }
     int RefCount() const { return m_refCount; }
     const COGLImage* Image() const { return m_image.get(); }
@@ -76,7 +76,7 @@ private:
     std::uint8_t m_loadOption = 0;
     std::string m_name;
     int m_refCount = 0;
-    CPakFile* m_pak = nullptr;
+    Archive* m_pak = nullptr;
     std::string m_path;
     int m_width = 0;
     int m_height = 0;

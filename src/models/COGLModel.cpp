@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "models/AnimationClock.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileLocator.h"
@@ -243,7 +243,7 @@ std::optional<ByteBuffer> COGLModel::ReadSourceFile(const std::string& path) {
     return bytes;
 }
 
-std::optional<ByteBuffer> COGLModel::ReadSourceEntry(CPakFile* pak, const PakEntry& entry) {
+std::optional<ByteBuffer> COGLModel::ReadSourceEntry(Archive* pak, const PakEntry& entry) {
     m_pak = pak;
     m_path = entry.name;
     m_directory = fs_util::DirectoryOf(entry.name);
@@ -309,7 +309,7 @@ void COGLModel::CopyClockOf(const COGLModel& source) {
     m_ready = 1;
 }
 
-bool COGLModel::SetPakSource(CPakFile* pak, const std::string& path) {
+bool COGLModel::SetPakSource(Archive* pak, const std::string& path) {
     m_pak = pak;
     m_path = path;
     return true;

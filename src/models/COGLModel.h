@@ -13,7 +13,7 @@
 
 class COGLScene;
 class COGLTexture2D;
-class CPakFile;
+class Archive;
 class GeometrySink;
 struct PakEntry;
 
@@ -93,7 +93,7 @@ public:
     int AnimationIndexOf(const ModelAnimation* animation) const;
     // Where the model is read from; SetPakSource always succeeds, SetFilePath only
     // for a file that opens (and then changes nothing else).
-    bool SetPakSource(CPakFile* pak, const std::string& path);
+    bool SetPakSource(Archive* pak, const std::string& path);
     bool SetFilePath(const std::string& path);
     // Makes the first skin the object's texture; false when there are no skins.
     bool ApplyFirstSkin();
@@ -114,7 +114,7 @@ public:
     const std::vector<COGLTexture2D*>& Skins() const { return m_skins; }
     int SkinCount() const { return m_skinCount; }
     bool IsReady() const { return m_ready != 0; }
-    CPakFile* Pak() const { return m_pak; }
+    Archive* Pak() const { return m_pak; }
     const std::string& FilePath() const { return m_path; }
     const std::string& Directory() const { return m_directory; }
     const Vector3& BoundsMin() const { return m_boundsMin; }
@@ -197,7 +197,7 @@ protected:
     std::optional<ByteBuffer> ReadSourceFile(const std::string& path);
     // The bytes of an entry of `pak`, with the model's source set to it whether
     // or not it reads.
-    std::optional<ByteBuffer> ReadSourceEntry(CPakFile* pak, const PakEntry& entry);
+    std::optional<ByteBuffer> ReadSourceEntry(Archive* pak, const PakEntry& entry);
 
     // --- The skins in scene records and copies ---
     // The first position of `texture` in the skins list, or -1.
@@ -277,7 +277,7 @@ protected:
     int m_skinCount = 0;
     std::uint8_t m_loaded = 0;
     std::uint8_t m_ready = 0;
-    CPakFile* m_pak = nullptr;  // not owned
+    Archive* m_pak = nullptr;  // not owned
     std::string m_path;
     std::string m_directory;
     Vector3 m_boundsMin;

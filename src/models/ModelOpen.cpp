@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "models/COGLModel.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
@@ -40,7 +40,7 @@ void ShowAddedObject(COGLDoc& doc, COGLObject* added) {
     }
 }
 
-const PakEntry* FindEntryToOpen(COGLDoc& doc, CPakFile& pak, const std::string& entryName) {
+const PakEntry* FindEntryToOpen(COGLDoc& doc, Archive& pak, const std::string& entryName) {
     const PakEntry* entry = pak.FindEntry(entryName);
     if (doc.Scene() == nullptr || entry == nullptr) {
         ShowMessage(msg::kErrorOpeningFile);
@@ -73,7 +73,7 @@ bool OpenMdl(const std::string& path, COGLDoc& doc) {
     return openers.open(path, doc);
 }
 
-bool OpenMdlFromPak(CPakFile& pak, const std::string& entryName, COGLDoc& doc) {
+bool OpenMdlFromPak(Archive& pak, const std::string& entryName, COGLDoc& doc) {
     const PakEntry* entry = pak.FindEntry(entryName);
     const auto bytes = entry != nullptr ? pak.ReadEntry(*entry) : std::nullopt;
     const MdlOpeners& openers = OpenersOf(MdlFamilyOf(bytes ? bytes->data() : nullptr, bytes ? bytes->size() : 0));

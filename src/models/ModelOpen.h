@@ -9,7 +9,7 @@
 
 class COGLModel;
 class COGLObject;
-class CPakFile;
+class Archive;
 struct PakEntry;
 
 // What the model base offers the families for opening their files. The base
@@ -29,7 +29,7 @@ void ShowAddedObject(COGLDoc& doc, COGLObject* added);
 // The entry of `pak` an opener reads (matched without regard to case); nullptr,
 // having said "Error opening file", when the document has no scene or the pak
 // lacks the entry.
-const PakEntry* FindEntryToOpen(COGLDoc& doc, CPakFile& pak, const std::string& entryName);
+const PakEntry* FindEntryToOpen(COGLDoc& doc, Archive& pak, const std::string& entryName);
 
 // The openers of the families whose model reads with LoadFile(path) and
 // LoadFromPak(pak, entry): made for the document's scene, loaded, and added
@@ -44,7 +44,7 @@ Model* OpenModelFile(COGLDoc& doc, const std::string& path) {
     return static_cast<Model*>(AddModelToScene(doc, std::move(model)));
 }
 template <typename Model>
-Model* OpenModelEntry(COGLDoc& doc, CPakFile& pak, const std::string& entryName) {
+Model* OpenModelEntry(COGLDoc& doc, Archive& pak, const std::string& entryName) {
     const PakEntry* entry = FindEntryToOpen(doc, pak, entryName);
     if (entry == nullptr) {
         return nullptr;
@@ -61,8 +61,8 @@ ModelOpener FileOpener(Object* (*open)(COGLDoc& doc, const std::string& path)) {
     return [open](const std::string& path, COGLDoc& doc) { return open(doc, path) != nullptr; };
 }
 template <typename Object>
-PakEntryOpener EntryOpener(Object* (*open)(COGLDoc& doc, CPakFile& pak, const std::string& entryName)) {
-    return [open](CPakFile& pak, const std::string& entryName, COGLDoc& doc) {
+PakEntryOpener EntryOpener(Object* (*open)(COGLDoc& doc, Archive& pak, const std::string& entryName)) {
+    return [open](Archive& pak, const std::string& entryName, COGLDoc& doc) {
         return open(doc, pak, entryName) != nullptr;
     };
 }

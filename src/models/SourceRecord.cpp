@@ -1,19 +1,19 @@
 #include "models/SourceRecord.h"
 
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
 #include "scene/COGLScene.h"
 #include "scene/SceneFormat.h"
 
-void WriteSourceRecord(BinaryWriter& out, const std::string& path, const CPakFile* pak, const COGLScene* scene) {
+void WriteSourceRecord(BinaryWriter& out, const std::string& path, const Archive* pak, const COGLScene* scene) {
     out.WriteText(path, scene_format::kPathFieldSize);
     out.WriteI32(pak != nullptr && scene != nullptr ? scene->PositionOfPak(pak) : -1);
 }
 
 void ReadSourceRecord(BinaryReader& in, COGLScene& scene, int kind,
                       const std::function<void(const std::string& path)>& loadFile,
-                      const std::function<void(CPakFile& pak, const PakEntry& entry)>& loadEntry) {
+                      const std::function<void(Archive& pak, const PakEntry& entry)>& loadEntry) {
     std::string path = in.ReadText(scene_format::kPathFieldSize);
     const std::int32_t pakIndex = in.ReadI32();
     if (pakIndex < 0) {
@@ -23,7 +23,7 @@ void ReadSourceRecord(BinaryReader& in, COGLScene& scene, int kind,
         if (found) {
             loadFile(path);
         }
-    } else if (CPakFile* pak = scene.PakForFileIndex(pakIndex)) {
+    } else if (Archive* pak = scene.PakForFileIndex(pakIndex)) {
         if (const PakEntry* entry = pak->FindEntry(path)) {
             loadEntry(*pak, *entry);
         }

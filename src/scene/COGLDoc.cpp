@@ -4,7 +4,7 @@
 #include <map>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -40,7 +40,7 @@ OpenFileResult COGLDoc::OpenPakEntry(const std::string& entryName) {
         return {};
     }
     for (int position = 0; position < m_scene->PakCount(); ++position) {
-        CPakFile* pak = m_scene->PakAt(position);
+        Archive* pak = m_scene->PakAt(position);
         if (pak != nullptr && pak->FindEntry(entryName) != nullptr) {
             return OpenPakEntry(*pak, entryName);
         }
@@ -48,7 +48,7 @@ OpenFileResult COGLDoc::OpenPakEntry(const std::string& entryName) {
     return {};
 }
 
-OpenFileResult COGLDoc::OpenPakEntry(CPakFile& pak, const std::string& entryName) {
+OpenFileResult COGLDoc::OpenPakEntry(Archive& pak, const std::string& entryName) {
     const auto& openers = PakEntryOpeners();
     const auto it = openers.find(fs_util::ToLower(fs_util::ExtensionOf(entryName)));
     if (m_scene == nullptr || it == openers.end() || !it->second) {
@@ -183,7 +183,7 @@ OpenFileResult COGLDoc::OpenFile(const std::string& path) {
         GetHost().RefreshPropertyWindows();
         return {OpenedKind::Scene, ok};
     }
-    if (extension == "pak" || extension == "sin") {
+    if (IsArchiveExtension(extension) || fs_util::DirectoryExists(path)) {
         const int listed = m_scene != nullptr ? m_scene->PakCount() : 0;
         const int position = m_scene != nullptr ? m_scene->AddPak(path) : -1;
         if (position < 0) {

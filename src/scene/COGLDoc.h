@@ -18,12 +18,12 @@ struct OpenFileResult {
 };
 
 class COGLDoc;
-class CPakFile;
+class Archive;
 // Opens a model file into the document's scene (create, load, add, select); true
 // when the model was added. Registered per extension by the model classes.
 using ModelOpener = std::function<bool(const std::string& path, COGLDoc& doc)>;
 // The same for a model stored as an entry of one of the scene's paks.
-using PakEntryOpener = std::function<bool(CPakFile& pak, const std::string& entryName, COGLDoc& doc)>;
+using PakEntryOpener = std::function<bool(Archive& pak, const std::string& entryName, COGLDoc& doc)>;
 
 // The document: it holds no scene data itself, but reads and writes the scene
 // file through the scene of its view, and dispatches every opened file by its
@@ -63,8 +63,10 @@ public:
     void ClearScene();
 
     // The one entry for every file the user opens, chosen by extension (any case):
-    // ".dv" opens the scene in place of the one shown (Open); ".pak" and ".sin" add the archive to the
-    // scene ("Error opening file" when it cannot be opened); a registered model
+    // ".dv" opens the scene in place of the one shown (Open); an archive (".pak",
+    // ".sin", ".pk3", ".pkz", ".zip", ".kpf", ".wad") or a folder (a game folder,
+    // or any folder of loose files) joins the scene's pak list ("Error opening
+    // file" when it cannot be opened); a registered model
     // extension goes to its opener; anything else does nothing.
     OpenFileResult OpenFile(const std::string& path);
 
@@ -77,7 +79,7 @@ public:
     // pak holds it or no opener takes its extension.
     OpenFileResult OpenPakEntry(const std::string& entryName);
     // The same from the given pak (the pak page's double-click).
-    OpenFileResult OpenPakEntry(CPakFile& pak, const std::string& entryName);
+    OpenFileResult OpenPakEntry(Archive& pak, const std::string& entryName);
     static void RegisterPakEntryOpener(const std::string& extension, PakEntryOpener opener);
     static void UnregisterPakEntryOpener(const std::string& extension);
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
 #include "platform/GLContext.h"
@@ -208,7 +208,7 @@ COGLTexture2D* COGLScene::FindSkinTexture(const std::string& name) {
     return nullptr;
 }
 
-COGLTexture2D* COGLScene::LoadSkinFromPak(const std::string& name, CPakFile& pak, std::uint8_t loadOption) {
+COGLTexture2D* COGLScene::LoadSkinFromPak(const std::string& name, Archive& pak, std::uint8_t loadOption) {
     if (pak.FindEntry(name) == nullptr) {
         return nullptr;
     }
@@ -230,7 +230,7 @@ COGLTexture2D* COGLScene::LoadSkinFromFile(const std::string& name, const std::s
     return AddSkinTexture(std::move(texture), name);
 }
 
-COGLTexture2D* COGLScene::LoadSkinTexture(const std::string& name, CPakFile* pak, const std::string& directory,
+COGLTexture2D* COGLScene::LoadSkinTexture(const std::string& name, Archive* pak, const std::string& directory,
                                           std::uint8_t loadOption, bool searchPaks) {
     if (COGLTexture2D* cached = FindSkinTexture(name)) {
         return cached;
@@ -277,19 +277,20 @@ int COGLScene::AddPak(const std::string& path) {
             return static_cast<int>(i);
         }
     }
-    auto pak = std::make_unique<CPakFile>();
-    if (!pak->Open(path)) {
+    // Any kind: a pak, a zip, a WAD, a folder or a whole game folder.
+    auto pak = OpenArchive(path);
+    if (pak == nullptr) {
         return -1;
     }
     m_paks.push_back(std::move(pak));
     return static_cast<int>(m_paks.size()) - 1;
 }
 
-CPakFile* COGLScene::PakAt(int position) const { return At(m_paks, position); }
+Archive* COGLScene::PakAt(int position) const { return At(m_paks, position); }
 
-int COGLScene::PositionOfPak(const CPakFile* pak) const { return IndexIn(m_paks, pak); }
+int COGLScene::PositionOfPak(const Archive* pak) const { return IndexIn(m_paks, pak); }
 
-CPakFile* COGLScene::PakForFileIndex(int fileIndex) const {
+Archive* COGLScene::PakForFileIndex(int fileIndex) const {
     if (!m_loading) {
         return PakAt(fileIndex);
     }
@@ -426,7 +427,7 @@ bool COGLScene::SetBackgroundFromFile(const std::string& path) {
     return true;
 }
 
-bool COGLScene::SetBackgroundFromPak(CPakFile* pak, const std::string& path) {
+bool COGLScene::SetBackgroundFromPak(Archive* pak, const std::string& path) {
     ClearBackground();
     if (pak == nullptr) {
         return false;
@@ -550,7 +551,7 @@ bool COGLScene::SetUpVisualWeapons() {
         m_ctfPak = PakAt(AddPak(ctfPath));
     }
     bool ok = true;
-    auto preload = [&](CPakFile* pak, std::span<const VWepSkin> skins) {
+    auto preload = [&](Archive* pak, std::span<const VWepSkin> skins) {
         if (pak == nullptr) {
             return;
         }

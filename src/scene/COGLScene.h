@@ -13,7 +13,7 @@
 #include "scene/COGLObject.h"
 
 class COGLTexture2D;
-class CPakFile;
+class Archive;
 class FileLocator;
 class SceneViewLink;
 
@@ -125,7 +125,7 @@ public:
     // name), else from `directory` + the name's file name, else from the name as a
     // path; when that fails and `searchPaks` is set, from the first pak of the pak
     // list that holds the name. The result carries one reference for the caller.
-    COGLTexture2D* LoadSkinTexture(const std::string& name, CPakFile* pak, const std::string& directory,
+    COGLTexture2D* LoadSkinTexture(const std::string& name, Archive* pak, const std::string& directory,
                                    std::uint8_t loadOption, bool searchPaks);
     // Drops one reference; the texture is destroyed when none is left. False when
     // the texture is not a skin of this scene.
@@ -137,13 +137,13 @@ public:
     // The position of a pak opened from the same path, else the position of a newly
     // opened one, or -1 when it cannot be opened.
     int AddPak(const std::string& path);
-    CPakFile* PakAt(int position) const;
-    int PositionOfPak(const CPakFile* pak) const;
+    Archive* PakAt(int position) const;
+    int PositionOfPak(const Archive* pak) const;
     int PakCount() const { return static_cast<int>(m_paks.size()); }
     // While a scene file loads: the pak the file's pak list has at `fileIndex`
     // (nullptr for a pak that could not be found or opened). Model records use it
     // to resolve their stored pak indices. Outside a load it is PakAt.
-    CPakFile* PakForFileIndex(int fileIndex) const;
+    Archive* PakForFileIndex(int fileIndex) const;
     // The missing-file check of the load in progress, or nullptr.
     const FileLocator* Locator() const { return m_fileLocator.get(); }
 
@@ -186,7 +186,7 @@ public:
     // --- Background ---
     bool SetBackgroundFromFile(const std::string& path);
     // On success the texture is named after the file (no directory, no extension).
-    bool SetBackgroundFromPak(CPakFile* pak, const std::string& path);
+    bool SetBackgroundFromPak(Archive* pak, const std::string& path);
     void ClearBackground();
     COGLTexture2D* Background() const { return m_background.get(); }
     bool BackgroundValid() const { return m_backgroundValid != 0; }
@@ -226,8 +226,8 @@ public:
     // False when a skin could not be loaded (each one says so).
     bool SetUpVisualWeapons();
     bool VWepEnabled() const { return m_vwepEnabled != 0; }
-    CPakFile* VWepPak() const { return m_vwepPak; }
-    CPakFile* CTFPak() const { return m_ctfPak; }
+    Archive* VWepPak() const { return m_vwepPak; }
+    Archive* CTFPak() const { return m_ctfPak; }
 
     // Removes all lights, objects and textures, the selection, both shadow tables
     // and the background, and asks for a repaint. Skins and paks stay.
@@ -254,7 +254,7 @@ private:
     // Clear without the repaint (the destructor must not reach for the view).
     void ClearContents();
     void LoadRecords(BinaryReader& in, SceneViewLink& view, int version);
-    COGLTexture2D* LoadSkinFromPak(const std::string& name, CPakFile& pak, std::uint8_t loadOption);
+    COGLTexture2D* LoadSkinFromPak(const std::string& name, Archive& pak, std::uint8_t loadOption);
     COGLTexture2D* LoadSkinFromFile(const std::string& name, const std::string& path, std::uint8_t loadOption);
 
     std::array<float, 3> m_backgroundColor{0.0f, 0.0f, 0.0f};
@@ -264,7 +264,7 @@ private:
     ObjectList m_objects;
     TextureList m_textures;
     std::vector<SkinEntry> m_skins;
-    std::vector<std::unique_ptr<CPakFile>> m_paks;
+    std::vector<std::unique_ptr<Archive>> m_paks;
     COGLObject* m_selected = nullptr;
     int m_textureFilterMode = 1;
     int m_backgroundMode = 0;
@@ -279,10 +279,10 @@ private:
     std::uint8_t m_backgroundValid = 0;
     BackgroundBitmap m_backgroundBitmap;
     std::unique_ptr<FileLocator> m_fileLocator;
-    std::vector<CPakFile*> m_filePaks;  // pak of each file position, while loading
+    std::vector<Archive*> m_filePaks;  // pak of each file position, while loading
     bool m_loading = false;
-    CPakFile* m_vwepPak = nullptr;
-    CPakFile* m_ctfPak = nullptr;
+    Archive* m_vwepPak = nullptr;
+    Archive* m_ctfPak = nullptr;
     std::uint8_t m_vwepEnabled = 0;
     std::string m_lastLoadError;
     int m_loadSkipped = 0;

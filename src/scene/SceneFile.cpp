@@ -4,7 +4,7 @@
 #include <new>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
@@ -215,7 +215,7 @@ void COGLScene::LoadRecords(BinaryReader& in, SceneViewLink& view, int version) 
     m_filePaks.reserve(pakCount);
     for (std::size_t i = 0; i < pakCount; ++i) {
         std::string path = in.ReadText(scene_format::kPathFieldSize);
-        CPakFile* pak = nullptr;
+        Archive* pak = nullptr;
         if (!path.empty() && m_fileLocator->Locate(path, FileLocator::Pak)) {
             pak = PakAt(AddPak(path));
         }

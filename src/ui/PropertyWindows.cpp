@@ -38,7 +38,7 @@ PropertyWindows::PropertyWindows(MainWindow& window) : QObject(&window) {
             onSelectionChanged();
         }
     };
-    sceneSheet_->onPakItemActivated = [this](CPakFile& pak, const std::string& entryName) {
+    sceneSheet_->onPakItemActivated = [this](Archive& pak, const std::string& entryName) {
         return onPakItemActivated ? onPakItemActivated(pak, entryName) : false;
     };
 

@@ -7,7 +7,7 @@
 #include <string>
 
 class COGLScene;
-class CPakFile;
+class Archive;
 class MainWindow;
 class ObjectPropertiesPanel;
 class ScenePropertiesPanel;
@@ -53,7 +53,7 @@ public:
     std::function<void()> onSelectionChanged;
     // A model or sprite entry of a pak was double-clicked: the models add it and
     // answer true.
-    std::function<bool(CPakFile& pak, const std::string& entryName)> onPakItemActivated;
+    std::function<bool(Archive& pak, const std::string& entryName)> onPakItemActivated;
 
 private:
     void Changed();

@@ -79,7 +79,7 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         view_.update();
         window_.RefreshCommandStates();
     };
-    properties_->onPakItemActivated = [this](CPakFile& pak, const std::string& entryName) {
+    properties_->onPakItemActivated = [this](Archive& pak, const std::string& entryName) {
         view_.makeCurrent();
         const OpenFileResult result = Core().Document().OpenPakEntry(pak, entryName);
         if (result.kind == OpenedKind::Nothing) {

@@ -217,7 +217,7 @@ TEST_F(ImageTest, WalUsesTheQuake2PaletteAndKeysIndex255) {
     // Pictures read for a window keep B, G, R order and are never keyed.
     CPakFile pak;
     ASSERT_TRUE(pak.Open(dir_.Write("walls.pak", fixtures::PakBuilder().Add("textures/fence.wal", fixtures::WriteWal(2, 2, {255, 16, 16, 255})).Build())));
-    ASSERT_TRUE(image.LoadFromStream(pak, *pak.FindEntry("textures/fence.wal"), false, false, true));
+    ASSERT_TRUE(image.LoadFromArchive(pak, *pak.FindEntry("textures/fence.wal"), false, false, true));
     EXPECT_FALSE(image.HasAlpha());
     const Rgb q = Quake2(16);
     EXPECT_EQ(PixelRgb(image, 1, 0), (Rgb{q[2], q[1], q[0]}));
@@ -477,13 +477,13 @@ TEST_F(ImageTest, DispatchByExtensionAndEntryName) {
                                                      .Build())));
     std::FILE* stream = pak.OpenStream();
     std::fseek(stream, 3, SEEK_SET);
-    ASSERT_TRUE(image.LoadFromStream(pak, *pak.FindEntry("pics/colormap.pcx"), true, false, false));
+    ASSERT_TRUE(image.LoadFromArchive(pak, *pak.FindEntry("pics/colormap.pcx"), true, false, false));
     EXPECT_EQ(image.Path(), "pics/colormap.PCX");
     EXPECT_EQ(PixelRgb(image, 1, 1), PaletteRgb(palette_, 4));
     EXPECT_EQ(std::ftell(stream), 3);  // the shared stream's position is kept
     EXPECT_EQ(pak.OpenCount(), 1);
-    EXPECT_TRUE(image.LoadFromStream(pak, *pak.FindEntry("pics/xpcx"), false, false, false));  // the last three characters decide
-    EXPECT_FALSE(image.LoadFromStream(pak, *pak.FindEntry("pics/x.bmp"), false, false, false));
+    EXPECT_TRUE(image.LoadFromArchive(pak, *pak.FindEntry("pics/xpcx"), false, false, false));  // the last three characters decide
+    EXPECT_FALSE(image.LoadFromArchive(pak, *pak.FindEntry("pics/x.bmp"), false, false, false));
     ExpectOnlyMessage("Invalid Image file format.");
     pak.CloseStream(stream);
 }

@@ -55,7 +55,7 @@ TEST_F(OpenHooks, PakEntriesGoToTheOpenerOfTheirExtension) {
 
     CPakFile* seenPak = nullptr;
     std::string seenName;
-    COGLDoc::RegisterPakEntryOpener("MD2", [&](CPakFile& pak, const std::string& entry, COGLDoc& doc) {
+    COGLDoc::RegisterPakEntryOpener("MD2", [&](Archive& pak, const std::string& entry, COGLDoc& doc) {
         seenPak = &pak;
         seenName = entry;
         doc.Scene()->AddObject(std::make_unique<COGLBox>());
@@ -72,7 +72,7 @@ TEST_F(OpenHooks, PakEntriesGoToTheOpenerOfTheirExtension) {
     EXPECT_EQ(doc_.OpenPakEntry("models/missing.md2").kind, OpenedKind::Nothing);
     EXPECT_EQ(doc_.OpenPakEntry("pics/colormap.pcx").kind, OpenedKind::Nothing);
 
-    COGLDoc::RegisterPakEntryOpener("md2", [](CPakFile&, const std::string&, COGLDoc&) { return false; });
+    COGLDoc::RegisterPakEntryOpener("md2", [](Archive&, const std::string&, COGLDoc&) { return false; });
     const OpenFileResult failed = doc_.OpenPakEntry("models/monsters/tank/tris.md2");
     EXPECT_EQ(failed.kind, OpenedKind::Model);
     EXPECT_FALSE(failed.succeeded);

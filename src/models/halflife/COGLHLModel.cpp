@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "models/SourceRecord.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
@@ -57,7 +57,7 @@ bool COGLHLModel::LoadFile(const std::string& path) {
     return Read(std::move(*bytes), [](const std::string& name) { return ReadWholeFile(fs_util::ResolvePath(name)); });
 }
 
-bool COGLHLModel::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
+bool COGLHLModel::LoadFromPak(Archive* pak, const PakEntry& entry) {
     FreeModel();
     auto bytes = ReadSourceEntry(pak, entry);
     SetName(fs_util::FileTitleOf(entry.name));
@@ -239,7 +239,7 @@ bool COGLHLModel::LoadFromScene(BinaryReader& in, int version, COGLScene& scene)
     const std::string savedName = Name();
     ReadSourceRecord(
         in, scene, FileLocator::Mdl, [this](const std::string& path) { LoadFile(path); },
-        [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
+        [this](Archive& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
     // The rest of the record is read whatever happened, so the next record starts right.
     const std::int32_t animationIndex = in.ReadI32();
     const float speed = in.ReadF32();

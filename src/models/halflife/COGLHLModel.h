@@ -6,7 +6,7 @@
 #include "models/COGLModel.h"
 #include "models/halflife/StudioModel.h"
 
-class CPakFile;
+class Archive;
 struct PakEntry;
 
 // A Half-Life studio model in a scene: one animation per sequence, the bones
@@ -20,7 +20,7 @@ public:
     // from entries of `pak`. A file that is missing or unsound shows its message
     // and leaves the object without a model; the result is the loaded flag.
     bool LoadFile(const std::string& path);
-    bool LoadFromPak(CPakFile* pak, const PakEntry& entry);
+    bool LoadFromPak(Archive* pak, const PakEntry& entry);
 
     void Draw(int flags) override;
     void DrawPickPass() override { DrawForPick(); }

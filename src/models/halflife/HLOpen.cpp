@@ -8,7 +8,7 @@
 
 COGLHLModel* OpenHLModel(COGLDoc& doc, const std::string& path) { return OpenModelFile<COGLHLModel>(doc, path); }
 
-COGLHLModel* OpenHLModelFromPak(COGLDoc& doc, CPakFile& pak, const std::string& entryName) {
+COGLHLModel* OpenHLModelFromPak(COGLDoc& doc, Archive& pak, const std::string& entryName) {
     return OpenModelEntry<COGLHLModel>(doc, pak, entryName);
 }
 

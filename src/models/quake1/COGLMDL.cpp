@@ -7,7 +7,7 @@
 #include <new>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "models/FrameNames.h"
 #include "models/QuakeNormals.h"
 #include "models/SourceRecord.h"
@@ -101,7 +101,7 @@ bool COGLMDL::LoadFile(const std::string& path) {
     return m_loaded != 0;
 }
 
-bool COGLMDL::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
+bool COGLMDL::LoadFromPak(Archive* pak, const PakEntry& entry) {
     const auto bytes = ReadSourceEntry(pak, entry);
     if (!bytes) {
         m_loaded = 0;
@@ -322,7 +322,7 @@ bool COGLMDL::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     const std::string savedName = Name();
     ReadSourceRecord(
         in, scene, FileLocator::Mdl, [this](const std::string& path) { LoadFile(path); },
-        [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
+        [this](Archive& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
 
     // The rest of the record is read whatever happened, so the next record starts right.
     ReadClockRecord(in, true);

@@ -10,7 +10,7 @@
 #include "models/quake1/MdlReader.h"
 #include "platform/BinaryIO.h"
 
-class CPakFile;
+class Archive;
 struct PakEntry;
 
 // An animation of a Quake 1 model: the frames it plays, as indexes into the
@@ -35,7 +35,7 @@ public:
     // Reads the model from a file, or from an entry of `pak`; the result is the
     // loaded flag. A file that cannot be opened changes nothing.
     bool LoadFile(const std::string& path);
-    bool LoadFromPak(CPakFile* pak, const PakEntry& entry);
+    bool LoadFromPak(Archive* pak, const PakEntry& entry);
     // Reads the model at the reader's position. A file that is not a sound model
     // says "Not a valid MDL (classic quake model) file." and leaves no model data.
     bool ReadMDL(BinaryReader& file);

@@ -8,7 +8,7 @@
 
 COGLMDL* OpenMDLModel(COGLDoc& doc, const std::string& path) { return OpenModelFile<COGLMDL>(doc, path); }
 
-COGLMDL* OpenMDLFromPak(COGLDoc& doc, CPakFile& pak, const std::string& entryName) {
+COGLMDL* OpenMDLFromPak(COGLDoc& doc, Archive& pak, const std::string& entryName) {
     return OpenModelEntry<COGLMDL>(doc, pak, entryName);
 }
 

@@ -8,7 +8,7 @@
 #include <new>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "models/FrameNames.h"
 #include "models/QuakeNormals.h"
 #include "models/SourceRecord.h"
@@ -91,7 +91,7 @@ bool COGLMD2::LoadFile(const std::string& path, bool rebuildNormals) {
     return m_loaded != 0;
 }
 
-bool COGLMD2::LoadFromPak(CPakFile* pak, const PakEntry& entry, bool rebuildNormals) {
+bool COGLMD2::LoadFromPak(Archive* pak, const PakEntry& entry, bool rebuildNormals) {
     const auto bytes = ReadSourceEntry(pak, entry);
     if (!bytes) {
         m_loaded = 0;
@@ -352,7 +352,7 @@ bool COGLMD2::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     const std::string savedName = Name();
     ReadSourceRecord(
         in, scene, FileLocator::Md2, [this](const std::string& path) { LoadFile(path, false); },
-        [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry, false); });
+        [this](Archive& pak, const PakEntry& entry) { LoadFromPak(&pak, entry, false); });
 
     // The rest of the record is read whatever happened, so the next record starts right.
     ReadClockRecord(in, version > 5);

@@ -8,7 +8,7 @@
 #include "models/COGLModel.h"
 #include "platform/BinaryIO.h"
 
-class CPakFile;
+class Archive;
 class ProgressScope;
 struct PakEntry;
 
@@ -25,7 +25,7 @@ public:
     // loaded flag. The player reads its second argument as the skins' load option.
     virtual bool LoadFile(const std::string& path, bool rebuildNormals);
     // Reads the model from an entry of `pak`.
-    virtual bool LoadFromPak(CPakFile* pak, const PakEntry& entry, bool rebuildNormals);
+    virtual bool LoadFromPak(Archive* pak, const PakEntry& entry, bool rebuildNormals);
     // Reads the model starting at `base` of `file` through the MD2 reader. A file
     // that is not a sound MD2 (wrong ident or version, or any count, offset or
     // index that leaves the bytes there) says "Not a valid MD2 File" and leaves

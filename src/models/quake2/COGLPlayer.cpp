@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
@@ -44,7 +44,7 @@ bool COGLPlayer::LoadFile(const std::string& path, bool textureFlag) {
     return true;
 }
 
-bool COGLPlayer::LoadFromPak(CPakFile* pak, const PakEntry& entry, bool textureFlag) {
+bool COGLPlayer::LoadFromPak(Archive* pak, const PakEntry& entry, bool textureFlag) {
     ClearWeapons();
     if (!COGLMD2::LoadFromPak(pak, entry, false)) {
         return false;
@@ -129,7 +129,7 @@ void COGLPlayer::LoadVWepWeapons() {
             progress.Step();
         }
     }
-    CPakFile* vwep = m_scene->VWepPak();
+    Archive* vwep = m_scene->VWepPak();
     const PakEntry* entry = vwep != nullptr ? vwep->FindEntry(kFlagModel) : nullptr;
     if (entry != nullptr) {
         m_flag = std::make_unique<COGLMD2>(m_scene);
@@ -147,7 +147,7 @@ bool COGLPlayer::ReadPart(COGLMD2& part) {
     }
     const std::string name = part.Name();
     bool ok = false;
-    if (CPakFile* pak = part.Pak()) {
+    if (Archive* pak = part.Pak()) {
         const PakEntry* entry = pak->FindEntry(part.FilePath());
         ok = entry != nullptr && part.LoadFromPak(pak, *entry, true);
     } else {

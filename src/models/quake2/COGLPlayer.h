@@ -29,7 +29,7 @@ public:
     // Reads the body, then its skins (with `textureFlag` as their load option:
     // the default palette for player skins), then lists the weapons.
     bool LoadFile(const std::string& path, bool textureFlag) override;
-    bool LoadFromPak(CPakFile* pak, const PakEntry& entry, bool textureFlag) override;
+    bool LoadFromPak(Archive* pak, const PakEntry& entry, bool textureFlag) override;
     void LoadWeapons();
     void LoadVWepWeapons();
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "models/quake2/COGLMD2.h"
 #include "models/quake2/COGLPlayer.h"
 #include "models/quake2/Md2Reader.h"
@@ -50,7 +50,7 @@ COGLMD2* OpenMD2Model(COGLDoc& doc, const std::string& path) {
     return static_cast<COGLMD2*>(AddModelToScene(doc, std::move(model)));
 }
 
-COGLMD2* OpenModelFromPak(COGLDoc& doc, CPakFile& pak, const std::string& entryName) {
+COGLMD2* OpenModelFromPak(COGLDoc& doc, Archive& pak, const std::string& entryName) {
     const PakEntry* entry = FindEntryToOpen(doc, pak, entryName);
     if (entry == nullptr) {
         return nullptr;

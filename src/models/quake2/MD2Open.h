@@ -5,7 +5,7 @@
 
 class COGLDoc;
 class COGLMD2;
-class CPakFile;
+class Archive;
 
 // The "Player Options" of the model open dialog, kept by the application between
 // dialogs: each Open Model copies the dialog's boxes here before the file opens.
@@ -31,7 +31,7 @@ bool OpensAsPlayer(const unsigned char* bytes, std::size_t size, const MD2OpenOp
 COGLMD2* OpenMD2Model(COGLDoc& doc, const std::string& path);
 // The same for an entry of a pak archive (the pak page and the command line);
 // `entryName` is matched without regard to case.
-COGLMD2* OpenModelFromPak(COGLDoc& doc, CPakFile& pak, const std::string& entryName);
+COGLMD2* OpenModelFromPak(COGLDoc& doc, Archive& pak, const std::string& entryName);
 
 // Registers COGLMD2 (type code 12) and COGLPlayer (13) with the object factory
 // and the ".md2" opener with the document. Safe to call more than once.

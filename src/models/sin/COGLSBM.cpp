@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "models/QuakeNormals.h"
 #include "models/SourceRecord.h"
 #include "models/sin/SinAnimFile.h"
@@ -71,7 +71,7 @@ bool COGLSBM::LoadFile(const std::string& path) {
     return m_loaded != 0;
 }
 
-bool COGLSBM::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
+bool COGLSBM::LoadFromPak(Archive* pak, const PakEntry& entry) {
     const auto bytes = ReadSourceEntry(pak, entry);
     m_loaded = bytes && LoadDef(bytes->data(), bytes->size()) ? 1 : 0;
     SetName(fs_util::FileTitleOf(m_path));
@@ -339,7 +339,7 @@ bool COGLSBM::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
     const Vector3 savedScale = m_scale;
     ReadSourceRecord(
         in, scene, FileLocator::Other, [this](const std::string& path) { LoadFile(path); },
-        [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
+        [this](Archive& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
 
     // The rest of the record is read whatever happened, so the next record starts right.
     ReadClockRecord(in, version > 5);

@@ -10,7 +10,7 @@
 #include "models/COGLModel.h"
 #include "platform/BinaryIO.h"
 
-class CPakFile;
+class Archive;
 class GeometrySink;
 struct PakEntry;
 struct SamAnimation;
@@ -63,7 +63,7 @@ public:
     // Reads a definition from disk; its files are looked for above it (LocateSinFile).
     bool LoadFile(const std::string& path);
     // Reads a definition from an entry of `pak`; its files are entries of the same pak.
-    bool LoadFromPak(CPakFile* pak, const PakEntry& entry);
+    bool LoadFromPak(Archive* pak, const PakEntry& entry);
     // Reads the definition text, the base model and the animations, then loads the
     // skins and applies the first. Each failure shows its message and leaves the
     // object without model data (not ready); the result is whether all succeeded.

@@ -8,7 +8,7 @@
 
 COGLSBM* OpenSinModel(COGLDoc& doc, const std::string& path) { return OpenModelFile<COGLSBM>(doc, path); }
 
-COGLSBM* OpenSinModelFromPak(COGLDoc& doc, CPakFile& pak, const std::string& entryName) {
+COGLSBM* OpenSinModelFromPak(COGLDoc& doc, Archive& pak, const std::string& entryName) {
     return OpenModelEntry<COGLSBM>(doc, pak, entryName);
 }
 

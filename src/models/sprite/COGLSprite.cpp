@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "models/AnimationClock.h"
 #include "models/SourceRecord.h"
 #include "platform/FileLocator.h"
@@ -68,7 +68,7 @@ bool COGLSprite::LoadFile(const std::string& path) {
     return ReadSource(ReadWholeFile(resolved));
 }
 
-bool COGLSprite::LoadFromPak(CPakFile* pak, const PakEntry& entry) {
+bool COGLSprite::LoadFromPak(Archive* pak, const PakEntry& entry) {
     m_pak = pak;
     m_path = entry.name;
     m_directory = fs_util::DirectoryOf(entry.name);
@@ -139,7 +139,7 @@ bool COGLSprite::MakeTextures(const SpriteData& data) {
 
 std::shared_ptr<COGLTexture2D> COGLSprite::LoadPicture(const std::string& gamePath) const {
     const int filterMode = m_scene != nullptr ? m_scene->TextureFilterMode() : 1;
-    const auto fromPak = [&](CPakFile* pak) -> std::shared_ptr<COGLTexture2D> {
+    const auto fromPak = [&](Archive* pak) -> std::shared_ptr<COGLTexture2D> {
         const PakEntry* entry = pak != nullptr ? pak->FindEntry(gamePath) : nullptr;
         if (entry == nullptr) {
             return nullptr;
@@ -378,7 +378,7 @@ bool COGLSprite::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) 
     m_loaded = 0;
     ReadSourceRecord(
         in, scene, FileLocator::Other, [this](const std::string& path) { LoadFile(path); },
-        [this](CPakFile& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
+        [this](Archive& pak, const PakEntry& entry) { LoadFromPak(&pak, entry); });
     const std::int32_t picture = in.ReadI32();
     m_speed = in.ReadF32();
     const float position = in.ReadF32();

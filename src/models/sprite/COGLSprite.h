@@ -13,7 +13,7 @@
 class COGLScene;
 class GeometrySink;
 class COGLTexture2D;
-class CPakFile;
+class Archive;
 struct PakEntry;
 
 // A sprite in a scene: a Quake 2 ".sp2", a Quake 1 or a Half-Life ".spr". Each
@@ -31,7 +31,7 @@ public:
     // Reads the sprite from a file or an entry of `pak`. On failure one message
     // says why and the sprite holds nothing; the result is the loaded flag.
     bool LoadFile(const std::string& path);
-    bool LoadFromPak(CPakFile* pak, const PakEntry& entry);
+    bool LoadFromPak(Archive* pak, const PakEntry& entry);
     // Reads the sprite from its bytes and makes its pictures' textures.
     bool ReadSprite(const ByteBuffer& bytes);
 
@@ -79,7 +79,7 @@ public:
     SpriteTextureFormat TextureFormat() const { return m_textureFormat; }
     const std::vector<SpritePicture>& Pictures() const { return m_pictures; }
     const std::string& FilePath() const { return m_path; }
-    CPakFile* Pak() const { return m_pak; }
+    Archive* Pak() const { return m_pak; }
     // The quad of the picture shown, as drawing sends it (facing +z before the
     // turn to the viewer).
     void EmitQuad(GeometrySink& sink) const;
@@ -100,7 +100,7 @@ private:
     COGLScene* m_scene = nullptr;  // not owned
     std::string m_path;
     std::string m_directory;
-    CPakFile* m_pak = nullptr;  // not owned
+    Archive* m_pak = nullptr;  // not owned
     std::uint8_t m_loaded = 0;
     SpriteFormat m_format = SpriteFormat::Quake2;
     SpriteTextureFormat m_textureFormat = SpriteTextureFormat::AlphaTest;

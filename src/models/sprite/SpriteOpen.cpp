@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "models/ModelOpen.h"
 #include "models/sprite/COGLSprite.h"
 #include "platform/Messages.h"
@@ -51,7 +51,7 @@ COGLSprite* OpenSprite(COGLDoc& doc, const std::string& path) {
     return AddSpriteToScene(doc, std::move(sprite));
 }
 
-COGLSprite* OpenSpriteFromPak(COGLDoc& doc, CPakFile& pak, const std::string& entryName) {
+COGLSprite* OpenSpriteFromPak(COGLDoc& doc, Archive& pak, const std::string& entryName) {
     const PakEntry* entry = pak.FindEntry(entryName);
     if (doc.Scene() == nullptr || entry == nullptr) {
         ShowMessage(msg::kErrorReadingSprite);

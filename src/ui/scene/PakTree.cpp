@@ -2,7 +2,7 @@
 
 #include <QTreeWidgetItem>
 
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 
 namespace {
 constexpr int kEntryRole = Qt::UserRole;
@@ -22,7 +22,7 @@ void AddTreeNodes(const PakTreeNode& node, QTreeWidgetItem* parent, const QIcon&
 }
 }  // namespace
 
-bool FillPakTree(CPakFile& pak, QTreeWidgetItem& root, const QIcon& folder, const QIcon& file) {
+bool FillPakTree(Archive& pak, QTreeWidgetItem& root, const QIcon& folder, const QIcon& file) {
     PakTreeNode tree;
     pak.BuildDirectoryTree(tree);
     if (tree.children.empty()) {

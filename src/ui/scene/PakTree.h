@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <QString>
 
-class CPakFile;
+class Archive;
 class QTreeWidgetItem;
 
 // An archive's directory tree (the entries that can be put into a scene, in their
@@ -11,7 +11,7 @@ class QTreeWidgetItem;
 // Apart from the page that shows it, so that any view of archives can use it.
 
 // Adds the tree of `pak` under `root`; false when the archive holds nothing to show.
-bool FillPakTree(CPakFile& pak, QTreeWidgetItem& root, const QIcon& folder, const QIcon& file);
+bool FillPakTree(Archive& pak, QTreeWidgetItem& root, const QIcon& folder, const QIcon& file);
 
 // The name of the archive entry an item stands for; empty for a folder.
 QString PakTreeEntry(const QTreeWidgetItem& item);

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "platform/Host.h"
 #include "scene/COGLScene.h"
 #include "ui/PropertyWidgets.h"
@@ -48,7 +48,7 @@ PaksPage::PaksPage(const SceneSheetHooks& hooks, QWidget* parent)
 
     connect(archives_, &QComboBox::currentIndexChanged, this, [this](int index) {
         COGLScene* scene = Scene();
-        CPakFile* pak = index >= 0 ? ItemPointer<CPakFile>(archives_->itemData(index)) : nullptr;
+        Archive* pak = index >= 0 ? ItemPointer<Archive>(archives_->itemData(index)) : nullptr;
         ShowTree(scene != nullptr && scene->PositionOfPak(pak) >= 0 ? pak : nullptr);
     });
     // A double-click, or Enter on the chosen item (or a single click where the
@@ -67,20 +67,20 @@ void PaksPage::SetScene(COGLScene* scene) {
 void PaksPage::Refresh() {
     COGLScene* scene = Scene();
     // The archive shown before, if the scene still holds it.
-    CPakFile* shown = scene != nullptr ? scene->PakAt(scene->PositionOfPak(shown_)) : nullptr;
+    Archive* shown = scene != nullptr ? scene->PakAt(scene->PositionOfPak(shown_)) : nullptr;
     {
         const QSignalBlocker block(archives_);
         archives_->clear();
         if (scene != nullptr) {
             for (int i = 0; i < scene->PakCount(); ++i) {
-                const CPakFile* pak = scene->PakAt(i);
+                const Archive* pak = scene->PakAt(i);
                 const QString path = QString::fromStdString(pak->Path());
                 archives_->addItem(QFileInfo(path).fileName(), ItemData(pak));
                 archives_->setItemData(i, path, Qt::ToolTipRole);
             }
         }
         if (shown == nullptr && archives_->count() > 0) {
-            shown = ItemPointer<CPakFile>(archives_->itemData(0));
+            shown = ItemPointer<Archive>(archives_->itemData(0));
         }
         archives_->setCurrentIndex(shown != nullptr ? archives_->findData(ItemData(shown)) : -1);
     }
@@ -89,7 +89,7 @@ void PaksPage::Refresh() {
     }
 }
 
-void PaksPage::ShowTree(CPakFile* pak) {
+void PaksPage::ShowTree(Archive* pak) {
     tree_->clear();
     shown_ = pak;
     if (pak == nullptr) {
@@ -116,7 +116,7 @@ bool PaksPage::ShowPak(int position) {
     if (scene == nullptr || scene->PakAt(position) == nullptr) {
         return false;
     }
-    CPakFile* pak = scene->PakAt(position);
+    Archive* pak = scene->PakAt(position);
     Refresh();
     {
         const QSignalBlocker block(archives_);
@@ -138,7 +138,7 @@ void PaksPage::Activate(const QTreeWidgetItem* item) {
     if (entry.isEmpty() || position < 0) {
         return;
     }
-    CPakFile* pak = scene->PakAt(position);
+    Archive* pak = scene->PakAt(position);
     const std::string name = entry.toStdString();
     if (IsTextureEntry(name)) {
         bool fresh = false;

@@ -2,7 +2,7 @@
 
 #include "ui/PropertyPage.h"
 
-class CPakFile;
+class Archive;
 class QComboBox;
 class QLabel;
 class QStackedWidget;
@@ -29,7 +29,7 @@ public:
     QTreeWidget* Tree() const { return tree_; }
 
 private:
-    void ShowTree(CPakFile* pak);
+    void ShowTree(Archive* pak);
     void Activate(const QTreeWidgetItem* item);
 
     const SceneSheetHooks& hooks_;
@@ -37,5 +37,5 @@ private:
     QStackedWidget* stack_ = nullptr;
     QLabel* placeholder_ = nullptr;
     QTreeWidget* tree_ = nullptr;
-    const CPakFile* shown_ = nullptr;  // whose tree is shown (compared, never read through)
+    const Archive* shown_ = nullptr;  // whose tree is shown (compared, never read through)
 };

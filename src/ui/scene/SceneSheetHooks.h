@@ -8,7 +8,7 @@
 #include "ui/PropertyWidgets.h"
 
 class COGLTexture2D;
-class CPakFile;
+class Archive;
 
 // What the "Scene Properties" pages ask of the shell around them. The sheet holds
 // the one set (the wiring and the tests fill it in) and its pages read it, so a
@@ -31,5 +31,5 @@ struct SceneSheetHooks {
     std::function<void()> onSelectionChanged;
     // A double-clicked archive entry that is not a picture (a model, a sprite). True
     // when it was used; the models add the model to the scene.
-    std::function<bool(CPakFile& pak, const std::string& entryName)> onPakItemActivated;
+    std::function<bool(Archive& pak, const std::string& entryName)> onPakItemActivated;
 };

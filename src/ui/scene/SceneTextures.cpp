@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "media/COGLTexture2D.h"
-#include "media/CPakFile.h"
+#include "media/Archive.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
@@ -35,7 +35,7 @@ bool IsTextureEntry(const std::string& name) {
     return kPictures.contains(suffix);
 }
 
-COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, CPakFile* pak, bool* added) {
+COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, Archive* pak, bool* added) {
     if (added != nullptr) {
         *added = false;
     }

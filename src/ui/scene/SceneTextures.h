@@ -6,7 +6,7 @@
 
 class COGLScene;
 class COGLTexture2D;
-class CPakFile;
+class Archive;
 
 // The scene's textures as the scene sheet shows and adds them: from picture files
 // (the textures page) and from archive entries (the paks page).
@@ -24,4 +24,4 @@ bool IsTextureEntry(const std::string& name);
 // the archive's entry of that name. The scene's own copy when one with the same
 // source is already there; nullptr when it cannot be loaded (the readers say why).
 // `added`, when given, says whether the texture is a new one of the list.
-COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, CPakFile* pak, bool* added = nullptr);
+COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, Archive* pak, bool* added = nullptr);

@@ -32,7 +32,16 @@ QSize DeviceSize(const GLWidget& view) {
 ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.View()) {
     COGLView& core = Core();
     window_.SetViewCommandTarget(&view_);
-    view_.SetAnimationTick([&core] { return core.AnimationTick(); });
+    // The animation controls follow every step, so the frame they show moves with the model.
+    view_.SetAnimationTick([this, &core] {
+        if (!core.AnimationTick()) {
+            return false;
+        }
+        if (window_.Hooks().refreshAnimation) {
+            window_.Hooks().refreshAnimation();
+        }
+        return true;
+    });
 
     properties_ = new PropertyWindows(window_);
     properties_->SetScene(core.Scene());
@@ -54,7 +63,6 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         WatchSelection();
         Core().Document().SetModified(true);
         view_.update();
-        WakeAnimation();
         window_.RefreshCommandStates();
     };
     // A deleted texture waits in the history, so an undone delete of an object that
@@ -82,11 +90,10 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
             return false;
         }
         properties_->PropertyRefresh();
-        WakeAnimation();
         return result.succeeded;
     };
 
-    // The property windows answer the refresh hooks; the animation may start with either.
+    // The property windows answer the refresh hooks.
     ShellHooks& hooks = window_.Hooks();
     auto refreshProperties = hooks.refreshProperties;
     hooks.refreshProperties = [this, refreshProperties] {
@@ -95,20 +102,11 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         }
         // Whatever the sheets show now is the state their next edit replaces.
         WatchSelection();
-        WakeAnimation();
         window_.RefreshCommandStates();
     };
     hooks.undoName = [this] { return QString::fromStdString(Core().Document().History().UndoName()); };
     hooks.redoName = [this] { return QString::fromStdString(Core().Document().History().RedoName()); };
     hooks.isModified = [this] { return Core().Document().IsModified(); };
-    auto refreshAnimation = hooks.refreshAnimation;
-    hooks.refreshAnimation = [this, refreshAnimation] {
-        if (refreshAnimation) {
-            refreshAnimation();
-        }
-        WakeAnimation();
-    };
-
     hooks.openFile = [this](const QString& path) { return OpenFile(path); };
     hooks.modelOptionsChosen = [](const ModelOpenOptions& options) {
         MD2OpenOptions md2;
@@ -213,11 +211,8 @@ bool ShellWiring::OpenFile(const QString& path) {
     properties_->PropertyRefresh();
     WatchSelection();
     view_.update();
-    WakeAnimation();
     return result.succeeded;
 }
-
-void ShellWiring::WakeAnimation() { view_.SetAnimating(true); }
 
 void ShellWiring::WatchSelection() {
     if (COGLScene* scene = Core().Scene()) {

@@ -36,20 +36,6 @@ namespace {
 const QString kDemo = QStringLiteral(MAROVIN_SOURCE_DIR "/samples/scenes/demo.dv");
 const QString kBanner = QStringLiteral(MAROVIN_SOURCE_DIR "/samples/models/banner/tris.md2");
 
-struct Shell {
-    ShellFixture fixture;
-    MainWindow window;
-    ShellWiring wiring{window};
-    bool exposed = false;
-
-    Shell() {
-        window.Start();
-        exposed = QTest::qWaitForWindowExposed(&window);
-        fixture.TakeMessages();
-    }
-    COGLScene& Scene() { return *wiring.Core().Scene(); }
-};
-
 template <typename Widget>
 Widget* ChildWithText(QWidget* parent, const QString& text) {
     for (Widget* child : parent->findChildren<Widget*>()) {

@@ -99,17 +99,21 @@ std::unique_ptr<AnimatedObject> AnimatedObjectOf(COGLObject& object) {
 AnimationPage::AnimationPage(QWidget* parent) : ObjectSheetPage(parent) {
     auto* layout = new QVBoxLayout(this);
     animations_ = new QListWidget(this);
+    animations_->setObjectName(QStringLiteral("animations"));
     layout->addWidget(animations_, 1);
 
     auto* buttons = new QHBoxLayout;
     play_ = new QPushButton(QStringLiteral("Play"), this);
     stop_ = new QPushButton(QStringLiteral("Stop"), this);
+    play_->setObjectName(QStringLiteral("play"));
+    stop_->setObjectName(QStringLiteral("stop"));
     buttons->addWidget(play_);
     buttons->addWidget(stop_);
     layout->addLayout(buttons);
 
     auto* form = new QFormLayout;
     frame_ = new QSpinBox(this);
+    frame_->setObjectName(QStringLiteral("frame"));
     form->addRow(QStringLiteral("Frame"), frame_);
     auto* speedRow = new QHBoxLayout;
     speed_ = new QSlider(Qt::Horizontal, this);
@@ -141,12 +145,19 @@ AnimationPage::AnimationPage(QWidget* parent) : ObjectSheetPage(parent) {
     connect(play_, &QPushButton::clicked, this, [this] {
         if (model_ != nullptr) {
             model_->Play();
+            ShowFrame();
+            // The pressed button is greyed now: the keyboard goes to the one that undoes it.
+            if (model_->IsAnimating()) {
+                stop_->setFocus();
+            }
             emit changed();
         }
     });
     connect(stop_, &QPushButton::clicked, this, [this] {
         if (model_ != nullptr) {
             model_->SetAnimating(false);
+            ShowFrame();
+            play_->setFocus();
             emit changed();
         }
     });

@@ -138,7 +138,7 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
     hooks.selectedName = [this] {
         const COGLScene* scene = Core().Scene();
         const COGLObject* selected = scene != nullptr ? scene->Selected() : nullptr;
-        return selected != nullptr ? QString::fromStdString(selected->Name()) : QString();
+        return selected != nullptr ? GameText(selected->Name()) : QString();
     };
     hooks.exportGltf = [this](const QString& path, bool wholeScene) {
         view_.makeCurrent();

@@ -1,4 +1,6 @@
 #include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 
 #include "ShellTestSupport.h"
@@ -71,6 +73,45 @@ private slots:
         QVERIFY(flag->toolTip().isEmpty());
         flag->click();
         QVERIFY(player->FlagShown());
+    }
+
+    // Names inside game files are Windows-1252: the pages show the letters they
+    // stand for, and showing a name never changes its bytes.
+    void namesFromGameFilesShowAsTheirLetters() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        TempDir dir;
+        // "\xFC" is the Windows letter u with two dots.
+        const std::string skin = "models/can/B\xFC" "chse.pcx";
+        dir.Write(skin, Skin(1));
+        const std::string path = dir.Write("models/can/tris.md2", AnimatedBox({{"Bier\xFC", 2}, {"wave", 2}}, {skin}));
+        QVERIFY(shell.window.OpenFile(QString::fromStdString(path)));
+        auto* model = dynamic_cast<COGLModel*>(shell.Scene().Selected());
+        QVERIFY(model != nullptr);
+        QCOMPARE(model->Skins().size(), std::size_t{1});
+        shell.wiring.Properties().PropertyRefresh();
+        QWidget* sheet = &shell.wiring.Properties().ObjectSheet();
+        auto* animations = sheet->findChild<QListWidget*>(QStringLiteral("animations"));
+        auto* skins = sheet->findChild<QListWidget*>(QStringLiteral("skins"));
+        QVERIFY(animations != nullptr && skins != nullptr);
+        QCOMPARE(animations->item(0)->text(), QStringLiteral("Bier\u00FC"));
+        QCOMPARE(skins->item(0)->text(), QStringLiteral("B\u00FC" "chse.pcx"));
+
+        // A name as a scene file or another tool left it: in Windows letters, with a
+        // euro sign Latin-1 has not, or in UTF-8.
+        auto* name = sheet->findChild<QLineEdit*>(QStringLiteral("name"));
+        auto* title = sheet->findChild<QLabel*>(QStringLiteral("title"));
+        QVERIFY(name != nullptr && title != nullptr);
+        for (const auto& [bytes, shown] : {std::pair{std::string("Bier \x80" "2"), QStringLiteral("Bier \u20AC" "2")},
+                                          std::pair{std::string("M\xC3\xBC" "ller"), QStringLiteral("M\u00FC" "ller")}}) {
+            model->SetName(bytes);
+            shell.wiring.Properties().PropertyRefresh();
+            QCOMPARE(name->text(), shown);
+            QVERIFY(title->text().startsWith(shown));
+            emit name->editingFinished();
+            QCOMPARE(model->Name(), bytes);
+        }
+        QVERIFY(shell.fixture.host.messages.empty());
     }
 };
 

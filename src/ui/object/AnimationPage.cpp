@@ -15,6 +15,7 @@
 
 #include "models/COGLModel.h"
 #include "models/sprite/COGLSprite.h"
+#include "ui/SceneNames.h"
 
 // What the page drives: the clock and animations of a model or of a sprite,
 // which keep them under the same names without sharing a base.
@@ -226,7 +227,7 @@ void AnimationPage::Refresh() {
     int current = -1;
     const auto& list = model_->Animations();
     for (std::size_t i = 0; i < list.size(); ++i) {
-        animations_->addItem(QString::fromStdString(list[i]->name));
+        animations_->addItem(GameText(list[i]->name));
         if (list[i].get() == model_->GetAnimation()) {
             current = static_cast<int>(i);
         }

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "models/quake2/COGLPlayer.h"
+#include "ui/SceneNames.h"
 
 namespace {
 // Why the flag cannot be shown, as its control's tooltip; empty when it can.
@@ -68,7 +69,7 @@ void PlayerPage::Refresh() {
     showing_ = true;
     weapons_->clear();
     for (const auto& weapon : player_->Weapons()) {
-        weapons_->addItem(QString::fromStdString(weapon->Name()));
+        weapons_->addItem(GameText(weapon->Name()));
     }
     weapons_->setCurrentRow(player_->CurrentWeaponIndex());
     flag_->setChecked(player_->FlagShown());

@@ -13,12 +13,14 @@ namespace {
 QString FlagUnavailable(COGLPlayer::FlagSource source) {
     switch (source) {
         case COGLPlayer::FlagSource::NoModel:
-            return QStringLiteral("No flag to show: its model comes from the VWep pak file. Turn on viewable "
-                                  "weapons and choose a VWep pak file that holds %1 under View > VWep...")
+            return QStringLiteral("No flag to show: its model comes from the VWep pak file.\n"
+                                  "Turn on viewable weapons and choose a VWep pak file\n"
+                                  "that holds %1 under View > VWep...")
                 .arg(QString::fromLatin1(COGLPlayer::kFlagModel));
         case COGLPlayer::FlagSource::NoSkins:
-            return QStringLiteral("No flag to show: its skins come from the CTF pak file. Choose a CTF pak file "
-                                  "that holds %1 and %2 under View > VWep...")
+            return QStringLiteral("No flag to show: its skins come from the CTF pak file.\n"
+                                  "Choose a CTF pak file that holds %1\n"
+                                  "and %2 under View > VWep...")
                 .arg(QString::fromLatin1(COGLPlayer::kFlagSkin1), QString::fromLatin1(COGLPlayer::kFlagSkin2));
         case COGLPlayer::FlagSource::Ready:
             break;

@@ -392,7 +392,7 @@ void Scenes() {
     COGLScene scene;
     scene.SetBackgroundColor(0.1f, 0.2f, 0.3f);
     scene.SetAmbient({0.25f, 0.3f, 0.35f, 1.0f});
-    CPakFile* pak0 = scene.PakAt(scene.AddPak("pak0.pak"));
+    Archive* pak0 = scene.PakAt(scene.AddPak("pak0.pak"));
     auto onDisk = std::make_unique<COGLTexture2D>();
     auto inPak = std::make_unique<COGLTexture2D>();
     if (pak0 == nullptr || !onDisk->SetSource("floor.pcx", nullptr, 1) ||

@@ -129,12 +129,23 @@ void COGLModel::ReadClockRecord(BinaryReader& in, bool withInterpolate) {
     }
 }
 
-void COGLModel::ReadSavedTexture(BinaryReader& in, int sceneTextureIndex, COGLScene& scene) {
+void COGLModel::ReadSavedTexture(BinaryReader& in, int sceneTextureIndex, COGLScene& scene,
+                                 const std::vector<SavedSkin>& saved) {
     const std::int32_t skinIndex = in.ReadI32();
     if (m_loaded == 0) {
         return;
     }
-    if (skinIndex >= 0 && static_cast<std::size_t>(skinIndex) < m_skins.size()) {
+    COGLTexture2D* named = nullptr;
+    if (skinIndex >= 0 && static_cast<std::size_t>(skinIndex) < saved.size()) {
+        const SavedSkin& entry = saved[static_cast<std::size_t>(skinIndex)];
+        named = FindSkin(entry.path);
+        if (named == nullptr && entry.deferred) {
+            named = ReadSavedSkin(entry, scene);
+        }
+    }
+    if (named != nullptr) {
+        SetTexture(named);
+    } else if (skinIndex >= 0 && static_cast<std::size_t>(skinIndex) < m_skins.size()) {
         SetTexture(m_skins[static_cast<std::size_t>(skinIndex)]);
     } else if (sceneTextureIndex >= 0) {
         SetTexture(scene.TextureAt(sceneTextureIndex));
@@ -264,27 +275,47 @@ void COGLModel::WriteSkinEntry(BinaryWriter& out, const COGLTexture2D& skin) {
     out.WriteText(skin.Path(), scene_format::kPathFieldSize);
 }
 
-void COGLModel::ReadSkinEntries(BinaryReader& in, std::int64_t count, bool load, COGLScene& scene) {
+std::vector<COGLModel::SavedSkin> COGLModel::ReadSkinEntries(BinaryReader& in, std::int64_t count, bool load,
+                                                             COGLScene& scene,
+                                                             const std::function<bool(const std::string&)>& keep) {
     constexpr std::size_t kSkinEntrySize = 1 + scene_format::kPathFieldSize;
     const std::size_t entries = in.CheckCount(count, kSkinEntrySize);
-    const FileLocator* locator = scene.Locator();
+    std::vector<SavedSkin> saved;
+    saved.reserve(entries);
     for (std::size_t i = 0; i < entries; ++i) {
-        const std::uint8_t option = in.ReadU8();
-        std::string path = in.ReadText(scene_format::kPathFieldSize);
-        if (!load || path.empty() || FindSkin(path) != nullptr) {
+        SavedSkin& entry = saved.emplace_back();
+        entry.loadOption = in.ReadU8();
+        entry.path = in.ReadText(scene_format::kPathFieldSize);
+        if (!load || entry.path.empty() || FindSkin(entry.path) != nullptr) {
             continue;
         }
-        // A skin inside the model's own pak needs no search on disk.
-        const bool inPak = m_pak != nullptr && m_pak->FindEntry(path) != nullptr;
-        if (!inPak && locator != nullptr && !locator->Locate(path, FileLocator::Skin)) {
-            continue;
+        if (keep && !keep(entry.path)) {
+            entry.deferred = true;
+        } else {
+            ReadSavedSkin(entry, scene);
         }
-        COGLTexture2D* skin = scene.LoadSkinTexture(path, m_pak, std::string(), option, false);
-        if (skin == nullptr && m_pak != nullptr) {
-            skin = scene.LoadSkinTexture(path, nullptr, std::string(), option, false);
-        }
-        AdoptSkin(skin);
     }
+    return saved;
+}
+
+COGLTexture2D* COGLModel::ReadSavedSkin(SavedSkin saved, COGLScene& scene) {
+    // A skin inside the model's own pak needs no search on disk.
+    const bool inPak = m_pak != nullptr && m_pak->FindEntry(saved.path) != nullptr;
+    const FileLocator* locator = scene.Locator();
+    if (!inPak && locator != nullptr && !locator->Locate(saved.path, FileLocator::Skin)) {
+        return nullptr;
+    }
+    COGLTexture2D* skin = scene.LoadSkinTexture(saved.path, m_pak, std::string(), saved.loadOption, false);
+    if (skin == nullptr && m_pak != nullptr) {
+        skin = scene.LoadSkinTexture(saved.path, nullptr, std::string(), saved.loadOption, false);
+    }
+    if (skin == nullptr) {
+        return nullptr;
+    }
+    // The list holds one skin of a path: the one adopted, or the one it already had.
+    const std::string path = skin->Path();
+    AdoptSkin(skin);
+    return FindSkin(path);
 }
 
 void COGLModel::ShareSkinsOf(const COGLModel& source) {

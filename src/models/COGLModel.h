@@ -168,10 +168,20 @@ protected:
     // animation is taken only by a model that loaded.
     void WriteClockRecord(BinaryWriter& out) const;
     void ReadClockRecord(BinaryReader& in, bool withInterpolate);
+    // One skin entry of a scene record as read back.
+    struct SavedSkin {
+        std::uint8_t loadOption = 0;
+        std::string path;
+        bool deferred = false;  // not read with the entries: only as the texture the record names
+    };
     // The texture a scene record names, read as int32 skin index: skin that
     // index of the model, else the scene's texture `sceneTextureIndex` (one the
     // user gave it), else none. A model that did not load keeps its texture.
-    void ReadSavedTexture(BinaryReader& in, int sceneTextureIndex, COGLScene& scene);
+    // With `saved`, the record's skin entries when they list every skin in order,
+    // the index names the skin of that entry's path, read now when it was deferred:
+    // the list the model finds today may hold other skins, or in another order.
+    void ReadSavedTexture(BinaryReader& in, int sceneTextureIndex, COGLScene& scene,
+                          const std::vector<SavedSkin>& saved = {});
     // A copy's source: the scene, file, folder and pak of `source`.
     void TakeSourceOf(const COGLModel& source);
     // The start every family's copy shares: the object's part, then, when `other`
@@ -205,10 +215,16 @@ protected:
     // One skin entry of a scene record: byte load option, char[260] path.
     static void WriteSkinEntry(BinaryWriter& out, const COGLTexture2D& skin);
     // Reads `count` skin entries (a count the bytes cannot hold fails the read)
-    // and, with `load`, takes each skin the list lacks: from the model's pak when
-    // it is there, else through the missing-file check of the scene's locator,
-    // read from the pak first and then from disk. A skin not found is left out.
-    void ReadSkinEntries(BinaryReader& in, std::int64_t count, bool load, COGLScene& scene);
+    // and, with `load`, takes each skin the list lacks (ReadSavedSkin); a skin not
+    // found is left out, one `keep` (when given) refuses is deferred. The entries
+    // come back in the record's order.
+    std::vector<SavedSkin> ReadSkinEntries(BinaryReader& in, std::int64_t count, bool load, COGLScene& scene,
+                                           const std::function<bool(const std::string& path)>& keep = {});
+    // A skin a record names: from the model's pak when it is there, else through
+    // the missing-file check of the scene's locator (which may find it elsewhere),
+    // read from the pak first and then from disk; it joins the skins list.
+    // Nullptr when it is not found.
+    COGLTexture2D* ReadSavedSkin(SavedSkin saved, COGLScene& scene);
     // A copy takes the source's skins, each with a reference of its own.
     void ShareSkinsOf(const COGLModel& source);
     // A copy takes the source's animations as `Animation`s, its current one

@@ -187,14 +187,20 @@ void COGLView::DrawSeparators() const {
 }
 
 bool COGLView::AnimationTick() {
+    if (!HasAnimation()) {
+        return false;
+    }
+    m_scene->StepAnimations();
+    Repaint();
+    return true;
+}
+
+bool COGLView::HasAnimation() const {
     if (m_animationSuspended || !m_scene || !ActiveViewport().IsPerspective()) {
         return false;
     }
-    if (!m_scene->StepAnimations()) {
-        return false;
-    }
-    Repaint();
-    return true;
+    const auto& objects = m_scene->Objects();
+    return std::any_of(objects.begin(), objects.end(), [](const auto& object) { return object->IsAnimating(); });
 }
 
 // --- Viewports and cameras ---

@@ -61,6 +61,9 @@ public:
     // Steps the scene's animations when the active viewport is a perspective one;
     // repaints and returns true when anything moved.
     bool AnimationTick();
+    // Whether a tick now would move anything: an object of the scene animates and
+    // the active viewport is a perspective one.
+    bool HasAnimation() const;
     void SuspendAnimation(bool suspended) { m_animationSuspended = suspended; }
     // Text in the current colour at a raster position of the current projection.
     static void DrawText(int x, int y, const std::string& text) { BitmapFont::DrawText(x, y, text); }

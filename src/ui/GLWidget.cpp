@@ -141,10 +141,15 @@ void GLWidget::SetAnimating(bool animating) {
     }
 }
 
+bool GLWidget::IsAnimating() const { return animating_ || core_->HasAnimation(); }
+
 void GLWidget::OnFrameSwapped() {
-    if (!animating_) {
+    // Whatever drew this frame (a command, an edit, a file, an undo) may have left
+    // something to move, so the clock wakes here and no path has to remember to.
+    if (!animating_ && !core_->HasAnimation()) {
         return;
     }
+    animating_ = true;
     if (animationTick_ && animationTick_()) {
         update();
     } else {

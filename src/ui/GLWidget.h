@@ -42,9 +42,12 @@ public:
     // reaches the screen the tick steps the scene and the next frame is asked for.
     // The tick returns whether anything still animates; when it says no, or
     // animation is turned off, no more frames are asked for and the program idles.
+    // A frame drawn for any other reason turns it on again when the view has
+    // something to move.
     void SetAnimationTick(std::function<bool()> tick) { animationTick_ = std::move(tick); }
     void SetAnimating(bool animating);
-    bool IsAnimating() const { return animating_; }
+    // Ticking, or with something to move that the next frame drawn starts ticking.
+    bool IsAnimating() const;
 
 signals:
     // Local files dropped on the view, in the order given.

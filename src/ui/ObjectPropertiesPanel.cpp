@@ -140,11 +140,11 @@ void ObjectPropertiesPanel::Refresh() {
 void ObjectPropertiesPanel::ShowTitle(const COGLLight* light, const COGLObject* object) {
     if (light != nullptr) {
         title_->setText(QStringLiteral("%1  \u2013  %2")
-                            .arg(FromSceneText(light->Name()),
+                            .arg(GameText(light->Name()),
                                  light->IsSpot() ? QStringLiteral("Spot light") : QStringLiteral("Point light")));
         return;
     }
-    const QString name = FromSceneText(object->Name());
+    const QString name = GameText(object->Name());
     const QString kind = ObjectKindName(object->TypeCode());
     title_->setText(name.isEmpty() ? kind : QStringLiteral("%1  \u2013  %2").arg(name, kind));
 }

@@ -8,6 +8,7 @@
 #include <QStatusBar>
 
 #include "platform/Version.h"
+#include "ui/SceneNames.h"
 
 QStringList ToQtNameFilters(const std::string& barSeparated) {
     const QStringList parts = QString::fromStdString(barSeparated).split(QLatin1Char('|'));
@@ -43,7 +44,8 @@ QtHost::QtHost(QMainWindow* window) : window_(window) {
 MessageResult QtHost::ShowMessage(const std::string& text, MessageButtons buttons, MessageIcon icon) {
     QMessageBox box(window_);
     box.setWindowTitle(QString::fromLatin1(marovin::kProgramName));
-    box.setText(QString::fromStdString(text));
+    // Messages name files and the things in them.
+    box.setText(GameText(text));
     switch (icon) {
         case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
         case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
@@ -62,7 +64,7 @@ MessageResult QtHost::ShowMessage(const std::string& text, MessageButtons button
 
 void QtHost::SetStatusText(const std::string& text) {
     if (window_ != nullptr) {
-        window_->statusBar()->showMessage(QString::fromStdString(text));
+        window_->statusBar()->showMessage(GameText(text));
     }
 }
 
@@ -110,8 +112,7 @@ void QtHost::MakeViewContextCurrent() {
 
 std::optional<std::string> QtHost::PromptForFile(const std::string& title, const std::string& filter,
                                                  const std::string& initialPath) {
-    const QString chosen = QFileDialog::getOpenFileName(window_, QString::fromStdString(title),
-                                                        QString::fromStdString(initialPath),
+    const QString chosen = QFileDialog::getOpenFileName(window_, GameText(title), GameText(initialPath),
                                                         ToQtNameFilters(filter).join(QStringLiteral(";;")));
     if (chosen.isEmpty()) {
         return std::nullopt;

@@ -2,8 +2,9 @@
 
 #include <array>
 
-#include "scene/COGLLight.h"
 #include "platform/Messages.h"
+#include "platform/TextEncoding.h"
+#include "scene/COGLLight.h"
 #include "scene/COGLObject.h"
 
 QString ObjectKindName(int typeCode) {
@@ -20,21 +21,22 @@ QString ObjectKindName(int typeCode) {
 
 QString ObjectLabel(const COGLObject& object) {
     const QString kind = ObjectKindName(object.TypeCode());
-    const QString name = FromSceneText(object.Name());
+    const QString name = GameText(object.Name());
     return name.isEmpty() ? kind : QStringLiteral("%1 (%2)").arg(name, kind);
 }
 
 QString LightLabel(const COGLLight& light) {
     const QString kind = light.IsSpot() ? QStringLiteral("spot") : QStringLiteral("point");
-    const QString name = FromSceneText(light.Name());
+    const QString name = GameText(light.Name());
     return name.isEmpty() ? kind : QStringLiteral("%1 (%2)").arg(name, kind);
 }
 
-QString FromSceneText(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString GameText(const std::string& text) { return QString::fromStdString(GameTextToUtf8(text)); }
 
-std::optional<std::string> ToSceneText(const QString& typed, int maxBytes) {
+std::optional<std::string> ToSceneText(const QString& typed, const std::string& current, int maxBytes) {
+    if (typed == GameText(current)) {
+        return current;
+    }
     for (const QChar c : typed) {
         if (c.unicode() > 0xFF) {
             ShowMessage(msg::kTextNotLatin1);

@@ -18,8 +18,14 @@ QString ObjectLabel(const COGLObject& object);
 // The light's name, with "point" or "spot" after it.
 QString LightLabel(const COGLLight& light);
 
-// Names and 3D text are kept, saved and drawn as 8-bit Latin-1.
-QString FromSceneText(const std::string& text);
-// The typed text as the scene holds it, cut to `maxBytes`; nothing (after a note
-// to the user) when it has a character Latin-1 cannot hold.
-std::optional<std::string> ToSceneText(const QString& typed, int maxBytes);
+// A name or text from a game file or the scene (objects, skins, animations,
+// weapons, textures, archive entries, paths) as the letters it stands for: the
+// 8-bit Windows-1252 of the games, or UTF-8 where a tool wrote that. Every name
+// the window shows goes through here.
+QString GameText(const std::string& text);
+// What the user typed into a field that showed `current`, as the scene is to hold
+// it. Unchanged text gives back `current` itself, so a name is never altered by
+// being shown and committed (GameText does not say which bytes it came from).
+// Changed text is kept as 8-bit Latin-1, as 3D text is drawn, cut to `maxBytes`;
+// nothing (after a note to the user) when it has a character Latin-1 cannot hold.
+std::optional<std::string> ToSceneText(const QString& typed, const std::string& current, int maxBytes);

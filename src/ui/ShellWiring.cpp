@@ -32,7 +32,16 @@ QSize DeviceSize(const GLWidget& view) {
 ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.View()) {
     COGLView& core = Core();
     window_.SetViewCommandTarget(&view_);
-    view_.SetAnimationTick([&core] { return core.AnimationTick(); });
+    // The animation controls follow every step, so the frame they show moves with the model.
+    view_.SetAnimationTick([this, &core] {
+        if (!core.AnimationTick()) {
+            return false;
+        }
+        if (window_.Hooks().refreshAnimation) {
+            window_.Hooks().refreshAnimation();
+        }
+        return true;
+    });
 
     properties_ = new PropertyWindows(window_);
     properties_->SetScene(core.Scene());
@@ -54,7 +63,6 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         WatchSelection();
         Core().Document().SetModified(true);
         view_.update();
-        WakeAnimation();
         window_.RefreshCommandStates();
     };
     // A deleted texture waits in the history, so an undone delete of an object that
@@ -87,11 +95,10 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
             return false;
         }
         properties_->PropertyRefresh();
-        WakeAnimation();
         return result.succeeded;
     };
 
-    // The property windows answer the refresh hooks; the animation may start with either.
+    // The property windows answer the refresh hooks.
     ShellHooks& hooks = window_.Hooks();
     auto refreshProperties = hooks.refreshProperties;
     hooks.refreshProperties = [this, refreshProperties] {
@@ -100,21 +107,12 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         }
         // Whatever the sheets show now is the state their next edit replaces.
         WatchSelection();
-        WakeAnimation();
         window_.RefreshCommandStates();
     };
     hooks.undoName = [this] { return QString::fromStdString(Core().Document().History().UndoName()); };
     hooks.redoName = [this] { return QString::fromStdString(Core().Document().History().RedoName()); };
     hooks.isModified = [this] { return Core().Document().IsModified(); };
     hooks.documentPath = [this] { return QString::fromStdString(Core().Document().PathName()); };
-    auto refreshAnimation = hooks.refreshAnimation;
-    hooks.refreshAnimation = [this, refreshAnimation] {
-        if (refreshAnimation) {
-            refreshAnimation();
-        }
-        WakeAnimation();
-    };
-
     hooks.openFile = [this](const QString& path) { return OpenFile(path); };
     hooks.modelOptionsChosen = [](const ModelOpenOptions& options) {
         MD2OpenOptions md2;
@@ -146,7 +144,7 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
     hooks.selectedName = [this] {
         const COGLScene* scene = Core().Scene();
         const COGLObject* selected = scene != nullptr ? scene->Selected() : nullptr;
-        return selected != nullptr ? QString::fromStdString(selected->Name()) : QString();
+        return selected != nullptr ? GameText(selected->Name()) : QString();
     };
     hooks.exportGltf = [this](const QString& path, bool wholeScene) {
         view_.makeCurrent();
@@ -220,11 +218,8 @@ bool ShellWiring::OpenFile(const QString& path) {
     properties_->PropertyRefresh();
     WatchSelection();
     view_.update();
-    WakeAnimation();
     return result.succeeded;
 }
-
-void ShellWiring::WakeAnimation() { view_.SetAnimating(true); }
 
 void ShellWiring::WatchSelection() {
     if (COGLScene* scene = Core().Scene()) {

@@ -30,9 +30,6 @@ public:
 
 private:
     bool OpenFile(const QString& path);
-    // Animation is stepped only while something may move; anything that can start
-    // it (a file, a play button, an edit) asks again.
-    void WakeAnimation();
     // The selection's state as the "before" of the next edit on the sheets.
     void WatchSelection();
 

@@ -53,7 +53,7 @@ TEST_F(OpenHooks, PakEntriesGoToTheOpenerOfTheirExtension) {
     // No opener for the extension: nothing opens.
     EXPECT_EQ(doc_.OpenPakEntry("models/monsters/tank/tris.md2").kind, OpenedKind::Nothing);
 
-    CPakFile* seenPak = nullptr;
+    Archive* seenPak = nullptr;
     std::string seenName;
     COGLDoc::RegisterPakEntryOpener("MD2", [&](Archive& pak, const std::string& entry, COGLDoc& doc) {
         seenPak = &pak;

@@ -110,7 +110,7 @@ protected:
         return scene_->AddTexture(std::move(texture));
     }
 
-    COGLTexture2D* AddPakTexture(CPakFile* pak, const std::string& name) {
+    COGLTexture2D* AddPakTexture(Archive* pak, const std::string& name) {
         auto texture = std::make_unique<COGLTexture2D>();
         EXPECT_TRUE(texture->SetSource(name, pak, 0));
         EXPECT_TRUE(texture->Load(scene_->TextureFilterMode()));
@@ -236,7 +236,7 @@ TEST_F(SceneMedia, SkinsAreSearchedInTheirOrderAndCached) {
     dir_.Write("models/tank/skin.tga", MakeTga(2, 2, 7, 7, 7));
     const std::string plain = dir_.Write("plain.tga", MakeTga(2, 2, 8, 8, 8));
     ASSERT_EQ(scene_->AddPak(pakPath), 0);
-    CPakFile* pak = scene_->PakAt(0);
+    Archive* pak = scene_->PakAt(0);
 
     // From a pak, only when it holds the name.
     COGLTexture2D* grunt = scene_->LoadSkinTexture("players/male/grunt.tga", pak, "", 0, false);

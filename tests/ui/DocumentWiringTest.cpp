@@ -36,20 +36,6 @@ namespace {
 const QString kDemo = QStringLiteral(MAROVIN_SOURCE_DIR "/samples/scenes/demo.dv");
 const QString kBanner = QStringLiteral(MAROVIN_SOURCE_DIR "/samples/models/banner/tris.md2");
 
-struct Shell {
-    ShellFixture fixture;
-    MainWindow window;
-    ShellWiring wiring{window};
-    bool exposed = false;
-
-    Shell() {
-        window.Start();
-        exposed = QTest::qWaitForWindowExposed(&window);
-        fixture.TakeMessages();
-    }
-    COGLScene& Scene() { return *wiring.Core().Scene(); }
-};
-
 template <typename Widget>
 Widget* ChildWithText(QWidget* parent, const QString& text) {
     for (Widget* child : parent->findChildren<Widget*>()) {
@@ -184,7 +170,7 @@ private slots:
         file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
         file.close();
         QVERIFY(shell.window.OpenFile(path));
-        CPakFile& pak = *shell.Scene().PakAt(0);
+        Archive& pak = *shell.Scene().PakAt(0);
         const auto& activate = shell.wiring.Properties().onPakItemActivated;
 
         QVERIFY(activate(pak, "progs/box.mdl"));

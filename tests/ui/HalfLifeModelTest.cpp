@@ -16,20 +16,6 @@
 
 namespace {
 const QString kFigure = QStringLiteral(MAROVIN_SOURCE_DIR "/samples/models/figure/figure.mdl");
-
-struct Shell {
-    ShellFixture fixture;
-    MainWindow window;
-    ShellWiring wiring{window};
-    bool exposed = false;
-    Shell() {
-        window.resize(1200, 800);
-        window.Start();
-        exposed = QTest::qWaitForWindowExposed(&window);
-        fixture.TakeMessages();
-    }
-    COGLScene& Scene() { return *wiring.Core().Scene(); }
-};
 }  // namespace
 
 class HalfLifeModelTest : public QObject {
@@ -39,7 +25,7 @@ private slots:
 
     // The figure stands textured in the view and its sequences play from the Animation page.
     void theAnimationPagePlaysTheSequences() {
-        Shell shell;
+        Shell shell(QSize(1200, 800));
         QVERIFY(shell.exposed);
         QVERIFY(shell.window.OpenFile(kFigure));
         auto* model = dynamic_cast<COGLHLModel*>(shell.Scene().Selected());

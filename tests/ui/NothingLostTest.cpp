@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QTreeWidget>
 
-#include <filesystem>
 
 #include "ShellTestSupport.h"
 #include "models/ModelFamilies.h"
@@ -28,28 +27,14 @@ namespace {
 const QString kDemo = QStringLiteral(MAROVIN_SOURCE_DIR "/samples/scenes/demo.dv");
 const QString kBanner = QStringLiteral(MAROVIN_SOURCE_DIR "/samples/models/banner/tris.md2");
 
-struct Shell {
-    ShellFixture fixture;
-    MainWindow window;
-    ShellWiring wiring{window};
-    bool exposed = false;
-
-    explicit Shell(const QString& commandLineFile = {}) {
-        window.Start(commandLineFile);
-        exposed = QTest::qWaitForWindowExposed(&window);
-        fixture.TakeMessages();
+QString Write(Shell& shell, const QString& name, const ByteBuffer& bytes) {
+    const QString path = shell.fixture.Path(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     }
-    COGLScene& Scene() { return *wiring.Core().Scene(); }
-    COGLDoc& Document() { return wiring.Core().Document(); }
-    QString Write(const QString& name, const ByteBuffer& bytes) {
-        const QString path = fixture.Path(name);
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-        }
-        return path;
-    }
-};
+    return path;
+}
 
 ByteBuffer Contents(const QString& path) {
     QFile file(path);
@@ -86,11 +71,11 @@ private slots:
         QVERIFY(shell.window.OpenFile(saved));
         QVERIFY(shell.window.OpenFile(kBanner));  // a change worth saving, and a step to undo
         shell.window.RunCommand(cmd::kSave);
-        QVERIFY(!shell.Document().IsModified());
+        QVERIFY(!shell.Core().Document().IsModified());
         const ByteBuffer good = Contents(saved);
         const std::size_t objects = shell.Scene().Objects().size();
         const COGLObject* first = shell.Scene().ObjectAt(0);
-        const std::string undo = shell.Document().History().UndoName();
+        const std::string undo = shell.Core().Document().History().UndoName();
 
         ByteBuffer cut = good;
         cut.resize(cut.size() / 2);
@@ -98,19 +83,19 @@ private slots:
         foreign[3] = '1';
         ByteBuffer old = good;
         old[4] = 4;
-        for (const QString& bad : {shell.Write(QStringLiteral("cut.dv"), cut),
-                                   shell.Write(QStringLiteral("foreign.dv"), foreign),
-                                   shell.Write(QStringLiteral("old.dv"), old), shell.fixture.Path("gone.dv")}) {
+        for (const QString& bad : {Write(shell, QStringLiteral("cut.dv"), cut),
+                                   Write(shell, QStringLiteral("foreign.dv"), foreign),
+                                   Write(shell, QStringLiteral("old.dv"), old), shell.fixture.Path("gone.dv")}) {
             shell.fixture.host.Clear();
             QVERIFY(!shell.window.OpenFile(bad));
             QCOMPARE(shell.fixture.host.messages.size(), std::size_t{1});
             QCOMPARE(shell.Scene().Objects().size(), objects);
             QCOMPARE(shell.Scene().ObjectAt(0), first);
             QCOMPARE(shell.window.ScenePath(), saved);
-            QVERIFY(!shell.Document().IsModified());
+            QVERIFY(!shell.Core().Document().IsModified());
             QVERIFY(!shell.window.isWindowModified());
             QVERIFY(shell.window.windowTitle().startsWith(QStringLiteral("room.dv")));
-            QCOMPARE(shell.Document().History().UndoName(), undo);
+            QCOMPARE(shell.Core().Document().History().UndoName(), undo);
             QVERIFY(!shell.window.RecentFiles().Files().contains(bad));
         }
         shell.window.RunCommand(cmd::kSave);
@@ -128,14 +113,14 @@ private slots:
         const QString saved = shell.fixture.Path(QStringLiteral("with-banner.dv"));
         QVERIFY(shell.window.Hooks().saveScene(saved));
         QVERIFY(QFile::remove(model));
-        shell.Document().SetModified(false);
+        shell.Core().Document().SetModified(false);
 
         shell.fixture.host.Clear();
         QVERIFY(shell.window.OpenFile(saved));  // the missing model is asked for; the prompt is cancelled
         QVERIFY(!shell.fixture.host.prompts.empty());
         QVERIFY(shell.Scene().Objects().empty());
         QVERIFY(shell.window.ScenePath().isEmpty());
-        QVERIFY(shell.Document().IsModified());
+        QVERIFY(shell.Core().Document().IsModified());
         QVERIFY(shell.window.windowTitle().startsWith(QStringLiteral("Untitled")));
     }
 
@@ -147,18 +132,18 @@ private slots:
         QVERIFY(QFile::copy(kBanner, commandLineModel));
         QVERIFY(QFile::copy(QFileInfo(kBanner).absolutePath() + QStringLiteral("/skin.pcx"),
                             data.filePath(QStringLiteral("skin.pcx"))));
-        Shell shell(commandLineModel);
+        Shell shell({}, commandLineModel);
         QVERIFY(shell.exposed);
-        COGLDoc& doc = shell.Document();
+        COGLDoc& doc = shell.Core().Document();
         QCOMPARE(shell.Scene().Objects().size(), std::size_t{1});
         QVERIFY(doc.IsModified());
         QCOMPARE(doc.History().UndoCount(), std::size_t{1});
 
         fixtures::SprSprite flame;
         flame.frames = {{false, {fixtures::SolidPicture(100)}, {}}};
-        const QString sprite = shell.Write(QStringLiteral("flame.spr"), fixtures::WriteSpr(flame));
+        const QString sprite = Write(shell, QStringLiteral("flame.spr"), fixtures::WriteSpr(flame));
         const ByteBuffer banner = Contents(kBanner);
-        const QString pak = shell.Write(
+        const QString pak = Write(shell, 
             QStringLiteral("pak0.pak"),
             fixtures::PakBuilder()
                 .Add("models/flag/tris.md2", banner)

@@ -312,7 +312,7 @@ private slots:
 
         // Models go to whoever adds models; a directory without a model is nothing to add.
         QStringList activated;
-        sheet.panel.onPakItemActivated = [&activated](CPakFile& archive, const std::string& entry) {
+        sheet.panel.onPakItemActivated = [&activated](Archive& archive, const std::string& entry) {
             activated << QString::fromStdString(archive.Path() + ":" + entry);
             return true;
         };
@@ -367,6 +367,30 @@ private slots:
         sheet.panel.Refresh();
         QCOMPARE(sheet.fixture.host.progressTexts.size(), builds);
         QVERIFY(FindItem(tree, {"models", "items", "ammo"}) != nullptr);
+        sheet.s.scene.Clear();
+    }
+
+    // An archive names its entries in Windows letters ("\xFC" a u with two dots): the
+    // tree shows the letters, and the entry chosen is found by its own bytes.
+    void pakEntriesShowTheirLettersAndOpen() {
+        Sheet sheet;
+        auto gl = MakeContext();
+        QVERIFY(gl != nullptr);
+        const std::string entry = "textures/k\xFC" "che/T\xFC" "r.tga";
+        fixtures::PakBuilder pak;
+        pak.Add(entry, TgaPicture());
+        QCOMPARE(sheet.s.scene.AddPak(WriteBytes(sheet.fixture.Path("pak0.pak"), pak.Build())), 0);
+        sheet.panel.ShowPak(0);
+        QTreeWidget* tree = sheet.panel.Paks().Tree();
+        QTreeWidgetItem* door = FindItem(tree, {"textures", "k\u00FC" "che", "T\u00FC" "r"});
+        QVERIFY(door != nullptr);
+        QCOMPARE(door->toolTip(0), QStringLiteral("textures/k\u00FC" "che/T\u00FC" "r.tga"));
+        emit tree->itemActivated(door, 0);
+        QCOMPARE(sheet.s.scene.Textures().size(), std::size_t{1});
+        QCOMPARE(sheet.s.scene.TextureAt(0)->Path(), entry);
+        QVERIFY(sheet.Find<QListWidget>("textures")->item(0)->text().startsWith(QStringLiteral("T\u00FC" "r")));
+        QCOMPARE(QString::fromStdString(sheet.fixture.host.statusText),
+                 QStringLiteral("Added T\u00FC" "r to the scene's textures."));
         sheet.s.scene.Clear();
     }
 };

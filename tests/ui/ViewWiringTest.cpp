@@ -58,23 +58,6 @@ void Drag(QWidget& target, Qt::MouseButton button, QPoint from, QPoint by) {
     }
     Send(target, QEvent::MouseButtonRelease, button, Qt::NoButton, from + by);
 }
-
-struct Shell {
-    ShellFixture fixture;
-    MainWindow window;
-    ShellWiring wiring{window};
-
-    bool exposed = false;
-
-    Shell() {
-        window.Start();
-        exposed = QTest::qWaitForWindowExposed(&window);
-        fixture.TakeMessages();
-    }
-    COGLView& Core() { return wiring.Core(); }
-    COGLScene& Scene() { return *wiring.Core().Scene(); }
-    GLWidget& View() { return *window.View(); }
-};
 }  // namespace
 
 class ViewWiringTest : public QObject {

@@ -356,8 +356,9 @@ bool COGLMD2::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
 
     // The rest of the record is read whatever happened, so the next record starts right.
     ReadClockRecord(in, version > 5);
-    ReadSkinEntries(in, in.ReadI32(), m_loaded != 0, scene);
-    ReadSavedTexture(in, sceneTextureIndex, scene);
+    // The entries list every skin the model had, in order, so the texture index counts them.
+    const std::vector<SavedSkin> saved = ReadSkinEntries(in, in.ReadI32(), m_loaded != 0, scene, SavedSkinFilter());
+    ReadSavedTexture(in, sceneTextureIndex, scene, saved);
     m_invertNormals = in.ReadU8();
     SetName(savedName);
     return true;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,9 @@ protected:
     void RebuildNormals(ProgressScope& progress);
     // Reads the skins' textures through the scene's store.
     void LoadSkins(const std::vector<std::string>& names);
+    // Which skins a scene record lists join the skins list when it is read back
+    // (empty: all); the one the record names as the texture joins it regardless.
+    virtual std::function<bool(const std::string& path)> SavedSkinFilter() const { return {}; }
 
     // Walks the GL commands of the current frames; `sink` receives Begin(fan),
     // Vertex(normal, s, t, position) and End().

@@ -13,12 +13,6 @@ namespace {
 // Steps of the progress displays, as the loading windows have always shown them.
 constexpr int kSkinProgressSteps = 25;
 constexpr int kWeaponProgressSteps = 95;
-
-bool IsBodySkin(const std::string& path) {
-    const std::string title = fs_util::ToLower(fs_util::FileTitleOf(path));
-    const bool inventoryIcon = title.size() >= 2 && title.compare(title.size() - 2, 2, "_i") == 0;
-    return title != "weapon" && !inventoryIcon;
-}
 }  // namespace
 
 COGLPlayer::COGLPlayer(COGLScene* scene) : COGLMD2(object_type::kPlayer, scene) {}
@@ -72,13 +66,34 @@ std::vector<std::string> COGLPlayer::FindCompanions(const std::string& pattern) 
     return names;
 }
 
+std::vector<std::string> COGLPlayer::FindWeaponModels() const {
+    std::vector<std::string> models = FindCompanions("w_*.md2");
+    const std::vector<std::string> ammo = FindCompanions("a_*.md2");
+    models.insert(models.end(), ammo.begin(), ammo.end());
+    return models;
+}
+
+bool COGLPlayer::IsBodySkin(const std::string& path, const std::vector<std::string>& weaponModels) {
+    const std::string title = fs_util::FileTitleOf(path);
+    const bool inventoryIcon = title.size() >= 2 && fs_util::EqualsIgnoreCase(title.substr(title.size() - 2), "_i");
+    const bool weaponSkin = std::any_of(weaponModels.begin(), weaponModels.end(), [&](const std::string& model) {
+        return fs_util::EqualsIgnoreCase(fs_util::FileTitleOf(model), title);
+    });
+    return !fs_util::EqualsIgnoreCase(title, "weapon") && !inventoryIcon && !weaponSkin;
+}
+
+std::function<bool(const std::string&)> COGLPlayer::SavedSkinFilter() const {
+    return [weaponModels = FindWeaponModels()](const std::string& path) { return IsBodySkin(path, weaponModels); };
+}
+
 void COGLPlayer::LoadPlayerSkins(std::uint8_t loadOption) {
     ProgressScope progress(msg::kLoadingSkins.text, kSkinProgressSteps);
     if (m_scene == nullptr) {
         return;
     }
+    const std::vector<std::string> weaponModels = FindWeaponModels();
     for (const std::string& path : FindCompanions("*.pcx")) {
-        if (!IsBodySkin(path)) {
+        if (!IsBodySkin(path, weaponModels)) {
             continue;
         }
         progress.Step();
@@ -121,13 +136,11 @@ void COGLPlayer::LoadVWepWeapons() {
         return;
     }
     ProgressScope progress(msg::kLoadingWeapons.text, kWeaponProgressSteps);
-    for (const char* pattern : {"w_*.md2", "a_*.md2"}) {
-        for (const std::string& path : FindCompanions(pattern)) {
-            if (auto weapon = MakeWeapon(path, fs_util::FileTitleOf(path))) {
-                m_weapons.push_back(std::move(weapon));
-            }
-            progress.Step();
+    for (const std::string& path : FindWeaponModels()) {
+        if (auto weapon = MakeWeapon(path, fs_util::FileTitleOf(path))) {
+            m_weapons.push_back(std::move(weapon));
         }
+        progress.Step();
     }
     Archive* vwep = m_scene->VWepPak();
     const PakEntry* entry = vwep != nullptr ? vwep->FindEntry(kFlagModel) : nullptr;
@@ -226,6 +239,17 @@ void COGLPlayer::ShowFlag() {
     }
     m_showFlag = 1;
     m_flag->Show();
+}
+
+COGLPlayer::FlagSource COGLPlayer::FlagAvailability() const {
+    if (m_flag == nullptr) {
+        return FlagSource::NoModel;
+    }
+    const Archive* ctf = m_scene != nullptr ? m_scene->CTFPak() : nullptr;
+    if (ctf == nullptr || ctf->FindEntry(kFlagSkin1) == nullptr || ctf->FindEntry(kFlagSkin2) == nullptr) {
+        return FlagSource::NoSkins;
+    }
+    return FlagSource::Ready;
 }
 
 void COGLPlayer::HideFlag() {

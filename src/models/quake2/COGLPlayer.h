@@ -44,6 +44,10 @@ public:
     void CopyStateTo(COGLMD2& model) const;
     void ShowFlag();
     void HideFlag();
+    // What the CTF flag needs: its model, from the VWep pak with visual weapons on,
+    // and its two skins, from the scene's CTF pak.
+    enum class FlagSource { Ready, NoModel, NoSkins };
+    FlagSource FlagAvailability() const;
 
     const std::vector<std::unique_ptr<COGLMD2>>& Weapons() const { return m_weapons; }
     COGLMD2* CurrentWeapon() const { return m_weapon; }
@@ -92,6 +96,11 @@ public:
     void Save(BinaryWriter& out, int textureIndex) const override;
     bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;
 
+protected:
+    // Records written before the weapons' pictures were told apart list them as
+    // the body's skins; only the one the body wears comes back.
+    std::function<bool(const std::string& path)> SavedSkinFilter() const override;
+
 private:
     // The weapon and the shown flag take the body's frame, or hide past their own end.
     void FollowBody();
@@ -100,6 +109,12 @@ private:
     void LoadPlayerSkins(std::uint8_t loadOption);
     // Files of the body's folder (on disk or in its pak) matching `pattern`, sorted.
     std::vector<std::string> FindCompanions(const std::string& pattern) const;
+    // The folder's visual weapon models: every "w_*.md2", then every "a_*.md2".
+    std::vector<std::string> FindWeaponModels() const;
+    // Whether the picture at `path` is the body's: not "weapon", not an inventory
+    // icon ("_i"), and not a weapon's own skin (its title is that of one of
+    // `weaponModels`).
+    static bool IsBodySkin(const std::string& path, const std::vector<std::string>& weaponModels);
     // A weapon entry for `path` with nothing read yet; nullptr when it does not exist.
     std::unique_ptr<COGLMD2> MakeWeapon(const std::string& path, const std::string& name) const;
     // Reads a weapon's or the flag's model if that has not happened; keeps its name.

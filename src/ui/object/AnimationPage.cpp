@@ -15,6 +15,7 @@
 
 #include "models/COGLModel.h"
 #include "models/sprite/COGLSprite.h"
+#include "ui/SceneNames.h"
 
 // What the page drives: the clock and animations of a model or of a sprite,
 // which keep them under the same names without sharing a base.
@@ -99,17 +100,21 @@ std::unique_ptr<AnimatedObject> AnimatedObjectOf(COGLObject& object) {
 AnimationPage::AnimationPage(QWidget* parent) : ObjectSheetPage(parent) {
     auto* layout = new QVBoxLayout(this);
     animations_ = new QListWidget(this);
+    animations_->setObjectName(QStringLiteral("animations"));
     layout->addWidget(animations_, 1);
 
     auto* buttons = new QHBoxLayout;
     play_ = new QPushButton(QStringLiteral("Play"), this);
     stop_ = new QPushButton(QStringLiteral("Stop"), this);
+    play_->setObjectName(QStringLiteral("play"));
+    stop_->setObjectName(QStringLiteral("stop"));
     buttons->addWidget(play_);
     buttons->addWidget(stop_);
     layout->addLayout(buttons);
 
     auto* form = new QFormLayout;
     frame_ = new QSpinBox(this);
+    frame_->setObjectName(QStringLiteral("frame"));
     form->addRow(QStringLiteral("Frame"), frame_);
     auto* speedRow = new QHBoxLayout;
     speed_ = new QSlider(Qt::Horizontal, this);
@@ -141,12 +146,19 @@ AnimationPage::AnimationPage(QWidget* parent) : ObjectSheetPage(parent) {
     connect(play_, &QPushButton::clicked, this, [this] {
         if (model_ != nullptr) {
             model_->Play();
+            ShowFrame();
+            // The pressed button is greyed now: the keyboard goes to the one that undoes it.
+            if (model_->IsAnimating()) {
+                stop_->setFocus();
+            }
             emit changed();
         }
     });
     connect(stop_, &QPushButton::clicked, this, [this] {
         if (model_ != nullptr) {
             model_->SetAnimating(false);
+            ShowFrame();
+            play_->setFocus();
             emit changed();
         }
     });
@@ -215,7 +227,7 @@ void AnimationPage::Refresh() {
     int current = -1;
     const auto& list = model_->Animations();
     for (std::size_t i = 0; i < list.size(); ++i) {
-        animations_->addItem(QString::fromStdString(list[i]->name));
+        animations_->addItem(GameText(list[i]->name));
         if (list[i].get() == model_->GetAnimation()) {
             current = static_cast<int>(i);
         }

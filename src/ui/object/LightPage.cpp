@@ -95,7 +95,7 @@ void LightPage::Refresh() {
     if (light == nullptr) {
         return;
     }
-    const QString name = FromSceneText(light->Name());
+    const QString name = GameText(light->Name());
     if (name_->text() != name) {
         name_->setText(name);
     }

@@ -173,7 +173,7 @@ void ObjectPage::Refresh() {
     if (object == nullptr) {
         return;
     }
-    const QString name = FromSceneText(object->Name());
+    const QString name = GameText(object->Name());
     if (name_->text() != name) {
         name_->setText(name);
     }

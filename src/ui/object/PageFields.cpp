@@ -13,9 +13,9 @@ QString ShownNumber(float value, int decimals) {
 }
 
 std::optional<std::string> TypedName(QLineEdit& edit, const std::string& current) {
-    const std::optional<std::string> name = ToSceneText(edit.text(), kMaxNameLength);
+    const std::optional<std::string> name = ToSceneText(edit.text(), current, kMaxNameLength);
     if (!name) {
-        edit.setText(FromSceneText(current));
+        edit.setText(GameText(current));
         return std::nullopt;
     }
     return *name != current ? name : std::nullopt;

@@ -7,9 +7,10 @@
 #include "models/COGLModel.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
+#include "ui/SceneNames.h"
 
 namespace {
-QString DisplayName(const std::string& path) { return QString::fromStdString(fs_util::FileNameOf(path)); }
+QString DisplayName(const std::string& path) { return GameText(fs_util::FileNameOf(path)); }
 }  // namespace
 
 SkinsPage::SkinsPage(QWidget* parent) : ObjectSheetPage(parent) {

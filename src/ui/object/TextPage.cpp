@@ -104,10 +104,10 @@ void TextPage::Refresh() {
     }
     const QSignalBlocker a(bold_), b(italic_), c(extrusion_), d(spacing_), e(outlineFormat_);
     if (!text_->hasFocus()) {
-        text_->setText(FromSceneText(text->Text()));
+        text_->setText(GameText(text->Text()));
     }
     if (!font_->hasFocus()) {
-        font_->setCurrentText(FromSceneText(text->FontFace()));
+        font_->setCurrentText(GameText(text->FontFace()));
     }
     bold_->setChecked(text->Bold());
     italic_->setChecked(text->Italic());
@@ -131,15 +131,16 @@ void TextPage::ApplyText() {
         ShowMessage(msg::kEnterText);
         return;
     }
-    const std::optional<std::string> value = ToSceneText(typed, kMaxTextLength);
-    const std::optional<std::string> face = value ? ToSceneText(font, kMaxFontLength) : std::nullopt;
+    const std::optional<std::string> value = ToSceneText(typed, text->Text(), kMaxTextLength);
+    const std::optional<std::string> face =
+        value ? ToSceneText(font, text->FontFace(), kMaxFontLength) : std::nullopt;
     if (!value || !face) {
-        text_->setText(FromSceneText(text->Text()));
+        text_->setText(GameText(text->Text()));
         return;
     }
     if (typed.size() > kMaxTextLength) {
         ShowMessage(msg::kTextTooLong);
-        text_->setText(FromSceneText(*value));
+        text_->setText(GameText(*value));
     }
     GetHost().MakeViewContextCurrent();
     text->SetText(*value);

@@ -16,6 +16,7 @@
 #include "scene/COGLObject.h"
 #include "scene/COGLScene.h"
 #include "ui/PropertyWidgets.h"
+#include "ui/SceneNames.h"
 #include "ui/object/PageFields.h"
 
 TexturePage::TexturePage(QWidget* parent) : ObjectSheetPage(parent) {
@@ -136,8 +137,8 @@ void TexturePage::FillChoices(const COGLObject& object) {
     choice_->clear();
     if (const COGLScene* scene = Scene()) {
         for (const auto& texture : scene->Textures()) {
-            choice_->addItem(QString::fromStdString(texture->Name()), ItemData(texture.get()));
-            choice_->setItemData(choice_->count() - 1, QString::fromStdString(texture->Path()), Qt::ToolTipRole);
+            choice_->addItem(GameText(texture->Name()), ItemData(texture.get()));
+            choice_->setItemData(choice_->count() - 1, GameText(texture->Path()), Qt::ToolTipRole);
         }
     }
     const COGLTexture2D* current = object.Texture();
@@ -148,7 +149,7 @@ void TexturePage::FillChoices(const COGLObject& object) {
     choice_->setCurrentIndex(index);
     if (current != nullptr) {
         current_->setText(QStringLiteral("%1  (%2 \u00D7 %3)")
-                              .arg(QString::fromStdString(current->Name()))
+                              .arg(GameText(current->Name()))
                               .arg(current->Width())
                               .arg(current->Height()));
     } else {

@@ -3,6 +3,7 @@
 #include <QTreeWidgetItem>
 
 #include "media/Archive.h"
+#include "ui/SceneNames.h"
 
 namespace {
 constexpr int kEntryRole = Qt::UserRole;
@@ -10,12 +11,13 @@ constexpr int kEntryRole = Qt::UserRole;
 void AddTreeNodes(const PakTreeNode& node, QTreeWidgetItem* parent, const QIcon& folder, const QIcon& file) {
     for (const auto& child : node.children) {
         auto* item = new QTreeWidgetItem(parent);
-        item->setText(0, QString::fromStdString(child->text));
+        item->setText(0, GameText(child->text));
         item->setIcon(0, child->children.empty() ? file : folder);
         if (child->entry != nullptr) {
-            const QString name = QString::fromStdString(child->entry->name);
-            item->setData(0, kEntryRole, name);
-            item->setToolTip(0, name);
+            // The name as the archive spells it, byte for byte, to find the entry by.
+            const std::string& name = child->entry->name;
+            item->setData(0, kEntryRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+            item->setToolTip(0, GameText(name));
         }
         AddTreeNodes(*child, item, folder, file);
     }
@@ -32,4 +34,4 @@ bool FillPakTree(Archive& pak, QTreeWidgetItem& root, const QIcon& folder, const
     return true;
 }
 
-QString PakTreeEntry(const QTreeWidgetItem& item) { return item.data(0, kEntryRole).toString(); }
+std::string PakTreeEntry(const QTreeWidgetItem& item) { return item.data(0, kEntryRole).toByteArray().toStdString(); }

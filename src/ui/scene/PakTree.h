@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QIcon>
-#include <QString>
+
+#include <string>
 
 class Archive;
 class QTreeWidgetItem;
@@ -13,5 +14,6 @@ class QTreeWidgetItem;
 // Adds the tree of `pak` under `root`; false when the archive holds nothing to show.
 bool FillPakTree(Archive& pak, QTreeWidgetItem& root, const QIcon& folder, const QIcon& file);
 
-// The name of the archive entry an item stands for; empty for a folder.
-QString PakTreeEntry(const QTreeWidgetItem& item);
+// The name of the archive entry an item stands for, as the archive holds it;
+// empty for a folder.
+std::string PakTreeEntry(const QTreeWidgetItem& item);

@@ -14,6 +14,7 @@
 #include "platform/Host.h"
 #include "scene/COGLScene.h"
 #include "ui/PropertyWidgets.h"
+#include "ui/SceneNames.h"
 #include "ui/scene/PakTree.h"
 #include "ui/scene/SceneSheetHooks.h"
 #include "ui/scene/SceneTextures.h"
@@ -74,7 +75,7 @@ void PaksPage::Refresh() {
         if (scene != nullptr) {
             for (int i = 0; i < scene->PakCount(); ++i) {
                 const Archive* pak = scene->PakAt(i);
-                const QString path = QString::fromStdString(pak->Path());
+                const QString path = GameText(pak->Path());
                 archives_->addItem(QFileInfo(path).fileName(), ItemData(pak));
                 archives_->setItemData(i, path, Qt::ToolTipRole);
             }
@@ -104,7 +105,7 @@ void PaksPage::ShowTree(Archive* pak) {
     const QIcon file = style()->standardIcon(QStyle::SP_FileIcon);
     if (!FillPakTree(*pak, *tree_->invisibleRootItem(), folder, file)) {
         placeholder_->setText(QStringLiteral("%1 holds nothing that can be put into a scene.")
-                                  .arg(QFileInfo(QString::fromStdString(pak->Path())).fileName()));
+                                  .arg(QFileInfo(GameText(pak->Path())).fileName()));
         stack_->setCurrentWidget(placeholder_);
         return;
     }
@@ -133,24 +134,23 @@ void PaksPage::Activate(const QTreeWidgetItem* item) {
     if (item == nullptr || scene == nullptr || shown_ == nullptr) {
         return;
     }
-    const QString entry = PakTreeEntry(*item);
+    const std::string name = PakTreeEntry(*item);
     const int position = scene->PositionOfPak(shown_);
-    if (entry.isEmpty() || position < 0) {
+    if (name.empty() || position < 0) {
         return;
     }
     Archive* pak = scene->PakAt(position);
-    const std::string name = entry.toStdString();
     if (IsTextureEntry(name)) {
         bool fresh = false;
         COGLTexture2D* texture = AddSceneTexture(*scene, name, pak, &fresh);
         if (texture == nullptr) {
-            GetHost().SetStatusText(QStringLiteral("Could not load the texture %1.").arg(entry).toStdString());
+            GetHost().SetStatusText(QStringLiteral("Could not load the texture %1.").arg(GameText(name)).toStdString());
             return;
         }
         GetHost().SetStatusText(
             (fresh ? QStringLiteral("Added %1 to the scene's textures.")
                    : QStringLiteral("%1 is already one of the scene's textures."))
-                .arg(QString::fromStdString(texture->Name()))
+                .arg(GameText(texture->Name()))
                 .toStdString());
         if (fresh) {
             if (hooks_.textureAdded) {

@@ -11,9 +11,10 @@
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "scene/COGLScene.h"
+#include "ui/SceneNames.h"
 
 QString TextureLabel(const COGLTexture2D& texture) {
-    QString label = QString::fromStdString(texture.Name());
+    QString label = GameText(texture.Name());
     if (texture.IsBound()) {
         label += QStringLiteral("  (%1 \u00D7 %2)").arg(texture.Width()).arg(texture.Height());
     }
@@ -22,14 +23,13 @@ QString TextureLabel(const COGLTexture2D& texture) {
 
 QString TextureSource(const COGLTexture2D& texture) {
     if (texture.Pak() != nullptr) {
-        return QStringLiteral("%1 in %2").arg(QString::fromStdString(texture.Path()),
-                                              QString::fromStdString(texture.Pak()->Path()));
+        return QStringLiteral("%1 in %2").arg(GameText(texture.Path()), GameText(texture.Pak()->Path()));
     }
-    return QString::fromStdString(texture.Path());
+    return GameText(texture.Path());
 }
 
 bool IsTextureEntry(const std::string& name) {
-    const QString suffix = QFileInfo(QString::fromStdString(name)).suffix().toLower();
+    const QString suffix = QFileInfo(GameText(name)).suffix().toLower();
     static const QStringList kPictures{QStringLiteral("pcx"), QStringLiteral("tga"), QStringLiteral("wal"),
                                        QStringLiteral("jpg"), QStringLiteral("swl"), QStringLiteral("bmp")};
     return kPictures.contains(suffix);

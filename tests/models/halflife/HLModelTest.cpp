@@ -142,7 +142,7 @@ TEST_F(HLModel, ReadsCompanionsFromTheSamePak) {
     pak.Add("models/barney02.mdl", WriteStudioSequenceGroup(model_, 2));
     pak.Add("barney01.mdl", ByteBuffer{1, 2, 3});  // another folder's file is not a companion
     Document d;
-    CPakFile* archive = d.scene.PakAt(d.scene.AddPak(dir_.Write("hl.pak", pak.Build())));
+    Archive* archive = d.scene.PakAt(d.scene.AddPak(dir_.Write("hl.pak", pak.Build())));
     ASSERT_NE(archive, nullptr);
     COGLHLModel* model = OpenHLModelFromPak(d.doc, *archive, "models/barney.mdl");
     ASSERT_NE(model, nullptr);

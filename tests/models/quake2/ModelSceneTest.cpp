@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
@@ -149,7 +150,7 @@ TEST_F(ModelScene, AModelInAPakOpensFromItsEntry) {
     fixtures::PakBuilder builder;
     builder.Add("models/monsters/soldier/medium/tris.md2", AnimatedBox({{"stand", 2}}, {"models/monsters/soldier/skin.pcx"}));
     builder.Add("models/monsters/soldier/skin.pcx", Skin(2));
-    CPakFile* pak = d.scene.PakAt(d.scene.AddPak(dir_.Write("pak1.pak", builder.Build())));
+    Archive* pak = d.scene.PakAt(d.scene.AddPak(dir_.Write("pak1.pak", builder.Build())));
     ASSERT_NE(pak, nullptr);
     COGLMD2* soldier = OpenModelFromPak(d.doc, *pak, "MODELS/monsters/soldier/medium/tris.md2");
     ASSERT_NE(soldier, nullptr);
@@ -169,7 +170,7 @@ TEST_F(ModelScene, ModelsAndPlayersSurviveASaveAndLoadUnchanged) {
     fixtures::PakBuilder builder;
     builder.Add("models/items/box/tris.md2", AnimatedBox({{"spin", 4}}, {"models/items/box/skin.pcx"}));
     builder.Add("models/items/box/skin.pcx", Skin(9));
-    CPakFile* pak = first.scene.PakAt(first.scene.AddPak(dir_.Write("items.pak", builder.Build())));
+    Archive* pak = first.scene.PakAt(first.scene.AddPak(dir_.Write("items.pak", builder.Build())));
 
     ASSERT_TRUE(first.doc.OpenFile(tank_).succeeded);
     auto* tank = static_cast<COGLMD2*>(first.scene.Objects().back().get());
@@ -250,6 +251,42 @@ TEST_F(ModelScene, TheSecondFlagSkinIsRemembered) {
     ASSERT_NE(player2, nullptr);
     ASSERT_NE(player2->Flag()->Texture(), nullptr);
     EXPECT_EQ(player2->Flag()->Texture()->Name(), "flag2");
+}
+
+// A scene that saved weapons' pictures among the body's skins, one of them as its
+// texture (written when no models of those weapons lay beside them) opens in
+// that picture, though the body's own skins no longer list the weapons'.
+TEST_F(ModelScene, ABodyWearingAWeaponsPictureWearsItAgainWhenReopened) {
+    const std::string body = dir_.Write("players/knight/tris.md2", AnimatedBox(BodyRuns()));
+    dir_.Write("players/knight/knight.pcx", Skin(1));
+    dir_.Write("players/knight/ctf_b.pcx", Skin(2));
+    dir_.Write("players/knight/a_grenades.pcx", Skin(3));
+    dir_.Write("players/knight/w_blaster.pcx", Skin(4));
+    const auto fileOf = [](const COGLTexture2D* texture) {
+        return texture != nullptr ? std::filesystem::path(texture->Path()).filename().string() : std::string();
+    };
+    Document first;
+    ASSERT_TRUE(first.doc.OpenFile(body).succeeded);
+    auto* knight = static_cast<COGLPlayer*>(first.scene.Objects().back().get());
+    ASSERT_EQ(knight->Skins().size(), 4u);
+    EXPECT_EQ(fileOf(knight->Texture()), "a_grenades.pcx") << "first by name";
+    Saved(first, dir_.File("knight.dv"));
+
+    dir_.Write("players/knight/a_grenades.md2", AnimatedBox({{"stand", 4}}));
+    dir_.Write("players/knight/w_blaster.md2", AnimatedBox({{"stand", 2}}));
+    Document second;
+    ASSERT_TRUE(second.doc.OpenFile(dir_.File("knight.dv")).succeeded);
+    auto* again = dynamic_cast<COGLPlayer*>(second.scene.Objects().back().get());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(fileOf(again->Texture()), "a_grenades.pcx");
+    std::vector<std::string> skins;
+    for (const COGLTexture2D* skin : again->Skins()) {
+        skins.push_back(fileOf(skin));
+    }
+    EXPECT_EQ(skins, (std::vector<std::string>{"ctf_b.pcx", "knight.pcx", "a_grenades.pcx"}))
+        << "the body's own skins, then the one it wears";
+    EXPECT_TRUE(host_.messages.empty());
+    EXPECT_TRUE(host_.prompts.empty());
 }
 
 TEST_F(ModelScene, AMissingModelFileIsAskedForAndLeftOutOnCancel) {

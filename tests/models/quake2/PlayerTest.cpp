@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "media/COGLTexture2D.h"
@@ -55,6 +56,20 @@ protected:
     COGLScene scene_;
 };
 
+// The files of a knight's folder: four skins of the body and two weapons, each
+// with its own picture, the letters of a name in any case.
+std::vector<std::pair<std::string, ByteBuffer>> KnightFiles() {
+    return {{"tris.md2", AnimatedBox(BodyRuns())},
+            {"knight.pcx", Skin(1)},
+            {"evil.pcx", Skin(2)},
+            {"ctf_r.pcx", Skin(3)},
+            {"ctf_b.pcx", Skin(4)},
+            {"a_grenades.pcx", Skin(5)},
+            {"A_Grenades.md2", AnimatedBox({{"stand", 4}}, {"a_grenades.pcx"})},
+            {"W_Blaster.PCX", Skin(6)},
+            {"w_blaster.md2", AnimatedBox({{"stand", 2}})}};
+}
+
 }  // namespace
 
 TEST_F(Player, SkinsAreThePicturesBesideTheBodyExceptWeaponAndIcons) {
@@ -73,6 +88,70 @@ TEST_F(Player, SkinsAreThePicturesBesideTheBodyExceptWeaponAndIcons) {
     dir_.Write("players/other/grunt_I.pcx", Skin(3));
     auto other = Load(dir_.File("players/other/tris.md2"));
     EXPECT_EQ(SkinFiles(*other), (std::vector<std::string>{"male.pcx"}));
+}
+
+TEST_F(Player, AWeaponsPictureBesideItsModelIsNotOneOfTheBodysSkins) {
+    for (const auto& [name, bytes] : KnightFiles()) {
+        dir_.Write("players/knight/" + name, bytes);
+    }
+    // Visual weapons on or off, the weapons' pictures are theirs.
+    for (const bool vwep : {false, true}) {
+        if (vwep) {
+            EnableVWep();
+        }
+        auto knight = Load(dir_.File("players/knight/tris.md2"));
+        EXPECT_EQ(SkinFiles(*knight), (std::vector<std::string>{"ctf_b.pcx", "ctf_r.pcx", "evil.pcx", "knight.pcx"}));
+        ASSERT_TRUE(knight->ApplyFirstSkin());
+        EXPECT_EQ(knight->Texture(), knight->Skins().front());
+    }
+
+    // A picture named like a weapon with no model of that name beside it stays the body's.
+    dir_.Write("players/knight/a_cells.pcx", Skin(7));
+    dir_.Write("players/knight/w_rail.pcx", Skin(8));
+    dir_.Write("players/knight/w_railgun.md2", AnimatedBox({{"stand", 2}}));
+    auto knight = Load(dir_.File("players/knight/tris.md2"));
+    EXPECT_EQ(SkinFiles(*knight), (std::vector<std::string>{"a_cells.pcx", "ctf_b.pcx", "ctf_r.pcx", "evil.pcx",
+                                                            "knight.pcx", "w_rail.pcx"}));
+}
+
+TEST_F(Player, InAPakAWeaponsPictureBesideItsModelIsNotOneOfTheBodysSkins) {
+    fixtures::PakBuilder builder;
+    for (const auto& [name, bytes] : KnightFiles()) {
+        builder.Add("players/knight/" + name, bytes);
+    }
+    // A weapon of another folder makes no picture here its skin.
+    builder.Add("players/knight/w_chain.pcx", Skin(8));
+    builder.Add("players/male/w_chain.md2", AnimatedBox({{"stand", 2}}));
+    Archive* pak = scene_.PakAt(scene_.AddPak(dir_.Write("pak0.pak", builder.Build())));
+    ASSERT_NE(pak, nullptr);
+    COGLPlayer knight(&scene_);
+    ASSERT_TRUE(knight.LoadFromPak(pak, *pak->FindEntry("players/knight/tris.md2"), false));
+    EXPECT_EQ(SkinFiles(knight),
+              (std::vector<std::string>{"ctf_b.pcx", "ctf_r.pcx", "evil.pcx", "knight.pcx", "w_chain.pcx"}));
+    ASSERT_TRUE(knight.ApplyFirstSkin());
+    EXPECT_EQ(SkinFiles(knight).front(), "ctf_b.pcx");
+}
+
+TEST_F(Player, TheFlagNeedsItsModelAndTheCTFPaksSkins) {
+    const PlayerFolder folder = WritePlayerFolder(dir_);
+    EXPECT_EQ(Load(folder.body)->FlagAvailability(), COGLPlayer::FlagSource::NoModel) << "visual weapons off";
+
+    // The VWep pak holds the flag's model; its skins come from the CTF pak.
+    fixtures::PakBuilder model;
+    model.Add(COGLPlayer::kFlagModel, AnimatedBox({{"stand", 4}}, {COGLPlayer::kFlagSkin1}));
+    const std::string vwep = dir_.Write("vwep.pak", model.Build());
+    fixtures::PakBuilder oneSkin;
+    oneSkin.Add(COGLPlayer::kFlagSkin1, Skin(5));
+    const std::string lacking = dir_.Write("lacking.pak", oneSkin.Build());
+    const std::string ctf = dir_.Write("ctf.pak", FlagPak());
+    const auto availability = [&](const std::string& ctfPak) {
+        settings_.SetString(settings_keys::kVWep, settings_keys::kCTFPakFile, ctfPak);
+        EnableVWep(vwep);
+        return Load(folder.body)->FlagAvailability();
+    };
+    EXPECT_EQ(availability(""), COGLPlayer::FlagSource::NoSkins);
+    EXPECT_EQ(availability(lacking), COGLPlayer::FlagSource::NoSkins);
+    EXPECT_EQ(availability(ctf), COGLPlayer::FlagSource::Ready);
 }
 
 TEST_F(Player, WithoutVisualWeaponsOnlyTheDefaultWeaponIsListed) {
@@ -265,7 +344,7 @@ TEST_F(Player, APlayerInAPakFindsItsSkinsAndWeaponsBesideIt) {
     builder.Add("players/cyborgs/other.pcx", Skin(5));
     builder.Add("players/male/tris.md2", AnimatedBox(BodyRuns()));
     const int index = scene_.AddPak(dir_.Write("pak0.pak", builder.Build()));
-    CPakFile* pak = scene_.PakAt(index);
+    Archive* pak = scene_.PakAt(index);
     ASSERT_NE(pak, nullptr);
     COGLPlayer player(&scene_);
     ASSERT_TRUE(player.LoadFromPak(pak, *pak->FindEntry("players/cyborg/tris.md2"), false));

@@ -166,7 +166,7 @@ TEST_F(SinModel, EachFailureSaysItsMessageAndLeavesNothing) {
 }
 
 TEST_F(SinModel, ADefinitionInASinPakTakesEverythingFromThePak) {
-    CPakFile* pak = scene_.PakAt(scene_.AddPak(dir_.Write("box.sin", BoxPak())));
+    Archive* pak = scene_.PakAt(scene_.AddPak(dir_.Write("box.sin", BoxPak())));
     ASSERT_NE(pak, nullptr);
     const PakEntry* entry = pak->FindEntry("MODELS/box/box.def");
     ASSERT_NE(entry, nullptr);
@@ -187,7 +187,7 @@ TEST_F(SinModel, ADefinitionInASinPakTakesEverythingFromThePak) {
     // Only the pak counts: a definition whose model is not in it is refused.
     fixtures::PakBuilder other(true);
     other.Add("models/lone/lone.def", fixtures::SinDefText({"path models/lone", "lone.sbm", "idle.sam"}));
-    CPakFile* lone = scene_.PakAt(scene_.AddPak(dir_.Write("lone.sin", other.Build())));
+    Archive* lone = scene_.PakAt(scene_.AddPak(dir_.Write("lone.sin", other.Build())));
     ASSERT_NE(lone, nullptr);
     COGLSBM refused(&scene_);
     EXPECT_FALSE(refused.LoadFromPak(lone, *lone->FindEntry("models/lone/lone.def")));

@@ -18,7 +18,7 @@ const char* FileLocator::LabelOf(int kind) {
 
 const char* FileLocator::FilterOf(int kind) {
     switch (kind) {
-        case Pak: return filters::kPak;
+        case Pak: return filters::kArchives;
         case Background:
         case Texture:
         case Skin: return filters::kTexture;
@@ -29,14 +29,18 @@ const char* FileLocator::FilterOf(int kind) {
 }
 
 bool FileLocator::Locate(std::string& path, int kind) const {
+    // The scene's archives may be whole folders: a game folder, or loose files.
+    const auto there = [kind](const std::string& candidate) {
+        return fs_util::FileExists(candidate) || (kind == Pak && fs_util::DirectoryExists(candidate));
+    };
     if (!path.empty()) {
         const std::string resolved = fs_util::ResolvePath(path);
-        if (fs_util::FileExists(resolved)) {
+        if (there(resolved)) {
             path = resolved;
             return true;
         }
         const std::string beside = fs_util::ResolvePath(sceneDirectory_ + fs_util::FileNameOf(path));
-        if (!sceneDirectory_.empty() && fs_util::FileExists(beside)) {
+        if (!sceneDirectory_.empty() && !fs_util::FileNameOf(path).empty() && there(beside)) {
             path = beside;
             return true;
         }

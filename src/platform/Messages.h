@@ -131,6 +131,10 @@ inline constexpr MessageText kStudioTooManyGroups{0,
 namespace filters {
 inline constexpr const char* kScene = "DUV Scene Files (*.dv)|*.dv||";
 inline constexpr const char* kPak = "Pak Files (*.pak)|*.pak|Sin Pak Files (*.sin)|*.sin||";
+// The pak filter with the other archives the scene reads: zips and WADs.
+inline constexpr const char* kArchives =
+    "Pak Files (*.pak)|*.pak|Sin Pak Files (*.sin)|*.sin|Zip Archives (*.pk3;*.pkz;*.zip;*.kpf)|"
+    "*.pk3;*.pkz;*.zip;*.kpf|WAD Texture Files (*.wad)|*.wad|All Archives|*.pak;*.sin;*.pk3;*.pkz;*.zip;*.kpf;*.wad||";
 inline constexpr const char* kModel =
     "All Model Files |*.md2;*.mdl;*.def|Quake 2 Model Files (*.md2)|*.md2|Sin Model Files (*.def)|*.def|"
     "Half-Life and Classic Quake Model Files (*.mdl)|*.mdl||";

@@ -82,4 +82,7 @@ inline constexpr int kPrintPreview = 57609;
 
 // Export of models and scenes to other tools.
 inline constexpr int kExportGltf = 32950;
+
+// A game's whole folder (its paks, zips, WADs and loose files) as one archive.
+inline constexpr int kOpenGameFolder = 32951;
 }  // namespace cmd

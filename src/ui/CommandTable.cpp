@@ -11,7 +11,9 @@ constexpr std::array kCommands{
     // File.
     CommandInfo{cmd::kNew, "&New", "Create the scene", K::Plain},
     CommandInfo{cmd::kOpenScene, "&Open Scene...", "Open a scene file", K::Plain},
-    CommandInfo{cmd::kOpenPak, "Open &Pak File...", "Add a pak archive to the scene", K::Plain},
+    CommandInfo{cmd::kOpenPak, "Open &Pak File...", "Add a pak, pk3 or WAD archive to the scene", K::Plain},
+    CommandInfo{cmd::kOpenGameFolder, "Open &Game Folder...",
+                "Add a game's folder (baseq2, id1, valve, base or a mod beside one) as the game reads it", K::Plain},
     CommandInfo{cmd::kOpenModel, "Open &Model...", "Add a model to the scene", K::Plain},
     CommandInfo{cmd::kSave, "&Save", "Save the scene", K::Plain},
     CommandInfo{cmd::kSaveAs, "Save &As...", "Save the scene under a new name", K::Plain},
@@ -100,6 +102,7 @@ bool IsViewCommand(int id) {
         case cmd::kNew:
         case cmd::kOpenScene:
         case cmd::kOpenPak:
+        case cmd::kOpenGameFolder:
         case cmd::kOpenModel:
         case cmd::kSave:
         case cmd::kSaveAs:

@@ -107,6 +107,7 @@ private:
     void OpenWithDialog(const QString& title, const char* filter);
     void OpenModel();
     bool SaveScene(bool askForName);
+    void OpenGameFolder();
     void ClearScene();
     void AddLight();
     void AddObject();

@@ -37,7 +37,8 @@ void MainWindow::RunCommand(int id) {
     switch (id) {
         case cmd::kNew: NewScene(); break;
         case cmd::kOpenScene: OpenWithDialog(QStringLiteral("Open Scene"), filters::kScene); break;
-        case cmd::kOpenPak: OpenWithDialog(QStringLiteral("Open Pak File"), filters::kPak); break;
+        case cmd::kOpenPak: OpenWithDialog(QStringLiteral("Open Pak File"), filters::kArchives); break;
+        case cmd::kOpenGameFolder: OpenGameFolder(); break;
         case cmd::kOpenModel: OpenModel(); break;
         case cmd::kSave: SaveScene(scenePath_.isEmpty()); break;
         case cmd::kSaveAs: SaveScene(true); break;
@@ -111,6 +112,19 @@ void MainWindow::OpenWithDialog(const QString& title, const char* filter) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(ToQtNameFilters(filter));
+    if (!Accepted(execDialog(dialog)) || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    lastDirectory_ = QFileInfo(path).absolutePath();
+    OpenFile(path);
+}
+
+void MainWindow::OpenGameFolder() {
+    QFileDialog dialog(this, QStringLiteral("Open Game Folder"), lastDirectory_);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
     if (!Accepted(execDialog(dialog)) || dialog.selectedFiles().isEmpty()) {
         return;
     }

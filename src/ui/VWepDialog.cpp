@@ -21,7 +21,7 @@ VWepDialog::VWepDialog(QWidget* parent) : QDialog(parent) {
     Settings& settings = GetSettings();
     browse = [this](const QString& title, const QString& current) {
         return QFileDialog::getOpenFileName(this, title, QFileInfo(current).absolutePath(),
-                                            ToQtNameFilters(filters::kPak).join(QStringLiteral(";;")));
+                                            ToQtNameFilters(filters::kArchives).join(QStringLiteral(";;")));
     };
 
     enabled_ = new QCheckBox(QStringLiteral("Enabled"), this);

@@ -2,7 +2,7 @@
 """Runs marovin-cli on pictures and pak archives written here, and checks what it
 writes against Pillow, a decoder that shares no code with ours.
 
-usage: cli_media_check.py MAROVIN_CLI WORK_DIR images|pak|info
+usage: cli_media_check.py MAROVIN_CLI WORK_DIR images|pak|info|archives
 """
 import json
 import os
@@ -10,6 +10,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import zipfile
 
 from PIL import Image
 
@@ -258,6 +259,105 @@ def check_info():
         sys.exit(f"info pak: {report}")
 
 
+SAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "samples")
+
+
+def sample(name):
+    with open(os.path.join(SAMPLES, name), "rb") as f:
+        return f.read()
+
+
+def write_wad3(name, textures):
+    """A Half-Life WAD: mip textures of (name, width, height, index, palette)."""
+    lumps = bytearray()
+    directory = bytearray()
+    for lump_name, width, height, index, colours in textures:
+        offset = 12 + len(lumps)
+        sizes = [width * height >> (2 * level) for level in range(4)]
+        mip = lump_name.encode().ljust(16, b"\0") + struct.pack("<II", width, height)
+        at = 40
+        for size in sizes:
+            mip += struct.pack("<I", at)
+            at += size
+        for size in sizes:
+            mip += bytes([index]) * size
+        mip += struct.pack("<H", len(colours)) + b"".join(bytes(c) for c in colours) + bytes(2)
+        lumps += mip
+        directory += struct.pack("<iiibbh", offset, len(mip), len(mip), 0x43, 0, 0)
+        directory += lump_name.encode().ljust(16, b"\0")
+    with open(path(name), "wb") as f:
+        f.write(b"WAD3" + struct.pack("<ii", len(textures), 12 + len(lumps)) + lumps + directory)
+
+
+def check_archives():
+    banner, skin = sample("models/banner/tris.md2"), sample("models/banner/skin.pcx")
+    # A pk3, one entry stored and one deflated, names in any case.
+    with zipfile.ZipFile(path("models.pk3"), "w") as z:
+        z.writestr("Samples/Models/Banner/tris.md2", banner, compress_type=zipfile.ZIP_DEFLATED)
+        z.writestr("samples/models/banner/skin.pcx", skin, compress_type=zipfile.ZIP_STORED)
+    listed = [line.split("\t")[0] for line in run("pak", "list", path("models.pk3")).splitlines()]
+    if listed != ["Samples/Models/Banner/tris.md2", "samples/models/banner/skin.pcx"]:
+        sys.exit(f"pak list of a pk3: {listed}")
+    out = path("from-pk3")
+    shutil.rmtree(out, ignore_errors=True)
+    run("pak", "extract", path("models.pk3"), "samples/models/banner/TRIS.MD2", "-C", out)
+    with open(os.path.join(out, "Samples/Models/Banner/tris.md2"), "rb") as f:
+        if f.read() != banner:
+            sys.exit("pak extract of a pk3: wrong bytes")
+    if json.loads(run("info", path("models.pk3")))["kind"] != "zip":
+        sys.exit("info of a pk3")
+    run("render", "--fit", "--size", "64x48", path("models.pk3"), "samples/models/banner/tris.md2",
+        "-o", path("from-pk3.png"))
+
+    # A WAD3 picture: its lump name in the list, its own palette in the pixels.
+    colours = [(i, 255 - i, 7) for i in range(256)]
+    write_wad3("textures.wad", [("brick", 16, 8, 40, colours), ("{fence", 8, 8, 255, colours)])
+    listed = [line.split("\t")[0] for line in run("pak", "list", path("textures.wad")).splitlines()]
+    if listed != ["brick", "{fence"]:
+        sys.exit(f"pak list of a WAD: {listed}")
+    run("image", path("textures.wad"), "BRICK", "-o", path("brick.png"))
+    picture = Image.open(path("brick.png")).convert("RGB")
+    if picture.size != (16, 8) or picture.getpixel((3, 3)) != (40, 215, 7):
+        sys.exit(f"image from a WAD: {picture.size} {picture.getpixel((3, 3))}")
+    run("image", path("textures.wad"), "{fence", "-o", path("fence.png"))
+    if Image.open(path("fence.png")).convert("RGBA").getpixel((1, 1))[3] != 0:
+        sys.exit("a { picture keeps index 255 transparent")
+    run("image", path("textures.wad"), "missing", "-o", path("x.png"), expect=1)
+
+    # A game folder: pak1 over pak0 over loose files, a mod over the game.
+    game = path("quake2")
+    shutil.rmtree(game, ignore_errors=True)
+    os.makedirs(os.path.join(game, "baseq2", "notes"))
+    os.makedirs(os.path.join(game, "mymod"))
+    write_pak("quake2/baseq2/pak0.pak", [("notes/who.txt", b"pak0"), ("samples/models/banner/tris.md2", banner),
+                                        ("samples/models/banner/skin.pcx", skin)])
+    write_pak("quake2/baseq2/pak1.pak", [("notes/who.txt", b"pak1")])
+    with open(os.path.join(game, "baseq2", "notes", "who.txt"), "wb") as f:
+        f.write(b"loose")
+    with open(os.path.join(game, "mymod", "notes.txt"), "wb") as f:
+        f.write(b"mod")
+    report = json.loads(run("info", os.path.join(game, "baseq2")))
+    stack = [os.path.basename(source["path"].rstrip("/")) for source in report["stack"]]
+    if report["kind"] != "game" or report["game"] != "Quake 2" or stack != ["pak1.pak", "pak0.pak", "baseq2"]:
+        sys.exit(f"info of a game folder: {report}")
+    report = json.loads(run("info", os.path.join(game, "mymod")))
+    if os.path.basename(report.get("mod", "")) != "mymod" or os.path.basename(report["stack"][0]["path"].rstrip("/")) != "mymod":
+        sys.exit(f"info of a mod folder: {report}")
+    out = path("from-game")
+    shutil.rmtree(out, ignore_errors=True)
+    run("pak", "extract", os.path.join(game, "mymod"), "notes/who.txt", "-C", out)
+    with open(os.path.join(out, "notes/who.txt"), "rb") as f:
+        if f.read() != b"pak1":
+            sys.exit("pak extract of a game folder: not the entry that wins")
+    for line in run("pak", "list", os.path.join(game, "baseq2")).splitlines():
+        name, _, _, source = line.split("\t")
+        if name == "notes/who.txt" and not source.endswith("pak1.pak"):
+            sys.exit(f"pak list of a game folder: {line}")
+    run("render", "--fit", "--size", "64x48", game, "samples/models/banner/tris.md2", "-o", path("from-game.png"))
+    run("export", game, "samples/models/banner/tris.md2", "-o", path("from-game.glb"))
+    run("render", game, "samples/models/none.md2", "-o", path("x.png"), expect=1)
+
+
 os.makedirs(WORK, exist_ok=True)
-{"images": check_images, "pak": check_pak, "info": check_info}[WHAT]()
+{"images": check_images, "pak": check_pak, "info": check_info, "archives": check_archives}[WHAT]()
 print(f"{WHAT}: ok")

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "SceneFixture.h"
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
+#include "support/ArchiveWriters.h"
 #include "platform/Messages.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"
@@ -339,4 +341,74 @@ TEST_F(SceneMedia, TexturedObjectsDrawWithTheirTexture) {
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     // A texture still in use cannot be deleted.
     EXPECT_FALSE(scene_->DeleteTexture(scene_->TextureAt(0)));
+}
+
+// Every kind of archive joins the pak list by its path and comes back from a saved
+// scene: a pk3, a WAD and a whole game folder, with textures taken from each.
+TEST_F(SceneMedia, ZipsWadsAndGameFoldersAreSavedByPathAndComeBackWithTheirTextures) {
+    const std::string zip = dir_.Write(
+        "textures.pk3", fixtures::ZipBuilder().Add("textures/wall.tga", MakeTga(4, 4, 200, 10, 10)).Build());
+    const std::string wad = dir_.Write(
+        "quake.wad", fixtures::WadBuilder(false).AddMip("stone", 8, 8, std::vector<std::uint8_t>(64, 1)).Build());
+    const std::string game = dir_.Path() + "/quake2/baseq2";
+    ASSERT_TRUE(fixtures::FolderBuilder()
+                    .Add("pak0.pak", MakePak({{"textures/floor.pcx", MakePcx(8, 8)}}))
+                    .Add("textures/floor.pcx", MakePcx(2, 2))  // hidden by the pak's
+                    .Write(game));
+    for (const std::string& path : {zip, wad, game}) {
+        ASSERT_GE(scene_->AddPak(path), 0) << path;
+    }
+    ASSERT_EQ(scene_->PakCount(), 3);
+    EXPECT_EQ(scene_->PakAt(0)->Kind(), ArchiveKind::Zip);
+    EXPECT_EQ(scene_->PakAt(1)->Kind(), ArchiveKind::Wad);
+    EXPECT_EQ(scene_->PakAt(2)->Kind(), ArchiveKind::Game);
+    AddPakTexture(scene_->PakAt(0), "textures/wall.tga");
+    COGLTexture2D* stone = AddPakTexture(scene_->PakAt(1), "stone");
+    COGLTexture2D* floor = AddPakTexture(scene_->PakAt(2), "textures/floor.pcx");
+    EXPECT_EQ(stone->Width(), 8);
+    EXPECT_EQ(floor->Width(), 8);  // the pak's picture wins over the loose one
+    scene_->AddObject(std::make_unique<COGLBox>())->SetTexture(stone);
+
+    COGLDoc doc(scene_.get(), &view_);
+    const std::string path = dir_.File("kinds.dv");
+    ASSERT_TRUE(doc.Save(path));
+    COGLScene loaded;
+    DefaultViewLink view;
+    COGLDoc reader(&loaded, &view);
+    ASSERT_TRUE(reader.Open(path)) << loaded.LastLoadError();
+    EXPECT_EQ(reader.PathName(), path);  // read whole
+    ASSERT_EQ(loaded.PakCount(), 3);
+    EXPECT_EQ(loaded.PakAt(2)->Path(), game);
+    EXPECT_EQ(loaded.PakAt(2)->Kind(), ArchiveKind::Game);
+    ASSERT_EQ(loaded.Textures().size(), 3u);
+    EXPECT_EQ(loaded.TextureAt(1)->Pak(), loaded.PakAt(1));
+    EXPECT_EQ(loaded.TextureAt(1)->Path(), "stone");
+    EXPECT_TRUE(loaded.TextureAt(1)->IsBound());
+    EXPECT_EQ(loaded.ObjectAt(0)->Texture(), loaded.TextureAt(1));
+    EXPECT_EQ(loaded.TextureAt(2)->Width(), 8);
+    const std::string again = dir_.File("again.dv");
+    ASSERT_TRUE(reader.Save(again));
+    EXPECT_EQ(ReadWholeFile(again), ReadWholeFile(path));
+}
+
+// A game folder that is gone is asked for like a missing pak; cancelled, the scene
+// opens without it, untitled, so a save cannot shorten the file it came from.
+TEST_F(SceneMedia, AMissingGameFolderIsAskedForAndTheSceneOpensUntitled) {
+    const std::string game = dir_.Path() + "/q2/baseq2";
+    ASSERT_TRUE(fixtures::FolderBuilder().Add("pics/a.pcx", MakePcx(2, 2)).Write(game));
+    ASSERT_GE(scene_->AddPak(game), 0);
+    COGLDoc doc(scene_.get(), &view_);
+    const std::string path = dir_.File("game.dv");
+    ASSERT_TRUE(doc.Save(path));
+    std::filesystem::remove_all(dir_.Path() + "/q2");
+
+    COGLScene loaded;
+    DefaultViewLink view;
+    COGLDoc reader(&loaded, &view);
+    ASSERT_TRUE(reader.Open(path));
+    EXPECT_EQ(loaded.PakCount(), 0);
+    ASSERT_EQ(host_.prompts.size(), 1u);
+    EXPECT_EQ(host_.prompts[0], std::string("This PAK file") + msg::kCannotBeLocated.text);
+    EXPECT_TRUE(reader.PathName().empty());
+    EXPECT_TRUE(reader.IsModified());
 }

@@ -282,7 +282,8 @@ private slots:
         auto gl = MakeContext();
         QVERIFY(gl != nullptr);
         auto* placeholder = sheet.Find<QLabel>("pakPlaceholder");
-        QCOMPARE(placeholder->text(), QString("No pak archives yet: open one with File, Open Pak File..."));
+        QCOMPARE(placeholder->text(), QString("No archives yet: open a pak, pk3 or WAD with File, Open Pak File..., "
+                                              "or a whole game with File, Open Game Folder..."));
 
         fixtures::PakBuilder pak;
         pak.Add("players/male/tris.md2", std::string("IDP2"))

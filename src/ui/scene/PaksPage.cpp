@@ -5,9 +5,12 @@
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QStackedWidget>
+#include <QStringList>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <vector>
 
 #include "media/COGLTexture2D.h"
 #include "media/Archive.h"
@@ -43,6 +46,11 @@ PaksPage::PaksPage(const SceneSheetHooks& hooks, QWidget* parent)
     stack_->addWidget(placeholder_);
     stack_->addWidget(tree_);
     layout->addWidget(stack_, 1);
+    origin_ = new QLabel(this);
+    origin_->setObjectName(QStringLiteral("pakOrigin"));
+    origin_->setWordWrap(true);
+    origin_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(origin_);
     layout->addWidget(MakeNote(QStringLiteral("Double-click a model to add it to the scene, or a picture to add it "
                                               "to the scene's textures."),
                                this));
@@ -55,6 +63,8 @@ PaksPage::PaksPage(const SceneSheetHooks& hooks, QWidget* parent)
     // A double-click, or Enter on the chosen item (or a single click where the
     // desktop activates items that way).
     connect(tree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int) { Activate(item); });
+    connect(tree_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item, QTreeWidgetItem*) { ShowOrigin(item); });
 }
 
 QString PaksPage::Title() const { return QStringLiteral("Paks"); }
@@ -92,12 +102,14 @@ void PaksPage::Refresh() {
 
 void PaksPage::ShowTree(Archive* pak) {
     tree_->clear();
+    origin_->clear();
     shown_ = pak;
     if (pak == nullptr) {
         const COGLScene* scene = Scene();
         placeholder_->setText(scene != nullptr && scene->PakCount() > 0
                                   ? QStringLiteral("Choose an archive.")
-                                  : QStringLiteral("No pak archives yet: open one with File, Open Pak File..."));
+                                  : QStringLiteral("No archives yet: open a pak, pk3 or WAD with File, Open Pak File..., "
+                                                   "or a whole game with File, Open Game Folder..."));
         stack_->setCurrentWidget(placeholder_);
         return;
     }
@@ -163,4 +175,26 @@ void PaksPage::Activate(const QTreeWidgetItem* item) {
     if (hooks_.onPakItemActivated) {
         hooks_.onPakItemActivated(*pak, name);
     }
+}
+
+void PaksPage::ShowOrigin(const QTreeWidgetItem* item) {
+    const COGLScene* scene = Scene();
+    const std::string name = item != nullptr ? PakTreeEntry(*item) : std::string();
+    const Archive* pak = scene != nullptr ? scene->PakAt(scene->PositionOfPak(shown_)) : nullptr;
+    const PakEntry* entry = pak != nullptr && !name.empty() ? pak->FindEntry(name) : nullptr;
+    if (entry == nullptr) {
+        origin_->clear();
+        return;
+    }
+    const Archive::Origin origin = pak->OriginOf(*entry);
+    QString text = QStringLiteral("%1\nfrom %2").arg(GameText(entry->name), GameText(origin.source->Path()));
+    const std::vector<Archive::Origin> hidden = pak->HiddenBy(*entry);
+    if (!hidden.empty()) {
+        QStringList sources;
+        for (const Archive::Origin& other : hidden) {
+            sources << GameText(other.source->Path());
+        }
+        text += QStringLiteral("\nhides the same name in %1").arg(sources.join(QStringLiteral(", ")));
+    }
+    origin_->setText(text);
 }

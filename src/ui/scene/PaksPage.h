@@ -10,8 +10,9 @@ class QTreeWidget;
 class QTreeWidgetItem;
 struct SceneSheetHooks;
 
-// The "Paks" page: the scene's archives, one at a time, as a tree of what can be
-// put into a scene. A double-clicked picture joins the scene's textures (the page
+// The "Paks" page: the scene's archives (paks, zips, WADs, folders, whole game
+// folders), one at a time, as a tree of what can be put into a scene, with where
+// the chosen entry comes from. A double-clicked picture joins the scene's textures (the page
 // reports that as a change); any other entry goes to the hooks' onPakItemActivated.
 class PaksPage : public PropertyPage {
     Q_OBJECT
@@ -27,15 +28,19 @@ public:
     bool ShowPak(int position);
 
     QTreeWidget* Tree() const { return tree_; }
+    QLabel* Origin() const { return origin_; }
 
 private:
     void ShowTree(Archive* pak);
     void Activate(const QTreeWidgetItem* item);
+    // Where the chosen entry comes from and which entries of the same name it hides.
+    void ShowOrigin(const QTreeWidgetItem* item);
 
     const SceneSheetHooks& hooks_;
     QComboBox* archives_ = nullptr;
     QStackedWidget* stack_ = nullptr;
     QLabel* placeholder_ = nullptr;
     QTreeWidget* tree_ = nullptr;
+    QLabel* origin_ = nullptr;
     const Archive* shown_ = nullptr;  // whose tree is shown (compared, never read through)
 };

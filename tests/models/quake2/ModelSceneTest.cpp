@@ -12,6 +12,7 @@
 #include "models/quake2/MD2Open.h"
 #include "models/ModelFamilies.h"
 #include "models/ModelFixtures.h"
+#include "support/ArchiveWriters.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "scene/COGLDoc.h"
@@ -160,6 +161,31 @@ TEST_F(ModelScene, AModelInAPakOpensFromItsEntry) {
     EXPECT_EQ(soldier->Texture(), soldier->Skins().front());
     EXPECT_EQ(OpenModelFromPak(d.doc, *pak, "models/none/tris.md2"), nullptr);
     EXPECT_TRUE(host_.HasMessage(msg::kErrorOpeningFile.text));
+}
+
+// A game's data is spread over its archives: a model in pak0 finds its skin in a
+// pk3 of the same game folder, and the mod stacked over the game finds both.
+TEST_F(ModelScene, AModelInAGameFolderFindsItsSkinInAnotherArchiveOfTheGame) {
+    Document d;
+    fixtures::PakBuilder models;
+    models.Add("models/monsters/tank/tris.md2", AnimatedBox({{"stand", 2}}, {"models/monsters/tank/skin.pcx"}));
+    const std::string root = dir_.Path() + "/quake2";
+    ASSERT_TRUE(fixtures::FolderBuilder()
+                    .Add("baseq2/pak0.pak", models.Build())
+                    .Add("baseq2/skins.pk3", fixtures::ZipBuilder().Add("models/monsters/tank/skin.pcx", Skin(4)).Build())
+                    .Add("mymod/readme.txt", std::string("a mod"))
+                    .Write(root));
+    Archive* game = d.scene.PakAt(d.scene.AddPak(root + "/mymod"));
+    ASSERT_NE(game, nullptr);
+    ASSERT_EQ(game->Kind(), ArchiveKind::Game);
+    const OpenFileResult opened = d.doc.OpenPakEntry("models/monsters/tank/tris.md2");
+    ASSERT_TRUE(opened.succeeded);
+    auto* tank = dynamic_cast<COGLMD2*>(d.scene.Selected());
+    ASSERT_NE(tank, nullptr);
+    ASSERT_FALSE(tank->Skins().empty());
+    EXPECT_EQ(tank->Texture(), tank->Skins().front());
+    EXPECT_TRUE(tank->Texture()->IsBound());
+    EXPECT_FALSE(host_.HasMessage(msg::kCouldNotLoadModelTextures.text));
 }
 
 // --- The scene file ---

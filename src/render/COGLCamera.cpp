@@ -4,9 +4,9 @@
 #include <GL/glu.h>
 
 #include <array>
-#include <cmath>
 #include <limits>
 
+#include "math/Angles.h"
 #include "math/Matrix4.h"
 #include "models/ChromeVector.h"
 #include "platform/BinaryIO.h"
@@ -120,23 +120,7 @@ void COGLCamera3D::AddDistance(float amount) {
     dirty = true;
 }
 
-float COGLCamera3D::WrapAngle(float degrees) {
-    if (!std::isfinite(degrees)) {
-        return 0.0f;
-    }
-    // An angle from a hostile scene file could be so large that subtracting 360 no
-    // longer changes it; bring it near the range first so the loops below end.
-    if (std::fabs(degrees) >= 720.0f) {
-        degrees = std::fmod(degrees, 360.0f);
-    }
-    while (degrees > 359.0f) {
-        degrees -= 360.0f;
-    }
-    while (degrees < 0.0f) {
-        degrees += 360.0f;
-    }
-    return degrees;
-}
+float COGLCamera3D::WrapAngle(float degrees) { return WrapAngleDegrees(degrees) ? degrees : 0.0f; }
 
 void COGLCamera3D::AddPitch(float amount) {
     pitch = WrapAngle(pitch + amount);

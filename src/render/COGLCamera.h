@@ -87,7 +87,7 @@ public:
     void Load(BinaryReader& in);
 
     // An angle brought into the range the camera keeps: above 359 loses 360, below 0
-    // gains 360 (so 359.5 stays as it is).
+    // gains 360 (so 359.5 stays as it is); an angle that is not finite becomes 0.
     static float WrapAngle(float degrees);
 
     float roll = 0.0f;

@@ -2,8 +2,7 @@
 
 #include <GL/gl.h>
 
-#include <cmath>
-
+#include "math/Angles.h"
 #include "media/COGLTexture2D.h"
 #include "platform/GLContext.h"
 #include "scene/COGLScene.h"
@@ -16,26 +15,7 @@ using scene_format::ReadVector;
 
 namespace {
 int g_nextPickName = 1;
-
 }  // namespace
-
-bool WrapAngleDegrees(float& degrees) {
-    if (!std::isfinite(degrees)) {
-        return false;
-    }
-    // Stepping by 360 from a huge value would never arrive (or take forever), so
-    // such values are first brought near the range in one step.
-    if (std::fabs(degrees) >= 3600.0f) {
-        degrees = std::fmod(degrees, 360.0f);
-    }
-    while (degrees > 359.0f) {
-        degrees -= 360.0f;
-    }
-    while (degrees < 0.0f) {
-        degrees += 360.0f;
-    }
-    return true;
-}
 
 int COGLObject::NextPickName() { return g_nextPickName++; }
 

@@ -19,21 +19,18 @@ ObjectsPage::ObjectsPage(const SceneSheetHooks& hooks, QWidget* parent)
     auto* split = new QSplitter(Qt::Vertical, this);
     split->setChildrenCollapsible(false);
 
-    auto* objectsBox = new QWidget(split);
-    auto* objectsLayout = new QVBoxLayout(objectsBox);
-    objectsLayout->setContentsMargins(0, 0, 0, 0);
-    objectsTitle_ = new QLabel(objectsBox);
-    objects_ = MakeList(QStringLiteral("objects"), objectsBox);
-    objectsLayout->addWidget(objectsTitle_);
-    objectsLayout->addWidget(objects_, 1);
-
-    auto* lightsBox = new QWidget(split);
-    auto* lightsLayout = new QVBoxLayout(lightsBox);
-    lightsLayout->setContentsMargins(0, 0, 0, 0);
-    lightsTitle_ = new QLabel(lightsBox);
-    lights_ = MakeList(QStringLiteral("lights"), lightsBox);
-    lightsLayout->addWidget(lightsTitle_);
-    lightsLayout->addWidget(lights_, 1);
+    // A list under its title, in its own part of the split.
+    const auto part = [split](const QString& name, QLabel*& title, QListWidget*& list) {
+        auto* box = new QWidget(split);
+        auto* column = new QVBoxLayout(box);
+        column->setContentsMargins(0, 0, 0, 0);
+        title = new QLabel(box);
+        list = MakeList(name, box);
+        column->addWidget(title);
+        column->addWidget(list, 1);
+    };
+    part(QStringLiteral("objects"), objectsTitle_, objects_);
+    part(QStringLiteral("lights"), lightsTitle_, lights_);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
     layout->addWidget(split, 1);

@@ -95,20 +95,22 @@ void AppendStamp(std::string& stamp, const std::filesystem::path& path) {
              std::to_string(time.time_since_epoch().count()) + ";";
 }
 
-// Folders and archive files below `folder`, `depth` levels deep, in name order.
+// The archives of `folder` and, `depth` levels down, its folders with theirs, in
+// name order: where a game folder keeps its paks, and what a new pak changes.
 void AppendFolderStamps(std::string& stamp, const std::filesystem::path& folder, int depth) {
     std::error_code error;
-    std::vector<std::filesystem::path> children;
+    std::vector<std::pair<std::filesystem::path, bool>> children;  // path, is a folder
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        children.push_back(it->path());
+        std::error_code kind;
+        const bool isFolder = it->is_directory(kind);
+        if ((isFolder && depth > 1) || (!isFolder && IsArchiveExtension(fs_util::ExtensionOf(it->path().string())))) {
+            children.emplace_back(it->path(), isFolder);
+        }
     }
     std::sort(children.begin(), children.end());
-    for (const auto& child : children) {
-        const bool folderChild = std::filesystem::is_directory(child, error);
-        if (folderChild || IsArchiveExtension(fs_util::ExtensionOf(child.string()))) {
-            AppendStamp(stamp, child);
-        }
-        if (folderChild && depth > 1) {
+    for (const auto& [child, isFolder] : children) {
+        AppendStamp(stamp, child);
+        if (isFolder) {
             AppendFolderStamps(stamp, child, depth - 1);
         }
     }

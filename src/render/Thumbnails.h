@@ -51,9 +51,9 @@ struct Thumbnail {
 };
 
 // What says that a source of thumbnails changed: the size and modification time of
-// a file; for a folder its own time and those of the archives and folders up to
-// two levels below it (where a game folder keeps its paks). Nothing when the path
-// is neither.
+// a file; for a folder its own time, its subfolders' and those of the archives in
+// it and in its subfolders (where a game folder keeps its paks). Nothing when the
+// path is neither.
 std::optional<std::string> SourceStamp(const std::string& path);
 
 // Draws thumbnails with one headless view, made at the first model drawn and kept

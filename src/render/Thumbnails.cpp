@@ -297,8 +297,8 @@ std::optional<Thumbnail> ThumbnailRenderer::Draw(const ThumbnailRequest& request
 
 bool ThumbnailRenderer::StartView(std::string& reason) {
     if (!headless_ && !viewFailed_) {
-        // Mesa keeps compiled shaders below the user's cache folder, and without
-        // one (a sandbox) says so on stderr: ask it to keep none instead.
+        // Mesa keeps compiled shaders below the user's cache folder, and where
+        // there is none at all says so on stderr: ask it to keep none instead.
         const char* cache = std::getenv("XDG_CACHE_HOME");
         const char* home = std::getenv("HOME");
         if ((cache == nullptr || cache[0] == '\0') && (home == nullptr || home[0] == '\0')) {

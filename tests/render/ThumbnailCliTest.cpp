@@ -25,14 +25,16 @@
 namespace {
 using namespace thumbs;
 
+// An answer's fields, split at its tabs.
 std::vector<std::string> Split(const std::string& line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
+    std::vector<std::string> fields{""};
+    for (const char c : line) {
+        if (c == '\t') {
+            fields.emplace_back();
+        } else {
+            fields.back().push_back(c);
+        }
     }
-    fields.push_back(line.substr(start));
     return fields;
 }
 

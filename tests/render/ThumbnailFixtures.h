@@ -38,10 +38,13 @@ inline ByteBuffer SolidPcx(int width, int height, std::uint8_t index = 1) {
                               SkinPalette());
 }
 
-// A tube of 600 triangles whose skin is `skin`, with the frames of `runs`.
+// A tube of 600 triangles whose skin is `skin` (none: a player, whose skins are
+// the pictures beside it), with the frames of `runs`.
 inline ByteBuffer TubeMd2(const std::string& skin, const std::vector<std::pair<std::string, int>>& runs = {{"stand", 4}}) {
     fixtures::Md2Model model = fixtures::MakeTubeModel(20, 15, fixtures::NumberedFrames(runs));
-    model.skins = {skin};
+    if (!skin.empty()) {
+        model.skins = {skin};
+    }
     return fixtures::WriteMd2(model);
 }
 

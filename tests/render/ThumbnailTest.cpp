@@ -39,14 +39,16 @@ protected:
 
 TEST_F(ThumbnailTest, FramesEveryFamilyInTheMiddleOfATransparentSquare) {
     dir_.Write("tube/skin.pcx", SolidPcx(64, 64));
+    dir_.Write("players/male/grunt.pcx", SolidPcx(32, 32));
     const std::string files[] = {
         dir_.Write("tube/tris.md2", TubeMd2("models/tube/skin.pcx")),
+        dir_.Write("players/male/tris.md2", TubeMd2("")),
         dir_.Write("box.mdl", BoxMdl()),
         dir_.Write("figure.mdl", FigureStudio()),
         dir_.Write("tall.spr", TallSprite()),
         std::string(MAROVIN_SOURCE_DIR) + "/samples/models/sin/figure.def",
     };
-    const char* families[] = {"md2", "mdl", "halflife", "sprite", "sin"};
+    const char* families[] = {"md2", "player", "mdl", "halflife", "sprite", "sin"};
     for (std::size_t i = 0; i < std::size(files); ++i) {
         SCOPED_TRACE(files[i]);
         const Thumbnail thumbnail = Draw("", files[i]);

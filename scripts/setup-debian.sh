@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev llvm
   xvfb xauth xdg-utils python3 python3-pil
+  bubblewrap shared-mime-info libxml2-utils libglib2.0-bin
 )
 
 missing=()

@@ -19,6 +19,12 @@ int RunImage(const Args& args);
 int RunRender(const Args& args);
 // Writes its inputs (one model, or the whole scene) as a glTF 2.0 asset.
 int RunExport(const Args& args);
+// A thumbnail of one model, sprite or picture, as file managers ask for it.
+int RunThumbnail(const Args& args);
+// A contact sheet of an archive's entries.
+int RunSheet(const Args& args);
+// The thumbnail worker on stdin and stdout.
+int RunThumbnailWorkerCommand(const Args& args);
 
 // Pictures and pak archives for "info".
 bool IsImageExtension(const std::string& extension);
@@ -40,19 +46,11 @@ int RunSpriteInfo(const std::string& path);
 
 class COGLDoc;
 class COGLObject;
-class COGLView;
-class HeadlessContext;
+struct HeadlessView;
 
-// A view drawing into a headless GL context, as "render" and "export" open files into.
-struct HeadlessView {
-    HeadlessView();
-    ~HeadlessView();
-    std::unique_ptr<HeadlessContext> gl;
-    std::unique_ptr<COGLView> view;
-};
-// The view after its first update at width x height; nullptr (reported) when no
-// GL context can be had.
-std::unique_ptr<HeadlessView> StartHeadlessView(int width, int height);
+// The headless view "render" and "export" open their inputs into, at width x
+// height; nullptr (reported) when no GL context can be had.
+std::unique_ptr<HeadlessView> StartCommandView(int width, int height);
 // Opens every input into the document as the program opens files: scenes, paks,
 // models, and entries of the paks opened before them. `models` gets the models
 // added (a scene replaces them). kExitOk, or the failure code once it is reported.

@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "export/GltfExport.h"
 #include "render/COGLView.h"
+#include "render/HeadlessView.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"
 
@@ -61,7 +62,7 @@ int RunExport(const Args& args) {
         return exit;
     }
 
-    const auto headless = StartHeadlessView(640, 480);
+    const auto headless = StartCommandView(640, 480);
     if (!headless) {
         return kExitFailure;
     }

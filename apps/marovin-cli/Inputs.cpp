@@ -5,9 +5,7 @@
 
 #include "Commands.h"
 #include "media/Archive.h"
-#include "media/Palette.h"
-#include "render/COGLView.h"
-#include "render/HeadlessContext.h"
+#include "render/HeadlessView.h"
 #include "platform/FileSystem.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"
@@ -79,24 +77,17 @@ std::string MissingInputOrOutput(const std::vector<std::string>& inputs, const s
     return {};
 }
 
-HeadlessView::HeadlessView() = default;
-HeadlessView::~HeadlessView() = default;
-
-std::unique_ptr<HeadlessView> StartHeadlessView(int width, int height) {
-    BuildGammaTable(1.0f);
-    auto headless = std::make_unique<HeadlessView>();
+std::unique_ptr<HeadlessView> StartCommandView(int width, int height) {
     std::string error;
-    headless->gl = HeadlessContext::Create(64, 64, &error);
-    if (!headless->gl) {
+    std::string warning;
+    auto headless = StartHeadlessView(width, height, &error, &warning);
+    if (!headless) {
         Fail(kExitFailure, error);
         return nullptr;
     }
-    headless->view = std::make_unique<COGLView>();
-    if (!headless->view->Create(&error)) {
+    if (!warning.empty()) {
         // Only the orthographic panes' texts need the font.
-        std::fprintf(stderr, "marovin-cli: %s\n", error.c_str());
+        std::fprintf(stderr, "marovin-cli: %s\n", warning.c_str());
     }
-    headless->view->OnInitialUpdate();
-    headless->view->Resize(width, height);
     return headless;
 }

@@ -9,6 +9,7 @@
 #include "Commands.h"
 #include "platform/Messages.h"
 #include "render/COGLView.h"
+#include "render/HeadlessView.h"
 #include "render/CommandIds.h"
 #include "render/ImageOutput.h"
 #include "scene/COGLDoc.h"
@@ -178,7 +179,7 @@ int RunRender(const Args& args) {
         return Fail(kExitUsage, "--transparent needs a .png picture");
     }
 
-    const auto headless = StartHeadlessView(options.width, options.height);
+    const auto headless = StartCommandView(options.width, options.height);
     if (!headless) {
         return kExitFailure;
     }

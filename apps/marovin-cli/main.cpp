@@ -29,6 +29,12 @@ const Command kCommands[] = {
                "(render --help for the options)", RunRender},
     {"export", "export INPUT... -o OUT.glb|OUT.gltf [--animation NAME] [--skin N] [--scene]  write the model "
                "(or the whole scene) as glTF 2.0 (export --help)", RunExport},
+    {"thumbnail", "thumbnail [-s SIZE] INPUT|ARCHIVE NAME OUT.png  a model, sprite or picture framed on a "
+                  "transparent square, as file managers ask of a thumbnailer", RunThumbnail},
+    {"sheet", "sheet ARCHIVE-OR-FOLDER -o SHEET.png [--filter TEXT] [--columns N] [-s SIZE]  the thumbnails of "
+              "everything an archive lists, in a grid with their names", RunSheet},
+    {"thumbnail-worker", "thumbnail-worker  answer thumbnail requests on stdin (one a line) on stdout, for the "
+                         "window's browser", RunThumbnailWorkerCommand},
 };
 
 void PrintUsage(std::FILE* out) {

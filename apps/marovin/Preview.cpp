@@ -4,11 +4,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "media/Palette.h"
 #include "models/ModelFamilies.h"
 #include "platform/FileSystem.h"
 #include "render/COGLView.h"
-#include "render/HeadlessContext.h"
+#include "render/HeadlessView.h"
 #include "render/ImageOutput.h"
 #include "scene/COGLDoc.h"
 
@@ -29,19 +28,17 @@ std::string FindDemoScene() {
 
 bool RenderPreview(const std::string& input, const std::string& output, int width, int height) {
     std::string error;
-    const auto gl = HeadlessContext::Create(width, height, &error);
-    if (!gl) {
+    std::string warning;
+    const auto headless = StartHeadlessView(width, height, &error, &warning);
+    if (!headless) {
         std::fprintf(stderr, "marovin: no OpenGL context could be made for a picture either: %s\n", error.c_str());
         return false;
     }
-    BuildGammaTable(1.0f);
-    RegisterModelClasses();
-    COGLView view;
-    if (!view.Create(&error)) {
-        std::fprintf(stderr, "marovin: %s\n", error.c_str());
+    if (!warning.empty()) {
+        std::fprintf(stderr, "marovin: %s\n", warning.c_str());
     }
-    view.OnInitialUpdate();
-    view.Resize(width, height);
+    RegisterModelClasses();
+    COGLView& view = *headless->view;
     if (!input.empty() && !view.Document().OpenFile(input).succeeded) {
         std::fprintf(stderr, "marovin: cannot open '%s'\n", input.c_str());
         return false;

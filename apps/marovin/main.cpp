@@ -16,6 +16,7 @@
 #include "platform/Settings.h"
 #include "platform/Version.h"
 #include "Preview.h"
+#include "render/ThumbnailWorker.h"
 #include "ui/Desktop.h"
 #include "ui/GLWidget.h"
 #include "ui/MainWindow.h"
@@ -70,6 +71,12 @@ int main(int argc, char** argv) {
     if (argc > 1 && (std::strcmp(argv[1], "--version") == 0)) {
         std::printf("%s %s\n", marovin::kProgramName, marovin::kVersion);
         return 0;
+    }
+    // The window's browser starts its thumbnail workers from its own binary: no Qt
+    // object, no display, only requests on stdin and answers on stdout.
+    if (argc > 1 && std::strcmp(argv[1], "--thumbnail-worker") == 0) {
+        RegisterModelClasses();
+        return RunThumbnailWorker(stdin, stdout);
     }
     if (!HasDisplay()) {
         return RunWithoutDisplay(argc, argv);

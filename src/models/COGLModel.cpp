@@ -481,6 +481,20 @@ bool COGLModel::LocalBounds(Vector3& lo, Vector3& hi) const {
     return true;
 }
 
+std::optional<ObjectFacts> COGLModel::Facts() const {
+    ObjectFacts facts;
+    for (const auto& animation : m_animations) {
+        facts.animations.push_back({animation->name, animation->frameCount});
+        facts.frames += animation->frameCount;
+    }
+    facts.skins = m_skinCount;
+    if (!m_skins.empty() && m_skins.front() != nullptr) {
+        facts.width = m_skins.front()->Width();
+        facts.height = m_skins.front()->Height();
+    }
+    return facts;
+}
+
 void COGLModel::SaveEditState(BinaryWriter& out) const {
     out.WriteI32(AnimationIndexOf(m_animation));
     out.WriteF32(m_speed);

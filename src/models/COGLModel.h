@@ -80,6 +80,8 @@ public:
     bool IsLoaded() const override { return m_loaded != 0; }
     // The frame last drawn, lifted by the vertical offset as drawing does.
     bool LocalBounds(Vector3& lo, Vector3& hi) const override;
+    // The animations, the skins the file declares and the size of the first skin found.
+    std::optional<ObjectFacts> Facts() const override;
     // The animation chosen, its speed and the loop, single step, interpolation
     // and reverse-lighting switches.
     void SaveEditState(BinaryWriter& out) const override;

@@ -136,13 +136,21 @@ void BitmapFont::Destroy() {
     created_ = false;
 }
 
-void BitmapFont::DrawText(int x, int y, std::string_view text) {
+int BitmapFont::DrawText(int x, int y, std::string_view text) {
     if (text.empty()) {
-        return;
+        return x;
     }
     glPushAttrib(GL_LIST_BIT);
     glListBase(kListBase);
     glRasterPos2i(x, y);
     glCallLists(static_cast<GLsizei>(text.size()), GL_UNSIGNED_BYTE, text.data());
     glPopAttrib();
+    GLint valid = GL_FALSE;
+    glGetIntegerv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
+    if (valid == GL_FALSE) {
+        return x;
+    }
+    GLfloat position[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, position);
+    return static_cast<int>(position[0] + 0.5f);
 }

@@ -31,7 +31,9 @@ public:
     // Draws one line of text with its baseline starting at the raster position (x, y)
     // of the current projection, in the current colour (set it before calling: GL
     // takes the colour at the raster position). Leaves the list base as it was.
-    static void DrawText(int x, int y, std::string_view text);
+    // Returns the window x where a next character would start (x itself when the
+    // raster position is outside the viewport and nothing was drawn).
+    static int DrawText(int x, int y, std::string_view text);
 
 private:
     bool created_ = false;

@@ -268,15 +268,11 @@ bool WriteJpeg(const CapturedImage& image, const std::string& path, int qualityI
 // ---------------------------------------------------------------------------------------------
 // PNG
 
-bool WritePngImage(const CapturedImage& image, const std::string& path, bool transparentBackground,
-                   std::string* error) {
-    if (!HasConsistentPixels(image)) {
-        return Refuse(error, path, kNoPicture);
-    }
-    if (transparentBackground && image.bytesPerPixel != 4) {
-        return Refuse(error, path, "a transparent background needs a capture with alpha");
-    }
+PngImage CapturedToPng(const CapturedImage& image, bool transparentBackground) {
     PngImage png;
+    if (!HasConsistentPixels(image) || (transparentBackground && image.bytesPerPixel != 4)) {
+        return png;
+    }
     png.width = image.width;
     png.height = image.height;
     png.channels = transparentBackground ? 4 : 3;
@@ -295,7 +291,18 @@ bool WritePngImage(const CapturedImage& image, const std::string& path, bool tra
             }
         }
     }
-    return WritePng(path, png, error);
+    return png;
+}
+
+bool WritePngImage(const CapturedImage& image, const std::string& path, bool transparentBackground,
+                   std::string* error) {
+    if (!HasConsistentPixels(image)) {
+        return Refuse(error, path, kNoPicture);
+    }
+    if (transparentBackground && image.bytesPerPixel != 4) {
+        return Refuse(error, path, "a transparent background needs a capture with alpha");
+    }
+    return WritePng(path, CapturedToPng(image, transparentBackground), error);
 }
 
 bool WriteImage(const CapturedImage& image, const std::string& path, ImageFormat format, int qualityIndex,

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "media/PngFile.h"
 #include "render/CapturedImage.h"
 
 // Reads the rectangle (x, y, width, height), y from the bottom, of the current read
@@ -34,6 +35,12 @@ inline constexpr int kDefaultJpegQualityIndex = 1;
 // (and shown) and the picture is abandoned.
 bool WriteJpeg(const CapturedImage& image, const std::string& path, int qualityIndex,
                std::string* error = nullptr);
+
+// The picture as PNG stores it, top row first: RGB, or with `transparentBackground`
+// RGBA where a captured alpha of 0 is transparent and any other fully opaque (see
+// WritePngImage). Empty for an inconsistent capture or for transparency asked of a
+// 3-byte one.
+PngImage CapturedToPng(const CapturedImage& image, bool transparentBackground);
 
 // Lossless PNG. Opaque by default (RGB). With `transparentBackground` the picture
 // is written as RGBA and the captured alpha channel says what is background: a

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,20 @@
 
 class COGLScene;
 class COGLTexture2D;
+
+// What an object read from a game file tells of itself to lists and thumbnails.
+struct ObjectFacts {
+    struct Animation {
+        std::string name;  // as the file spells it
+        int frames = 0;
+    };
+    std::vector<Animation> animations;  // in file order
+    int frames = 0;  // frames of every animation together
+    int skins = 0;   // skins the file declares
+    // The picture it shows first (its first skin, a sprite's first picture); 0 when none.
+    int width = 0;
+    int height = 0;
+};
 
 // Object type codes: stored in every object and before every object record of a
 // scene file. 12 to 18 are the model and sprite classes, created through the
@@ -132,6 +147,9 @@ public:
     // Textures the object owns itself (sprite frames), which the scene's texture
     // filter mode must also reach.
     virtual std::vector<COGLTexture2D*> FrameTextures() const { return {}; }
+    // Its animations, skins and first picture; nothing for objects that are not
+    // read from a game file.
+    virtual std::optional<ObjectFacts> Facts() const { return std::nullopt; }
 
     // --- Geometry and display lists ---
     // The shape for the main (Full) or alternate (Coarse) list; empty in the base.

@@ -201,6 +201,12 @@ void COGLMD2::BuildAnimations() {
     m_animation = m_animations.back().get();
 }
 
+std::optional<ObjectFacts> COGLMD2::Facts() const {
+    std::optional<ObjectFacts> facts = COGLModel::Facts();
+    facts->frames = m_frameCount;
+    return facts;
+}
+
 void COGLMD2::RebuildNormals(ProgressScope& progress) {
     const Vector3* table = QuakeDrawingNormals(false);
     const std::size_t vertexCount = static_cast<std::size_t>(m_vertexCount);

@@ -35,6 +35,8 @@ public:
 
     // Every frame of the file, not only the current animation's.
     int GetFrameCount() const override { return m_frameCount; }
+    // The frames counted once: "<all>" lists every frame again.
+    std::optional<ObjectFacts> Facts() const override;
 
     void Save(BinaryWriter& out, int textureIndex) const override;
     bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;

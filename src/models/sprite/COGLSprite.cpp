@@ -187,6 +187,31 @@ std::vector<COGLTexture2D*> COGLSprite::FrameTextures() const {
     return textures;
 }
 
+bool COGLSprite::LocalBounds(Vector3& lo, Vector3& hi) const {
+    if (m_pictures.empty()) {
+        return false;
+    }
+    const SpritePicture& picture = m_pictures[static_cast<std::size_t>(ShownPicture())];
+    const float left = picture.Left(m_format);
+    const float top = picture.Top();
+    lo = {left, top - static_cast<float>(picture.height), 0.0f};
+    hi = {left + static_cast<float>(picture.width), top, 0.0f};
+    return true;
+}
+
+std::optional<ObjectFacts> COGLSprite::Facts() const {
+    ObjectFacts facts;
+    for (const auto& animation : m_animations) {
+        facts.animations.push_back({animation->name, animation->frameCount});
+    }
+    facts.frames = GetFrameCount();
+    if (!m_pictures.empty()) {
+        facts.width = m_pictures.front().width;
+        facts.height = m_pictures.front().height;
+    }
+    return facts;
+}
+
 // --- Drawing ---
 
 void COGLSprite::ApplyOrientation() const { TurnToViewer(); }
@@ -195,7 +220,7 @@ void COGLSprite::EmitQuad(GeometrySink& sink) const {
     if (m_pictures.empty()) {
         return;
     }
-    const int index = m_frameIndex >= 0 && m_frameIndex < GetFrameCount() ? m_frameIndex : 0;
+    const int index = ShownPicture();
     const SpritePicture& picture = m_pictures[static_cast<std::size_t>(index)];
     const float left = picture.Left(m_format);
     const float top = picture.Top();
@@ -233,7 +258,7 @@ void COGLSprite::Draw(int flags) {
         // The pictures show as they are: their colours are not lit.
         glDisable(GL_LIGHTING);
         glColor4f(1.0f, 1.0f, 1.0f, m_diffuse.alpha);
-        const int index = m_frameIndex >= 0 && m_frameIndex < GetFrameCount() ? m_frameIndex : 0;
+        const int index = ShownPicture();
         const COGLTexture2D* texture = m_textures.empty() ? nullptr : m_textures[static_cast<std::size_t>(index)].get();
         if (texture != nullptr && texture->IsBound()) {
             glEnable(GL_TEXTURE_2D);
@@ -274,7 +299,7 @@ void COGLSprite::DrawSelectionBox() {
         return;
     }
     BeginSelectionBox();
-    const int index = m_frameIndex >= 0 && m_frameIndex < GetFrameCount() ? m_frameIndex : 0;
+    const int index = ShownPicture();
     const SpritePicture& picture = m_pictures[static_cast<std::size_t>(index)];
     const float left = picture.Left(m_format);
     const float top = picture.Top();

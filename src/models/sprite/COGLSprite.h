@@ -43,6 +43,10 @@ public:
     void StepAnimation() override { AdvanceFrame(); }
     bool IsLoaded() const override { return m_loaded != 0; }
     std::vector<COGLTexture2D*> FrameTextures() const override;
+    // The quad of the picture shown, before the turn to the viewer.
+    bool LocalBounds(Vector3& lo, Vector3& hi) const override;
+    // One animation of every picture; no skins; the first picture's size.
+    std::optional<ObjectFacts> Facts() const override;
 
     void Save(BinaryWriter& out, int textureIndex) const override;
     bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;
@@ -93,6 +97,8 @@ private:
     bool MakeTextures(const SpriteData& data);
     // The texture of a Quake 2 picture: in the scene's paks, else on disk.
     std::shared_ptr<COGLTexture2D> LoadPicture(const std::string& gamePath) const;
+    // The picture drawn now: the clock's, or the first when the clock is outside them.
+    int ShownPicture() const { return m_frameIndex >= 0 && m_frameIndex < GetFrameCount() ? m_frameIndex : 0; }
     // Where picture `index` starts on the clock.
     float StartOf(int index) const;
     void DrawQuad() const;

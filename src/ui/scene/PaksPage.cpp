@@ -12,9 +12,7 @@
 
 #include <vector>
 
-#include "media/COGLTexture2D.h"
 #include "media/Archive.h"
-#include "platform/Host.h"
 #include "scene/COGLScene.h"
 #include "ui/PropertyWidgets.h"
 #include "ui/SceneNames.h"
@@ -151,29 +149,8 @@ void PaksPage::Activate(const QTreeWidgetItem* item) {
     if (name.empty() || position < 0) {
         return;
     }
-    Archive* pak = scene->PakAt(position);
-    if (IsTextureEntry(name)) {
-        bool fresh = false;
-        COGLTexture2D* texture = AddSceneTexture(*scene, name, pak, &fresh);
-        if (texture == nullptr) {
-            GetHost().SetStatusText(QStringLiteral("Could not load the texture %1.").arg(GameText(name)).toStdString());
-            return;
-        }
-        GetHost().SetStatusText(
-            (fresh ? QStringLiteral("Added %1 to the scene's textures.")
-                   : QStringLiteral("%1 is already one of the scene's textures."))
-                .arg(GameText(texture->Name()))
-                .toStdString());
-        if (fresh) {
-            if (hooks_.textureAdded) {
-                hooks_.textureAdded(texture);
-            }
-            emit changed();
-        }
-        return;
-    }
-    if (hooks_.onPakItemActivated) {
-        hooks_.onPakItemActivated(*pak, name);
+    if (ActivateArchiveEntry(*scene, *scene->PakAt(position), name, hooks_)) {
+        emit changed();
     }
 }
 

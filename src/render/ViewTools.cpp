@@ -58,7 +58,7 @@ int COGLView::SlotAt(int x, int y) const {
     return -1;
 }
 
-std::optional<std::uint32_t> COGLView::PickNameAt(int slot, int x, int y) {
+std::optional<std::uint32_t> COGLView::PickNameAt(int slot, int x, int y, const std::function<void()>& drawNames) {
     COGLViewport& viewport = Viewport(slot);
     const PaneRect& pane = viewport.Rect();
     // The centre of the clicked pixel, in GL's bottom-up rows.
@@ -66,7 +66,7 @@ std::optional<std::uint32_t> COGLView::PickNameAt(int slot, int x, int y) {
         x + 0.5, GLRow(y) + 0.5, {pane.x, pane.y, pane.width, pane.height}, [&] { viewport.ApplyProjection(); },
         [&] {
             viewport.ApplyCamera();
-            DrawScenePickPass(*m_scene);
+            drawNames();
         });
 }
 
@@ -79,7 +79,7 @@ bool COGLView::PickAt(int x, int y) {
         return false;
     }
     m_activeViewport = slot;
-    const auto hit = PickNameAt(slot, x, y);
+    const auto hit = PickNameAt(slot, x, y, [this] { DrawScenePickPass(*m_scene); });
     if (hit) {
         const int name = static_cast<int>(*hit);
         if (m_scene->SelectObjectByPickName(name) == nullptr) {
@@ -99,7 +99,12 @@ COGLObject* COGLView::ObjectAt(int x, int y) {
     if (slot < 0) {
         return nullptr;
     }
-    const auto hit = PickNameAt(slot, x, y);
+    // Light markers are looked through: only objects are drawn.
+    const auto hit = PickNameAt(slot, x, y, [this] {
+        for (const auto& object : m_scene->Objects()) {
+            object->DrawPickPass();
+        }
+    });
     CheckGLErrors("After Select");
     if (!hit) {
         return nullptr;

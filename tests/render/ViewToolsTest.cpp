@@ -105,9 +105,10 @@ TEST_F(ViewTools, TheObjectUnderAPointIsFoundWithoutSelectingIt) {
     EXPECT_EQ(Scene().Selected(), other);
     EXPECT_EQ(host_.refreshes, 0);
     EXPECT_EQ(view_->ObjectAt(3, 3), nullptr);
-    // A light's marker is no object to land on.
+    // A light's marker in front is looked through: it is no object to land on.
+    DefaultLight().Marker().SetPosition(0.0f, 0.0f, 1.5f);
+    EXPECT_EQ(view_->ObjectAt(kCentre, kCentre), box);
     box->Hide();
-    DefaultLight().Marker().SetPosition(0.0f, 0.0f, 0.0f);
     EXPECT_EQ(view_->ObjectAt(kCentre, kCentre), nullptr);
     EXPECT_EQ(Scene().Selected(), other);
 }

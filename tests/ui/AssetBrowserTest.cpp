@@ -440,11 +440,14 @@ private slots:
             longest = std::max(longest, now - last);
             last = now;
         });
-        // Meanwhile the view scrolls down a little at a time, as a user looking through it.
+        // Meanwhile the view scrolls down a little at a time, as a user looking through
+        // it, and from the top again: what it passed before being drawn is asked for anew.
         QScrollBar* scroll = ui.browser.Grid()->verticalScrollBar();
         QTimer scrolling;
         scrolling.setInterval(40);
-        connect(&scrolling, &QTimer::timeout, this, [&] { scroll->setValue(scroll->value() + scroll->pageStep() / 3); });
+        connect(&scrolling, &QTimer::timeout, this, [&] {
+            scroll->setValue(scroll->value() == scroll->maximum() ? 0 : scroll->value() + scroll->pageStep() / 3);
+        });
         const auto ready = [&] {
             int count = 0;
             for (int entry = 0; entry < ui.model.EntryCount(); ++entry) {

@@ -41,7 +41,7 @@ QToolButton* Toggle(const QString& text, const QString& name, QWidget* parent) {
 }  // namespace
 
 AssetBrowser::AssetBrowser(const SceneSheetHooks& hooks, QWidget* parent)
-    : PropertyPage(parent), hooks_(hooks), model_(new AssetModel(images_, this)) {
+    : PropertyPage(parent), hooks_(hooks), model_(new AssetModel(images_, kThumbnailSize, this)) {
     workers_.onReply = [this](const ThumbnailReply& reply) { Replied(reply); };
 
     QVBoxLayout* layout = MakePageLayout(this);
@@ -116,6 +116,8 @@ AssetBrowser::AssetBrowser(const SceneSheetHooks& hooks, QWidget* parent)
     split->addWidget(preview_);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
+    // Most of the height for the results; the splitter shares out what there is by these.
+    split->setSizes({3 * kPreviewSize, 2 * kPreviewSize});
     split->setChildrenCollapsible(false);
     layout->addWidget(split, 1);
     count_ = new QLabel(this);

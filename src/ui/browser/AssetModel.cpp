@@ -12,17 +12,31 @@
 #include "ui/browser/ThumbnailImages.h"
 
 namespace {
+// Placeholders fill the whole thumbnail's square, as the thumbnails do, so every
+// cell of the grid has the same height and its name shows under it.
+
 // A frame where a thumbnail will be: quiet, so a grid filling in does not flicker.
-QIcon WaitingIcon() {
-    constexpr int kSide = 64;
-    QPixmap pixmap(kSide, kSide);
+QIcon WaitingIcon(int side) {
+    QPixmap pixmap(side, side);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     QColor frame = QApplication::palette().color(QPalette::Mid);
     frame.setAlpha(110);
     painter.setPen(QPen(frame, 2));
-    painter.drawRoundedRect(QRectF(4, 4, kSide - 8, kSide - 8), 6, 6);
+    const qreal inset = side / 8.0;
+    painter.drawRoundedRect(QRectF(inset, inset, side - 2 * inset, side - 2 * inset), 6, 6);
+    return QIcon(pixmap);
+}
+
+// The style's warning sign in the middle of the square.
+QIcon FailedIcon(int side) {
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    const int sign = side / 2;
+    QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning).paint(
+        &painter, QRect((side - sign) / 2, (side - sign) / 2, sign, sign));
     return QIcon(pixmap);
 }
 
@@ -31,11 +45,11 @@ QString Key(const AssetEntry& entry) {
 }
 }  // namespace
 
-AssetModel::AssetModel(ThumbnailImages& images, QObject* parent)
+AssetModel::AssetModel(ThumbnailImages& images, int thumbnailSide, QObject* parent)
     : QAbstractTableModel(parent),
       images_(images),
-      waiting_(WaitingIcon()),
-      failed_(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)) {
+      waiting_(WaitingIcon(thumbnailSide)),
+      failed_(FailedIcon(thumbnailSide)) {
     images_.onDecoded = [this](const QString& path, bool read) { Decoded(path, read); };
 }
 

@@ -22,7 +22,8 @@ public:
     enum Column { kNameColumn, kKindColumn, kArchiveColumn, kColumnCount };
     enum class Thumbnail { None, Ready, Failed };
 
-    explicit AssetModel(ThumbnailImages& images, QObject* parent = nullptr);
+    // `thumbnailSide`: the edge of the thumbnails, which the placeholders take too.
+    AssetModel(ThumbnailImages& images, int thumbnailSide, QObject* parent = nullptr);
 
     // The entries to list, through the filter as it is. One listed before (the same
     // archive and name) keeps its thumbnail.

@@ -18,6 +18,9 @@ constexpr int kSilentEndsAllowed = 3;
 constexpr qsizetype kMaxLine = 1 << 20;
 // How long a worker told to end may take before it is stopped.
 constexpr int kEndWaitMs = 500;
+// How long one request may take before its worker is stopped: a reader caught in a
+// loop on a hostile file.
+constexpr int kTimeLimitMs = 30000;
 
 QByteArray Field(const QByteArray& line, qsizetype& at) {
     const qsizetype tab = line.indexOf('\t', at);
@@ -40,16 +43,22 @@ struct ThumbnailWorkers::Worker {
     QTimer timer;           // the time limit of the current request
 };
 
-ThumbnailWorkers::ThumbnailWorkers(QObject* parent)
-    : QObject(parent), program_(DefaultProgram()), arguments_(DefaultArguments()) {
+ThumbnailWorkers::ThumbnailWorkers(QObject* parent) : QObject(parent) {
+    QStringList command = DefaultCommand();
+    program_ = command.takeFirst();
+    arguments_ = command;
     SetWorkerCount(2);
 }
 
 ThumbnailWorkers::~ThumbnailWorkers() { StopAll(false); }
 
-QString ThumbnailWorkers::DefaultProgram() { return QCoreApplication::applicationFilePath(); }
-
-QStringList ThumbnailWorkers::DefaultArguments() { return {QStringLiteral("--thumbnail-worker")}; }
+QStringList ThumbnailWorkers::DefaultCommand() {
+    const QStringList set = QProcess::splitCommand(qEnvironmentVariable("MAROVIN_THUMBNAIL_WORKER"));
+    if (!set.isEmpty()) {
+        return set;
+    }
+    return {QCoreApplication::applicationFilePath(), QStringLiteral("--thumbnail-worker")};
+}
 
 QString ThumbnailWorkers::StoppedReason() { return QStringLiteral("the worker stopped on this entry"); }
 
@@ -82,11 +91,6 @@ void ThumbnailWorkers::SetWorkerCount(int count) {
         workers_.push_back(std::move(worker));
     }
     Dispatch();
-}
-
-int ThumbnailWorkers::Drawing() const {
-    return static_cast<int>(std::count_if(workers_.begin(), workers_.end(),
-                                          [](const auto& worker) { return worker->current.has_value(); }));
 }
 
 void ThumbnailWorkers::Want(std::vector<ThumbnailRequest> requests) {
@@ -138,7 +142,7 @@ bool ThumbnailWorkers::Send(Worker& worker, ThumbnailRequest request) {
                       QByteArray::number(request.frames) + '\t' + request.archive + '\t' + request.name + '\n';
     worker.current = std::move(request);
     worker.process->write(line);
-    worker.timer.start(timeLimitMs_);
+    worker.timer.start(kTimeLimitMs);
     return true;
 }
 
@@ -230,7 +234,7 @@ void ThumbnailWorkers::Ended(Worker& worker, bool failedToStart) {
         const quint64 tag = worker.current->tag;
         worker.current.reset();
         Fail(tag, failedToStart     ? broken_
-                  : worker.overTime ? QStringLiteral("drawing it took longer than %1 seconds").arg(timeLimitMs_ / 1000)
+                  : worker.overTime ? QStringLiteral("drawing it took longer than %1 seconds").arg(kTimeLimitMs / 1000)
                                     : StoppedReason());
     }
     holding_ = false;

@@ -45,23 +45,18 @@ public:
     // The program and arguments that start a worker. Workers running end; the
     // requests they were drawing wait again, first.
     void SetCommand(const QString& program, const QStringList& arguments);
-    const QString& Program() const { return program_; }
-    const QStringList& Arguments() const { return arguments_; }
-    // The running program with "--thumbnail-worker".
-    static QString DefaultProgram();
-    static QStringList DefaultArguments();
+    // What a worker is started with unless set: $MAROVIN_THUMBNAIL_WORKER (a program
+    // and its arguments, split as a shell splits them), else the running program
+    // with "--thumbnail-worker". The program comes first.
+    static QStringList DefaultCommand();
 
     // How many workers draw at once: at least one, at most the number of processors.
     void SetWorkerCount(int count);
     int WorkerCount() const { return static_cast<int>(workers_.size()); }
-    // How long one request may take before its worker is stopped.
-    void SetTimeLimit(int milliseconds) { timeLimitMs_ = milliseconds; }
 
     // The requests wanted now, the most wanted first. Those waiting that are not
     // among them are dropped unsent; those being drawn are not sent again.
     void Want(std::vector<ThumbnailRequest> requests);
-    int Waiting() const { return static_cast<int>(waiting_.size()); }
-    int Drawing() const;
 
     // Each reply, on the window's thread, as it comes.
     std::function<void(const ThumbnailReply& reply)> onReply;
@@ -86,7 +81,6 @@ private:
     std::vector<std::unique_ptr<Worker>> workers_;
     std::deque<ThumbnailRequest> waiting_;
     quint64 nextId_ = 1;
-    int timeLimitMs_ = 30000;
     bool holding_ = false;  // while a worker's end is settled, nothing is sent
     int silentEnds_ = 0;  // workers in a row that ended without answering anything
     QString broken_;      // why no worker can draw; empty while they can

@@ -83,6 +83,9 @@ QPushButton* MakeButton(const QString& text, const QString& name, QWidget* paren
 // A greyed, wrapped line under a page's controls that says what they do.
 QLabel* MakeNote(const QString& text, QWidget* parent);
 
+// A greyed, centred text standing where a list or tree has nothing to show.
+QLabel* MakePlaceholder(const QString& name, QWidget* parent);
+
 // A thing of the scene (object, light, texture, archive) as the data of a list row
 // or a choice, and back. The address only names it: before use it is looked up in
 // the scene, which may no longer hold it.

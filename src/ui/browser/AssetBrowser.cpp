@@ -21,6 +21,7 @@
 #include "ui/PropertyWidgets.h"
 #include "ui/browser/AssetModel.h"
 #include "ui/browser/AssetPreview.h"
+#include "ui/scene/PakTree.h"
 #include "ui/scene/SceneSheetHooks.h"
 #include "ui/scene/SceneTextures.h"
 
@@ -98,14 +99,10 @@ AssetBrowser::AssetBrowser(const SceneSheetHooks& hooks, QWidget* parent)
         view->installEventFilter(this);
         view->viewport()->installEventFilter(this);
         connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, &AssetBrowser::Schedule);
-        connect(view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) { AddRow(index.row()); });
+        connect(view, &QAbstractItemView::doubleClicked, this,
+                [this](const QModelIndex& index) { AddRow(index.row()); });
     }
-    placeholder_ = new QLabel(this);
-    placeholder_->setObjectName(QStringLiteral("assetPlaceholder"));
-    placeholder_->setAlignment(Qt::AlignCenter);
-    placeholder_->setWordWrap(true);
-    placeholder_->setMargin(12);
-    placeholder_->setEnabled(false);
+    placeholder_ = MakePlaceholder(QStringLiteral("assetPlaceholder"), this);
     views_ = new QStackedWidget(this);
     views_->addWidget(grid_);
     views_->addWidget(list_);
@@ -123,15 +120,15 @@ AssetBrowser::AssetBrowser(const SceneSheetHooks& hooks, QWidget* parent)
     count_ = new QLabel(this);
     count_->setObjectName(QStringLiteral("assetCount"));
     layout->addWidget(count_);
-    layout->addWidget(MakeNote(QStringLiteral("Double-click, press Enter or drag into the view to add. A picture dropped "
-                                              "on an object becomes its texture."),
+    layout->addWidget(MakeNote(QStringLiteral("Double-click, press Enter or drag into the view to add. A picture "
+                                              "dropped on an object becomes its texture."),
                                this));
 
     connect(filter_, &QLineEdit::textChanged, this, &AssetBrowser::Narrow);
     connect(listMode_, &QToolButton::toggled, this, &AssetBrowser::ShowResults);
     connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { Choose(current); });
-    connect(model_, &QAbstractItemModel::modelReset, this, &AssetBrowser::Schedule);
+    connect(model_, &QAbstractItemModel::modelReset, this, &AssetBrowser::ShowResults);
     requestTimer_.setSingleShot(true);
     requestTimer_.setInterval(kRequestDelayMs);
     connect(&requestTimer_, &QTimer::timeout, this, &AssetBrowser::Request);
@@ -204,7 +201,6 @@ void AssetBrowser::Relist() {
     previewWanted_ = false;
     preview_->Clear();
     model_->SetEntries(scene != nullptr ? ListAssets(*scene) : std::vector<AssetEntry>{});
-    ShowResults();
 }
 
 void AssetBrowser::Narrow() {
@@ -226,8 +222,7 @@ void AssetBrowser::ShowResults() {
         placeholder_->setText(
             scene != nullptr && scene->PakCount() > 0
                 ? QStringLiteral("The scene's archives hold nothing that can be put into a scene.")
-                : QStringLiteral("No archives yet: open a pak, pk3 or WAD with File, Open Pak File..., or a whole "
-                                 "game with File, Open Game Folder..."));
+                : NoArchivesText());
         views_->setCurrentWidget(placeholder_);
         count_->clear();
     } else {

@@ -189,7 +189,8 @@ QVariant AssetModel::data(const QModelIndex& index, int role) const {
         }
     }
     if (role == Qt::ToolTipRole) {
-        return slot.state == Thumbnail::Failed ? slot.text : QStringLiteral("%1\nfrom %2").arg(asset.path, asset.origin);
+        return slot.state == Thumbnail::Failed ? slot.text
+                                               : QStringLiteral("%1\nfrom %2").arg(asset.path, asset.origin);
     }
     if (role == Qt::DecorationRole && index.column() == kNameColumn) {
         if (slot.state == Thumbnail::Failed) {

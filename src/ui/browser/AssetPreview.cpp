@@ -76,7 +76,8 @@ QString FactsText(const QByteArray& facts) {
     QStringList lines{FamilyName(family)};
     const int frames = object.value(QStringLiteral("frames")).toInt();
     if (!picture && frames > 0) {
-        lines << QStringLiteral("%1: %2").arg(sprite ? QStringLiteral("Pictures") : QStringLiteral("Frames")).arg(frames);
+        const QString what = sprite ? QStringLiteral("Pictures") : QStringLiteral("Frames");
+        lines << QStringLiteral("%1: %2").arg(what).arg(frames);
     }
     QStringList names;
     const QJsonArray animations = object.value(QStringLiteral("animations")).toArray();

@@ -34,12 +34,7 @@ PaksPage::PaksPage(const SceneSheetHooks& hooks, QWidget* parent)
     tree_->setHeaderHidden(true);
     tree_->setUniformRowHeights(true);
     tree_->setExpandsOnDoubleClick(true);
-    placeholder_ = new QLabel(this);
-    placeholder_->setObjectName(QStringLiteral("pakPlaceholder"));
-    placeholder_->setAlignment(Qt::AlignCenter);
-    placeholder_->setWordWrap(true);
-    placeholder_->setMargin(12);
-    placeholder_->setEnabled(false);
+    placeholder_ = MakePlaceholder(QStringLiteral("pakPlaceholder"), this);
     stack_ = new QStackedWidget(this);
     stack_->addWidget(placeholder_);
     stack_->addWidget(tree_);
@@ -104,10 +99,8 @@ void PaksPage::ShowTree(Archive* pak) {
     shown_ = pak;
     if (pak == nullptr) {
         const COGLScene* scene = Scene();
-        placeholder_->setText(scene != nullptr && scene->PakCount() > 0
-                                  ? QStringLiteral("Choose an archive.")
-                                  : QStringLiteral("No archives yet: open a pak, pk3 or WAD with File, Open Pak File..., "
-                                                   "or a whole game with File, Open Game Folder..."));
+        placeholder_->setText(scene != nullptr && scene->PakCount() > 0 ? QStringLiteral("Choose an archive.")
+                                                                         : NoArchivesText());
         stack_->setCurrentWidget(placeholder_);
         return;
     }

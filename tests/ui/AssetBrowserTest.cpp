@@ -36,6 +36,7 @@
 #include "ui/browser/AssetBrowser.h"
 #include "ui/browser/AssetModel.h"
 #include "ui/browser/AssetPreview.h"
+#include "ui/browser/ThumbnailImages.h"
 
 using namespace model_fixtures;
 
@@ -462,7 +463,36 @@ private slots:
         turns.stop();
         scrolling.stop();
         QVERIFY2(longest < 50, qPrintable(QStringLiteral("%1 ms between turns").arg(longest)));
-        QVERIFY(ui.browser.Images().HeldBytes() <= ui.browser.Images().Budget());
+        QVERIFY(ui.browser.Images().HeldBytes() <= ThumbnailImages::kBudget);
+    }
+
+    void decodedThumbnailsStayWithinTheirBudgetAndComeBackFromTheirFiles() {
+        QTemporaryDir dir;
+        ThumbnailImages images;
+        QStringList decoded;
+        images.onDecoded = [&](const QString& path, bool read) {
+            QVERIFY(read);
+            decoded << path;
+        };
+        // Pictures of 4 MB each, twice the budget's worth.
+        constexpr int kSide = 1024;
+        const int count = static_cast<int>(2 * ThumbnailImages::kBudget / (qint64{kSide} * kSide * 4));
+        QImage picture(kSide, kSide, QImage::Format_ARGB32);
+        QStringList paths;
+        for (int i = 0; i < count; ++i) {
+            picture.fill(QColor::fromHsv(i * 10, 255, 255));
+            paths << dir.filePath(QStringLiteral("%1.png").arg(i));
+            QVERIFY(picture.save(paths.constLast()));
+            QVERIFY(images.Find(paths.constLast()).isNull());  // read off the window's thread
+        }
+        QTRY_COMPARE(decoded.size(), count);
+        QVERIFY(images.HeldBytes() <= ThumbnailImages::kBudget);
+        QVERIFY(!images.Find(paths.constLast()).isNull());
+        // The first ones made room; asked for again, they are read again.
+        QVERIFY(images.Find(paths.constFirst()).isNull());
+        QTRY_COMPARE(decoded.size(), count + 1);
+        QCOMPARE(images.Find(paths.constFirst()).toImage().pixel(0, 0), QColor::fromHsv(0, 255, 255).rgb());
+        QVERIFY(images.HeldBytes() <= ThumbnailImages::kBudget);
     }
 
     void theDockIsAViewEntryAndKeepsItsPlace() {

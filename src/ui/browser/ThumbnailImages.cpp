@@ -41,7 +41,7 @@ void ImageDecoder::Decode(const QString& path, std::function<void(const QImage& 
     });
 }
 
-ThumbnailImages::ThumbnailImages(QObject* parent) : QObject(parent), decoder_(1), cache_(kDefaultBudget) {}
+ThumbnailImages::ThumbnailImages(QObject* parent) : QObject(parent), decoder_(1), cache_(kBudget) {}
 
 QPixmap ThumbnailImages::Find(const QString& path) {
     if (const QPixmap* held = cache_.object(path)) {
@@ -53,11 +53,11 @@ QPixmap ThumbnailImages::Find(const QString& path) {
             if (!reading_.remove(path)) {
                 return;  // dropped meanwhile; read again when shown again
             }
-            if (!image.isNull()) {
-                cache_.insert(path, new QPixmap(QPixmap::fromImage(image)), image.sizeInBytes());
-            }
+            // A picture larger than the whole budget is not kept (the cache deletes it).
+            const bool held = !image.isNull() &&
+                              cache_.insert(path, new QPixmap(QPixmap::fromImage(image)), image.sizeInBytes());
             if (onDecoded) {
-                onDecoded(path, !image.isNull());
+                onDecoded(path, held);
             }
         });
     }

@@ -35,7 +35,7 @@ private:
 class ThumbnailImages : public QObject {
     Q_OBJECT
 public:
-    static constexpr qint64 kDefaultBudget = qint64{64} << 20;
+    static constexpr qint64 kBudget = qint64{64} << 20;
 
     explicit ThumbnailImages(QObject* parent = nullptr);
 
@@ -48,12 +48,10 @@ public:
     void DropWaiting();
     bool IsReading() const { return !reading_.isEmpty(); }
 
-    void SetBudget(qint64 bytes) { cache_.setMaxCost(bytes); }
-    qint64 Budget() const { return cache_.maxCost(); }
     qint64 HeldBytes() const { return cache_.totalCost(); }
-    int Held() const { return static_cast<int>(cache_.count()); }
 
-    // After a read: whether the file held a picture (it is then held).
+    // After a read: whether the file held a picture that fits the budget (it is
+    // then held).
     std::function<void(const QString& path, bool read)> onDecoded;
 
 private:

@@ -387,10 +387,22 @@ private slots:
         ui.browser.Grid()->setCurrentIndex(ui.Index("broken_box"));
         QTRY_COMPARE(ui.browser.Preview().Facts()->text(), QString("No preview: broken on purpose"));
 
-        // A command that is no worker at all fails the entries with its reason.
-        ui.browser.SetWorkerCommand(ui.shell.fixture.Path(QStringLiteral("no-such-worker")), {});
-        ui.browser.Grid()->setCurrentIndex(ui.Index("armor"));
-        QTRY_VERIFY(ui.browser.Preview().Facts()->text().contains(QStringLiteral("could not be started")));
+        // A program that ends without answering stops on each entry it is given, until
+        // it has done so three times in a row: then it is no worker at all.
+        ui.browser.SetWorkerCommand(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exit 0")});
+        for (const char* title : {"armor", "helmet", "flame"}) {
+            ui.browser.Grid()->setCurrentIndex(ui.Index(QString::fromLatin1(title)));
+            QTRY_COMPARE(ui.browser.Preview().Facts()->text(), "No preview: " + ThumbnailWorkers::StoppedReason());
+        }
+        ui.browser.Grid()->setCurrentIndex(ui.Index("floor"));
+        QTRY_COMPARE(ui.browser.Preview().Facts()->text(),
+                     QString("No preview: the thumbnail worker ends without answering (/bin/sh)"));
+        // One that cannot be started fails the entries with its reason at once.
+        const QString missing = ui.shell.fixture.Path(QStringLiteral("no-such-worker"));
+        ui.browser.SetWorkerCommand(missing, {});
+        ui.browser.Grid()->setCurrentIndex(ui.Index("Wall"));
+        QTRY_COMPARE(ui.browser.Preview().Facts()->text(),
+                     QStringLiteral("No preview: the thumbnail worker could not be started (%1)").arg(missing));
     }
 
     void requestsNoLongerWantedAreNeverSent() {

@@ -54,7 +54,26 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
 
     properties_ = new PropertyWindows(window_);
     properties_->SetScene(core.Scene());
-    properties_->onChanged = [this] { Edited(); };
+    properties_->onChanged = [this] {
+        // A sheet's edit of the selection, or of the scene's values, is one step of the history.
+        if (COGLScene* scene = Core().Scene()) {
+            EditHistory& history = Core().Document().History();
+            if (const COGLObject* selected = scene->Selected()) {
+                const QString what = selected->IsLightMarker() ? QStringLiteral("Light")
+                                                               : ObjectKindName(selected->TypeCode());
+                // A slider dragged or a spin arrow held is one step, not one for each value it passes.
+                const bool continuing = QGuiApplication::mouseButtons() != Qt::NoButton && lastEdit_.isValid() &&
+                                        lastEdit_.elapsed() < kContinuedEditMs;
+                history.Changed(*scene, scene->Selected(), "Edit " + what.toStdString(), continuing);
+                lastEdit_.start();
+            }
+            history.SceneChanged(*scene, "Edit Scene");
+        }
+        WatchSelection();
+        Core().Document().SetModified(true);
+        view_.update();
+        window_.RefreshCommandStates();
+    };
     // A deleted texture waits in the history, so an undone delete of an object that
     // used it finds it again.
     properties_->SceneSheet().deleteTexture = [this](COGLTexture2D* texture) {
@@ -78,7 +97,14 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         window_.RefreshCommandStates();
     };
     properties_->onPakItemActivated = [this](Archive& pak, const std::string& entryName) {
-        return AddPakEntry(pak, entryName);
+        view_.makeCurrent();
+        const OpenFileResult result = Core().Document().OpenPakEntry(pak, entryName);
+        if (result.kind == OpenedKind::Nothing) {
+            GetHost().SetStatusText(entryName + " is not a model that can be added.");
+            return false;
+        }
+        properties_->PropertyRefresh();
+        return result.succeeded;
     };
 
     // The browser adds entries as the paks page does, through the same hooks.
@@ -90,7 +116,7 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
                                        &AssetBrowser::SetInSight);
     browserChanged_ = QObject::connect(browser_, &PropertyPage::changed, browser_, [this] {
         properties_->PropertyRefresh();
-        Edited();
+        properties_->onChanged();
     });
     assetDropped_ = QObject::connect(&view_, &GLWidget::assetDropped, &view_,
                                      [this](const QMimeData* data, int x, int y) { DropAsset(data, x, y); });
@@ -222,38 +248,6 @@ bool ShellWiring::OpenFile(const QString& path) {
     browser_->Refresh();
     WatchSelection();
     view_.update();
-    return result.succeeded;
-}
-
-void ShellWiring::Edited() {
-    // A sheet's edit of the selection, or of the scene's values, is one step of the history.
-    if (COGLScene* scene = Core().Scene()) {
-        EditHistory& history = Core().Document().History();
-        if (const COGLObject* selected = scene->Selected()) {
-            const QString what = selected->IsLightMarker() ? QStringLiteral("Light")
-                                                           : ObjectKindName(selected->TypeCode());
-            // A slider dragged or a spin arrow held is one step, not one for each value it passes.
-            const bool continuing = QGuiApplication::mouseButtons() != Qt::NoButton && lastEdit_.isValid() &&
-                                    lastEdit_.elapsed() < kContinuedEditMs;
-            history.Changed(*scene, scene->Selected(), "Edit " + what.toStdString(), continuing);
-            lastEdit_.start();
-        }
-        history.SceneChanged(*scene, "Edit Scene");
-    }
-    WatchSelection();
-    Core().Document().SetModified(true);
-    view_.update();
-    window_.RefreshCommandStates();
-}
-
-bool ShellWiring::AddPakEntry(Archive& pak, const std::string& entryName) {
-    view_.makeCurrent();
-    const OpenFileResult result = Core().Document().OpenPakEntry(pak, entryName);
-    if (result.kind == OpenedKind::Nothing) {
-        GetHost().SetStatusText(entryName + " is not a model that can be added.");
-        return false;
-    }
-    properties_->PropertyRefresh();
     return result.succeeded;
 }
 

@@ -5,9 +5,6 @@
 #include <QMetaObject>
 #include <QString>
 
-#include <string>
-
-class Archive;
 class AssetBrowser;
 class COGLView;
 class GLWidget;
@@ -17,7 +14,8 @@ class QMimeData;
 
 // Connects the main window to the core: the GL widget's view runs the window's
 // commands, the document opens and saves what the window names, the property
-// windows edit the view's scene, and image output captures through the view.
+// windows edit the view's scene, the asset browser adds from the scene's archives
+// (and into the view, by a drop), and image output captures through the view.
 // Made once, after the window and before its start-up; it lives as long as the
 // window.
 class ShellWiring {
@@ -37,11 +35,6 @@ public:
 
 private:
     bool OpenFile(const QString& path);
-    // After an edit on the sheets or in the browser: a step of the history for the
-    // selection's or the scene's values, the document modified, a repaint.
-    void Edited();
-    // An archive entry that is not a picture, added as a model (or sprite).
-    bool AddPakEntry(Archive& pak, const std::string& entryName);
     // An entry dragged out of the browser and dropped at (x, y) of the view: a picture
     // dropped on an object becomes its texture, anything else is added.
     void DropAsset(const QMimeData* data, int x, int y);

@@ -328,24 +328,7 @@ bool COGLImage::ReadWal(BinaryReader in) {
     const std::int32_t width = in.ReadI32();
     const std::int32_t height = in.ReadI32();
     const std::int32_t mipOffset = in.ReadI32();
-    if (width <= 0 || height <= 0) {
-        ShowCouldNotLoad();
-        return false;
-    }
-    // Level 0 is width x height indices; the window refuses one outside the image.
-    BinaryReader level = in.WindowSigned(mipOffset, static_cast<std::int64_t>(Area(width, height)));
-    m_source.width = width;
-    m_source.height = height;
-    m_source.bitsPerPixel = 8;
-    m_source.colorTable = Quake2Palette().Table(m_bgrOrder != 0);
-    m_source.pixels.assign(level.Data(), level.Data() + level.Size());
-    FlipRows(m_source.pixels, static_cast<std::size_t>(width), height);
-    if (m_bgrOrder == 0 &&
-        std::find(m_source.pixels.begin(), m_source.pixels.end(), kTransparentIndex) != m_source.pixels.end()) {
-        m_hasAlpha = 1;
-        SetKeyFromTable(kTransparentIndex);
-    }
-    return true;
+    return ReadMipLevel(in, width, height, mipOffset, Quake2Palette(), kTransparentIndex);
 }
 
 bool COGLImage::ReadSwl(BinaryReader in) {
@@ -360,10 +343,16 @@ bool COGLImage::ReadSwl(BinaryReader in) {
     const ConvertedPalette palette = ConvertPalette(in.ReadSpan(1024), 4);
     in.Seek(kSwlMipOffset);
     const std::int32_t mipOffset = in.ReadI32();
+    return ReadMipLevel(in, width, height, mipOffset, palette, kSwlTransparentIndex);
+}
+
+bool COGLImage::ReadMipLevel(const BinaryReader& in, std::int32_t width, std::int32_t height, std::int32_t mipOffset,
+                             const ConvertedPalette& palette, int transparentIndex) {
     if (width <= 0 || height <= 0) {
         ShowCouldNotLoad();
         return false;
     }
+    // Level 0 is width x height indices; the window refuses one outside the image.
     BinaryReader level = in.WindowSigned(mipOffset, static_cast<std::int64_t>(Area(width, height)));
     m_source.width = width;
     m_source.height = height;
@@ -372,9 +361,9 @@ bool COGLImage::ReadSwl(BinaryReader in) {
     m_source.pixels.assign(level.Data(), level.Data() + level.Size());
     FlipRows(m_source.pixels, static_cast<std::size_t>(width), height);
     if (m_bgrOrder == 0 &&
-        std::find(m_source.pixels.begin(), m_source.pixels.end(), kSwlTransparentIndex) != m_source.pixels.end()) {
+        std::find(m_source.pixels.begin(), m_source.pixels.end(), transparentIndex) != m_source.pixels.end()) {
         m_hasAlpha = 1;
-        SetKeyFromTable(kSwlTransparentIndex);
+        SetKeyFromTable(transparentIndex);
     }
     return true;
 }

@@ -98,6 +98,10 @@ private:
     bool ReadPcx(BinaryReader in, bool defaultPalette);
     bool ReadWal(BinaryReader in);
     bool ReadSwl(BinaryReader in);
+    // Level 0 of a WAL or SWL picture: width x height indices at mipOffset, top row
+    // first, in `palette`; `transparentIndex` marks the pixels a key colour hides.
+    bool ReadMipLevel(const BinaryReader& in, std::int32_t width, std::int32_t height, std::int32_t mipOffset,
+                      const ConvertedPalette& palette, int transparentIndex);
     bool ReadTga(BinaryReader in);
     bool ReadJpeg(BinaryReader in);
     bool BoxFilterIndexed(const std::uint8_t* indices, const std::uint8_t* palette, int width, int height);

@@ -513,30 +513,9 @@ void COGLModel::DrawBoundingBox() {
     }
     BeginSelectionBox();
     glTranslatef(0.0f, m_verticalOffset, 0.0f);  // lifted as the model is drawn
-    const Vector3& lo = m_boundsMin;
-    const Vector3& hi = m_boundsMax;
-    glBegin(GL_LINE_LOOP);
-    glVertex3f(hi.x, hi.y, hi.z);
-    glVertex3f(lo.x, hi.y, hi.z);
-    glVertex3f(lo.x, lo.y, hi.z);
-    glVertex3f(hi.x, lo.y, hi.z);
-    glEnd();
-    glBegin(GL_LINE_LOOP);
-    glVertex3f(hi.x, hi.y, lo.z);
-    glVertex3f(hi.x, lo.y, lo.z);
-    glVertex3f(lo.x, lo.y, lo.z);
-    glVertex3f(lo.x, hi.y, lo.z);
-    glEnd();
-    glBegin(GL_LINES);
-    glVertex3f(lo.x, lo.y, hi.z);
-    glVertex3f(lo.x, lo.y, lo.z);
-    glVertex3f(lo.x, hi.y, hi.z);
-    glVertex3f(lo.x, hi.y, lo.z);
-    glVertex3f(hi.x, lo.y, hi.z);
-    glVertex3f(hi.x, lo.y, lo.z);
-    glVertex3f(hi.x, hi.y, hi.z);
-    glVertex3f(hi.x, hi.y, lo.z);
-    glEnd();
+    DrawBoxCorners(GL_LINE_LOOP, m_boundsMin, m_boundsMax, {7, 3, 1, 5});
+    DrawBoxCorners(GL_LINE_LOOP, m_boundsMin, m_boundsMax, {6, 4, 0, 2});
+    DrawBoxCorners(GL_LINES, m_boundsMin, m_boundsMax, {1, 0, 3, 2, 5, 4, 7, 6});
     DrawAxes();
     EndSelectionBox();
 }

@@ -4,9 +4,9 @@
 #include <GL/glu.h>
 
 #include <array>
-#include <cmath>
 #include <limits>
 
+#include "math/Angles.h"
 #include "math/Matrix4.h"
 #include "models/ChromeVector.h"
 #include "platform/BinaryIO.h"
@@ -94,24 +94,18 @@ void COGLCamera3D::SetPreset(std::int32_t presetType, const Vector3& presetCente
     dirty = true;
 }
 
-void COGLCamera3D::PresetPerspective() { SetPreset(kPerspective, {0.0f, -1.0f, 0.0f}, 10.0f, 0.0f, 0.0f); }
-void COGLCamera3D::PresetTop() { SetPreset(kTop, {}, 90.0f, 0.0f, 0.0f); }
-void COGLCamera3D::PresetFront() { SetPreset(kFront, {}, 0.0f, 0.0f, 0.0f); }
-void COGLCamera3D::PresetLeft() { SetPreset(kLeft, {}, 0.0f, 90.0f, 0.0f); }
-void COGLCamera3D::PresetRight() { SetPreset(kRight, {}, 0.0f, 270.0f, 0.0f); }
-
-void COGLCamera3D::MoveUp(float amount) {
-    center += amount * dvUp;
-    dirty = true;
+void COGLCamera3D::Preset(std::int32_t presetType) {
+    switch (presetType) {
+        case kPerspective: SetPreset(kPerspective, {0.0f, -1.0f, 0.0f}, 10.0f, 0.0f, 0.0f); break;
+        case kTop: SetPreset(kTop, {}, 90.0f, 0.0f, 0.0f); break;
+        case kLeft: SetPreset(kLeft, {}, 0.0f, 90.0f, 0.0f); break;
+        case kRight: SetPreset(kRight, {}, 0.0f, 270.0f, 0.0f); break;
+        default: SetPreset(kFront, {}, 0.0f, 0.0f, 0.0f); break;
+    }
 }
 
-void COGLCamera3D::MoveRight(float amount) {
-    center += amount * dvRight;
-    dirty = true;
-}
-
-void COGLCamera3D::MoveFace(float amount) {
-    center += amount * dvFace;
+void COGLCamera3D::MoveAlong(const Vector3& step) {
+    center += step;
     dirty = true;
 }
 
@@ -120,23 +114,7 @@ void COGLCamera3D::AddDistance(float amount) {
     dirty = true;
 }
 
-float COGLCamera3D::WrapAngle(float degrees) {
-    if (!std::isfinite(degrees)) {
-        return 0.0f;
-    }
-    // An angle from a hostile scene file could be so large that subtracting 360 no
-    // longer changes it; bring it near the range first so the loops below end.
-    if (std::fabs(degrees) >= 720.0f) {
-        degrees = std::fmod(degrees, 360.0f);
-    }
-    while (degrees > 359.0f) {
-        degrees -= 360.0f;
-    }
-    while (degrees < 0.0f) {
-        degrees += 360.0f;
-    }
-    return degrees;
-}
+float COGLCamera3D::WrapAngle(float degrees) { return WrapAngleDegrees(degrees) ? degrees : 0.0f; }
 
 void COGLCamera3D::AddPitch(float amount) {
     pitch = WrapAngle(pitch + amount);
@@ -229,34 +207,30 @@ void COGLCamera2D::SetPreset(std::int32_t presetType, const Vector3& presetEye, 
     center = {};
 }
 
-void COGLCamera2D::PresetTop() {
-    SetPreset(kTop, {0.0f, 5.0f, 0.0f}, {0.0f, 0.0f, -1.0f}, {0.0f, 0.0f, 1.0f}, {-1.0f, 0.0f, 0.0f},
-              {0.0f, 1.0f, 0.0f});
+void COGLCamera2D::Preset(std::int32_t presetType) {
+    switch (presetType) {
+        case kTop:
+            SetPreset(kTop, {0.0f, 5.0f, 0.0f}, {0.0f, 0.0f, -1.0f}, {0.0f, 0.0f, 1.0f}, {-1.0f, 0.0f, 0.0f},
+                      {0.0f, 1.0f, 0.0f});
+            break;
+        case kLeft:
+            SetPreset(kLeft, {-5.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, -1.0f, 0.0f}, {0.0f, 0.0f, -1.0f},
+                      {-1.0f, 0.0f, 0.0f});
+            break;
+        case kRight:
+            SetPreset(kRight, {5.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, -1.0f, 0.0f}, {0.0f, 0.0f, 1.0f},
+                      {1.0f, 0.0f, 0.0f});
+            break;
+        default:
+            SetPreset(kFront, {0.0f, 0.0f, 5.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, -1.0f, 0.0f}, {-1.0f, 0.0f, 0.0f},
+                      {0.0f, 0.0f, -1.0f});
+            break;
+    }
 }
 
-void COGLCamera2D::PresetFront() {
-    SetPreset(kFront, {0.0f, 0.0f, 5.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, -1.0f, 0.0f}, {-1.0f, 0.0f, 0.0f},
-              {0.0f, 0.0f, -1.0f});
-}
-
-void COGLCamera2D::PresetLeft() {
-    SetPreset(kLeft, {-5.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, -1.0f, 0.0f}, {0.0f, 0.0f, -1.0f},
-              {-1.0f, 0.0f, 0.0f});
-}
-
-void COGLCamera2D::PresetRight() {
-    SetPreset(kRight, {5.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, -1.0f, 0.0f}, {0.0f, 0.0f, 1.0f},
-              {1.0f, 0.0f, 0.0f});
-}
-
-void COGLCamera2D::MoveUp(float amount) {
-    center += amount * dvUp;
-    eye += amount * dvUp;
-}
-
-void COGLCamera2D::MoveRight(float amount) {
-    center += amount * dvRight;
-    eye += amount * dvRight;
+void COGLCamera2D::MoveAlong(const Vector3& step) {
+    center += step;
+    eye += step;
 }
 
 void COGLCamera2D::MoveFace(float) {}

@@ -21,13 +21,16 @@ public:
     virtual void Apply() {}
     virtual void GetPosition(float& x, float& y, float& z) const = 0;
     virtual float GetZoomPercent() const = 0;
-    virtual void PresetRight() = 0;
-    virtual void PresetLeft() = 0;
-    virtual void PresetTop() = 0;
-    virtual void PresetFront() = 0;
-    virtual void MoveUp(float amount) = 0;
-    virtual void MoveRight(float amount) = 0;
-    virtual void MoveFace(float amount) = 0;
+    // Turns the camera to the preset view of `presetType` (a Type).
+    virtual void Preset(std::int32_t presetType) = 0;
+    void PresetRight() { Preset(kRight); }
+    void PresetLeft() { Preset(kLeft); }
+    void PresetTop() { Preset(kTop); }
+    void PresetFront() { Preset(kFront); }
+    // Each moves the camera along its movement vector of that name.
+    void MoveUp(float amount) { MoveAlong(amount * dvUp); }
+    void MoveRight(float amount) { MoveAlong(amount * dvRight); }
+    virtual void MoveFace(float amount) { MoveAlong(amount * dvFace); }
     // The zoom tool works on either kind: distance grows by `amount` and never drops to 0 or below
     // (where the rule of each kind says what happens there).
     virtual void AddDistance(float amount);
@@ -48,6 +51,7 @@ public:
 protected:
     COGLCamera() = default;
     COGLCamera(const COGLCamera&) = default;
+    virtual void MoveAlong(const Vector3& step) = 0;
     COGLCamera& operator=(const COGLCamera&) = default;
 };
 
@@ -65,16 +69,10 @@ public:
     void GetPosition(float& x, float& y, float& z) const override;
     // 8 / distance as a percentage; infinite at distance 0 (the status text caps it).
     float GetZoomPercent() const override;
-    void PresetRight() override;
-    void PresetLeft() override;
-    void PresetTop() override;
-    void PresetFront() override;
-    void MoveUp(float amount) override;
-    void MoveRight(float amount) override;
-    void MoveFace(float amount) override;
+    void Preset(std::int32_t presetType) override;
     void AddDistance(float amount) override;
 
-    void PresetPerspective();
+    void PresetPerspective() { Preset(kPerspective); }
     // Each turns the camera away from any preset, so `type` becomes Perspective.
     void AddPitch(float amount);
     void AddYaw(float amount);
@@ -87,13 +85,16 @@ public:
     void Load(BinaryReader& in);
 
     // An angle brought into the range the camera keeps: above 359 loses 360, below 0
-    // gains 360 (so 359.5 stays as it is).
+    // gains 360 (so 359.5 stays as it is); an angle that is not finite becomes 0.
     static float WrapAngle(float degrees);
 
     float roll = 0.0f;
     float pitch = 0.0f;
     float yaw = 0.0f;
     bool dirty = true;
+
+protected:
+    void MoveAlong(const Vector3& step) override;
 
 private:
     void SetPreset(std::int32_t presetType, const Vector3& presetCenter, float presetPitch, float presetYaw,
@@ -117,16 +118,16 @@ public:
     // Eye x, eye y and the distance.
     void GetPosition(float& x, float& y, float& z) const override;
     float GetZoomPercent() const override;
-    void PresetRight() override;
-    void PresetLeft() override;
-    void PresetTop() override;
-    void PresetFront() override;
-    void MoveUp(float amount) override;
-    void MoveRight(float amount) override;
+    void Preset(std::int32_t presetType) override;
+    // The flat view has no depth to move in.
     void MoveFace(float amount) override;
     void AddDistance(float amount) override;
 
     float scale = 1.0f;
+
+protected:
+    // The eye moves with the centre, so the view keeps its direction.
+    void MoveAlong(const Vector3& step) override;
 
 private:
     void SetPreset(std::int32_t presetType, const Vector3& presetEye, const Vector3& presetUp,

@@ -53,6 +53,8 @@ COGLView::~COGLView() {
         viewport.reset();
     }
     m_document.AttachView(nullptr, nullptr);
+    // Models the history holds give their skins back to the scene: it goes first.
+    m_document.History().Reset();
     m_scene.reset();
     if (m_font.IsCreated()) {
         m_font.Destroy();

@@ -115,6 +115,13 @@ void COGLViewport::ApplyCamera() {
     m_camera->Apply();
 }
 
+void COGLViewport::LoadViewMatrices() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    ApplyProjection();
+    ApplyCamera();
+}
+
 bool COGLViewport::Contains(int x, int y) const {
     return x >= m_rect.x && y >= m_rect.y && x < m_rect.x + m_rect.width && y < m_rect.y + m_rect.height;
 }
@@ -173,10 +180,7 @@ void COGLViewport3D::Render(const PaneFrame& frame) {
     if (mode->lighting && scene != nullptr) {
         scene->ApplyAmbientLight();
     }
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    ApplyProjection();
-    ApplyCamera();
+    LoadViewMatrices();
     if (GridShown()) {
         DrawGrid();
     }
@@ -279,10 +283,7 @@ void COGLViewport2D::Render(const PaneFrame& frame) {
     glDisable(GL_LIGHTING);
     glShadeModel(GL_FLAT);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    ApplyProjection();
-    ApplyCamera();
+    LoadViewMatrices();
     if (GridShown()) {
         DrawGrid();
         DrawOverlay();

@@ -62,6 +62,8 @@ protected:
 
     // Sets the GL viewport to the pane; false when there is nothing to draw.
     bool BeginPane() const;
+    // Loads the pane's projection from identity, then its camera's view.
+    void LoadViewMatrices();
 
     PaneRect m_rect;
     std::unique_ptr<COGLCamera> m_camera;

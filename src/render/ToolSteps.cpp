@@ -26,6 +26,23 @@ Vector3 ScaledAlong(Vector3 v, AxisFlags axes, float factor) {
     }
     return v;
 }
+
+// Hands a drag to along(axis, amount): with the left button across the screen as x and
+// up it as y (down where `yDown`), each only where its axis is on; with the right
+// button dx + dy as z. The amounts are in pixels times `factor`.
+template <typename Along>
+void ForDragAxes(const ToolStep& step, float factor, bool yDown, Along&& along) {
+    if (!step.rightButton) {
+        if (step.axes.x) {
+            along(0, static_cast<float>(step.dx) * factor);
+        }
+        if (step.axes.y) {
+            along(1, static_cast<float>(yDown ? step.dy : -step.dy) * factor);
+        }
+    } else if (step.axes.z) {
+        along(2, static_cast<float>(step.dx + step.dy) * factor);
+    }
+}
 }  // namespace
 
 std::array<Vector3, 3> PointerAxes(const COGLViewport& viewport) {
@@ -45,18 +62,10 @@ std::optional<std::string> ApplyObjectTool(const ToolStep& step, const COGLViewp
     switch (step.tool) {
         case MouseTool::Move: {
             const float factor = ToolFactor(MouseTool::Move, step.sensitivity);
-            const auto [right, up, towards] = PointerAxes(viewport);
+            const std::array<Vector3, 3> pointer = PointerAxes(viewport);
             Vector3 move;
-            if (!step.rightButton) {
-                if (axes.x) {
-                    move += right * (static_cast<float>(dx) * factor);
-                }
-                if (axes.y) {
-                    move += up * (static_cast<float>(-dy) * factor);
-                }
-            } else if (axes.z) {
-                move += towards * (static_cast<float>(dx + dy) * factor);
-            }
+            ForDragAxes(step, factor, false,
+                        [&](int axis, float amount) { move += pointer[static_cast<std::size_t>(axis)] * amount; });
             object.MoveBy(move.x, move.y, move.z);
             const Vector3& p = object.Position();
             return FormatStatusXYZ(p.x, p.y, p.z);
@@ -99,23 +108,18 @@ std::optional<std::string> ApplyObjectTool(const ToolStep& step, const COGLViewp
 }
 
 std::optional<std::string> ApplyCameraTool(const ToolStep& step, COGLViewport& viewport) {
-    const AxisFlags axes = step.axes;
     const int dx = step.dx;
-    const int dy = step.dy;
     COGLCamera& camera = viewport.Camera();
     const float factor = ToolFactor(step.tool, step.sensitivity);
     switch (step.tool) {
         case MouseTool::Pan:
-            if (!step.rightButton) {
-                if (axes.x) {
-                    camera.MoveRight(static_cast<float>(dx) * factor);
+            ForDragAxes(step, factor, false, [&](int axis, float amount) {
+                switch (axis) {
+                    case 0: camera.MoveRight(amount); break;
+                    case 1: camera.MoveUp(amount); break;
+                    default: camera.MoveFace(amount); break;
                 }
-                if (axes.y) {
-                    camera.MoveUp(static_cast<float>(-dy) * factor);
-                }
-            } else if (axes.z) {
-                camera.MoveFace(static_cast<float>(dx + dy) * factor);
-            }
+            });
             if (viewport.IsPerspective()) {
                 return FormatStatusXYZ(camera.center.x, camera.center.y, camera.center.z);
             }
@@ -125,16 +129,13 @@ std::optional<std::string> ApplyCameraTool(const ToolStep& step, COGLViewport& v
                 return std::nullopt;
             }
             COGLCamera3D& orbit = static_cast<COGLViewport3D&>(viewport).Camera3D();
-            if (!step.rightButton) {
-                if (axes.x) {
-                    orbit.AddYaw(static_cast<float>(dx) * factor);
+            ForDragAxes(step, factor, true, [&](int axis, float amount) {
+                switch (axis) {
+                    case 0: orbit.AddYaw(amount); break;
+                    case 1: orbit.AddPitch(amount); break;
+                    default: orbit.AddRoll(amount); break;
                 }
-                if (axes.y) {
-                    orbit.AddPitch(static_cast<float>(dy) * factor);
-                }
-            } else if (axes.z) {
-                orbit.AddRoll(static_cast<float>(dx + dy) * factor);
-            }
+            });
             return FormatStatusOrbit(orbit.yaw, orbit.pitch, orbit.roll);
         }
         case MouseTool::Zoom:
@@ -161,16 +162,8 @@ std::optional<std::string> ApplyTextureTool(const ToolStep& step, COGLObject& ob
         case MouseTool::TextureMove: {
             const float factor = ToolFactor(MouseTool::TextureMove, step.sensitivity);
             Vector3 t = object.TextureTranslation();
-            if (!step.rightButton) {
-                if (axes.x) {
-                    t.x += static_cast<float>(dx) * factor;
-                }
-                if (axes.y) {
-                    t.y += static_cast<float>(-dy) * factor;
-                }
-            } else if (axes.z) {
-                t.z += static_cast<float>(dx + dy) * factor;
-            }
+            float* const parts[3] = {&t.x, &t.y, &t.z};
+            ForDragAxes(step, factor, false, [&](int axis, float amount) { *parts[axis] += amount; });
             object.SetTextureTranslation(t);
             return FormatStatusXY(t.x, t.y);
         }

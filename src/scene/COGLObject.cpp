@@ -2,8 +2,7 @@
 
 #include <GL/gl.h>
 
-#include <cmath>
-
+#include "math/Angles.h"
 #include "media/COGLTexture2D.h"
 #include "platform/GLContext.h"
 #include "scene/COGLScene.h"
@@ -16,26 +15,7 @@ using scene_format::ReadVector;
 
 namespace {
 int g_nextPickName = 1;
-
 }  // namespace
-
-bool WrapAngleDegrees(float& degrees) {
-    if (!std::isfinite(degrees)) {
-        return false;
-    }
-    // Stepping by 360 from a huge value would never arrive (or take forever), so
-    // such values are first brought near the range in one step.
-    if (std::fabs(degrees) >= 3600.0f) {
-        degrees = std::fmod(degrees, 360.0f);
-    }
-    while (degrees > 359.0f) {
-        degrees -= 360.0f;
-    }
-    while (degrees < 0.0f) {
-        degrees += 360.0f;
-    }
-    return true;
-}
 
 int COGLObject::NextPickName() { return g_nextPickName++; }
 
@@ -178,22 +158,20 @@ void COGLObject::EndSelectionBox() const {
     glPopMatrix();
 }
 
-void COGLObject::DrawBoxOutline(const Vector3& h) const {
-    for (const float z : {h.z, -h.z}) {
-        glBegin(GL_LINE_LOOP);
-        glVertex3f(h.x, h.y, z);
-        glVertex3f(-h.x, h.y, z);
-        glVertex3f(-h.x, -h.y, z);
-        glVertex3f(h.x, -h.y, z);
-        glEnd();
-    }
-    glBegin(GL_LINES);
-    const float corners[4][2] = {{h.x, h.y}, {-h.x, h.y}, {-h.x, -h.y}, {h.x, -h.y}};
-    for (const auto& c : corners) {
-        glVertex3f(c[0], c[1], h.z);
-        glVertex3f(c[0], c[1], -h.z);
+void COGLObject::DrawBoxCorners(unsigned mode, const Vector3& lo, const Vector3& hi,
+                                std::initializer_list<int> corners) {
+    glBegin(mode);
+    for (const int c : corners) {
+        glVertex3f((c & 4) != 0 ? hi.x : lo.x, (c & 2) != 0 ? hi.y : lo.y, (c & 1) != 0 ? hi.z : lo.z);
     }
     glEnd();
+}
+
+void COGLObject::DrawBoxOutline(const Vector3& h) const {
+    const Vector3 lo = -h;
+    DrawBoxCorners(GL_LINE_LOOP, lo, h, {7, 3, 1, 5});
+    DrawBoxCorners(GL_LINE_LOOP, lo, h, {6, 2, 0, 4});
+    DrawBoxCorners(GL_LINES, lo, h, {7, 6, 3, 2, 1, 0, 5, 4});
 }
 
 void COGLObject::DrawSelectionBox() {

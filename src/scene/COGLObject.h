@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,10 @@ protected:
     virtual void BuildDisplayLists();
     // Draws the box of the half extents as two loops and four joining lines.
     void DrawBoxOutline(const Vector3& h) const;
+    // One primitive through corners of the box from `lo` to `hi`, each named by bits:
+    // 4 for x, 2 for y, 1 for z, set for the high side. Outlines keep the order they
+    // were always drawn in, as GL picks a line's pixels by its direction.
+    static void DrawBoxCorners(unsigned mode, const Vector3& lo, const Vector3& hi, std::initializer_list<int> corners);
     // Common set-up and tear-down of the selection box (white, unlit, own transform).
     void BeginSelectionBox() const;
     void EndSelectionBox() const;
@@ -235,7 +240,3 @@ protected:
     int m_textureSetting = 1;
 };
 
-// Brings an angle into [0, 360) the way rotations and camera angles do (subtract 360
-// while above 359, add 360 while negative), safely for huge values. Returns false
-// for an angle that is not finite.
-bool WrapAngleDegrees(float& degrees);

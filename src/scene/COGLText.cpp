@@ -152,45 +152,14 @@ void COGLText::MarkChanged() {
     InvalidateDisplayLists();
 }
 
-void COGLText::SetText(const std::string& text) {
-    m_text = text;
-    MarkChanged();
-}
-
-void COGLText::SetFontFace(const std::string& face) {
-    m_fontFace = face;
-    MarkChanged();
-}
-
-void COGLText::SetBold(bool bold) {
-    m_bold = bold ? 1 : 0;
-    MarkChanged();
-}
-
-void COGLText::SetDeviation(float deviation) {
-    m_deviation = deviation;
-    MarkChanged();
-}
-
-void COGLText::SetExtrusion(float extrusion) {
-    m_extrusion = extrusion;
-    MarkChanged();
-}
-
-void COGLText::SetSpacing(float spacing) {
-    m_spacing = spacing;
-    MarkChanged();
-}
-
-void COGLText::SetOutlineFormat(int format) {
-    m_outlineFormat = format;
-    MarkChanged();
-}
-
-void COGLText::SetItalic(bool italic) {
-    m_italic = italic ? 1 : 0;
-    MarkChanged();
-}
+void COGLText::SetText(const std::string& text) { Change(m_text, text); }
+void COGLText::SetFontFace(const std::string& face) { Change(m_fontFace, face); }
+void COGLText::SetBold(bool bold) { Change(m_bold, bold ? 1 : 0); }
+void COGLText::SetDeviation(float deviation) { Change(m_deviation, deviation); }
+void COGLText::SetExtrusion(float extrusion) { Change(m_extrusion, extrusion); }
+void COGLText::SetSpacing(float spacing) { Change(m_spacing, spacing); }
+void COGLText::SetOutlineFormat(int format) { Change(m_outlineFormat, format); }
+void COGLText::SetItalic(bool italic) { Change(m_italic, italic ? 1 : 0); }
 
 void COGLText::Save(BinaryWriter& out, int textureIndex) const {
     COGLObject::Save(out, textureIndex);

@@ -68,6 +68,12 @@ private:
     using Contour = std::vector<Point2>;
 
     void MarkChanged();
+    // Sets a field the outlines are made from, so they are made again.
+    template <typename Field, typename Value>
+    void Change(Field& field, const Value& value) {
+        field = static_cast<Field>(value);
+        MarkChanged();
+    }
     void EmitCaps(GeometrySink& sink) const;
     void EmitSides(GeometrySink& sink) const;
     void EmitLoops(GeometrySink& sink, bool bothSides) const;

@@ -237,28 +237,26 @@ void EditHistory::SceneChanged(const COGLScene& scene, const std::string& what) 
     Push(scene, std::move(step));
 }
 
-void EditHistory::Added(COGLScene& scene, COGLObject* object, const std::string& what) {
-    if (const int index = scene.IndexOfObject(object); index >= 0) {
+template <typename List, typename T>
+void EditHistory::RecordAdded(const COGLScene& scene, int index, T* element, List Step::*list,
+                              const std::string& what) {
+    if (index >= 0) {
         auto step = NewStep(what);
-        step->objects.push_back({index, object, nullptr});
+        ((*step).*list).push_back({index, element, nullptr});
         Push(scene, std::move(step));
     }
+}
+
+void EditHistory::Added(COGLScene& scene, COGLObject* object, const std::string& what) {
+    RecordAdded(scene, scene.IndexOfObject(object), object, &Step::objects, what);
 }
 
 void EditHistory::Added(COGLScene& scene, COGLLight* light, const std::string& what) {
-    if (const int index = scene.IndexOfLight(light); index >= 0) {
-        auto step = NewStep(what);
-        step->lights.push_back({index, light, nullptr});
-        Push(scene, std::move(step));
-    }
+    RecordAdded(scene, scene.IndexOfLight(light), light, &Step::lights, what);
 }
 
 void EditHistory::Added(COGLScene& scene, COGLTexture2D* texture, const std::string& what) {
-    if (const int index = scene.IndexOfTexture(texture); index >= 0) {
-        auto step = NewStep(what);
-        step->textures.push_back({index, texture, nullptr});
-        Push(scene, std::move(step));
-    }
+    RecordAdded(scene, scene.IndexOfTexture(texture), texture, &Step::textures, what);
 }
 
 bool EditHistory::Delete(COGLScene& scene, COGLObject* object, const std::string& what) {

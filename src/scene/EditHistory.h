@@ -133,6 +133,10 @@ public:
 private:
     static std::unique_ptr<Step> NewStep(const std::string& what);
     void Push(const COGLScene& scene, std::unique_ptr<Step> step);
+    // Records that `element` stands at `index` of one of the scene's lists (a step's
+    // `list` names which) when it does (index not negative).
+    template <typename List, typename T>
+    void RecordAdded(const COGLScene& scene, int index, T* element, List Step::*list, const std::string& what);
     bool Flip(COGLScene& scene, std::vector<std::unique_ptr<Step>>& from, std::vector<std::unique_ptr<Step>>& to,
               bool undo);
 

@@ -9,14 +9,9 @@
 
 #include <array>
 
-namespace {
-QDialogButtonBox* OkCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
+#include "ui/DialogButtons.h"
 
+namespace {
 struct Primitive {
     const char* name;
     int typeCode;
@@ -42,7 +37,7 @@ LightTypeDialog::LightTypeDialog(QWidget* parent) : QDialog(parent) {
     groupLayout->addWidget(spot_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addWidget(OkCancel(this));
+    layout->addWidget(MakeOkCancel(this));
 }
 
 int LightTypeDialog::Kind() const { return spot_->isChecked() ? 1 : 0; }
@@ -58,7 +53,7 @@ ObjectTypeDialog::ObjectTypeDialog(QWidget* parent) : QDialog(parent) {
     }
     list_->setCurrentRow(0);
     list_->setMinimumHeight(list_->sizeHintForRow(0) * static_cast<int>(kPrimitives.size()) + 8);
-    auto* buttons = OkCancel(this);
+    auto* buttons = MakeOkCancel(this);
     connect(list_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     connect(list_, &QListWidget::currentRowChanged, this,
             [buttons](int row) { buttons->button(QDialogButtonBox::Ok)->setEnabled(row >= 0); });

@@ -151,6 +151,15 @@ void CameraLetter(QPainter& p, const QString& letter, const QColor& color) {
     Letter(p, QRectF(2.5, 3.5, 19, 17), letter, color, 13);
 }
 
+// A white letter on a round badge filling the icon.
+void Badge(QPainter& p, const QColor& fill, const QString& letter) {
+    p.setPen(Pen(kInk, 1.2));
+    p.setBrush(fill);
+    p.drawEllipse(QPointF(12, 12), 10, 10);
+    p.setBrush(Qt::NoBrush);
+    Letter(p, QRectF(0, 0, 24, 24), letter, Qt::white, 15);
+}
+
 void Points(QPainter& p, bool lit) {
     const QPointF dots[] = {{6, 7}, {12, 4}, {18, 7}, {6, 15}, {12, 12}, {18, 15}, {12, 20}};
     p.setPen(Qt::NoPen);
@@ -476,13 +485,7 @@ void Draw(QPainter& p, int id) {
             }
             p.setBrush(Qt::NoBrush);
             break;
-        case cmd::kHelpContents:
-            p.setPen(Pen(kInk, 1.2));
-            p.setBrush(kBlue);
-            p.drawEllipse(QPointF(12, 12), 10, 10);
-            p.setBrush(Qt::NoBrush);
-            Letter(p, QRectF(0, 0, 24, 24), QStringLiteral("?"), Qt::white, 15);
-            break;
+        case cmd::kHelpContents: Badge(p, kBlue, QStringLiteral("?")); break;
         case cmd::kOnTheWeb:
             p.setPen(Pen(kBlue, 1.3));
             p.setBrush(QColor(220, 235, 250));
@@ -492,13 +495,7 @@ void Draw(QPainter& p, int id) {
             p.drawLine(QPointF(2.5, 12), QPointF(21.5, 12));
             p.drawLine(QPointF(12, 2.5), QPointF(12, 21.5));
             break;
-        case cmd::kAbout:
-            p.setPen(Pen(kInk, 1.2));
-            p.setBrush(kGreen);
-            p.drawEllipse(QPointF(12, 12), 10, 10);
-            p.setBrush(Qt::NoBrush);
-            Letter(p, QRectF(0, 0, 24, 24), QStringLiteral("i"), Qt::white, 15);
-            break;
+        case cmd::kAbout: Badge(p, kGreen, QStringLiteral("i")); break;
         default: break;
     }
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "platform/Settings.h"
+#include "ui/DialogButtons.h"
 
 namespace keys = settings_keys;
 
@@ -67,9 +68,7 @@ OptionsDialog::OptionsDialog(bool saveSettings, bool resetWindowPositions, QWidg
     form->addRow(QStringLiteral("Mouse Sensitivity"), WithValue(sensitivity_, this));
     form->addRow(QStringLiteral("Gamma (not real time)"), WithValue(gamma_, this));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(forceSoftware_);

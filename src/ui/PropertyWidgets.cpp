@@ -1,6 +1,7 @@
 #include "ui/PropertyWidgets.h"
 
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -28,6 +29,11 @@ QColor ToQColor(float r, float g, float b) {
 
 QColor ToQColor(const ColorRGBA& color) { return ToQColor(color.red, color.green, color.blue); }
 
+ColorRGBA ToColorRGBA(const QColor& color, float alpha) {
+    return {static_cast<float>(color.redF()), static_cast<float>(color.greenF()), static_cast<float>(color.blueF()),
+            alpha};
+}
+
 ColorButton::ColorButton(QWidget* parent) : QToolButton(parent) {
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     setIconSize(QSize(28, 16));
@@ -47,6 +53,18 @@ void ColorButton::SetColor(const QColor& color) {
     painter.end();
     setIcon(QIcon(swatch));
     setText(color.name(QColor::HexRgb).toUpper());
+}
+
+void AddColorRows(QFormLayout* form, std::span<const char* const> labels, const QString& prefix,
+                  ColorButton** buttons, QWidget* parent, const std::function<void(int)>& pick) {
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const QString label = QString::fromLatin1(labels[i]);
+        auto* button = new ColorButton(parent);
+        button->setObjectName(prefix + label);
+        QObject::connect(button, &ColorButton::clicked, button, [pick, i] { pick(static_cast<int>(i)); });
+        buttons[i] = button;
+        form->addRow(label, button);
+    }
 }
 
 QDoubleSpinBox* MakeRealBox(double minimum, double maximum, double step, int decimals, QWidget* parent) {
@@ -94,6 +112,24 @@ QPushButton* MakeButton(const QString& text, const QString& name, QWidget* paren
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     return button;
+}
+
+QHBoxLayout* MakeButtonRow(std::initializer_list<QWidget*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QWidget* button : buttons) {
+        row->addWidget(button);
+    }
+    return row;
+}
+
+QComboBox* MakeChoiceBox(const QString& name, QWidget* parent) {
+    auto* choice = new QComboBox(parent);
+    choice->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    choice->setObjectName(name);
+    choice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    choice->setMinimumContentsLength(12);
+    return choice;
 }
 
 QLabel* MakeNote(const QString& text, QWidget* parent) {

@@ -1,20 +1,25 @@
 #pragma once
 
 #include <QColor>
+#include <QFormLayout>
 #include <QToolButton>
 #include <QVariant>
 #include <QWidget>
 
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <optional>
+#include <span>
 
 #include "math/ColorRGBA.h"
 #include "math/Vector3.h"
+#include "ui/PropertyPage.h"
 
+class QComboBox;
 class QDoubleSpinBox;
-class QFormLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -31,6 +36,8 @@ ColorChooser StandardColorChooser(QWidget* parent);
 
 QColor ToQColor(const ColorRGBA& color);
 QColor ToQColor(float r, float g, float b);
+// The chosen colour's red, green and blue with `alpha` (colours keep their own).
+ColorRGBA ToColorRGBA(const QColor& color, float alpha);
 
 // A swatch of the colour it shows, with the colour's hex code beside it.
 class ColorButton : public QToolButton {
@@ -43,6 +50,31 @@ public:
 private:
     QColor color_;
 };
+
+// A row for each of `labels` with a colour button (`buttons[i]`, named `prefix`
+// and the label, made in `parent`); a click calls pick(i).
+void AddColorRows(QFormLayout* form, std::span<const char* const> labels, const QString& prefix,
+                  ColorButton** buttons, QWidget* parent, const std::function<void(int)>& pick);
+
+// Asks for a colour, starting from the one `button` shows, for the thing `shown()`
+// gives. The dialog is modal, so the thing is looked up again after it: when a colour
+// was chosen and there still is one, set(thing, colour) changes it and the page shows
+// and reports the edit.
+template <typename Shown, typename Set>
+void PickColorFor(PropertyPage& page, const ColorChooser& choose, const ColorButton& button, const QString& title,
+                  Shown&& shown, Set&& set) {
+    if (shown() == nullptr) {
+        return;
+    }
+    const std::optional<QColor> chosen = choose(button.Color(), title);
+    auto* thing = shown();
+    if (!chosen || thing == nullptr) {
+        return;
+    }
+    set(*thing, *chosen);
+    page.Refresh();
+    emit page.changed();
+}
 
 // Three spin boxes for x, y and z, labelled in the colours of the axis marks.
 // Edits are reported when a value is committed (Enter, focus leaving, the arrows),
@@ -72,6 +104,14 @@ QDoubleSpinBox* MakeRealBox(double minimum, double maximum, double step, int dec
 // A group box with a form layout that labels its rows on the left.
 QFormLayout* MakeFormGroup(const QString& title, QGroupBox*& group, QWidget* parent);
 
+// Names `widget` and adds it to the form under `label`.
+template <typename Widget>
+Widget* AddNamedRow(QFormLayout* form, const QString& label, const QString& name, Widget* widget) {
+    widget->setObjectName(name);
+    form->addRow(label, widget);
+    return widget;
+}
+
 // A page's column of groups, with the margins every page of the sheets has.
 QVBoxLayout* MakePageLayout(QWidget* page);
 
@@ -79,12 +119,26 @@ QVBoxLayout* MakePageLayout(QWidget* page);
 QListWidget* MakeList(const QString& name, QWidget* parent);
 
 QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent);
+// Buttons side by side at the right of their row.
+QHBoxLayout* MakeButtonRow(std::initializer_list<QWidget*> buttons);
+// A choice of names that takes the width it is given but asks for little.
+QComboBox* MakeChoiceBox(const QString& name, QWidget* parent);
 
 // A greyed, wrapped line under a page's controls that says what they do.
 QLabel* MakeNote(const QString& text, QWidget* parent);
 
 // A greyed, centred text standing where a list or tree has nothing to show.
 QLabel* MakePlaceholder(const QString& name, QWidget* parent);
+
+// Applies `edit` to `thing` (what the page shows, looked up afresh) when there is
+// one, and reports the edit.
+template <typename Thing, typename Edit>
+void EditShown(PropertyPage& page, Thing* thing, Edit&& edit) {
+    if (thing != nullptr) {
+        edit(*thing);
+        emit page.changed();
+    }
+}
 
 // A thing of the scene (object, light, texture, archive) as the data of a list row
 // or a choice, and back. The address only names it: before use it is looked up in

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+#include "ui/DialogButtons.h"
+
 QualityDialog::QualityDialog(int index, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Quality"));
     auto* box = new QGroupBox(QStringLiteral("JPEG Quality"), this);
@@ -21,9 +23,7 @@ QualityDialog::QualityDialog(int index, QWidget* parent) : QDialog(parent) {
         boxLayout->addWidget(button);
     }
     SetIndex(index);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancel(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(box);
     layout->addWidget(buttons);

@@ -12,6 +12,7 @@
 
 #include "platform/Messages.h"
 #include "platform/Settings.h"
+#include "ui/DialogButtons.h"
 #include "ui/QtHost.h"
 
 namespace keys = settings_keys;
@@ -33,9 +34,7 @@ VWepDialog::VWepDialog(QWidget* parent) : QDialog(parent) {
     form->addRow(QStringLiteral("VWep Pak File"), PathRow(vwepPak_, QStringLiteral("Select the VWep Pak File")));
     form->addRow(QStringLiteral("CTF Pak File"), PathRow(ctfPak_, QStringLiteral("Select the CTF Pak File")));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(enabled_);

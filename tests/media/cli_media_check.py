@@ -294,9 +294,9 @@ def check_archives():
     # A pk3, one entry stored and one deflated, names in any case.
     with zipfile.ZipFile(path("models.pk3"), "w") as z:
         z.writestr("Samples/Models/Banner/tris.md2", banner, compress_type=zipfile.ZIP_DEFLATED)
-        z.writestr("samples/models/banner/skin.pcx", skin, compress_type=zipfile.ZIP_STORED)
+        z.writestr("models/banner/skin.pcx", skin, compress_type=zipfile.ZIP_STORED)
     listed = [line.split("\t")[0] for line in run("pak", "list", path("models.pk3")).splitlines()]
-    if listed != ["Samples/Models/Banner/tris.md2", "samples/models/banner/skin.pcx"]:
+    if listed != ["Samples/Models/Banner/tris.md2", "models/banner/skin.pcx"]:
         sys.exit(f"pak list of a pk3: {listed}")
     out = path("from-pk3")
     shutil.rmtree(out, ignore_errors=True)
@@ -329,9 +329,9 @@ def check_archives():
     shutil.rmtree(game, ignore_errors=True)
     os.makedirs(os.path.join(game, "baseq2", "notes"))
     os.makedirs(os.path.join(game, "mymod"))
-    write_pak("quake2/baseq2/pak0.pak", [("notes/who.txt", b"pak0"), ("samples/models/banner/tris.md2", banner),
-                                        ("samples/models/banner/skin.pcx", skin)])
-    write_pak("quake2/baseq2/pak1.pak", [("notes/who.txt", b"pak1")])
+    # The banner names its skin "models/banner/skin.pcx": the model in pak0, its skin in pak1.
+    write_pak("quake2/baseq2/pak0.pak", [("notes/who.txt", b"pak0"), ("samples/models/banner/tris.md2", banner)])
+    write_pak("quake2/baseq2/pak1.pak", [("notes/who.txt", b"pak1"), ("models/banner/skin.pcx", skin)])
     with open(os.path.join(game, "baseq2", "notes", "who.txt"), "wb") as f:
         f.write(b"loose")
     with open(os.path.join(game, "mymod", "notes.txt"), "wb") as f:
@@ -353,7 +353,10 @@ def check_archives():
         name, _, _, source = line.split("\t")
         if name == "notes/who.txt" and not source.endswith("pak1.pak"):
             sys.exit(f"pak list of a game folder: {line}")
-    run("render", "--fit", "--size", "64x48", game, "samples/models/banner/tris.md2", "-o", path("from-game.png"))
+    rendered = subprocess.run([CLI, "render", "--fit", "--size", "64x48", game, "samples/models/banner/tris.md2",
+                               "-o", path("from-game.png")], capture_output=True, text=True, cwd=WORK)
+    if rendered.returncode != 0 or rendered.stderr:
+        sys.exit(f"render from a game folder: {rendered.returncode} {rendered.stderr}")
     run("export", game, "samples/models/banner/tris.md2", "-o", path("from-game.glb"))
     run("render", game, "samples/models/none.md2", "-o", path("x.png"), expect=1)
 

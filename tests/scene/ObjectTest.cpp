@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "math/Angles.h"
 #include "scene/COGLText.h"
 #include "scene/ObjectFactory.h"
 #include "scene/Primitives.h"

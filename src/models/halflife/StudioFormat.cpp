@@ -270,6 +270,21 @@ StudioMesh ReadMesh(const ByteBuffer& file, BinaryReader& in, const StudioSubmod
     return mesh;
 }
 
+// `count` points (three floats each) at `offset` and the bone each is bound to (a
+// byte each) at `boneOffset`; the caller checks what they hold.
+void ReadBoundPoints(const ByteBuffer& file, std::int32_t boneOffset, std::int32_t offset, std::int32_t count,
+                     const char* bonesWhat, const char* pointsWhat, std::vector<std::uint8_t>& bones,
+                     std::vector<Vector3>& points) {
+    BinaryReader bonesOf = RecordsAt(file, boneOffset, count, 1, bonesWhat);
+    BinaryReader pointsOf = RecordsAt(file, offset, count, 12, pointsWhat);
+    bones.resize(static_cast<std::size_t>(count));
+    points.resize(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < bones.size(); ++i) {
+        bones[i] = bonesOf.ReadU8();
+        points[i] = ReadVector(pointsOf);
+    }
+}
+
 StudioSubmodel ReadSubmodel(const ByteBuffer& file, BinaryReader& in, std::size_t boneCount) {
     StudioSubmodel model;
     model.name = in.ReadText(kNameSize);
@@ -284,22 +299,10 @@ StudioSubmodel ReadSubmodel(const ByteBuffer& file, BinaryReader& in, std::size_
     const std::int32_t normalOffset = in.ReadI32();
     in.Skip(8);
 
-    BinaryReader bonesOf = RecordsAt(file, vertexBoneOffset, vertexCount, 1, "vertex bones");
-    BinaryReader verts = RecordsAt(file, vertexOffset, vertexCount, 12, "vertices");
-    model.vertexBones.resize(static_cast<std::size_t>(vertexCount));
-    model.vertices.resize(static_cast<std::size_t>(vertexCount));
-    for (int i = 0; i < vertexCount; ++i) {
-        model.vertexBones[static_cast<std::size_t>(i)] = bonesOf.ReadU8();
-        model.vertices[static_cast<std::size_t>(i)] = ReadVector(verts);
-    }
-    BinaryReader normalBonesOf = RecordsAt(file, normalBoneOffset, normalCount, 1, "normal bones");
-    BinaryReader norms = RecordsAt(file, normalOffset, normalCount, 12, "normals");
-    model.normalBones.resize(static_cast<std::size_t>(normalCount));
-    model.normals.resize(static_cast<std::size_t>(normalCount));
-    for (int i = 0; i < normalCount; ++i) {
-        model.normalBones[static_cast<std::size_t>(i)] = normalBonesOf.ReadU8();
-        model.normals[static_cast<std::size_t>(i)] = ReadVector(norms);
-    }
+    ReadBoundPoints(file, vertexBoneOffset, vertexOffset, vertexCount, "vertex bones", "vertices", model.vertexBones,
+                    model.vertices);
+    ReadBoundPoints(file, normalBoneOffset, normalOffset, normalCount, "normal bones", "normals", model.normalBones,
+                    model.normals);
     for (const std::uint8_t bone : model.vertexBones) {
         if (bone >= boneCount) {
             Refuse("a vertex names a bone that does not exist");

@@ -15,6 +15,7 @@
 
 #include "models/COGLModel.h"
 #include "models/sprite/COGLSprite.h"
+#include "ui/PropertyWidgets.h"
 #include "ui/SceneNames.h"
 
 // What the page drives: the clock and animations of a model or of a sprite,
@@ -162,49 +163,32 @@ AnimationPage::AnimationPage(QWidget* parent) : ObjectSheetPage(parent) {
             emit changed();
         }
     });
-    connect(frame_, &QSpinBox::valueChanged, this, [this](int frame) {
-        if (!showing_ && model_ != nullptr) {
-            model_->SetFrame(frame);
-            emit changed();
-        }
+    // The user's edits, not the page showing the model's state, change the model.
+    const auto edited = [this] { return showing_ ? nullptr : model_.get(); };
+    connect(frame_, &QSpinBox::valueChanged, this,
+            [this, edited](int frame) { EditShown(*this, edited(), [frame](AnimatedObject& m) { m.SetFrame(frame); }); });
+    connect(speed_, &QSlider::valueChanged, this, [this, edited](int position) {
+        const float speed = COGLModel::SpeedFromSlider(position);
+        speedValue_->setText(QString::number(static_cast<double>(speed), 'f', 3));
+        EditShown(*this, edited(), [speed](AnimatedObject& m) { m.SetSpeed(speed); });
     });
-    connect(speed_, &QSlider::valueChanged, this, [this](int position) {
-        speedValue_->setText(QString::number(static_cast<double>(COGLModel::SpeedFromSlider(position)), 'f', 3));
-        if (!showing_ && model_ != nullptr) {
-            model_->SetSpeed(COGLModel::SpeedFromSlider(position));
-            emit changed();
-        }
-    });
-    connect(loop_, &QCheckBox::toggled, this, [this](bool on) {
-        if (!showing_ && model_ != nullptr) {
-            model_->SetLoop(on);
-            emit changed();
-        }
-    });
-    connect(singleStep_, &QCheckBox::toggled, this, [this](bool on) {
-        if (!showing_ && model_ != nullptr) {
-            model_->SetSingleStep(on);
+    connect(loop_, &QCheckBox::toggled, this,
+            [this, edited](bool on) { EditShown(*this, edited(), [on](AnimatedObject& m) { m.SetLoop(on); }); });
+    connect(singleStep_, &QCheckBox::toggled, this, [this, edited](bool on) {
+        EditShown(*this, edited(), [this, on](AnimatedObject& m) {
+            m.SetSingleStep(on);
             // Stepping starts from the first frame, with the clock stopped.
             if (on) {
-                model_->SetAnimating(false);
-                model_->ResetAnimation();
+                m.SetAnimating(false);
+                m.ResetAnimation();
                 ShowFrame();
             }
-            emit changed();
-        }
+        });
     });
-    connect(interpolate_, &QCheckBox::toggled, this, [this](bool on) {
-        if (!showing_ && model_ != nullptr) {
-            model_->SetInterpolate(on);
-            emit changed();
-        }
-    });
-    connect(reverseLights_, &QCheckBox::toggled, this, [this](bool on) {
-        if (!showing_ && model_ != nullptr) {
-            model_->SetInvertNormals(on);
-            emit changed();
-        }
-    });
+    connect(interpolate_, &QCheckBox::toggled, this,
+            [this, edited](bool on) { EditShown(*this, edited(), [on](AnimatedObject& m) { m.SetInterpolate(on); }); });
+    connect(reverseLights_, &QCheckBox::toggled, this,
+            [this, edited](bool on) { EditShown(*this, edited(), [on](AnimatedObject& m) { m.SetInvertNormals(on); }); });
 }
 
 AnimationPage::~AnimationPage() = default;

@@ -10,11 +10,10 @@
 #include <QVBoxLayout>
 
 #include "scene/COGLLight.h"
-#include "ui/SceneNames.h"
 #include "ui/object/PageFields.h"
 
 namespace {
-const char* const kLightColorNames[3] = {"Ambient", "Diffuse", "Specular"};
+constexpr const char* kLightColorNames[3] = {"Ambient", "Diffuse", "Specular"};
 }  // namespace
 
 LightPage::LightPage(const ColorChooser& chooseColor, QWidget* parent)
@@ -23,66 +22,32 @@ LightPage::LightPage(const ColorChooser& chooseColor, QWidget* parent)
 
     QGroupBox* general = nullptr;
     QFormLayout* form = MakeFormGroup(QStringLiteral("Light"), general, this);
-    name_ = new QLineEdit(general);
-    name_->setObjectName(QStringLiteral("lightName"));
-    name_->setMaxLength(kMaxNameLength);
-    form->addRow(QStringLiteral("Name"), name_);
-    enabled_ = new QCheckBox(QStringLiteral("On"), general);
-    enabled_->setObjectName(QStringLiteral("lightEnabled"));
-    form->addRow(QStringLiteral("Enabled"), enabled_);
-    slot_ = new QLabel(general);
-    slot_->setObjectName(QStringLiteral("lightSlot"));
+    name_ = AddNamedRow(form, QStringLiteral("Name"), QStringLiteral("lightName"), MakeNameField(general));
+    enabled_ = AddNamedRow(form, QStringLiteral("Enabled"), QStringLiteral("lightEnabled"),
+                           new QCheckBox(QStringLiteral("On"), general));
+    slot_ = AddNamedRow(form, QStringLiteral("GL light"), QStringLiteral("lightSlot"), new QLabel(general));
     slot_->setWordWrap(true);
-    form->addRow(QStringLiteral("GL light"), slot_);
-    position_ = new Vector3Editor(-kPlacementLimit, kPlacementLimit, 0.1, 3, general);
-    position_->setObjectName(QStringLiteral("lightPosition"));
-    form->addRow(QStringLiteral("Position"), position_);
-    w_ = MakeRealBox(0.0, 1.0, 1.0, 2, general);
-    w_->setObjectName(QStringLiteral("lightW"));
+    position_ = AddNamedRow(form, QStringLiteral("Position"), QStringLiteral("lightPosition"),
+                            new Vector3Editor(-kPlacementLimit, kPlacementLimit, 0.1, 3, general));
+    w_ = AddNamedRow(form, QStringLiteral("W"), QStringLiteral("lightW"), MakeRealBox(0.0, 1.0, 1.0, 2, general));
     w_->setToolTip(QStringLiteral("1: the light stands at its position; 0: it shines from that direction, "
                                   "infinitely far away"));
-    form->addRow(QStringLiteral("W"), w_);
     layout->addWidget(general);
 
     QGroupBox* colors = nullptr;
     form = MakeFormGroup(QStringLiteral("Colours"), colors, this);
-    for (int i = 0; i < 3; ++i) {
-        auto* button = new ColorButton(colors);
-        button->setObjectName(QStringLiteral("light") + QString::fromLatin1(kLightColorNames[i]));
-        connect(button, &ColorButton::clicked, this, [this, i] { PickColor(i); });
-        colors_[i] = button;
-        form->addRow(QString::fromLatin1(kLightColorNames[i]), button);
-    }
+    AddColorRows(form, kLightColorNames, QStringLiteral("light"), colors_, colors, [this](int i) { PickColor(i); });
     layout->addWidget(colors);
     layout->addStretch(1);
 
-    connect(name_, &QLineEdit::editingFinished, this, [this] {
-        COGLLight* light = CurrentLight();
-        if (light == nullptr) {
-            return;
-        }
-        if (const auto name = TypedName(*name_, light->Name())) {
-            light->SetName(*name);
-            emit changed();
-        }
-    });
-    connect(enabled_, &QCheckBox::toggled, this, [this](bool on) {
-        if (COGLLight* light = CurrentLight()) {
-            light->SetEnabled(on);
-            emit changed();
-        }
-    });
+    connect(name_, &QLineEdit::editingFinished, this, [this] { Rename(*this, *name_, CurrentLight()); });
+    connect(enabled_, &QCheckBox::toggled, this,
+            [this](bool on) { EditShown(*this, CurrentLight(), [on](COGLLight& light) { light.SetEnabled(on); }); });
     connect(position_, &Vector3Editor::edited, this, [this](const Vector3& p) {
-        if (COGLLight* light = CurrentLight()) {
-            light->Marker().SetPosition(p.x, p.y, p.z);
-            emit changed();
-        }
+        EditShown(*this, CurrentLight(), [p](COGLLight& light) { light.Marker().SetPosition(p.x, p.y, p.z); });
     });
     connect(w_, &QDoubleSpinBox::valueChanged, this, [this](double value) {
-        if (COGLLight* light = CurrentLight()) {
-            light->SetW(static_cast<float>(value));
-            emit changed();
-        }
+        EditShown(*this, CurrentLight(), [value](COGLLight& light) { light.SetW(static_cast<float>(value)); });
     });
 }
 
@@ -95,10 +60,7 @@ void LightPage::Refresh() {
     if (light == nullptr) {
         return;
     }
-    const QString name = GameText(light->Name());
-    if (name_->text() != name) {
-        name_->setText(name);
-    }
+    ShowName(*name_, light->Name());
     {
         const QSignalBlocker a(enabled_), b(w_);
         enabled_->setChecked(light->IsEnabled());
@@ -113,24 +75,13 @@ void LightPage::Refresh() {
 }
 
 void LightPage::PickColor(int which) {
-    if (CurrentLight() == nullptr) {
-        return;
-    }
-    const std::optional<QColor> chosen =
-        chooseColor_(colors_[which]->Color(), QStringLiteral("Light ") + QString::fromLatin1(kLightColorNames[which]));
-    // The dialog is modal: the selection may have changed while it was open.
-    COGLLight* light = CurrentLight();
-    if (!chosen || light == nullptr) {
-        return;
-    }
-    const auto r = static_cast<float>(chosen->redF());
-    const auto g = static_cast<float>(chosen->greenF());
-    const auto b = static_cast<float>(chosen->blueF());
-    switch (which) {
-        case 0: light->SetAmbient({r, g, b, light->Ambient().alpha}); break;
-        case 1: light->SetDiffuse({r, g, b, light->Diffuse().alpha}); break;
-        default: light->SetSpecular({r, g, b, light->Specular().alpha}); break;
-    }
-    Refresh();
-    emit changed();
+    PickColorFor(*this, chooseColor_, *colors_[which],
+                 QStringLiteral("Light ") + QString::fromLatin1(kLightColorNames[which]), [this] { return CurrentLight(); },
+                 [which](COGLLight& light, const QColor& chosen) {
+                     switch (which) {
+                         case 0: light.SetAmbient(ToColorRGBA(chosen, light.Ambient().alpha)); break;
+                         case 1: light.SetDiffuse(ToColorRGBA(chosen, light.Diffuse().alpha)); break;
+                         default: light.SetSpecular(ToColorRGBA(chosen, light.Specular().alpha)); break;
+                     }
+                 });
 }

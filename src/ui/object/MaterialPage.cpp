@@ -10,7 +10,7 @@
 #include "scene/COGLObject.h"
 
 namespace {
-const char* const kMaterialNames[4] = {"Ambient", "Diffuse", "Specular", "Emission"};
+constexpr const char* kMaterialNames[4] = {"Ambient", "Diffuse", "Specular", "Emission"};
 }  // namespace
 
 MaterialPage::MaterialPage(const ColorChooser& chooseColor, QWidget* parent)
@@ -18,13 +18,7 @@ MaterialPage::MaterialPage(const ColorChooser& chooseColor, QWidget* parent)
     QVBoxLayout* layout = MakePageLayout(this);
     QGroupBox* colors = nullptr;
     QFormLayout* form = MakeFormGroup(QStringLiteral("Material"), colors, this);
-    for (int i = 0; i < 4; ++i) {
-        auto* button = new ColorButton(colors);
-        button->setObjectName(QString::fromLatin1(kMaterialNames[i]));
-        connect(button, &ColorButton::clicked, this, [this, i] { PickColor(i); });
-        colors_[i] = button;
-        form->addRow(QString::fromLatin1(kMaterialNames[i]), button);
-    }
+    AddColorRows(form, kMaterialNames, QString(), colors_, colors, [this](int i) { PickColor(i); });
     shininess_ = MakeRealBox(0.0, 128.0, 4.0, 1, colors);
     shininess_->setToolTip(QStringLiteral("Specular exponent, 0 to 128: higher is a smaller, sharper highlight"));
     form->addRow(QStringLiteral("Shininess"), shininess_);
@@ -35,10 +29,7 @@ MaterialPage::MaterialPage(const ColorChooser& chooseColor, QWidget* parent)
     layout->addStretch(1);
 
     connect(shininess_, &QDoubleSpinBox::valueChanged, this, [this](double value) {
-        if (COGLObject* object = CurrentObject()) {
-            object->SetShininess(static_cast<float>(value));
-            emit changed();
-        }
+        EditShown(*this, CurrentObject(), [value](COGLObject& o) { o.SetShininess(static_cast<float>(value)); });
     });
 }
 
@@ -62,25 +53,17 @@ void MaterialPage::Refresh() {
 }
 
 void MaterialPage::PickColor(int which) {
-    if (CurrentObject() == nullptr) {
-        return;
-    }
-    const std::optional<QColor> chosen =
-        chooseColor_(colors_[which]->Color(), QString::fromLatin1(kMaterialNames[which]));
-    // The dialog is modal: the selection may have changed while it was open.
-    COGLObject* object = CurrentObject();
-    if (!chosen || object == nullptr) {
-        return;
-    }
-    const auto r = static_cast<float>(chosen->redF());
-    const auto g = static_cast<float>(chosen->greenF());
-    const auto b = static_cast<float>(chosen->blueF());
-    switch (which) {
-        case 0: object->SetAmbient(r, g, b, object->Ambient().alpha); break;
-        case 1: object->SetDiffuse(r, g, b, object->Diffuse().alpha); break;
-        case 2: object->SetSpecular(r, g, b, object->Specular().alpha); break;
-        default: object->SetEmission(r, g, b, object->Emission().alpha); break;
-    }
-    Refresh();
-    emit changed();
+    PickColorFor(*this, chooseColor_, *colors_[which], QString::fromLatin1(kMaterialNames[which]),
+                 [this] { return CurrentObject(); },
+                 [which](COGLObject& object, const QColor& chosen) {
+                     const auto r = static_cast<float>(chosen.redF());
+                     const auto g = static_cast<float>(chosen.greenF());
+                     const auto b = static_cast<float>(chosen.blueF());
+                     switch (which) {
+                         case 0: object.SetAmbient(r, g, b, object.Ambient().alpha); break;
+                         case 1: object.SetDiffuse(r, g, b, object.Diffuse().alpha); break;
+                         case 2: object.SetSpecular(r, g, b, object.Specular().alpha); break;
+                         default: object.SetEmission(r, g, b, object.Emission().alpha); break;
+                     }
+                 });
 }

@@ -20,7 +20,6 @@
 #include "scene/COGLObject.h"
 #include "scene/Primitives.h"
 #include "ui/PropertyWidgets.h"
-#include "ui/SceneNames.h"
 #include "ui/object/PageFields.h"
 
 namespace {
@@ -61,11 +60,8 @@ ObjectPage::ObjectPage(QWidget* parent) : ObjectSheetPage(parent) {
 
     QGroupBox* general = nullptr;
     QFormLayout* form = MakeFormGroup(QStringLiteral("General"), general, this);
-    name_ = new QLineEdit(general);
-    name_->setObjectName(QStringLiteral("name"));
-    name_->setMaxLength(kMaxNameLength);
+    name_ = AddNamedRow(form, QStringLiteral("Name"), QStringLiteral("name"), MakeNameField(general));
     name_->setPlaceholderText(QStringLiteral("(no name)"));
-    form->addRow(QStringLiteral("Name"), name_);
     visible_ = new QCheckBox(QStringLiteral("Visible"), general);
     visible_->setObjectName(QStringLiteral("visible"));
     transparent_ = new QCheckBox(QStringLiteral("Transparent"), general);
@@ -82,12 +78,10 @@ ObjectPage::ObjectPage(QWidget* parent) : ObjectSheetPage(parent) {
 
     QGroupBox* placement = nullptr;
     form = MakeFormGroup(QStringLiteral("Placement"), placement, this);
-    position_ = new Vector3Editor(-kPlacementLimit, kPlacementLimit, 0.1, 3, placement);
-    position_->setObjectName(QStringLiteral("position"));
-    form->addRow(QStringLiteral("Position"), position_);
-    scale_ = new Vector3Editor(-kScaleLimit, kScaleLimit, 0.1, 3, placement);
-    scale_->setObjectName(QStringLiteral("scale"));
-    form->addRow(QStringLiteral("Scale"), scale_);
+    position_ = AddNamedRow(form, QStringLiteral("Position"), QStringLiteral("position"),
+                            new Vector3Editor(-kPlacementLimit, kPlacementLimit, 0.1, 3, placement));
+    scale_ = AddNamedRow(form, QStringLiteral("Scale"), QStringLiteral("scale"),
+                         new Vector3Editor(-kScaleLimit, kScaleLimit, 0.1, 3, placement));
     layout->addWidget(placement);
 
     // The orientation is a quaternion that only ever turns by steps, as the Rotate
@@ -95,15 +89,9 @@ ObjectPage::ObjectPage(QWidget* parent) : ObjectSheetPage(parent) {
     // turned y, then z), and Reset turns the same steps back.
     QGroupBox* rotation = nullptr;
     form = MakeFormGroup(QStringLiteral("Rotation"), rotation, this);
-    orientation_ = new QLabel(rotation);
-    orientation_->setObjectName(QStringLiteral("orientation"));
+    orientation_ = AddNamedRow(form, QStringLiteral("Angles"), QStringLiteral("orientation"), new QLabel(rotation));
     orientation_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    form->addRow(QStringLiteral("Angles"), orientation_);
-    rotateStep_ = MakeRealBox(0.5, 180.0, 5.0, 1, rotation);
-    rotateStep_->setObjectName(QStringLiteral("turnStep"));
-    rotateStep_->setSuffix(QStringLiteral("\u00B0"));
-    rotateStep_->setValue(15.0);
-    form->addRow(QStringLiteral("Turn by"), rotateStep_);
+    rotateStep_ = AddNamedRow(form, QStringLiteral("Turn by"), QStringLiteral("turnStep"), MakeTurnStep(rotation));
     auto* turns = new QGridLayout;
     turns->setSpacing(3);
     const auto buttons = MakeTurnButtons(QStringLiteral("turn"), QStringLiteral("Turn back about the object's %1 axis"),
@@ -121,46 +109,22 @@ ObjectPage::ObjectPage(QWidget* parent) : ObjectSheetPage(parent) {
     layout->addWidget(rotation);
     layout->addStretch(1);
 
-    connect(name_, &QLineEdit::editingFinished, this, [this] {
-        COGLObject* object = CurrentObject();
-        if (object == nullptr) {
-            return;
-        }
-        if (const auto name = TypedName(*name_, object->Name())) {
-            object->SetName(*name);
-            emit changed();
-        }
-    });
-    connect(visible_, &QCheckBox::toggled, this, [this](bool on) {
-        if (COGLObject* object = CurrentObject()) {
-            object->SetVisible(on);
-            emit changed();
-        }
-    });
-    connect(transparent_, &QCheckBox::toggled, this, [this](bool on) {
-        if (COGLObject* object = CurrentObject()) {
-            object->SetTransparent(on);
-            emit changed();
-        }
-    });
+    connect(name_, &QLineEdit::editingFinished, this, [this] { Rename(*this, *name_, CurrentObject()); });
+    connect(visible_, &QCheckBox::toggled, this,
+            [this](bool on) { EditShown(*this, CurrentObject(), [on](COGLObject& o) { o.SetVisible(on); }); });
+    connect(transparent_, &QCheckBox::toggled, this,
+            [this](bool on) { EditShown(*this, CurrentObject(), [on](COGLObject& o) { o.SetTransparent(on); }); });
     connect(alpha_, &QDoubleSpinBox::valueChanged, this, [this](double value) {
-        if (COGLObject* object = CurrentObject()) {
-            object->SetDiffuseAlpha(static_cast<float>(value));
-            emit changed();
-        }
+        EditShown(*this, CurrentObject(), [value](COGLObject& o) { o.SetDiffuseAlpha(static_cast<float>(value)); });
     });
     connect(position_, &Vector3Editor::edited, this, [this](const Vector3& p) {
-        if (COGLObject* object = CurrentObject()) {
-            object->SetPosition(p.x, p.y, p.z);
-            emit changed();
-        }
+        EditShown(*this, CurrentObject(), [p](COGLObject& o) { o.SetPosition(p.x, p.y, p.z); });
     });
     connect(scale_, &Vector3Editor::edited, this, [this](const Vector3& s) {
-        if (COGLObject* object = CurrentObject()) {
-            object->SetScale(s.x, s.y, s.z);
-            scale_->SetValue(object->GetScale());
-            emit changed();
-        }
+        EditShown(*this, CurrentObject(), [this, s](COGLObject& o) {
+            o.SetScale(s.x, s.y, s.z);
+            scale_->SetValue(o.GetScale());
+        });
     });
 }
 
@@ -173,10 +137,7 @@ void ObjectPage::Refresh() {
     if (object == nullptr) {
         return;
     }
-    const QString name = GameText(object->Name());
-    if (name_->text() != name) {
-        name_->setText(name);
-    }
+    ShowName(*name_, object->Name());
     position_->SetValue(object->Position());
     scale_->SetValue(object->GetScale());
     const auto* plane = dynamic_cast<const COGLPlane*>(object);
@@ -201,12 +162,7 @@ void ObjectPage::Turn(int axis, float sign) {
     if (object == nullptr) {
         return;
     }
-    const float step = sign * static_cast<float>(rotateStep_->value());
-    switch (axis) {
-        case 0: object->RotateX(step); break;
-        case 1: object->RotateY(step); break;
-        default: object->RotateZ(step); break;
-    }
+    TurnAbout(*object, axis, sign * static_cast<float>(rotateStep_->value()));
     ShowOrientation(*object);
     emit changed();
 }

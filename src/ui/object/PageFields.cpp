@@ -1,10 +1,12 @@
 #include "ui/object/PageFields.h"
 
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QToolButton>
 
 #include <cmath>
 
+#include "ui/PropertyWidgets.h"
 #include "ui/SceneNames.h"
 
 QString ShownNumber(float value, int decimals) {
@@ -19,6 +21,34 @@ std::optional<std::string> TypedName(QLineEdit& edit, const std::string& current
         return std::nullopt;
     }
     return *name != current ? name : std::nullopt;
+}
+
+QLineEdit* MakeNameField(QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setMaxLength(kMaxNameLength);
+    return field;
+}
+
+void ShowName(QLineEdit& field, const std::string& name) {
+    const QString shown = GameText(name);
+    if (field.text() != shown) {
+        field.setText(shown);
+    }
+}
+
+QDoubleSpinBox* MakeTurnStep(QWidget* parent) {
+    QDoubleSpinBox* step = MakeRealBox(0.5, 180.0, 5.0, 1, parent);
+    step->setSuffix(QStringLiteral("\u00B0"));
+    step->setValue(15.0);
+    return step;
+}
+
+void TurnAbout(COGLObject& object, int axis, float degrees) {
+    switch (axis) {
+        case 0: object.RotateX(degrees); break;
+        case 1: object.RotateY(degrees); break;
+        default: object.RotateZ(degrees); break;
+    }
 }
 
 std::array<QToolButton*, 6> MakeTurnButtons(const QString& prefix, const QString& backTip, const QString& tip,

@@ -18,23 +18,14 @@ SpotPage::SpotPage(QWidget* parent) : ObjectSheetPage(parent) {
     QVBoxLayout* layout = MakePageLayout(this);
     QGroupBox* cone = nullptr;
     QFormLayout* form = MakeFormGroup(QStringLiteral("Cone"), cone, this);
-    cutOff_ = MakeRealBox(0.0, 90.0, 1.0, 1, cone);
-    cutOff_->setObjectName(QStringLiteral("cutOff"));
+    cutOff_ = AddNamedRow(form, QStringLiteral("Cut-off"), QStringLiteral("cutOff"), MakeRealBox(0.0, 90.0, 1.0, 1, cone));
     cutOff_->setSuffix(QStringLiteral("\u00B0"));
     cutOff_->setToolTip(QStringLiteral("Half the angle of the cone of light (GL_SPOT_CUTOFF)"));
-    form->addRow(QStringLiteral("Cut-off"), cutOff_);
-    exponent_ = MakeRealBox(0.0, 128.0, 1.0, 1, cone);
-    exponent_->setObjectName(QStringLiteral("exponent"));
+    exponent_ = AddNamedRow(form, QStringLiteral("Exponent"), QStringLiteral("exponent"),
+                            MakeRealBox(0.0, 128.0, 1.0, 1, cone));
     exponent_->setToolTip(QStringLiteral("How sharply the light falls off towards the edge (GL_SPOT_EXPONENT)"));
-    form->addRow(QStringLiteral("Exponent"), exponent_);
-    direction_ = new QLabel(cone);
-    direction_->setObjectName(QStringLiteral("direction"));
-    form->addRow(QStringLiteral("Direction"), direction_);
-    step_ = MakeRealBox(0.5, 180.0, 5.0, 1, cone);
-    step_->setObjectName(QStringLiteral("aimStep"));
-    step_->setSuffix(QStringLiteral("\u00B0"));
-    step_->setValue(15.0);
-    form->addRow(QStringLiteral("Aim by"), step_);
+    direction_ = AddNamedRow(form, QStringLiteral("Direction"), QStringLiteral("direction"), new QLabel(cone));
+    step_ = AddNamedRow(form, QStringLiteral("Aim by"), QStringLiteral("aimStep"), MakeTurnStep(cone));
     auto* turns = new QHBoxLayout;
     turns->setSpacing(3);
     for (QToolButton* button : MakeTurnButtons(QStringLiteral("aim"), QStringLiteral("Aim the spot back about its %1 axis"),
@@ -49,39 +40,31 @@ SpotPage::SpotPage(QWidget* parent) : ObjectSheetPage(parent) {
     form = MakeFormGroup(QStringLiteral("Attenuation"), falloff, this);
     static constexpr const char* kAttenuation[3] = {"Constant", "Linear", "Quadratic"};
     for (int i = 0; i < 3; ++i) {
-        attenuation_[i] = MakeRealBox(0.0, 100.0, 0.05, 3, falloff);
-        attenuation_[i]->setObjectName(QString::fromLatin1(kAttenuation[i]).toLower());
-        form->addRow(QString::fromLatin1(kAttenuation[i]), attenuation_[i]);
+        attenuation_[i] = AddNamedRow(form, QString::fromLatin1(kAttenuation[i]),
+                                      QString::fromLatin1(kAttenuation[i]).toLower(),
+                                      MakeRealBox(0.0, 100.0, 0.05, 3, falloff));
         connect(attenuation_[i], &QDoubleSpinBox::valueChanged, this, [this, i](double value) {
-            auto* spot = dynamic_cast<COGLSpotLight*>(CurrentLight());
-            if (spot == nullptr) {
-                return;
-            }
-            const auto a = static_cast<float>(value);
-            switch (i) {
-                case 0: spot->SetConstantAttenuation(a); break;
-                case 1: spot->SetLinearAttenuation(a); break;
-                default: spot->SetQuadraticAttenuation(a); break;
-            }
-            emit changed();
+            EditShown(*this, CurrentSpot(), [i, a = static_cast<float>(value)](COGLSpotLight& spot) {
+                switch (i) {
+                    case 0: spot.SetConstantAttenuation(a); break;
+                    case 1: spot.SetLinearAttenuation(a); break;
+                    default: spot.SetQuadraticAttenuation(a); break;
+                }
+            });
         });
     }
     layout->addWidget(falloff);
     layout->addStretch(1);
 
     connect(cutOff_, &QDoubleSpinBox::valueChanged, this, [this](double value) {
-        if (auto* spot = dynamic_cast<COGLSpotLight*>(CurrentLight())) {
-            spot->SetCutOff(static_cast<float>(value));
-            emit changed();
-        }
+        EditShown(*this, CurrentSpot(), [value](COGLSpotLight& spot) { spot.SetCutOff(static_cast<float>(value)); });
     });
     connect(exponent_, &QDoubleSpinBox::valueChanged, this, [this](double value) {
-        if (auto* spot = dynamic_cast<COGLSpotLight*>(CurrentLight())) {
-            spot->SetExponent(static_cast<float>(value));
-            emit changed();
-        }
+        EditShown(*this, CurrentSpot(), [value](COGLSpotLight& spot) { spot.SetExponent(static_cast<float>(value)); });
     });
 }
+
+COGLSpotLight* SpotPage::CurrentSpot() const { return dynamic_cast<COGLSpotLight*>(CurrentLight()); }
 
 QString SpotPage::Title() const { return QStringLiteral("Spot"); }
 
@@ -91,7 +74,7 @@ bool SpotPage::Applies() const {
 }
 
 void SpotPage::Refresh() {
-    const auto* spot = dynamic_cast<const COGLSpotLight*>(CurrentLight());
+    const COGLSpotLight* spot = CurrentSpot();
     if (spot == nullptr) {
         return;
     }
@@ -109,17 +92,11 @@ void SpotPage::Refresh() {
 }
 
 void SpotPage::Aim(int axis, float sign) {
-    auto* spot = dynamic_cast<COGLSpotLight*>(CurrentLight());
+    COGLSpotLight* spot = CurrentSpot();
     if (spot == nullptr) {
         return;
     }
-    const float step = sign * static_cast<float>(step_->value());
-    COGLObject& marker = spot->Marker();
-    switch (axis) {
-        case 0: marker.RotateX(step); break;
-        case 1: marker.RotateY(step); break;
-        default: marker.RotateZ(step); break;
-    }
+    TurnAbout(spot->Marker(), axis, sign * static_cast<float>(step_->value()));
     GetHost().MakeViewContextCurrent();
     spot->ComputeDirection();
     Refresh();

@@ -2,6 +2,7 @@
 
 #include "ui/object/ObjectSheetPage.h"
 
+class COGLSpotLight;
 class QDoubleSpinBox;
 class QLabel;
 
@@ -17,6 +18,8 @@ public:
     void Refresh() override;
 
 private:
+    // The light shown, when it is a spot.
+    COGLSpotLight* CurrentSpot() const;
     void Aim(int axis, float sign);
 
     QDoubleSpinBox* cutOff_ = nullptr;

@@ -27,17 +27,11 @@ TextPage::TextPage(QWidget* parent) : ObjectSheetPage(parent) {
     QVBoxLayout* layout = MakePageLayout(this);
     QGroupBox* group = nullptr;
     QFormLayout* form = MakeFormGroup(QStringLiteral("Text"), group, this);
-    text_ = new QLineEdit(group);
-    text_->setObjectName(QStringLiteral("text"));
-    form->addRow(QStringLiteral("Text"), text_);
-    font_ = new QComboBox(group);
-    font_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    font_->setObjectName(QStringLiteral("font"));
+    text_ = AddNamedRow(form, QStringLiteral("Text"), QStringLiteral("text"), new QLineEdit(group));
+    font_ = MakeChoiceBox(QStringLiteral("font"), group);
     font_->setEditable(true);
     font_->setInsertPolicy(QComboBox::NoInsert);
     font_->addItems(QFontDatabase::families());
-    font_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    font_->setMinimumContentsLength(12);
     form->addRow(QStringLiteral("Font"), font_);
     bold_ = new QCheckBox(QStringLiteral("Bold"), group);
     bold_->setObjectName(QStringLiteral("bold"));
@@ -48,10 +42,7 @@ TextPage::TextPage(QWidget* parent) : ObjectSheetPage(parent) {
     style->addStretch(1);
     form->addRow(style);
     auto* apply = MakeButton(QStringLiteral("Apply Text"), QStringLiteral("applyText"), group);
-    auto* applyRow = new QHBoxLayout;
-    applyRow->addStretch(1);
-    applyRow->addWidget(apply);
-    form->addRow(applyRow);
+    form->addRow(MakeButtonRow({apply}));
     layout->addWidget(group);
 
     QGroupBox* shape = nullptr;

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -24,24 +23,14 @@ TexturePage::TexturePage(QWidget* parent) : ObjectSheetPage(parent) {
 
     QGroupBox* choice = nullptr;
     QFormLayout* form = MakeFormGroup(QStringLiteral("Texture"), choice, this);
-    current_ = new QLabel(choice);
-    current_->setObjectName(QStringLiteral("currentTexture"));
+    current_ = AddNamedRow(form, QStringLiteral("Current"), QStringLiteral("currentTexture"), new QLabel(choice));
     current_->setWordWrap(true);
-    form->addRow(QStringLiteral("Current"), current_);
-    choice_ = new QComboBox(choice);
-    choice_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    choice_->setObjectName(QStringLiteral("textureChoice"));
+    choice_ = MakeChoiceBox(QStringLiteral("textureChoice"), choice);
     choice_->setPlaceholderText(QStringLiteral("Choose a scene texture"));
-    choice_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    choice_->setMinimumContentsLength(12);
     form->addRow(QStringLiteral("Texture"), choice_);
     auto* apply = MakeButton(QStringLiteral("Apply"), QStringLiteral("applyTexture"), choice);
     remove_ = MakeButton(QStringLiteral("Remove"), QStringLiteral("removeTexture"), choice);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(apply);
-    buttons->addWidget(remove_);
-    form->addRow(buttons);
+    form->addRow(MakeButtonRow({apply, remove_}));
     envMode_ = new QComboBox(choice);
     envMode_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     envMode_->setObjectName(QStringLiteral("environmentMode"));
@@ -56,59 +45,42 @@ TexturePage::TexturePage(QWidget* parent) : ObjectSheetPage(parent) {
     QGroupBox* placement = nullptr;
     form = MakeFormGroup(QStringLiteral("Placement"), placement, this);
     placement_ = placement;
-    translation_ = new Vector3Editor(-kPlacementLimit, kPlacementLimit, 0.05, 3, placement);
-    translation_->setObjectName(QStringLiteral("textureTranslation"));
-    form->addRow(QStringLiteral("Offset"), translation_);
-    rotation_ = new Vector3Editor(-360.0, 360.0, 5.0, 1, placement);
-    rotation_->setObjectName(QStringLiteral("textureRotation"));
+    translation_ = AddNamedRow(form, QStringLiteral("Offset"), QStringLiteral("textureTranslation"),
+                               new Vector3Editor(-kPlacementLimit, kPlacementLimit, 0.05, 3, placement));
+    rotation_ = AddNamedRow(form, QStringLiteral("Rotation"), QStringLiteral("textureRotation"),
+                            new Vector3Editor(-360.0, 360.0, 5.0, 1, placement));
     rotation_->SetSuffix(QStringLiteral("\u00B0"));
-    form->addRow(QStringLiteral("Rotation"), rotation_);
-    scale_ = new Vector3Editor(-kScaleLimit, kScaleLimit, 0.1, 3, placement);
-    scale_->setObjectName(QStringLiteral("textureScale"));
-    form->addRow(QStringLiteral("Scale"), scale_);
+    scale_ = AddNamedRow(form, QStringLiteral("Scale"), QStringLiteral("textureScale"),
+                         new Vector3Editor(-kScaleLimit, kScaleLimit, 0.1, 3, placement));
     auto* resetPlacement = MakeButton(QStringLiteral("Reset Placement"), QStringLiteral("resetPlacement"), placement);
-    auto* resetRow = new QHBoxLayout;
-    resetRow->addStretch(1);
-    resetRow->addWidget(resetPlacement);
-    form->addRow(resetRow);
+    form->addRow(MakeButtonRow({resetPlacement}));
     layout->addWidget(placement);
     layout->addStretch(1);
 
     connect(apply, &QPushButton::clicked, this, &TexturePage::Apply);
     connect(remove_, &QPushButton::clicked, this, &TexturePage::Remove);
     connect(envMode_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        COGLObject* object = CurrentObject();
-        if (object != nullptr && index >= 0) {
-            object->SetTextureEnvMode(envMode_->itemData(index).toInt());
-            emit changed();
+        if (index >= 0) {
+            const int mode = envMode_->itemData(index).toInt();
+            EditShown(*this, CurrentObject(), [mode](COGLObject& o) { o.SetTextureEnvMode(mode); });
         }
     });
     connect(translation_, &Vector3Editor::edited, this, [this](const Vector3& value) {
-        if (COGLObject* object = CurrentObject()) {
-            object->SetTextureTranslation(value);
-            emit changed();
-        }
+        EditShown(*this, CurrentObject(), [value](COGLObject& o) { o.SetTextureTranslation(value); });
     });
     connect(rotation_, &Vector3Editor::edited, this, [this](const Vector3& value) {
-        if (COGLObject* object = CurrentObject()) {
-            object->SetTextureRotation(value);
-            emit changed();
-        }
+        EditShown(*this, CurrentObject(), [value](COGLObject& o) { o.SetTextureRotation(value); });
     });
     connect(scale_, &Vector3Editor::edited, this, [this](const Vector3& value) {
-        if (COGLObject* object = CurrentObject()) {
-            object->SetTextureScale(value);
-            emit changed();
-        }
+        EditShown(*this, CurrentObject(), [value](COGLObject& o) { o.SetTextureScale(value); });
     });
     connect(resetPlacement, &QPushButton::clicked, this, [this] {
-        if (COGLObject* object = CurrentObject()) {
-            object->SetTextureTranslation({});
-            object->SetTextureRotation({});
-            object->SetTextureScale({1.0f, 1.0f, 1.0f});
+        EditShown(*this, CurrentObject(), [this](COGLObject& o) {
+            o.SetTextureTranslation({});
+            o.SetTextureRotation({});
+            o.SetTextureScale({1.0f, 1.0f, 1.0f});
             Refresh();
-            emit changed();
-        }
+        });
     });
 }
 

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,21 +23,15 @@ BackgroundPage::BackgroundPage(const SceneSheetHooks& hooks, QWidget* parent)
 
     QGroupBox* background = nullptr;
     QFormLayout* form = MakeFormGroup(QStringLiteral("Background"), background, this);
-    backgroundColor_ = new ColorButton(background);
-    backgroundColor_->setObjectName(QStringLiteral("backgroundColor"));
-    form->addRow(QStringLiteral("Colour"), backgroundColor_);
-    backgroundImage_ = new QLabel(background);
-    backgroundImage_->setObjectName(QStringLiteral("backgroundImage"));
+    backgroundColor_ = AddNamedRow(form, QStringLiteral("Colour"), QStringLiteral("backgroundColor"),
+                                   new ColorButton(background));
+    backgroundImage_ =
+        AddNamedRow(form, QStringLiteral("Image"), QStringLiteral("backgroundImage"), new QLabel(background));
     backgroundImage_->setWordWrap(true);
-    form->addRow(QStringLiteral("Image"), backgroundImage_);
     auto* load = MakeButton(QStringLiteral("Load Image..."), QStringLiteral("loadBackground"), background);
     auto* clear = MakeButton(QStringLiteral("Clear"), QStringLiteral("clearBackground"), background);
     clearBackground_ = clear;
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(load);
-    buttons->addWidget(clear);
-    form->addRow(buttons);
+    form->addRow(MakeButtonRow({load, clear}));
     // The three ways the renderer draws the picture behind the scene.
     static constexpr const char* kModes[3] = {"Textured quad", "Pixel copy, zoomed to fit",
                                               "Stretched bitmap"};
@@ -57,36 +50,24 @@ BackgroundPage::BackgroundPage(const SceneSheetHooks& hooks, QWidget* parent)
 
     QGroupBox* lighting = nullptr;
     form = MakeFormGroup(QStringLiteral("Lighting"), lighting, this);
-    ambient_ = new ColorButton(lighting);
-    ambient_->setObjectName(QStringLiteral("ambient"));
+    ambient_ = AddNamedRow(form, QStringLiteral("Ambient"), QStringLiteral("ambient"), new ColorButton(lighting));
     ambient_->setToolTip(QStringLiteral("The light that reaches every surface from no particular light"));
-    form->addRow(QStringLiteral("Ambient"), ambient_);
     layout->addWidget(lighting);
     layout->addStretch(1);
 
-    connect(backgroundColor_, &ColorButton::clicked, this, [this] {
-        COGLScene* scene = Scene();
-        if (scene == nullptr) {
-            return;
-        }
-        if (const auto chosen = hooks_.chooseColor(backgroundColor_->Color(), QStringLiteral("Background Colour"))) {
-            scene->SetBackgroundColor(static_cast<float>(chosen->redF()), static_cast<float>(chosen->greenF()),
-                                      static_cast<float>(chosen->blueF()));
-            Refresh();
-            emit changed();
-        }
+    const auto shownScene = [this] { return Scene(); };
+    connect(backgroundColor_, &ColorButton::clicked, this, [this, shownScene] {
+        PickColorFor(*this, hooks_.chooseColor, *backgroundColor_, QStringLiteral("Background Colour"), shownScene,
+                     [](COGLScene& shown, const QColor& chosen) {
+                         const ColorRGBA c = ToColorRGBA(chosen, 1.0f);
+                         shown.SetBackgroundColor(c.red, c.green, c.blue);
+                     });
     });
-    connect(ambient_, &ColorButton::clicked, this, [this] {
-        COGLScene* scene = Scene();
-        if (scene == nullptr) {
-            return;
-        }
-        if (const auto chosen = hooks_.chooseColor(ambient_->Color(), QStringLiteral("Ambient Light"))) {
-            scene->SetAmbient({static_cast<float>(chosen->redF()), static_cast<float>(chosen->greenF()),
-                               static_cast<float>(chosen->blueF()), scene->Ambient().alpha});
-            Refresh();
-            emit changed();
-        }
+    connect(ambient_, &ColorButton::clicked, this, [this, shownScene] {
+        PickColorFor(*this, hooks_.chooseColor, *ambient_, QStringLiteral("Ambient Light"), shownScene,
+                     [](COGLScene& shown, const QColor& chosen) {
+                         shown.SetAmbient(ToColorRGBA(chosen, shown.Ambient().alpha));
+                     });
     });
     connect(load, &QPushButton::clicked, this, &BackgroundPage::LoadBackground);
     connect(clear, &QPushButton::clicked, this, [this] {

@@ -19,21 +19,18 @@ ObjectsPage::ObjectsPage(const SceneSheetHooks& hooks, QWidget* parent)
     auto* split = new QSplitter(Qt::Vertical, this);
     split->setChildrenCollapsible(false);
 
-    auto* objectsBox = new QWidget(split);
-    auto* objectsLayout = new QVBoxLayout(objectsBox);
-    objectsLayout->setContentsMargins(0, 0, 0, 0);
-    objectsTitle_ = new QLabel(objectsBox);
-    objects_ = MakeList(QStringLiteral("objects"), objectsBox);
-    objectsLayout->addWidget(objectsTitle_);
-    objectsLayout->addWidget(objects_, 1);
-
-    auto* lightsBox = new QWidget(split);
-    auto* lightsLayout = new QVBoxLayout(lightsBox);
-    lightsLayout->setContentsMargins(0, 0, 0, 0);
-    lightsTitle_ = new QLabel(lightsBox);
-    lights_ = MakeList(QStringLiteral("lights"), lightsBox);
-    lightsLayout->addWidget(lightsTitle_);
-    lightsLayout->addWidget(lights_, 1);
+    // A list under its title, in its own part of the split.
+    const auto part = [split](const QString& name, QLabel*& title, QListWidget*& list) {
+        auto* box = new QWidget(split);
+        auto* column = new QVBoxLayout(box);
+        column->setContentsMargins(0, 0, 0, 0);
+        title = new QLabel(box);
+        list = MakeList(name, box);
+        column->addWidget(title);
+        column->addWidget(list, 1);
+    };
+    part(QStringLiteral("objects"), objectsTitle_, objects_);
+    part(QStringLiteral("lights"), lightsTitle_, lights_);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
     layout->addWidget(split, 1);
@@ -71,44 +68,37 @@ void ObjectsPage::Refresh() {
         item->setToolTip(on ? QString() : offTip);
     };
 
+    // `shows` names the thing in its row and says whether it is the selection.
+    const auto fill = [&row](QListWidget* list, const auto& things, const auto& shows) {
+        if (list->count() != static_cast<int>(things.size())) {
+            list->clear();
+        }
+        for (std::size_t i = 0; i < things.size(); ++i) {
+            const auto* thing = things[i].get();
+            QListWidgetItem* item = row(list, static_cast<int>(i), thing);
+            if (item == nullptr) {
+                delete list->takeItem(static_cast<int>(i));
+                item = new QListWidgetItem;
+                list->insertItem(static_cast<int>(i), item);
+                item->setData(Qt::UserRole, ItemData(thing));
+            }
+            const bool chosen = shows(*thing, item);
+            item->setSelected(chosen);
+            if (chosen) {
+                list->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+            }
+        }
+    };
     const auto& objects = scene->Objects();
-    if (objects_->count() != static_cast<int>(objects.size())) {
-        objects_->clear();
-    }
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-        const COGLObject* object = objects[i].get();
-        QListWidgetItem* item = row(objects_, static_cast<int>(i), object);
-        if (item == nullptr) {
-            delete objects_->takeItem(static_cast<int>(i));
-            item = new QListWidgetItem;
-            objects_->insertItem(static_cast<int>(i), item);
-            item->setData(Qt::UserRole, ItemData(object));
-        }
-        show(item, ObjectLabel(*object), object->IsVisible(), QStringLiteral("Hidden"));
-        item->setSelected(object == selected);
-        if (object == selected) {
-            objects_->setCurrentItem(item, QItemSelectionModel::NoUpdate);
-        }
-    }
+    fill(objects_, objects, [&](const COGLObject& object, QListWidgetItem* item) {
+        show(item, ObjectLabel(object), object.IsVisible(), QStringLiteral("Hidden"));
+        return &object == selected;
+    });
     const auto& lights = scene->Lights();
-    if (lights_->count() != static_cast<int>(lights.size())) {
-        lights_->clear();
-    }
-    for (std::size_t i = 0; i < lights.size(); ++i) {
-        const COGLLight* light = lights[i].get();
-        QListWidgetItem* item = row(lights_, static_cast<int>(i), light);
-        if (item == nullptr) {
-            delete lights_->takeItem(static_cast<int>(i));
-            item = new QListWidgetItem;
-            lights_->insertItem(static_cast<int>(i), item);
-            item->setData(Qt::UserRole, ItemData(light));
-        }
-        show(item, LightLabel(*light), light->IsEnabled(), QStringLiteral("Off"));
-        item->setSelected(&light->Marker() == selected);
-        if (&light->Marker() == selected) {
-            lights_->setCurrentItem(item, QItemSelectionModel::NoUpdate);
-        }
-    }
+    fill(lights_, lights, [&](const COGLLight& light, QListWidgetItem* item) {
+        show(item, LightLabel(light), light.IsEnabled(), QStringLiteral("Off"));
+        return &light.Marker() == selected;
+    });
     objectsTitle_->setText(QStringLiteral("Objects (%1)").arg(objects.size()));
     lightsTitle_->setText(QStringLiteral("Lights (%1)").arg(lights.size()));
 }

@@ -79,7 +79,11 @@ void PaksPage::Refresh() {
             for (int i = 0; i < scene->PakCount(); ++i) {
                 const Archive* pak = scene->PakAt(i);
                 const QString path = GameText(pak->Path());
-                archives_->addItem(QFileInfo(path).fileName(), ItemData(pak));
+                QString label = QFileInfo(path).fileName();
+                if (pak->Kind() == ArchiveKind::Game) {
+                    label += QStringLiteral(" (game folder)");
+                }
+                archives_->addItem(label, ItemData(pak));
                 archives_->setItemData(i, path, Qt::ToolTipRole);
             }
         }

@@ -65,9 +65,8 @@ ShadowsPage::ShadowsPage(QWidget* parent) : PropertyPage(parent) {
     shadowBlending_->setObjectName(QStringLiteral("shadowBlending"));
     shadowBlending_->setToolTip(QStringLiteral("Off: shadows are solid black"));
     form->addRow(shadowBlending_);
-    shadowOpacity_ = MakeRealBox(0.0, 1.0, 0.05, 2, look);
-    shadowOpacity_->setObjectName(QStringLiteral("shadowOpacity"));
-    form->addRow(QStringLiteral("Opacity"), shadowOpacity_);
+    shadowOpacity_ = AddNamedRow(form, QStringLiteral("Opacity"), QStringLiteral("shadowOpacity"),
+                                 MakeRealBox(0.0, 1.0, 0.05, 2, look));
     layout->addWidget(look);
     layout->addStretch(1);
 
@@ -88,19 +87,13 @@ ShadowsPage::ShadowsPage(QWidget* parent) : PropertyPage(parent) {
     connect(removePlane, &QPushButton::clicked, this, [this] { RemoveEntry(shadowPlanes_, true); });
     connect(removeLight, &QPushButton::clicked, this, [this] { RemoveEntry(shadowLights_, false); });
     connect(shadowBlending_, &QCheckBox::toggled, this, [this](bool on) {
-        COGLScene* scene = Scene();
-        if (scene != nullptr) {
-            scene->SetShadowBlending(on);
+        EditShown(*this, Scene(), [this, on](COGLScene& scene) {
+            scene.SetShadowBlending(on);
             shadowOpacity_->setEnabled(on);
-            emit changed();
-        }
+        });
     });
     connect(shadowOpacity_, &QDoubleSpinBox::valueChanged, this, [this](double value) {
-        COGLScene* scene = Scene();
-        if (scene != nullptr) {
-            scene->SetShadowOpacity(static_cast<float>(value));
-            emit changed();
-        }
+        EditShown(*this, Scene(), [value](COGLScene& scene) { scene.SetShadowOpacity(static_cast<float>(value)); });
     });
 }
 
@@ -117,33 +110,30 @@ void ShadowsPage::Refresh() {
     shadowOpacity_->setValue(static_cast<double>(scene->ShadowOpacity()));
     shadowOpacity_->setEnabled(scene->ShadowBlending());
 
-    shadowPlanes_->clear();
-    for (COGLObject* plane : scene->ShadowPlanes()) {
-        auto* item = new QListWidgetItem(ObjectLabel(*plane), shadowPlanes_);
-        item->setData(Qt::UserRole, ItemData(plane));
-    }
-    shadowLights_->clear();
-    for (COGLLight* light : scene->ShadowLights()) {
-        auto* item = new QListWidgetItem(LightLabel(*light), shadowLights_);
-        item->setData(Qt::UserRole, ItemData(light));
-    }
-
-    const QVariant planeChosen = planeChoice_->currentData();
-    planeChoice_->clear();
-    for (const auto& object : scene->Objects()) {
-        if (!scene->IsShadowPlane(object.get())) {
-            planeChoice_->addItem(ObjectLabel(*object), ItemData(object.get()));
+    // Each table lists its entries, and its choice offers what could join it, still
+    // on the one chosen before where that can join.
+    const auto showTable = [](QListWidget* list, QComboBox* choice, const auto& entries, const auto& all,
+                              const auto& isEntry, const auto& label) {
+        list->clear();
+        for (auto* entry : entries) {
+            auto* item = new QListWidgetItem(label(*entry), list);
+            item->setData(Qt::UserRole, ItemData(entry));
         }
-    }
-    planeChoice_->setCurrentIndex(std::max(0, planeChoice_->findData(planeChosen)));
-    const QVariant lightChosen = lightChoice_->currentData();
-    lightChoice_->clear();
-    for (const auto& light : scene->Lights()) {
-        if (!scene->IsShadowLight(light.get())) {
-            lightChoice_->addItem(LightLabel(*light), ItemData(light.get()));
+        const QVariant chosen = choice->currentData();
+        choice->clear();
+        for (const auto& thing : all) {
+            if (!isEntry(thing.get())) {
+                choice->addItem(label(*thing), ItemData(thing.get()));
+            }
         }
-    }
-    lightChoice_->setCurrentIndex(std::max(0, lightChoice_->findData(lightChosen)));
+        choice->setCurrentIndex(std::max(0, choice->findData(chosen)));
+    };
+    showTable(
+        shadowPlanes_, planeChoice_, scene->ShadowPlanes(), scene->Objects(),
+        [scene](const COGLObject* object) { return scene->IsShadowPlane(object); }, &ObjectLabel);
+    showTable(
+        shadowLights_, lightChoice_, scene->ShadowLights(), scene->Lights(),
+        [scene](const COGLLight* light) { return scene->IsShadowLight(light); }, &LightLabel);
 }
 
 void ShadowsPage::AddPlane() {

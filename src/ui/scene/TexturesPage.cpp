@@ -1,6 +1,5 @@
 #include "ui/scene/TexturesPage.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -21,11 +20,7 @@ TexturesPage::TexturesPage(const SceneSheetHooks& hooks, QWidget* parent)
     layout->addWidget(textures_, 1);
     auto* add = MakeButton(QStringLiteral("Add..."), QStringLiteral("addTexture"), this);
     auto* remove = MakeButton(QStringLiteral("Delete"), QStringLiteral("deleteTexture"), this);
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(add);
-    row->addWidget(remove);
-    layout->addLayout(row);
+    layout->addLayout(MakeButtonRow({add, remove}));
     layout->addWidget(MakeNote(QStringLiteral("Pictures (BMP, PCX, TGA, JPEG, WAL, SWL) the scene's objects can wear; "
                                               "double-click one in a pak to add it too."),
                                this));

@@ -17,6 +17,7 @@
 #include "scene/COGLDoc.h"
 #include "scene/SceneViewLink.h"
 
+class COGLObject;
 class COGLScene;
 struct ToolStep;
 
@@ -112,6 +113,10 @@ public:
     // object hit, else the light whose marker was hit, becomes selected; no hit
     // clears the selection. Returns whether anything was hit.
     bool PickAt(int x, int y);
+    // The object drawn at (x, y) in the pane there, or nullptr, looking through
+    // light markers; the selection and the active pane stay as they are. What a
+    // picture dropped on the view lands on.
+    COGLObject* ObjectAt(int x, int y);
 
     // --- Image output ---
     // Renders the active viewport alone at width x height into an off-screen
@@ -186,6 +191,8 @@ private:
     void Layout();
     // The slot whose pane holds the window point (x, y from the top), or -1.
     int SlotAt(int x, int y) const;
+    // The pick name at (x, y) in the pane of that slot, of what `drawNames` draws.
+    std::optional<std::uint32_t> PickNameAt(int slot, int x, int y, const std::function<void()>& drawNames);
     int GLRow(int y) const { return m_clientHeight - 1 - y; }
     COGLViewport3D* FirstPerspectiveViewport() const;
     void ReplaceActiveViewport(bool perspective);

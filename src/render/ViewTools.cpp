@@ -58,6 +58,18 @@ int COGLView::SlotAt(int x, int y) const {
     return -1;
 }
 
+std::optional<std::uint32_t> COGLView::PickNameAt(int slot, int x, int y, const std::function<void()>& drawNames) {
+    COGLViewport& viewport = Viewport(slot);
+    const PaneRect& pane = viewport.Rect();
+    // The centre of the clicked pixel, in GL's bottom-up rows.
+    return ::PickAt(
+        x + 0.5, GLRow(y) + 0.5, {pane.x, pane.y, pane.width, pane.height}, [&] { viewport.ApplyProjection(); },
+        [&] {
+            viewport.ApplyCamera();
+            drawNames();
+        });
+}
+
 bool COGLView::PickAt(int x, int y) {
     if (!m_scene) {
         return false;
@@ -67,15 +79,7 @@ bool COGLView::PickAt(int x, int y) {
         return false;
     }
     m_activeViewport = slot;
-    COGLViewport& viewport = Viewport(slot);
-    const PaneRect& pane = viewport.Rect();
-    // The centre of the clicked pixel, in GL's bottom-up rows.
-    const auto hit = ::PickAt(
-        x + 0.5, GLRow(y) + 0.5, {pane.x, pane.y, pane.width, pane.height}, [&] { viewport.ApplyProjection(); },
-        [&] {
-            viewport.ApplyCamera();
-            DrawScenePickPass(*m_scene);
-        });
+    const auto hit = PickNameAt(slot, x, y, [this] { DrawScenePickPass(*m_scene); });
     if (hit) {
         const int name = static_cast<int>(*hit);
         if (m_scene->SelectObjectByPickName(name) == nullptr) {
@@ -88,6 +92,29 @@ bool COGLView::PickAt(int x, int y) {
     GetHost().RefreshPropertyWindows();
     Repaint();
     return m_scene->Selected() != nullptr;
+}
+
+COGLObject* COGLView::ObjectAt(int x, int y) {
+    const int slot = m_scene ? SlotAt(x, y) : -1;
+    if (slot < 0) {
+        return nullptr;
+    }
+    // Light markers are looked through: only objects are drawn.
+    const auto hit = PickNameAt(slot, x, y, [this] {
+        for (const auto& object : m_scene->Objects()) {
+            object->DrawPickPass();
+        }
+    });
+    CheckGLErrors("After Select");
+    if (!hit) {
+        return nullptr;
+    }
+    for (const auto& object : m_scene->Objects()) {
+        if (object->PickName() == static_cast<int>(*hit)) {
+            return object.get();
+        }
+    }
+    return nullptr;
 }
 
 // --- Mouse and keys ---

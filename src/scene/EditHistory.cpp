@@ -204,6 +204,25 @@ void EditHistory::Changed(COGLScene& scene, COGLObject* object, const std::strin
     Push(scene, std::move(step));
 }
 
+void EditHistory::ChangedWithTexture(COGLScene& scene, COGLObject* object, COGLTexture2D* added,
+                                     const std::string& what) {
+    if (object == nullptr || object != m_watched) {
+        return;
+    }
+    ObjectState now = StateOf(scene, *object);
+    const int index = scene.IndexOfTexture(added);
+    if (now == m_before && index < 0) {
+        return;
+    }
+    auto step = NewStep(what);
+    step->states.emplace_back(object, std::move(m_before));
+    if (index >= 0) {
+        step->textures.push_back({index, added, nullptr});
+    }
+    m_before = std::move(now);
+    Push(scene, std::move(step));
+}
+
 void EditHistory::WatchScene(const COGLScene& scene) { m_sceneBefore = SettingsOf(scene); }
 
 void EditHistory::SceneChanged(const COGLScene& scene, const std::string& what) {

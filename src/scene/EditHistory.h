@@ -81,6 +81,9 @@ public:
     // on: a slider still dragged) the last step, when it is this object's change
     // named `what`, takes this one in instead.
     void Changed(COGLScene& scene, COGLObject* object, const std::string& what, bool continuing = false);
+    // The same for a watched object that now wears `added`, a texture the caller has
+    // just appended to the scene's list for it: one step that takes both back.
+    void ChangedWithTexture(COGLScene& scene, COGLObject* object, COGLTexture2D* added, const std::string& what);
     // The same for the scene's settings.
     void WatchScene(const COGLScene& scene);
     void SceneChanged(const COGLScene& scene, const std::string& what);

@@ -19,6 +19,7 @@
 #include "platform/Messages.h"
 #include "render/COGLView.h"
 #include "render/CommandIds.h"
+#include "ui/browser/AssetDrag.h"
 
 namespace {
 unsigned ModifiersOf(Qt::KeyboardModifiers modifiers) {
@@ -311,19 +312,31 @@ QStringList LocalFilesOf(const QMimeData* data) {
     return paths;
 }
 
+namespace {
+// Files to open, or an entry of the scene's archives to add.
+bool Droppable(const QMimeData* data) { return !LocalFilesOf(data).isEmpty() || DraggedAssetOf(data).has_value(); }
+}  // namespace
+
 void GLWidget::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalFilesOf(event->mimeData()).isEmpty()) {
+    if (Droppable(event->mimeData())) {
         event->acceptProposedAction();
     }
 }
 
 void GLWidget::dragMoveEvent(QDragMoveEvent* event) {
-    if (!LocalFilesOf(event->mimeData()).isEmpty()) {
+    if (Droppable(event->mimeData())) {
         event->acceptProposedAction();
     }
 }
 
 void GLWidget::dropEvent(QDropEvent* event) {
+    if (DraggedAssetOf(event->mimeData())) {
+        event->acceptProposedAction();
+        const qreal ratio = devicePixelRatioF();
+        emit assetDropped(event->mimeData(), static_cast<int>(std::lround(event->position().x() * ratio)),
+                          static_cast<int>(std::lround(event->position().y() * ratio)));
+        return;
+    }
     const QStringList paths = LocalFilesOf(event->mimeData());
     if (paths.isEmpty()) {
         return;

@@ -52,6 +52,9 @@ public:
 signals:
     // Local files dropped on the view, in the order given.
     void filesDropped(const QStringList& paths);
+    // An archive entry dragged out of the asset browser and dropped at (x, y) in the
+    // view's device pixels (y from the top), as the view's picking takes them.
+    void assetDropped(const QMimeData* data, int x, int y);
 
 protected:
     void initializeGL() override;

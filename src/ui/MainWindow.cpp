@@ -29,6 +29,9 @@
 namespace keys = settings_keys;
 
 namespace {
+// The asset browser's dock, by the name its place is kept under.
+constexpr const char* kAssetsDock = "AssetBrowser";
+
 QWidget* Placeholder(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
@@ -197,6 +200,12 @@ void MainWindow::CreateMenus() {
 
     QMenu* view = menu(QStringLiteral("&View"));
     windowsMenu_ = view->addMenu(QStringLiteral("&Windows"));
+    // In sight or not, rather than the Windows entry's shown or hidden: a browser
+    // behind another tab is brought forward.
+    assetsAction_ = view->addAction(QStringLiteral("&Assets"));
+    assetsAction_->setCheckable(true);
+    assetsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+    assetsAction_->setStatusTip(QStringLiteral("Browse the models, sprites and pictures of the scene's archives"));
     view->addSeparator();
     add(view, {cmd::kFrameSelection, cmd::kFrameAll, cmd::kFrameSelectionEveryPane, cmd::kFrameAllEveryPane, 0,
                cmd::kOneViewport, cmd::kFourViewports, cmd::kVisible, 0, cmd::kGrid, cmd::kAxisMarkers});
@@ -276,9 +285,25 @@ void MainWindow::CreateDocks() {
     connect(colorPicker_, &ColorPicker::colorApplied, this, &MainWindow::colorApplied);
     colorDock_ = dock(QStringLiteral("Color Picker"), QString::fromLatin1(keys::kColorPicker), colorPicker_,
                       Qt::RightDockWidgetArea);
-    // The view comes first: the three sheets share one column as tabs.
+    assetsDock_ = dock(QStringLiteral("Assets"), QString::fromLatin1(kAssetsDock),
+                       Placeholder(QStringLiteral("Every model, sprite and picture of the scene's archives."), this),
+                       Qt::RightDockWidgetArea);
+    // A grid of thumbnails also fits below the view.
+    assetsDock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
+    connect(assetsDock_, &QDockWidget::visibilityChanged, assetsAction_, &QAction::setChecked);
+    connect(assetsAction_, &QAction::triggered, this, [this](bool show) {
+        if (!show) {
+            assetsDock_->hide();
+            return;
+        }
+        assetsDock_->show();
+        assetsDock_->raise();
+        assetsDock_->widget()->setFocus(Qt::ShortcutFocusReason);
+    });
+    // The view comes first: the sheets and the browser share one column as tabs.
     tabifyDockWidget(objectDock_, sceneDock_);
     tabifyDockWidget(sceneDock_, colorDock_);
+    tabifyDockWidget(colorDock_, assetsDock_);
     objectDock_->raise();
     windowsMenu_->addSeparator();
 }
@@ -294,6 +319,14 @@ void MainWindow::SetScenePropertiesPage(QWidget* page) {
     sceneDock_->setWidget(page);
     delete old;
 }
+
+void MainWindow::SetAssetsPage(QWidget* page) {
+    QWidget* old = assetsDock_->widget();
+    assetsDock_->setWidget(page);
+    delete old;
+}
+
+QList<QDockWidget*> MainWindow::Docks() const { return {objectDock_, sceneDock_, colorDock_, assetsDock_}; }
 
 QList<QAction*> MainWindow::RecentFileActions() const {
     return QList<QAction*>(recentActions_.begin(), recentActions_.end());

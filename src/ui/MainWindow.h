@@ -73,10 +73,15 @@ public:
     QDockWidget* ObjectPropertiesDock() const { return objectDock_; }
     QDockWidget* ScenePropertiesDock() const { return sceneDock_; }
     QDockWidget* ColorPickerDock() const { return colorDock_; }
+    QDockWidget* AssetsDock() const { return assetsDock_; }
+    // View, Assets: shows the browser (brought forward) or hides it.
+    QAction* AssetsAction() const { return assetsAction_; }
     ColorPicker* Colors() const { return colorPicker_; }
     // The property sheets replace the placeholder pages; the window takes ownership.
     void SetObjectPropertiesPage(QWidget* page);
     void SetScenePropertiesPage(QWidget* page);
+    // The asset browser replaces the placeholder of the "Assets" dock.
+    void SetAssetsPage(QWidget* page);
 
     // Runs a modal dialog and answers its result code. Every dialog the window
     // opens goes through it, so tests can answer in place of a user.
@@ -124,6 +129,8 @@ private:
     void SaveWindowState();
     bool RestoreWindowState();
     void ForgetWindowState();
+    // The tool windows whose places are kept between runs.
+    QList<QDockWidget*> Docks() const;
 
     GLWidget* view_ = nullptr;
     std::unique_ptr<QtHost> host_;
@@ -143,5 +150,7 @@ private:
     QDockWidget* objectDock_ = nullptr;
     QDockWidget* sceneDock_ = nullptr;
     QDockWidget* colorDock_ = nullptr;
+    QDockWidget* assetsDock_ = nullptr;
+    QAction* assetsAction_ = nullptr;
     ColorPicker* colorPicker_ = nullptr;
 };

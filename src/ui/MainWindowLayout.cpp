@@ -51,7 +51,7 @@ void RestoreDock(QMainWindow& window, QDockWidget& dock, const QByteArray& recor
         return;
     }
     const auto side = static_cast<Qt::DockWidgetArea>(area);
-    if ((side == Qt::LeftDockWidgetArea || side == Qt::RightDockWidgetArea) && window.dockWidgetArea(&dock) != side) {
+    if (dock.isAreaAllowed(side) && window.dockWidgetArea(&dock) != side) {
         window.addDockWidget(side, &dock);
     }
     dock.setFloating(floating);
@@ -108,7 +108,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::SaveWindowState() {
     Settings& settings = GetSettings();
     settings.SetString(keys::kSettings, keys::kSceneWindow, Encode(saveGeometry()));
-    for (QDockWidget* dock : {objectDock_, sceneDock_, colorDock_}) {
+    for (QDockWidget* dock : Docks()) {
         settings.SetString(keys::kSettings, dock->objectName().toStdString(), Encode(DockRecord(*this, *dock)));
     }
     settings.SetString(keys::kBars, kBarsState, Encode(saveState(kBarsVersion)));
@@ -116,9 +116,10 @@ void MainWindow::SaveWindowState() {
 
 void MainWindow::ForgetWindowState() {
     Settings& settings = GetSettings();
-    for (const char* name : {keys::kObjectProperties, keys::kColorPicker, keys::kSceneSelector, keys::kSceneWindow}) {
-        settings.Remove(keys::kSettings, name);
+    for (const QDockWidget* dock : Docks()) {
+        settings.Remove(keys::kSettings, dock->objectName().toStdString());
     }
+    settings.Remove(keys::kSettings, keys::kSceneWindow);
     settings.SetInt(keys::kSettings, keys::kIgnoreToolbarLoad, 1);
 }
 
@@ -135,7 +136,7 @@ bool MainWindow::RestoreWindowState() {
             restoreState(bars, kBarsVersion);
         }
     }
-    for (QDockWidget* dock : {objectDock_, sceneDock_, colorDock_}) {
+    for (QDockWidget* dock : Docks()) {
         const QByteArray record = Decode(settings.GetString(keys::kSettings, dock->objectName().toStdString(), ""));
         if (!record.isEmpty()) {
             RestoreDock(*this, *dock, record);

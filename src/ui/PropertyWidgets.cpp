@@ -139,6 +139,16 @@ QLabel* MakeNote(const QString& text, QWidget* parent) {
     return note;
 }
 
+QLabel* MakePlaceholder(const QString& name, QWidget* parent) {
+    auto* placeholder = new QLabel(parent);
+    placeholder->setObjectName(name);
+    placeholder->setAlignment(Qt::AlignCenter);
+    placeholder->setWordWrap(true);
+    placeholder->setMargin(12);
+    placeholder->setEnabled(false);
+    return placeholder;
+}
+
 Vector3Editor::Vector3Editor(double minimum, double maximum, double step, int decimals, QWidget* parent)
     : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -127,6 +127,9 @@ QComboBox* MakeChoiceBox(const QString& name, QWidget* parent);
 // A greyed, wrapped line under a page's controls that says what they do.
 QLabel* MakeNote(const QString& text, QWidget* parent);
 
+// A greyed, centred text standing where a list or tree has nothing to show.
+QLabel* MakePlaceholder(const QString& name, QWidget* parent);
+
 // Applies `edit` to `thing` (what the page shows, looked up afresh) when there is
 // one, and reports the edit.
 template <typename Thing, typename Edit>

@@ -1,10 +1,15 @@
 #include "ui/ShellWiring.h"
 
+#include <QAction>
+#include <QDockWidget>
 #include <QGuiApplication>
+#include <QMimeData>
 
+#include <optional>
 #include <string>
 
 #include "export/GltfExport.h"
+#include "media/COGLTexture2D.h"
 #include "media/Palette.h"
 #include "models/quake2/MD2Open.h"
 #include "platform/Host.h"
@@ -20,6 +25,10 @@
 #include "ui/PropertyWindows.h"
 #include "ui/SceneNames.h"
 #include "ui/ScenePropertiesPanel.h"
+#include "ui/browser/AssetBrowser.h"
+#include "ui/browser/AssetCatalog.h"
+#include "ui/browser/AssetDrag.h"
+#include "ui/scene/SceneTextures.h"
 
 namespace {
 // The size the view draws at, in framebuffer pixels.
@@ -98,6 +107,20 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         return result.succeeded;
     };
 
+    // The browser adds entries as the paks page does, through the same hooks.
+    browser_ = new AssetBrowser(properties_->SceneSheet());
+    window_.SetAssetsPage(browser_);
+    browser_->SetScene(core.Scene());
+    browser_->SetInSight(window_.AssetsAction()->isChecked());
+    browserInSight_ = QObject::connect(window_.AssetsDock(), &QDockWidget::visibilityChanged, browser_,
+                                       &AssetBrowser::SetInSight);
+    browserChanged_ = QObject::connect(browser_, &PropertyPage::changed, browser_, [this] {
+        properties_->PropertyRefresh();
+        properties_->onChanged();
+    });
+    assetDropped_ = QObject::connect(&view_, &GLWidget::assetDropped, &view_,
+                                     [this](const QMimeData* data, int x, int y) { DropAsset(data, x, y); });
+
     // The property windows answer the refresh hooks.
     ShellHooks& hooks = window_.Hooks();
     auto refreshProperties = hooks.refreshProperties;
@@ -105,6 +128,8 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         if (refreshProperties) {
             refreshProperties();
         }
+        // A pak opened, a scene read or cleared: the browser follows the archives.
+        browser_->Refresh();
         // Whatever the sheets show now is the state their next edit replaces.
         WatchSelection();
         window_.RefreshCommandStates();
@@ -192,6 +217,10 @@ ShellWiring::~ShellWiring() {
     properties_->SceneSheet().textureAdded = nullptr;
     properties_->SceneSheet().beforeBackgroundChange = nullptr;
     properties_->SetScene(nullptr);
+    QObject::disconnect(browserChanged_);
+    QObject::disconnect(browserInSight_);
+    QObject::disconnect(assetDropped_);
+    browser_->SetScene(nullptr);
 }
 
 COGLView& ShellWiring::Core() const { return view_.Core(); }
@@ -216,9 +245,41 @@ bool ShellWiring::OpenFile(const QString& path) {
         properties_->ShowPak(result.pakPosition);
     }
     properties_->PropertyRefresh();
+    browser_->Refresh();
     WatchSelection();
     view_.update();
     return result.succeeded;
+}
+
+void ShellWiring::DropAsset(const QMimeData* data, int x, int y) {
+    const std::optional<DraggedAsset> dragged = DraggedAssetOf(data);
+    COGLScene* scene = Core().Scene();
+    Archive* pak = dragged && scene != nullptr ? FindSceneArchive(*scene, dragged->archivePath) : nullptr;
+    if (pak == nullptr) {
+        return;
+    }
+    view_.makeCurrent();
+    COGLObject* object = IsArchivePicture(*pak, dragged->name) ? Core().ObjectAt(x, y) : nullptr;
+    if (object == nullptr) {
+        browser_->Add(*pak, dragged->name);
+        return;
+    }
+    EditHistory& history = Core().Document().History();
+    history.Watch(*scene, object);
+    bool fresh = false;
+    COGLTexture2D* texture = AddArchivePicture(*scene, *pak, dragged->name, fresh);
+    if (texture != nullptr) {
+        object->SetTexture(texture);
+        history.ChangedWithTexture(*scene, object, fresh ? texture : nullptr,
+                                   "Texture " + ObjectKindName(object->TypeCode()).toStdString());
+        GetHost().SetStatusText(
+            QStringLiteral("%1 wears %2.").arg(ObjectLabel(*object), GameText(texture->Name())).toStdString());
+    }
+    // The sheets' next edit starts from the selection again.
+    WatchSelection();
+    properties_->PropertyRefresh();
+    view_.update();
+    window_.RefreshCommandStates();
 }
 
 void ShellWiring::WatchSelection() {

@@ -2,16 +2,20 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMetaObject>
 #include <QString>
 
+class AssetBrowser;
 class COGLView;
 class GLWidget;
 class MainWindow;
 class PropertyWindows;
+class QMimeData;
 
 // Connects the main window to the core: the GL widget's view runs the window's
 // commands, the document opens and saves what the window names, the property
-// windows edit the view's scene, and image output captures through the view.
+// windows edit the view's scene, the asset browser adds from the scene's archives
+// (and into the view, by a drop), and image output captures through the view.
 // Made once, after the window and before its start-up; it lives as long as the
 // window.
 class ShellWiring {
@@ -24,12 +28,16 @@ public:
 
     COGLView& Core() const;
     PropertyWindows& Properties() const { return *properties_; }
+    AssetBrowser& Browser() const { return *browser_; }
 
     // The active pane alone at the view's size: what printing and saving show.
     QImage CapturePicture();
 
 private:
     bool OpenFile(const QString& path);
+    // An entry dragged out of the browser and dropped at (x, y) of the view: a picture
+    // dropped on an object becomes its texture, anything else is added.
+    void DropAsset(const QMimeData* data, int x, int y);
     // The selection's state as the "before" of the next edit on the sheets.
     void WatchSelection();
 
@@ -40,5 +48,9 @@ private:
     MainWindow& window_;
     GLWidget& view_;
     PropertyWindows* properties_ = nullptr;  // owned by the window
+    AssetBrowser* browser_ = nullptr;        // owned by its dock
+    QMetaObject::Connection browserChanged_;
+    QMetaObject::Connection browserInSight_;
+    QMetaObject::Connection assetDropped_;
     QElapsedTimer lastEdit_;                 // since the last edit of the selection on a sheet
 };

@@ -96,6 +96,23 @@ TEST_F(ViewTools, EmptySpaceClearsTheSelectionAndMarkersSelectTheirLight) {
     EXPECT_EQ(Scene().SelectedLight(), &DefaultLight());
 }
 
+TEST_F(ViewTools, TheObjectUnderAPointIsFoundWithoutSelectingIt) {
+    COGLObject* other = Selected();
+    other->SetPosition(2.5f, 0.0f, 0.0f);
+    COGLObject* box = Add(object_type::kBox, {}, 0.5f);
+    host_.refreshes = 0;
+    EXPECT_EQ(view_->ObjectAt(kCentre, kCentre), box);
+    EXPECT_EQ(Scene().Selected(), other);
+    EXPECT_EQ(host_.refreshes, 0);
+    EXPECT_EQ(view_->ObjectAt(3, 3), nullptr);
+    // A light's marker in front is looked through: it is no object to land on.
+    DefaultLight().Marker().SetPosition(0.0f, 0.0f, 1.5f);
+    EXPECT_EQ(view_->ObjectAt(kCentre, kCentre), box);
+    box->Hide();
+    EXPECT_EQ(view_->ObjectAt(kCentre, kCentre), nullptr);
+    EXPECT_EQ(Scene().Selected(), other);
+}
+
 TEST_F(ViewTools, ClickingAPaneMakesItActiveAndPicksThroughItsCamera) {
     COGLObject* box = Add(object_type::kBox, {}, 0.5f);
     DefaultLight().Marker().SetPosition(2.0f, 3.0f, 2.0f);  // not above the box

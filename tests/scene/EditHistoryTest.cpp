@@ -33,6 +33,12 @@ public:
     void Hold(COGLTexture2D* texture) { m_texture = texture; }
 };
 
+// Wears any texture, uploaded or not, so a test without GL sees what Apply gives it.
+class AnyTextureBox : public COGLBox {
+public:
+    void SetTexture(COGLTexture2D* texture) override { m_texture = texture; }
+};
+
 class History : public HostFixture {
 protected:
     COGLObject* AddBox(const Vector3& at = {}) {
@@ -250,6 +256,39 @@ TEST_F(History, ADeletedTextureWaitsForTheObjectsThatUsedIt) {
     EXPECT_EQ(box->Texture(), wood);
     history_.Reset();
     EXPECT_EQ(destroyed, 0);  // back in the scene, which owns it again
+}
+
+TEST_F(History, ATextureAddedForAnObjectGoesBackWithItInOneStep) {
+    int& destroyed = destroyed_;
+    COGLObject* box = scene_.AddObject(std::make_unique<AnyTextureBox>());
+    history_.Added(scene_, box, "Add Object");
+    history_.Watch(scene_, box);
+    COGLTexture2D* wood = scene_.AddTexture(std::make_unique<CountedTexture>(destroyed));
+    box->SetTexture(wood);
+    history_.ChangedWithTexture(scene_, box, wood, "Texture Box");
+    EXPECT_EQ(history_.UndoCount(), 2u);
+    EXPECT_EQ(history_.UndoName(), "Texture Box");
+
+    ASSERT_TRUE(history_.Undo(scene_));
+    EXPECT_EQ(box->Texture(), nullptr);
+    EXPECT_TRUE(scene_.Textures().empty());
+    EXPECT_EQ(destroyed, 0);  // waits in the step
+    ASSERT_TRUE(history_.Redo(scene_));
+    EXPECT_EQ(box->Texture(), wood);
+    EXPECT_EQ(scene_.TextureAt(0), wood);
+
+    // A texture the scene had already: only the object's state is the step.
+    history_.Watch(scene_, box);
+    box->SetTexture(nullptr);
+    history_.ChangedWithTexture(scene_, box, nullptr, "Texture Box");
+    EXPECT_EQ(history_.UndoCount(), 3u);
+    ASSERT_TRUE(history_.Undo(scene_));
+    EXPECT_EQ(box->Texture(), wood);
+    EXPECT_EQ(scene_.Textures().size(), 1u);
+    // Nothing changed, nothing added: no step.
+    history_.Watch(scene_, box);
+    history_.ChangedWithTexture(scene_, box, nullptr, "Texture Box");
+    EXPECT_EQ(history_.UndoCount(), 2u);
 }
 
 TEST_F(History, AReplacedBackgroundPictureComesBack) {

@@ -35,3 +35,8 @@ bool FillPakTree(Archive& pak, QTreeWidgetItem& root, const QIcon& folder, const
 }
 
 std::string PakTreeEntry(const QTreeWidgetItem& item) { return item.data(0, kEntryRole).toByteArray().toStdString(); }
+
+QString NoArchivesText() {
+    return QStringLiteral("No archives yet: open a pak, pk3 or WAD with File, Open Pak File..., or a whole game with "
+                          "File, Open Game Folder...");
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QString>
 
 #include <string>
 
@@ -17,3 +18,6 @@ bool FillPakTree(Archive& pak, QTreeWidgetItem& root, const QIcon& folder, const
 // The name of the archive entry an item stands for, as the archive holds it;
 // empty for a folder.
 std::string PakTreeEntry(const QTreeWidgetItem& item);
+
+// What a view of the scene's archives says while the scene has none.
+QString NoArchivesText();

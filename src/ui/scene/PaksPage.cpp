@@ -12,9 +12,7 @@
 
 #include <vector>
 
-#include "media/COGLTexture2D.h"
 #include "media/Archive.h"
-#include "platform/Host.h"
 #include "scene/COGLScene.h"
 #include "ui/PropertyWidgets.h"
 #include "ui/SceneNames.h"
@@ -36,12 +34,7 @@ PaksPage::PaksPage(const SceneSheetHooks& hooks, QWidget* parent)
     tree_->setHeaderHidden(true);
     tree_->setUniformRowHeights(true);
     tree_->setExpandsOnDoubleClick(true);
-    placeholder_ = new QLabel(this);
-    placeholder_->setObjectName(QStringLiteral("pakPlaceholder"));
-    placeholder_->setAlignment(Qt::AlignCenter);
-    placeholder_->setWordWrap(true);
-    placeholder_->setMargin(12);
-    placeholder_->setEnabled(false);
+    placeholder_ = MakePlaceholder(QStringLiteral("pakPlaceholder"), this);
     stack_ = new QStackedWidget(this);
     stack_->addWidget(placeholder_);
     stack_->addWidget(tree_);
@@ -110,10 +103,8 @@ void PaksPage::ShowTree(Archive* pak) {
     shown_ = pak;
     if (pak == nullptr) {
         const COGLScene* scene = Scene();
-        placeholder_->setText(scene != nullptr && scene->PakCount() > 0
-                                  ? QStringLiteral("Choose an archive.")
-                                  : QStringLiteral("No archives yet: open a pak, pk3 or WAD with File, Open Pak File..., "
-                                                   "or a whole game with File, Open Game Folder..."));
+        placeholder_->setText(scene != nullptr && scene->PakCount() > 0 ? QStringLiteral("Choose an archive.")
+                                                                         : NoArchivesText());
         stack_->setCurrentWidget(placeholder_);
         return;
     }
@@ -155,29 +146,8 @@ void PaksPage::Activate(const QTreeWidgetItem* item) {
     if (name.empty() || position < 0) {
         return;
     }
-    Archive* pak = scene->PakAt(position);
-    if (IsTextureEntry(name)) {
-        bool fresh = false;
-        COGLTexture2D* texture = AddSceneTexture(*scene, name, pak, &fresh);
-        if (texture == nullptr) {
-            GetHost().SetStatusText(QStringLiteral("Could not load the texture %1.").arg(GameText(name)).toStdString());
-            return;
-        }
-        GetHost().SetStatusText(
-            (fresh ? QStringLiteral("Added %1 to the scene's textures.")
-                   : QStringLiteral("%1 is already one of the scene's textures."))
-                .arg(GameText(texture->Name()))
-                .toStdString());
-        if (fresh) {
-            if (hooks_.textureAdded) {
-                hooks_.textureAdded(texture);
-            }
-            emit changed();
-        }
-        return;
-    }
-    if (hooks_.onPakItemActivated) {
-        hooks_.onPakItemActivated(*pak, name);
+    if (ActivateArchiveEntry(*scene, *scene->PakAt(position), name, hooks_)) {
+        emit changed();
     }
 }
 

@@ -12,6 +12,7 @@
 #include "platform/Messages.h"
 #include "scene/COGLScene.h"
 #include "ui/SceneNames.h"
+#include "ui/scene/SceneSheetHooks.h"
 
 QString TextureLabel(const COGLTexture2D& texture) {
     QString label = GameText(texture.Name());
@@ -33,6 +34,14 @@ bool IsTextureEntry(const std::string& name) {
     static const QStringList kPictures{QStringLiteral("pcx"), QStringLiteral("tga"), QStringLiteral("wal"),
                                        QStringLiteral("jpg"), QStringLiteral("swl"), QStringLiteral("bmp")};
     return kPictures.contains(suffix);
+}
+
+bool IsArchivePicture(const Archive& pak, const std::string& name) {
+    if (IsTextureEntry(name)) {
+        return true;
+    }
+    const PakEntry* entry = pak.FindEntry(name);
+    return entry != nullptr && pak.IsPicture(*entry);
 }
 
 COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, Archive* pak, bool* added) {
@@ -58,4 +67,35 @@ COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, Archiv
         *added = true;
     }
     return scene.AddTexture(std::move(texture));
+}
+
+COGLTexture2D* AddArchivePicture(COGLScene& scene, Archive& pak, const std::string& name, bool& added) {
+    COGLTexture2D* texture = AddSceneTexture(scene, name, &pak, &added);
+    if (texture == nullptr) {
+        GetHost().SetStatusText(QStringLiteral("Could not load the texture %1.").arg(GameText(name)).toStdString());
+        return nullptr;
+    }
+    GetHost().SetStatusText((added ? QStringLiteral("Added %1 to the scene's textures.")
+                                   : QStringLiteral("%1 is already one of the scene's textures."))
+                                .arg(GameText(texture->Name()))
+                                .toStdString());
+    return texture;
+}
+
+bool ActivateArchiveEntry(COGLScene& scene, Archive& pak, const std::string& name, const SceneSheetHooks& hooks) {
+    if (!IsArchivePicture(pak, name)) {
+        if (hooks.onPakItemActivated) {
+            hooks.onPakItemActivated(pak, name);
+        }
+        return false;
+    }
+    bool fresh = false;
+    COGLTexture2D* texture = AddArchivePicture(scene, pak, name, fresh);
+    if (texture == nullptr || !fresh) {
+        return false;
+    }
+    if (hooks.textureAdded) {
+        hooks.textureAdded(texture);
+    }
+    return true;
 }

@@ -7,6 +7,7 @@
 class COGLScene;
 class COGLTexture2D;
 class Archive;
+struct SceneSheetHooks;
 
 // The scene's textures as the scene sheet shows and adds them: from picture files
 // (the textures page) and from archive entries (the paks page).
@@ -19,9 +20,20 @@ QString TextureSource(const COGLTexture2D& texture);
 // Entry names of pictures that become textures (".pcx", ".tga", ".wal", ".jpg",
 // ".swl" and ".bmp", any case).
 bool IsTextureEntry(const std::string& name);
+// Whether the archive's entry of that name becomes a texture: a picture by its
+// extension, or one in the archive's own format (a WAD's).
+bool IsArchivePicture(const Archive& pak, const std::string& name);
 
 // Adds a picture to the scene's textures: from disk when `pak` is nullptr, else
 // the archive's entry of that name. The scene's own copy when one with the same
 // source is already there; nullptr when it cannot be loaded (the readers say why).
 // `added`, when given, says whether the texture is a new one of the list.
 COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, Archive* pak, bool* added = nullptr);
+// The same for an archive's picture, saying on the status bar what became of it.
+COGLTexture2D* AddArchivePicture(COGLScene& scene, Archive& pak, const std::string& name, bool& added);
+
+// Puts an archive entry into the scene as a double-click on it does (on the paks
+// page and in the asset browser): a picture joins the scene's textures, the hooks'
+// textureAdded told when it is new; anything else goes to onPakItemActivated. True
+// when a picture joined the textures, which the caller reports as its change.
+bool ActivateArchiveEntry(COGLScene& scene, Archive& pak, const std::string& name, const SceneSheetHooks& hooks);

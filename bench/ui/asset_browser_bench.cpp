@@ -1,0 +1,118 @@
+// The asset browser with 5,000 thumbnails drawn and waiting on disk (fake 128-pixel
+// pictures, as workers leave them in their cache): one scroll through all of them,
+// each screenful drawn once its pictures are read, and how much the process's
+// resident memory grows at its peak while the decoded pictures come and go within
+// the browser's budget. The goal is under 300 MB of growth.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QListView>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ui/browser/AssetBrowser.h"
+#include "ui/browser/AssetModel.h"
+#include "ui/scene/SceneSheetHooks.h"
+
+namespace {
+constexpr int kThumbnails = 5000;
+constexpr int kPictureSide = 128;
+constexpr double kMegabyte = 1024.0 * 1024.0;
+
+// The peak resident size of the process so far, in bytes (VmHWM).
+double PeakResident() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stod(line.substr(6)) * 1024.0;
+        }
+    }
+    return 0.0;
+}
+
+// Starts the peak over from the resident size now, where the kernel allows it.
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// Pictures of one colour each, like thumbnails in a worker's cache.
+std::vector<QString> WritePictures(const QTemporaryDir& dir) {
+    std::vector<QString> paths;
+    QImage picture(kPictureSide, kPictureSide, QImage::Format_ARGB32);
+    for (int i = 0; i < kThumbnails; ++i) {
+        picture.fill(QColor::fromHsv(i % 360, 200, 128 + i % 100));
+        paths.push_back(dir.filePath(QStringLiteral("%1.png").arg(i)));
+        picture.save(paths.back());
+    }
+    return paths;
+}
+
+void BM_ScrollThroughThumbnails(benchmark::State& state) {
+    QTemporaryDir dir;
+    const std::vector<QString> pictures = WritePictures(dir);
+    SceneSheetHooks hooks;
+    AssetBrowser browser(hooks);
+    browser.resize(1200, 1000);
+    browser.show();
+    QApplication::processEvents();
+    std::vector<AssetEntry> entries(kThumbnails);
+    for (int i = 0; i < kThumbnails; ++i) {
+        entries[i].title = QStringLiteral("entry %1").arg(i);
+        entries[i].path = QStringLiteral("models/m%1/tris.md2").arg(i);
+        entries[i].name = entries[i].path.toStdString();
+        entries[i].kind = AssetKind::Model;
+    }
+    AssetModel& model = browser.Model();
+    model.SetEntries(std::move(entries));
+    for (int i = 0; i < kThumbnails; ++i) {
+        model.SetThumbnail(i, pictures[static_cast<std::size_t>(i)]);
+    }
+    QListView& grid = *browser.Grid();
+    QScrollBar& scroll = *grid.verticalScrollBar();
+    // Shows the screenful there, waits for its pictures and shows it again with them.
+    const auto look = [&](int position) {
+        scroll.setValue(position);
+        grid.viewport()->repaint();
+        while (browser.Images().IsReading()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        grid.viewport()->repaint();
+    };
+
+    look(0);
+    ResetPeak();
+    const double before = PeakResident();
+    for (auto _ : state) {
+        for (int position = 0; position <= scroll.maximum(); position += scroll.pageStep()) {
+            look(position);
+        }
+        look(scroll.maximum());
+    }
+    const double growth = (PeakResident() - before) / kMegabyte;
+    state.counters["peak_growth_MB"] = growth;
+    state.counters["held_MB"] = static_cast<double>(browser.Images().HeldBytes()) / kMegabyte;
+    state.counters["thumbnails"] = kThumbnails;
+    if (growth >= 300.0) {
+        state.SkipWithError("the peak resident memory grew by 300 MB or more");
+    }
+}
+BENCHMARK(BM_ScrollThroughThumbnails)->Iterations(1)->Unit(benchmark::kMillisecond);
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Without a screen the widgets draw off-screen, which is all a measure needs.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class Archive;
+class COGLScene;
+
+// What the browser lists an entry as; its toggles narrow the list by these.
+enum class AssetKind { Model, Sprite, Texture, File };
+// "model", "sprite", "texture", "file".
+QString AssetKindName(AssetKind kind);
+
+// One entry of one of the scene's archives that can be put into a scene.
+struct AssetEntry {
+    const Archive* archive = nullptr;  // names it only: looked up in the scene before use
+    std::string archivePath;           // the archive as the scene lists it (what a worker opens)
+    std::string name;                  // the entry's name as the archive holds it
+    QString title;                     // its name on the archive's tree (a model folder's for its tris.md2)
+    QString path;                      // the name as letters, which the filter searches
+    QString origin;                    // the archive its bytes come from (one of a game folder's stack)
+    AssetKind kind = AssetKind::File;
+};
+
+// Every entry the scene's archives list on their trees, archive by archive in the
+// scene's order, each in its tree's order (folders first in name order, as shown).
+std::vector<AssetEntry> ListAssets(const COGLScene& scene);
+
+// The scene's archive list as it stands: compared with an earlier one to tell
+// whether the list changed.
+using ArchiveList = std::vector<std::pair<const Archive*, std::string>>;
+ArchiveList ArchiveListOf(const COGLScene* scene);
+
+// The archive of the scene's list opened from that path, or nullptr.
+Archive* FindSceneArchive(const COGLScene& scene, const std::string& path);

@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -138,10 +139,15 @@ struct BrowserShell {
     AssetBrowser& browser;
     AssetModel& model;
 
-    explicit BrowserShell(const std::vector<std::string>& models, int delayMs = 0)
+    // `worker`: the program and arguments of the workers; a fake one when empty.
+    explicit BrowserShell(const std::vector<std::string>& models, int delayMs = 0, const QStringList& worker = {})
         : browser(shell.wiring.Browser()), model(browser.Model()) {
-        browser.SetWorkerCommand(QCoreApplication::applicationFilePath(),
-                                 {QString::fromLatin1(kFakeWorkerFlag), workers.path(), QString::number(delayMs)});
+        if (worker.isEmpty()) {
+            browser.SetWorkerCommand(QCoreApplication::applicationFilePath(),
+                                     {QString::fromLatin1(kFakeWorkerFlag), workers.path(), QString::number(delayMs)});
+        } else {
+            browser.SetWorkerCommand(worker.front(), worker.mid(1));
+        }
         const QString pak = shell.fixture.Path(QStringLiteral("assets.pak"));
         opened = WriteBytes(pak, AssetPak(models)) && shell.window.OpenFile(pak);
         shell.Core().Document().SetModified(false);
@@ -476,6 +482,40 @@ private slots:
         scrolling.stop();
         QVERIFY2(longest < 50, qPrintable(QStringLiteral("%1 ms between turns").arg(longest)));
         QVERIFY(ui.browser.Images().HeldBytes() <= ThumbnailImages::kBudget);
+    }
+
+    // The window's own program as the worker, the way users run it: both ends of the
+    // real protocol, the drawing and the user's cache.
+    void theProgramItselfDrawsTheThumbnailsIntoTheUsersCache() {
+        QTemporaryDir cache;
+        const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+        qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+        {
+            BrowserShell ui({"monsters/tank"}, 0, {QStringLiteral(MAROVIN_APP), QStringLiteral("--thumbnail-worker")});
+            QVERIFY(ui.opened);
+            QVERIFY(ui.shown);
+            for (const QString title : {"tank", "flame", "floor"}) {
+                QTRY_VERIFY_WITH_TIMEOUT(ui.model.StateOf(ui.Entry(title)) == AssetModel::Thumbnail::Ready, 30000);
+            }
+            // Framed on a clear ground: the model fills the middle, the corners stay empty.
+            QTRY_VERIFY(!ui.model.ThumbnailOf(ui.Entry("tank")).isNull());
+            const QImage tank = ui.model.ThumbnailOf(ui.Entry("tank")).toImage();
+            QCOMPARE(qAlpha(tank.pixel(0, 0)), 0);
+            QVERIFY(qAlpha(tank.pixel(tank.width() / 2, tank.height() / 2)) > 0);
+
+            // Choosing it plays the frames the worker drew, with the facts it read.
+            ui.browser.Grid()->setCurrentIndex(ui.Index("tank"));
+            QTRY_VERIFY_WITH_TIMEOUT(ui.browser.Preview().Tiles() > 1, 30000);
+            QVERIFY(ui.browser.Preview().Facts()->text().contains(QStringLiteral("Frames: 2\nAnimations: stand")));
+        }
+        const QStringList kept =
+            QDir(cache.filePath(QStringLiteral("marovin/thumbnails"))).entryList({QStringLiteral("*.png")}, QDir::Files);
+        if (oldCache.isNull()) {
+            qunsetenv("XDG_CACHE_HOME");
+        } else {
+            qputenv("XDG_CACHE_HOME", oldCache);
+        }
+        QVERIFY(kept.size() >= 3);
     }
 
     void decodedThumbnailsStayWithinTheirBudgetAndComeBackFromTheirFiles() {

@@ -10,7 +10,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "media/Archive.h"
 #include "media/COGLImage.h"
@@ -30,15 +32,37 @@ inline void PrepareFuzzRun() {
     host.Clear();
 }
 
-// A file of this process's own, made once, that each input is written to.
-inline std::string MakeScratchFile(const std::string& tag) {
-    std::string pattern = "/tmp/marovin-fuzz-" + tag + "-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd >= 0) {
-        ::close(fd);
+// A file or folder of this process's own in /tmp, made once and removed when the
+// process ends, so that runs over the seeds leave nothing behind.
+class Scratch {
+public:
+    enum class Kind { File, Folder };
+    Scratch(const std::string& tag, Kind kind) {
+        std::string pattern = "/tmp/marovin-fuzz-" + tag + "-XXXXXX";
+        if (kind == Kind::Folder) {
+            if (::mkdtemp(pattern.data()) != nullptr) {
+                path_ = pattern;
+            }
+        } else if (const int fd = ::mkstemp(pattern.data()); fd >= 0) {
+            ::close(fd);
+            path_ = pattern;
+        }
     }
-    return pattern;
-}
+    ~Scratch() {
+        if (!path_.empty()) {
+            std::error_code error;
+            std::filesystem::remove_all(path_, error);
+        }
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    // Empty when it could not be made.
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
 
 inline bool WriteScratchFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -77,8 +101,9 @@ template <typename Kind>
 int FuzzArchiveFile(const std::string& tag, const std::uint8_t* data, std::size_t size) {
     PrepareFuzzRun();
     // The archive readers work on files: each input is written to one scratch file.
-    static const std::string path = MakeScratchFile(tag);
-    if (!WriteScratchFile(path, data, size)) {
+    static const Scratch scratch(tag, Scratch::Kind::File);
+    const std::string& path = scratch.Path();
+    if (path.empty() || !WriteScratchFile(path, data, size)) {
         return 0;
     }
     Kind archive;

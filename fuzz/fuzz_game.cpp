@@ -16,14 +16,14 @@ namespace {
 // The tree's root sits alone in a folder of its own, so that nothing beside it
 // (a "baseq2" in /tmp, say) can make the root a mod of some other game.
 const std::string& ScratchFolder() {
+    static const Scratch scratch("game", Scratch::Kind::Folder);
     static const std::string folder = [] {
-        std::string pattern = "/tmp/marovin-fuzz-game-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
+        if (scratch.Path().empty()) {
             return std::string();
         }
         std::error_code error;
-        std::filesystem::create_directory(pattern + "/tree", error);
-        return error ? std::string() : pattern + "/tree";
+        std::filesystem::create_directory(scratch.Path() + "/tree", error);
+        return error ? std::string() : scratch.Path() + "/tree";
     }();
     return folder;
 }

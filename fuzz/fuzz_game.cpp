@@ -10,7 +10,7 @@
 
 #include "FileListInput.h"
 #include "FuzzSupport.h"
-#include "media/Archive.h"
+#include "media/OpenArchive.h"
 
 namespace {
 // The tree's root sits alone in a folder of its own, so that nothing beside it

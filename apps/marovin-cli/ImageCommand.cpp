@@ -3,7 +3,7 @@
 #include <string>
 
 #include "Commands.h"
-#include "media/Archive.h"
+#include "media/OpenArchive.h"
 #include "media/COGLImage.h"
 #include "media/Palette.h"
 #include "media/PngFile.h"

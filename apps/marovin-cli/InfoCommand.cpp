@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "Json.h"
 #include "media/Archive.h"
+#include "media/ArchiveFile.h"
 #include "models/ModelOpen.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"

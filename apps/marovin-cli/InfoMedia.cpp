@@ -4,7 +4,7 @@
 #include "Commands.h"
 #include "Json.h"
 #include "media/COGLImage.h"
-#include "media/Archive.h"
+#include "media/OpenArchive.h"
 #include "media/CPakFile.h"
 #include "media/GameFolder.h"
 #include "platform/FileSystem.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
-#include "media/Archive.h"
+#include "media/OpenArchive.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 

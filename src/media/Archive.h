@@ -153,15 +153,15 @@ private:
     std::vector<std::string> problems_;
 };
 
-// Opens whatever `path` is: a folder as a game folder when it is one (or holds one,
-// or is a mod beside one), else as a plain folder; a file by its magic ("PACK" and
-// "SPAK" paks, "WAD2" and "WAD3", zip signatures), its extension only deciding
-// which kind reports a file of no known magic. Nothing, silently, when the path
-// does not exist; nothing, with the kind's message, when it cannot be read.
-std::unique_ptr<Archive> OpenArchive(const std::string& path);
-// Whether files named with this extension (no dot, any case) are archives the
-// program opens: "pak", "sin", "wad" and the zip kinds ("pk3", "pkz", "zip", "kpf").
-bool IsArchiveExtension(const std::string& extension);
+// A new archive of that kind opened on `path`, or nothing when it cannot be.
+template <typename Kind>
+std::unique_ptr<Archive> OpenArchiveAs(const std::string& path) {
+    auto archive = std::make_unique<Kind>();
+    if (!archive->Open(path)) {
+        return nullptr;
+    }
+    return archive;
+}
 
 // The relative path ("/" separators) under which an entry named `name` may be
 // written below a target folder, or nothing when it could land elsewhere or name

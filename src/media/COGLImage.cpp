@@ -7,7 +7,6 @@
 
 #include "media/Archive.h"
 #include "media/BmpDecoder.h"
-#include "media/Archive.h"
 #include "media/JpegDecoder.h"
 #include "media/Palette.h"
 #include "platform/Diagnostics.h"

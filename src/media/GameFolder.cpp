@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 
+#include "media/ArchiveFile.h"
 #include "media/FolderArchive.h"
 #include "media/WadArchive.h"
 #include "media/ZipArchive.h"
@@ -150,7 +151,7 @@ bool GameFolder::Open(const std::string& folder) {
 }
 
 void GameFolder::StackFile(const std::string& path) {
-    auto archive = OpenArchive(path);
+    auto archive = OpenArchiveFile(path);
     if (archive == nullptr) {
         NoteProblem(msg::kStackSourceLeftOut, path);
         return;

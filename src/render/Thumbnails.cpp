@@ -9,7 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "media/Archive.h"
+#include "media/ArchiveFile.h"
+#include "media/OpenArchive.h"
 #include "media/COGLImage.h"
 #include "media/Palette.h"
 #include "platform/FileSystem.h"

@@ -5,6 +5,7 @@
 
 #include "media/COGLTexture2D.h"
 #include "media/Archive.h"
+#include "media/ArchiveFile.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"

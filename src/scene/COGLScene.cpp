@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "media/COGLTexture2D.h"
-#include "media/Archive.h"
+#include "media/OpenArchive.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
 #include "platform/GLContext.h"

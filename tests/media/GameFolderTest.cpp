@@ -8,6 +8,7 @@
 #include "media/CPakFile.h"
 #include "media/FolderArchive.h"
 #include "media/GameFolder.h"
+#include "media/OpenArchive.h"
 #include "media/Palette.h"
 #include "media/WadArchive.h"
 #include "media/ZipArchive.h"

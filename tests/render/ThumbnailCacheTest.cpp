@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ThumbnailFixtures.h"
-#include "media/Archive.h"
+#include "media/OpenArchive.h"
 #include "models/ModelFamilies.h"
 #include "platform/FileSystem.h"
 #include "render/ContactSheet.h"

@@ -355,6 +355,25 @@ void Archive::BuildDirectoryTree(PakTreeNode& root) {
     EndBatch();
 }
 
+std::vector<Archive::Listed> Archive::ListedEntries() {
+    PakTreeNode root;
+    BuildDirectoryTree(root);
+    std::vector<Listed> listed;
+    // Walked by hand rather than recursing: a hostile archive can nest folders deeply.
+    std::vector<const PakTreeNode*> pending{&root};
+    while (!pending.empty()) {
+        const PakTreeNode* node = pending.back();
+        pending.pop_back();
+        if (node->entry != nullptr) {
+            listed.push_back({node->entry, node->text});
+        }
+        for (auto child = node->children.rbegin(); child != node->children.rend(); ++child) {
+            pending.push_back(child->get());
+        }
+    }
+    return listed;
+}
+
 std::optional<std::string> ExtractionPath(const std::string& name) {
     if (name.empty() || IsSeparator(name[0])) {
         return std::nullopt;

@@ -63,6 +63,14 @@ public:
     // Adds the files that can be put into a scene below `root`, by directory, with
     // every level sorted by text. Pictures of a WAD are listed by their whole name.
     void BuildDirectoryTree(PakTreeNode& root);
+    // An entry the tree lists, with the text the tree shows for it.
+    struct Listed {
+        const PakEntry* entry;
+        std::string text;
+    };
+    // Every entry the tree lists, in the tree's order (each level before the
+    // levels below it), for lists that show the tree's entries without its levels.
+    std::vector<Listed> ListedEntries();
     // A ".mdl" entry is worth listing when it holds a Quake model or a studio model
     // with a model of its own (not a texture or sequence-group file).
     bool IsSelectableMdl(const PakEntry& entry);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <unordered_set>
 
 #include "media/Archive.h"
 #include "platform/FileSystem.h"
@@ -70,25 +69,16 @@ void DrawPlaceholder(PngImage& sheet, int x, int y, int size) {
              kPlaceholderCross);
     }
 }
-
-void CollectEntries(const PakTreeNode& node, const std::string& filter, std::unordered_set<const PakEntry*>& seen,
-                    std::vector<SheetEntry>& out) {
-    if (node.entry != nullptr && seen.insert(node.entry).second &&
-        fs_util::ToLower(node.entry->name).find(filter) != std::string::npos) {
-        out.push_back({node.entry->name, node.text});
-    }
-    for (const auto& child : node.children) {
-        CollectEntries(*child, filter, seen, out);
-    }
-}
 }  // namespace
 
 std::vector<SheetEntry> SheetEntries(Archive& archive, const std::string& filter) {
-    PakTreeNode root;
-    archive.BuildDirectoryTree(root);
-    std::unordered_set<const PakEntry*> seen;
+    const std::string lowered = fs_util::ToLower(filter);
     std::vector<SheetEntry> entries;
-    CollectEntries(root, fs_util::ToLower(filter), seen, entries);
+    for (const Archive::Listed& listed : archive.ListedEntries()) {
+        if (fs_util::ToLower(listed.entry->name).find(lowered) != std::string::npos) {
+            entries.push_back({listed.entry->name, listed.text});
+        }
+    }
     return entries;
 }
 

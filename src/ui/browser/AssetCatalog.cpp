@@ -17,25 +17,6 @@ AssetKind KindOf(const Archive& pak, const PakEntry& entry) {
     }
     return IsArchivePicture(pak, entry.name) ? AssetKind::Texture : AssetKind::File;
 }
-
-void AddNodes(const PakTreeNode& node, const Archive& pak, const QString& archivePath,
-              std::vector<AssetEntry>& out) {
-    for (const auto& child : node.children) {
-        if (child->entry != nullptr) {
-            AssetEntry asset;
-            asset.archive = &pak;
-            asset.archivePath = pak.Path();
-            asset.name = child->entry->name;
-            asset.title = GameText(child->text);
-            asset.path = GameText(asset.name);
-            const Archive::Origin origin = pak.OriginOf(*child->entry);
-            asset.origin = origin.source == &pak ? archivePath : GameText(origin.source->Path());
-            asset.kind = KindOf(pak, *child->entry);
-            out.push_back(std::move(asset));
-        }
-        AddNodes(*child, pak, archivePath, out);
-    }
-}
 }  // namespace
 
 QString AssetKindName(AssetKind kind) {
@@ -55,10 +36,20 @@ QString AssetKindName(AssetKind kind) {
 std::vector<AssetEntry> ListAssets(const COGLScene& scene) {
     std::vector<AssetEntry> assets;
     for (int i = 0; i < scene.PakCount(); ++i) {
-        Archive* pak = scene.PakAt(i);
-        PakTreeNode tree;
-        pak->BuildDirectoryTree(tree);
-        AddNodes(tree, *pak, GameText(pak->Path()), assets);
+        Archive& pak = *scene.PakAt(i);
+        const QString archivePath = GameText(pak.Path());
+        for (const Archive::Listed& listed : pak.ListedEntries()) {
+            AssetEntry asset;
+            asset.archive = &pak;
+            asset.archivePath = pak.Path();
+            asset.name = listed.entry->name;
+            asset.title = GameText(listed.text);
+            asset.path = GameText(asset.name);
+            const Archive::Origin origin = pak.OriginOf(*listed.entry);
+            asset.origin = origin.source == &pak ? archivePath : GameText(origin.source->Path());
+            asset.kind = KindOf(pak, *listed.entry);
+            assets.push_back(std::move(asset));
+        }
     }
     return assets;
 }

@@ -100,6 +100,14 @@ std::optional<PictureFormat> COGLImage::FormatFromExtension(const std::string& e
     return std::nullopt;
 }
 
+bool COGLImage::IsArchivePicture(const Archive& archive, const std::string& name) {
+    if (FormatFromExtension(fs_util::ExtensionOf(name))) {
+        return true;
+    }
+    const PakEntry* entry = archive.FindEntry(name);
+    return entry != nullptr && archive.IsPicture(*entry);
+}
+
 int COGLImage::NearestPowerOfTwo(int n) {
     n = std::min(n, 1024);
     int best = 2;

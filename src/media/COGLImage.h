@@ -67,6 +67,9 @@ public:
     // goes to the smaller one.
     static int NearestPowerOfTwo(int n);
     static std::optional<PictureFormat> FormatFromExtension(const std::string& extension);
+    // Whether the archive's entry of that name is a picture: one of the formats
+    // above by its extension, or one in the archive's own format (a WAD's).
+    static bool IsArchivePicture(const Archive& archive, const std::string& name);
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }

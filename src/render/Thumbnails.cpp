@@ -275,7 +275,9 @@ std::optional<Thumbnail> ThumbnailRenderer::Draw(const ThumbnailRequest& request
     }
 
     const std::string extension = fs_util::ToLower(fs_util::ExtensionOf(name));
-    if (COGLImage::FormatFromExtension(extension) || (entry != nullptr && archive->IsPicture(*entry))) {
+    const bool picture = entry != nullptr ? COGLImage::IsArchivePicture(*archive, name)
+                                          : COGLImage::FormatFromExtension(extension).has_value();
+    if (picture) {
         QuietHost quiet;
         COGLImage image;
         const bool read = entry != nullptr ? image.LoadFromArchive(*archive, *entry, false, false, false)

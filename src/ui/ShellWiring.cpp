@@ -9,6 +9,7 @@
 #include <string>
 
 #include "export/GltfExport.h"
+#include "media/COGLImage.h"
 #include "media/COGLTexture2D.h"
 #include "media/Palette.h"
 #include "models/quake2/MD2Open.h"
@@ -259,7 +260,7 @@ void ShellWiring::DropAsset(const QMimeData* data, int x, int y) {
         return;
     }
     view_.makeCurrent();
-    COGLObject* object = IsArchivePicture(*pak, dragged->name) ? Core().ObjectAt(x, y) : nullptr;
+    COGLObject* object = COGLImage::IsArchivePicture(*pak, dragged->name) ? Core().ObjectAt(x, y) : nullptr;
     if (object == nullptr) {
         browser_->Add(*pak, dragged->name);
         return;

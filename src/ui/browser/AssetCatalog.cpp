@@ -1,6 +1,7 @@
 #include "ui/browser/AssetCatalog.h"
 
 #include "media/Archive.h"
+#include "media/COGLImage.h"
 #include "platform/FileSystem.h"
 #include "scene/COGLScene.h"
 #include "ui/SceneNames.h"
@@ -15,7 +16,7 @@ AssetKind KindOf(const Archive& pak, const PakEntry& entry) {
     if (extension == "sp2" || extension == "spr") {
         return AssetKind::Sprite;
     }
-    return IsArchivePicture(pak, entry.name) ? AssetKind::Texture : AssetKind::File;
+    return COGLImage::IsArchivePicture(pak, entry.name) ? AssetKind::Texture : AssetKind::File;
 }
 }  // namespace
 

@@ -1,12 +1,10 @@
 #include "ui/scene/SceneTextures.h"
 
-#include <QFileInfo>
-#include <QStringList>
-
 #include <memory>
 
-#include "media/COGLTexture2D.h"
 #include "media/Archive.h"
+#include "media/COGLImage.h"
+#include "media/COGLTexture2D.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
@@ -27,21 +25,6 @@ QString TextureSource(const COGLTexture2D& texture) {
         return QStringLiteral("%1 in %2").arg(GameText(texture.Path()), GameText(texture.Pak()->Path()));
     }
     return GameText(texture.Path());
-}
-
-bool IsTextureEntry(const std::string& name) {
-    const QString suffix = QFileInfo(GameText(name)).suffix().toLower();
-    static const QStringList kPictures{QStringLiteral("pcx"), QStringLiteral("tga"), QStringLiteral("wal"),
-                                       QStringLiteral("jpg"), QStringLiteral("swl"), QStringLiteral("bmp")};
-    return kPictures.contains(suffix);
-}
-
-bool IsArchivePicture(const Archive& pak, const std::string& name) {
-    if (IsTextureEntry(name)) {
-        return true;
-    }
-    const PakEntry* entry = pak.FindEntry(name);
-    return entry != nullptr && pak.IsPicture(*entry);
 }
 
 COGLTexture2D* AddSceneTexture(COGLScene& scene, const std::string& path, Archive* pak, bool* added) {
@@ -83,7 +66,7 @@ COGLTexture2D* AddArchivePicture(COGLScene& scene, Archive& pak, const std::stri
 }
 
 bool ActivateArchiveEntry(COGLScene& scene, Archive& pak, const std::string& name, const SceneSheetHooks& hooks) {
-    if (!IsArchivePicture(pak, name)) {
+    if (!COGLImage::IsArchivePicture(pak, name)) {
         if (hooks.onPakItemActivated) {
             hooks.onPakItemActivated(pak, name);
         }

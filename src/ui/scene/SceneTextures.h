@@ -17,12 +17,6 @@ QString TextureLabel(const COGLTexture2D& texture);
 // Where the picture comes from: its file, or its entry and the archive holding it.
 QString TextureSource(const COGLTexture2D& texture);
 
-// Entry names of pictures that become textures (".pcx", ".tga", ".wal", ".jpg",
-// ".swl" and ".bmp", any case).
-bool IsTextureEntry(const std::string& name);
-// Whether the archive's entry of that name becomes a texture: a picture by its
-// extension, or one in the archive's own format (a WAD's).
-bool IsArchivePicture(const Archive& pak, const std::string& name);
 
 // Adds a picture to the scene's textures: from disk when `pak` is nullptr, else
 // the archive's entry of that name. The scene's own copy when one with the same

@@ -272,10 +272,8 @@ COGLTexture2D* COGLScene::SkinTextureAt(std::size_t index) const {
 // --- Paks ---
 
 int COGLScene::AddPak(const std::string& path) {
-    for (std::size_t i = 0; i < m_paks.size(); ++i) {
-        if (m_paks[i] && m_paks[i]->Path() == path) {
-            return static_cast<int>(i);
-        }
+    if (const Archive* listed = FindPak(path)) {
+        return PositionOfPak(listed);
     }
     // Any kind: a pak, a zip, a WAD, a folder or a whole game folder.
     auto pak = OpenArchive(path);
@@ -289,6 +287,15 @@ int COGLScene::AddPak(const std::string& path) {
 Archive* COGLScene::PakAt(int position) const { return At(m_paks, position); }
 
 int COGLScene::PositionOfPak(const Archive* pak) const { return IndexIn(m_paks, pak); }
+
+Archive* COGLScene::FindPak(const std::string& path) const {
+    for (const auto& pak : m_paks) {
+        if (pak && pak->Path() == path) {
+            return pak.get();
+        }
+    }
+    return nullptr;
+}
 
 Archive* COGLScene::PakForFileIndex(int fileIndex) const {
     if (!m_loading) {

@@ -139,6 +139,8 @@ public:
     int AddPak(const std::string& path);
     Archive* PakAt(int position) const;
     int PositionOfPak(const Archive* pak) const;
+    // The pak of the list opened from that path, or nullptr.
+    Archive* FindPak(const std::string& path) const;
     int PakCount() const { return static_cast<int>(m_paks.size()); }
     // While a scene file loads: the pak the file's pak list has at `fileIndex`
     // (nullptr for a pak that could not be found or opened). Model records use it

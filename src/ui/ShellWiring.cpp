@@ -255,7 +255,7 @@ bool ShellWiring::OpenFile(const QString& path) {
 void ShellWiring::DropAsset(const QMimeData* data, int x, int y) {
     const std::optional<DraggedAsset> dragged = DraggedAssetOf(data);
     COGLScene* scene = Core().Scene();
-    Archive* pak = dragged && scene != nullptr ? FindSceneArchive(*scene, dragged->archivePath) : nullptr;
+    Archive* pak = dragged && scene != nullptr ? scene->FindPak(dragged->archivePath) : nullptr;
     if (pak == nullptr) {
         return;
     }

@@ -62,12 +62,3 @@ ArchiveList ArchiveListOf(const COGLScene* scene) {
     }
     return list;
 }
-
-Archive* FindSceneArchive(const COGLScene& scene, const std::string& path) {
-    for (int i = 0; i < scene.PakCount(); ++i) {
-        if (scene.PakAt(i)->Path() == path) {
-            return scene.PakAt(i);
-        }
-    }
-    return nullptr;
-}

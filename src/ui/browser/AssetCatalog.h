@@ -33,6 +33,3 @@ std::vector<AssetEntry> ListAssets(const COGLScene& scene);
 // whether the list changed.
 using ArchiveList = std::vector<std::pair<const Archive*, std::string>>;
 ArchiveList ArchiveListOf(const COGLScene* scene);
-
-// The archive of the scene's list opened from that path, or nullptr.
-Archive* FindSceneArchive(const COGLScene& scene, const std::string& path);

@@ -45,17 +45,6 @@ namespace {
 constexpr const char* kFakeWorkerFlag = "--fake-worker";
 constexpr int kModelFrames = 12;
 
-std::vector<std::string> Fields(const std::string& line) {
-    std::vector<std::string> fields;
-    std::size_t at = 0;
-    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', at)) {
-        fields.push_back(line.substr(at, tab - at));
-        at = tab + 1;
-    }
-    fields.push_back(line.substr(at));
-    return fields;
-}
-
 // Speaks the workers' protocol without drawing anything: each request is answered,
 // after `delayMs`, with a picture of one colour per name in `folder` (a strip of
 // tiles for a preview of a model or a sprite), "fail" for names holding "broken",
@@ -64,14 +53,14 @@ std::vector<std::string> Fields(const std::string& line) {
 int FakeWorker(const std::string& folder, int delayMs) {
     std::string line;
     while (std::getline(std::cin, line)) {
-        const std::vector<std::string> fields = Fields(line);
+        const QList<QByteArray> fields = QByteArray::fromStdString(line).split('\t');
         if (fields.size() != 5) {
             std::printf("fail\t0\tmalformed\n");
             std::fflush(stdout);
             continue;
         }
-        const std::string& id = fields[0];
-        const std::string& name = fields[4];
+        const std::string id = fields[0].toStdString();
+        const std::string name = fields[4].toStdString();
         if (FILE* log = std::fopen((folder + "/requests.log").c_str(), "a")) {
             std::fprintf(log, "%s\n", name.c_str());
             std::fclose(log);
@@ -87,8 +76,8 @@ int FakeWorker(const std::string& folder, int delayMs) {
         }
         const bool picture = name.size() > 4 && name.compare(name.size() - 4, 4, ".pcx") == 0;
         const bool sprite = name.find(".sp2") != std::string::npos;
-        const int size = std::stoi(fields[1]);
-        const int tiles = picture ? 1 : std::min(std::stoi(fields[2]), sprite ? 2 : 4);
+        const int size = fields[1].toInt();
+        const int tiles = picture ? 1 : std::min(fields[2].toInt(), sprite ? 2 : 4);
         QImage image(size * tiles, size, QImage::Format_ARGB32);
         image.fill(QColor::fromRgb(static_cast<QRgb>(qHash(QByteArray::fromStdString(name)))));
         const std::string png = folder + "/" + id + ".png";

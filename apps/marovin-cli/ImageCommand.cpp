@@ -3,8 +3,8 @@
 #include <string>
 
 #include "Commands.h"
-#include "media/OpenArchive.h"
 #include "media/COGLImage.h"
+#include "media/OpenArchive.h"
 #include "media/Palette.h"
 #include "media/PngFile.h"
 #include "platform/FileSystem.h"

@@ -4,9 +4,9 @@
 #include "Commands.h"
 #include "Json.h"
 #include "media/COGLImage.h"
-#include "media/OpenArchive.h"
 #include "media/CPakFile.h"
 #include "media/GameFolder.h"
+#include "media/OpenArchive.h"
 #include "platform/FileSystem.h"
 
 bool IsImageExtension(const std::string& extension) {

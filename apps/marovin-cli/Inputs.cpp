@@ -5,8 +5,8 @@
 
 #include "Commands.h"
 #include "media/Archive.h"
-#include "render/HeadlessView.h"
 #include "platform/FileSystem.h"
+#include "render/HeadlessView.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"
 

@@ -9,13 +9,13 @@
 #include <cstring>
 #include <string>
 
+#include "Preview.h"
 #include "media/Palette.h"
 #include "media/ZipArchive.h"
 #include "models/ModelFamilies.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "platform/Version.h"
-#include "Preview.h"
 #include "render/ThumbnailWorker.h"
 #include "ui/Desktop.h"
 #include "ui/GLWidget.h"

@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
-#include "media/COGLImage.h"
 #include "media/Archive.h"
+#include "media/COGLImage.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"

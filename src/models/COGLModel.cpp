@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "media/COGLTexture2D.h"
 #include "media/Archive.h"
+#include "media/COGLTexture2D.h"
 #include "models/AnimationClock.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileLocator.h"

@@ -10,8 +10,8 @@
 #include <system_error>
 
 #include "media/ArchiveFile.h"
-#include "media/OpenArchive.h"
 #include "media/COGLImage.h"
+#include "media/OpenArchive.h"
 #include "media/Palette.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"

@@ -3,9 +3,9 @@
 #include <exception>
 #include <map>
 
-#include "media/COGLTexture2D.h"
 #include "media/Archive.h"
 #include "media/ArchiveFile.h"
+#include "media/COGLTexture2D.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"

@@ -25,8 +25,8 @@
 #include "ui/OptionsDialog.h"
 #include "ui/QtHost.h"
 #include "ui/QualityDialog.h"
-#include "ui/ViewCommandTarget.h"
 #include "ui/VWepDialog.h"
+#include "ui/ViewCommandTarget.h"
 
 namespace {
 bool Accepted(int result) { return result == QDialog::Accepted; }

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "export/StudioExport.h"
-#include "models/halflife/StudioFixtures.h"
 #include "models/halflife/COGLHLModel.h"
 #include "models/halflife/StudioBones.h"
+#include "models/halflife/StudioFixtures.h"
 #include "support/TestSupport.h"
 
 using namespace studio_fixtures;

@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "models/quake2/COGLMD2.h"
 #include "models/ModelFamilies.h"
 #include "models/ModelFixtures.h"
+#include "models/quake2/COGLMD2.h"
 #include "scene/COGLScene.h"
 #include "scene/ObjectFactory.h"
 

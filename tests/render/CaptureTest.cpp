@@ -5,12 +5,12 @@
 
 #include <filesystem>
 
+#include "ViewFixture.h"
 #include "media/PngFile.h"
 #include "platform/BinaryIO.h"
 #include "platform/Messages.h"
 #include "render/CommandIds.h"
 #include "render/ImageOutput.h"
-#include "ViewFixture.h"
 #include "support/WriteFailure.h"
 
 namespace {

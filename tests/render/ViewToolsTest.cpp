@@ -3,11 +3,11 @@
 
 #include <vector>
 
+#include "ViewFixture.h"
 #include "math/Quaternion.h"
 #include "render/CommandIds.h"
 #include "scene/EditHistory.h"
 #include "scene/Primitives.h"
-#include "ViewFixture.h"
 
 namespace {
 

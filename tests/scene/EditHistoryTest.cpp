@@ -3,9 +3,9 @@
 
 #include <memory>
 
+#include "media/COGLTexture2D.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLLight.h"
-#include "media/COGLTexture2D.h"
 #include "scene/COGLScene.h"
 #include "scene/COGLText.h"
 #include "scene/EditHistory.h"

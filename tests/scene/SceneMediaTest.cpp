@@ -14,13 +14,13 @@
 #include "SceneFixture.h"
 #include "media/COGLTexture2D.h"
 #include "media/CPakFile.h"
-#include "support/ArchiveWriters.h"
 #include "platform/Messages.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"
 #include "scene/Primitives.h"
 #include "scene/SceneFormat.h"
 #include "scene/SceneViewLink.h"
+#include "support/ArchiveWriters.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "media/COGLTexture2D.h"
 #include "media/Archive.h"
+#include "media/COGLTexture2D.h"
 #include "models/SourceRecord.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"

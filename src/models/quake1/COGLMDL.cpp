@@ -6,8 +6,8 @@
 #include <cmath>
 #include <new>
 
-#include "media/COGLTexture2D.h"
 #include "media/Archive.h"
+#include "media/COGLTexture2D.h"
 #include "models/FrameNames.h"
 #include "models/QuakeNormals.h"
 #include "models/SourceRecord.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "media/COGLTexture2D.h"
 #include "media/Archive.h"
+#include "media/COGLTexture2D.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"

@@ -3,10 +3,10 @@
 #include <memory>
 
 #include "media/Archive.h"
+#include "models/ModelOpen.h"
 #include "models/quake2/COGLMD2.h"
 #include "models/quake2/COGLPlayer.h"
 #include "models/quake2/Md2Reader.h"
-#include "models/ModelOpen.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "scene/COGLDoc.h"

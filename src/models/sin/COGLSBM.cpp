@@ -6,8 +6,8 @@
 #include <new>
 #include <utility>
 
-#include "media/COGLTexture2D.h"
 #include "media/Archive.h"
+#include "media/COGLTexture2D.h"
 #include "models/QuakeNormals.h"
 #include "models/SourceRecord.h"
 #include "models/sin/SinAnimFile.h"

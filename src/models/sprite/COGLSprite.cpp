@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "media/COGLTexture2D.h"
 #include "media/Archive.h"
+#include "media/COGLTexture2D.h"
 #include "models/AnimationClock.h"
 #include "models/SourceRecord.h"
 #include "platform/FileLocator.h"

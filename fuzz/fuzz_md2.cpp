@@ -42,7 +42,7 @@ bool ReadAlone(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     PrepareFuzzRun();
-    OpensAsPlayer(data, size, MD2OpenOptions{});
+    OpensAsPlayer("models/fuzz/tris.md2", data, size, MD2OpenOptions{});
     const bool readAlone = ReadAlone(data, size);
     BinaryReader in(data, size);
     COGLMD2 model;  // no scene: skins are not looked for on disk

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "media/Palette.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
 
@@ -149,6 +150,23 @@ int Archive::NameIndex::Find(const std::vector<PakEntry>& entries, const std::st
 Archive::Archive(bool slashesAlike) : index_(slashesAlike) {}
 
 Archive::~Archive() = default;
+
+const ConvertedPalette* Archive::GamePalette() {
+    if (!paletteLookedFor_) {
+        paletteLookedFor_ = true;
+        // A PCX keeps its palette in its last 769 bytes: a 12 marker, then 256 x RGB.
+        constexpr std::size_t kPaletteBytes = 768;
+        constexpr std::size_t kPcxHeaderBytes = 128;
+        constexpr std::uint8_t kPaletteMarker = 12;
+        const PakEntry* entry = FindEntry("pics/colormap.pcx");
+        const auto bytes = entry != nullptr ? ReadEntry(*entry) : std::nullopt;
+        if (bytes && bytes->size() >= kPcxHeaderBytes + kPaletteBytes + 1 &&
+            (*bytes)[bytes->size() - kPaletteBytes - 1] == kPaletteMarker) {
+            palette_ = std::make_unique<ConvertedPalette>(ConvertPalette(bytes->data() + bytes->size() - kPaletteBytes, 3));
+        }
+    }
+    return palette_.get();
+}
 
 std::string Archive::Description() const {
     return std::string(ArchiveKindName(Kind())) + ", " + EntryCountText();

@@ -10,6 +10,7 @@
 #include "platform/BinaryIO.h"
 
 class COGLImage;
+struct ConvertedPalette;
 struct MessageText;
 
 // One file inside an archive. Entries live as long as their archive.
@@ -91,6 +92,11 @@ public:
     // The entries of the same name that the winning one hides, first asked first.
     virtual std::vector<Origin> HiddenBy(const PakEntry& entry) const;
 
+    // The game's own palette, from its "pics/colormap.pcx" (through the stack for a
+    // game folder), passed through the gamma table when first asked for; nullptr
+    // when the archive holds none that reads.
+    const ConvertedPalette* GamePalette();
+
     // Entries refused when it was opened and entries that failed to read, each a
     // sentence starting with the archive's path.
     virtual std::vector<std::string> Problems() const { return problems_; }
@@ -159,6 +165,8 @@ private:
     std::vector<PakEntry> entries_;
     NameIndex index_;
     std::vector<std::string> problems_;
+    bool paletteLookedFor_ = false;
+    std::unique_ptr<ConvertedPalette> palette_;
 };
 
 // A new archive of that kind opened on `path`, or nothing when it cannot be.

@@ -186,7 +186,11 @@ bool COGLImage::LoadFromArchive(Archive& archive, const PakEntry& entry, bool re
         ShowCouldNotLoad();
         return false;
     }
-    return LoadFromMemory(*format, bytes->data(), bytes->size(), resize, defaultPalette, bgrOrder);
+    // An archive of a game draws its 8-bit pictures with that game's palette.
+    m_gamePalette = defaultPalette ? archive.GamePalette() : nullptr;
+    const bool ok = LoadFromMemory(*format, bytes->data(), bytes->size(), resize, defaultPalette, bgrOrder);
+    m_gamePalette = nullptr;
+    return ok;
 }
 
 void COGLImage::StartDecoding(bool resize, bool bgrOrder) {
@@ -266,7 +270,7 @@ bool COGLImage::ReadPcx(BinaryReader in, bool defaultPalette) {
         return false;
     }
     if (defaultPalette) {
-        m_source.colorTable = DefaultPalette().Table(m_bgrOrder != 0);
+        m_source.colorTable = (m_gamePalette != nullptr ? *m_gamePalette : DefaultPalette()).Table(m_bgrOrder != 0);
     } else {
         if (in.Size() < kPcxHeaderSize + kPcxPaletteSize) {
             ShowCouldNotLoad();

@@ -124,4 +124,6 @@ private:
     std::uint8_t m_fileAlpha = 0;
     std::array<std::uint8_t, 3> m_keyColor{};
     Intermediate m_source;
+    // While an archive's picture decodes: the palette that stands for the default one.
+    const ConvertedPalette* m_gamePalette = nullptr;
 };

@@ -117,6 +117,8 @@ inline constexpr MessageText kOutOfMemory{0, "Out of memory"};
 inline constexpr MessageText kDebugOutputterFailed{0, "Could not initialize debug outputter"};
 inline constexpr MessageText kErrorOutputterFailed{0, "Could not initialize Error outputter"};
 
+// Quake 2 players ("%1" takes the player's folder and what of it failed).
+inline constexpr MessageText kPlayerSkinsFailed{0, "Some skins of the player %1 could not be read and are left out."};
 // Half-Life studio models ("%1" here takes the detail named).
 inline constexpr MessageText kStudioNotValid{0, "Not a valid Half-Life model file (%1)."};
 inline constexpr MessageText kStudioWrongVersion{

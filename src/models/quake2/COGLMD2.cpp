@@ -153,7 +153,7 @@ void COGLMD2::LoadSkins(const std::vector<std::string>& names) {
         return;
     }
     for (const std::string& name : names) {
-        COGLTexture2D* skin = m_scene->LoadSkinTexture(name, m_pak, m_directory, 0, m_textureFlag != 0);
+        COGLTexture2D* skin = m_scene->LoadSkinTexture(name, m_pak, m_directory, m_headerSkinOption, m_textureFlag != 0);
         if (skin == nullptr) {
             continue;  // a skin that cannot be read is left out without a word
         }

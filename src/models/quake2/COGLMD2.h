@@ -90,6 +90,9 @@ protected:
     int m_frameCount = 0;
     // Passed with every skin load as "search the scene's paks"; weapons and flags set it.
     std::uint8_t m_textureFlag = 0;
+    // The load option of the skins the file names (a player from a game's archives
+    // draws them with the game's palette).
+    std::uint8_t m_headerSkinOption = 0;
     int m_vertexCount = 0;
     int m_triangleCount = 0;
 };

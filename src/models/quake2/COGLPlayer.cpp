@@ -4,6 +4,7 @@
 
 #include "media/Archive.h"
 #include "media/COGLTexture2D.h"
+#include "models/quake2/PlayerFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
@@ -30,6 +31,7 @@ void COGLPlayer::ClearWeapons() {
 
 bool COGLPlayer::LoadFile(const std::string& path, bool textureFlag) {
     ClearWeapons();
+    m_headerSkinOption = 0;
     if (!COGLMD2::LoadFile(path, false)) {
         return false;
     }
@@ -40,33 +42,34 @@ bool COGLPlayer::LoadFile(const std::string& path, bool textureFlag) {
 
 bool COGLPlayer::LoadFromPak(Archive* pak, const PakEntry& entry, bool textureFlag) {
     ClearWeapons();
+    // The game draws its players' 8-bit skins with its own palette, whatever
+    // palette a skin carries (many community skins carry a grey one).
+    const std::uint8_t option = pak != nullptr && (pak->Kind() == ArchiveKind::Game || pak->GamePalette() != nullptr)
+                                    ? std::uint8_t{1}
+                                    : std::uint8_t{textureFlag ? std::uint8_t{1} : std::uint8_t{0}};
+    m_headerSkinOption = option;
     if (!COGLMD2::LoadFromPak(pak, entry, false)) {
         return false;
     }
-    LoadPlayerSkins(textureFlag ? 1 : 0);
+    LoadPlayerSkins(option);
     LoadWeapons();
     return true;
 }
 
 std::vector<std::string> COGLPlayer::FindCompanions(const std::string& pattern) const {
-    if (m_pak == nullptr) {
-        return fs_util::FindFiles(m_directory.empty() ? std::string("./") : m_directory, pattern);
-    }
-    std::vector<std::string> names;
-    for (int i = 0; i < m_pak->EntryCount(); ++i) {
-        const std::string& name = m_pak->Entry(i).name;
-        if (fs_util::EqualsIgnoreCase(fs_util::DirectoryOf(name), m_directory) &&
-            fs_util::GlobMatchIgnoreCase(pattern, fs_util::FileNameOf(name))) {
-            names.push_back(name);
-        }
-    }
-    std::sort(names.begin(), names.end(), fs_util::LessIgnoreCase);
-    // An archive may list a name twice; lookups find the first, so one is enough.
-    names.erase(std::unique(names.begin(), names.end(), fs_util::EqualsIgnoreCase), names.end());
-    return names;
+    return fs_util::FindFiles(m_directory.empty() ? std::string("./") : m_directory, pattern);
 }
 
 std::vector<std::string> COGLPlayer::FindWeaponModels() const {
+    if (m_pak != nullptr) {
+        std::vector<std::string> models;
+        for (const PakEntry* weapon : FindPlayer(*m_pak, m_directory).weapons) {
+            if (!fs_util::EqualsIgnoreCase(PlayerWeaponName(weapon->name), kDefaultWeaponName)) {
+                models.push_back(weapon->name);
+            }
+        }
+        return models;
+    }
     std::vector<std::string> models = FindCompanions("w_*.md2");
     const std::vector<std::string> ammo = FindCompanions("a_*.md2");
     models.insert(models.end(), ammo.begin(), ammo.end());
@@ -86,24 +89,50 @@ std::function<bool(const std::string&)> COGLPlayer::SavedSkinFilter() const {
     return [weaponModels = FindWeaponModels()](const std::string& path) { return IsBodySkin(path, weaponModels); };
 }
 
+std::vector<std::string> COGLPlayer::FindBodySkins() const {
+    std::vector<std::string> skins;
+    if (m_pak != nullptr) {
+        for (const PakEntry* skin : FindPlayer(*m_pak, m_directory).skins) {
+            skins.push_back(skin->name);
+        }
+        return skins;
+    }
+    const std::vector<std::string> weaponModels = FindWeaponModels();
+    for (const std::string& path : FindCompanions("*.pcx")) {
+        if (IsBodySkin(path, weaponModels)) {
+            skins.push_back(path);
+        }
+    }
+    return skins;
+}
+
 void COGLPlayer::LoadPlayerSkins(std::uint8_t loadOption) {
     ProgressScope progress(msg::kLoadingSkins.text, kSkinProgressSteps);
     if (m_scene == nullptr) {
         return;
     }
-    const std::vector<std::string> weaponModels = FindWeaponModels();
-    for (const std::string& path : FindCompanions("*.pcx")) {
-        if (!IsBodySkin(path, weaponModels)) {
-            continue;
-        }
+    std::vector<std::string> failed;
+    for (const std::string& path : FindBodySkins()) {
         progress.Step();
-        if (FindSkin(path) != nullptr) {
+        const bool named = std::any_of(m_skins.begin(), m_skins.end(), [&](const COGLTexture2D* held) {
+            return m_pak != nullptr ? fs_util::EqualsIgnoreCase(held->Path(), path) : held->Path() == path;
+        });
+        if (named) {
             continue;  // the body's file named it already
         }
         COGLTexture2D* skin = m_scene->LoadSkinTexture(path, m_pak, m_directory, loadOption, false);
         if (skin != nullptr) {
             AdoptSkin(skin);
+        } else if (m_pak != nullptr) {
+            failed.push_back(fs_util::FileNameOf(path));
         }
+    }
+    if (!failed.empty()) {
+        std::string names;
+        for (const std::string& name : failed) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        ShowMessage(FormatMessage(msg::kPlayerSkinsFailed, m_directory + " (" + names + ")"));
     }
 }
 
@@ -125,6 +154,17 @@ std::unique_ptr<COGLMD2> COGLPlayer::MakeWeapon(const std::string& path, const s
 
 void COGLPlayer::LoadWeapons() {
     ClearWeapons();
+    if (m_pak != nullptr) {
+        // A player from the game's archives carries its visual weapons there, as
+        // the game shows them: no separate set-up is needed for them.
+        for (const PakEntry* entry : FindPlayer(*m_pak, m_directory).weapons) {
+            if (auto weapon = MakeWeapon(entry->name, PlayerWeaponName(entry->name))) {
+                m_weapons.push_back(std::move(weapon));
+            }
+        }
+        AttachFlag();
+        return;
+    }
     if (auto weapon = MakeWeapon(m_directory + kDefaultWeaponFile, kDefaultWeaponName)) {
         m_weapons.push_back(std::move(weapon));
     }
@@ -142,11 +182,46 @@ void COGLPlayer::LoadVWepWeapons() {
         }
         progress.Step();
     }
-    Archive* vwep = m_scene->VWepPak();
-    const PakEntry* entry = vwep != nullptr ? vwep->FindEntry(kFlagModel) : nullptr;
+    AttachFlag();
+}
+
+Archive* COGLPlayer::FlagArchive() const {
+    const auto holdsFlag = [](Archive* archive) { return archive != nullptr && archive->FindEntry(kFlagModel) != nullptr; };
+    if (m_scene != nullptr && m_scene->VWepEnabled() && m_scene->VWepPak() != nullptr) {
+        return holdsFlag(m_scene->VWepPak()) ? m_scene->VWepPak() : nullptr;
+    }
+    if (holdsFlag(m_pak)) {
+        return m_pak;
+    }
+    // A game in the scene's list that carries the flag serves as the VWep source.
+    if (m_scene != nullptr) {
+        for (int i = 0; i < m_scene->PakCount(); ++i) {
+            if (holdsFlag(m_scene->PakAt(i))) {
+                return m_scene->PakAt(i);
+            }
+        }
+    }
+    return nullptr;
+}
+
+Archive* COGLPlayer::FlagSkinArchive() const {
+    const auto holdsSkins = [](const Archive* archive) {
+        return archive != nullptr && archive->FindEntry(kFlagSkin1) != nullptr &&
+               archive->FindEntry(kFlagSkin2) != nullptr;
+    };
+    if (m_scene != nullptr && m_scene->CTFPak() != nullptr) {
+        return holdsSkins(m_scene->CTFPak()) ? m_scene->CTFPak() : nullptr;
+    }
+    Archive* flag = m_flag != nullptr ? m_flag->Pak() : nullptr;
+    return holdsSkins(flag) ? flag : nullptr;
+}
+
+void COGLPlayer::AttachFlag() {
+    Archive* source = FlagArchive();
+    const PakEntry* entry = source != nullptr ? source->FindEntry(kFlagModel) : nullptr;
     if (entry != nullptr) {
         m_flag = std::make_unique<COGLMD2>(m_scene);
-        m_flag->SetPakSource(vwep, entry->name);
+        m_flag->SetPakSource(source, entry->name);
         m_flag->SetTextureFlag(1);
         HideFlag();
     }
@@ -245,11 +320,7 @@ COGLPlayer::FlagSource COGLPlayer::FlagAvailability() const {
     if (m_flag == nullptr) {
         return FlagSource::NoModel;
     }
-    const Archive* ctf = m_scene != nullptr ? m_scene->CTFPak() : nullptr;
-    if (ctf == nullptr || ctf->FindEntry(kFlagSkin1) == nullptr || ctf->FindEntry(kFlagSkin2) == nullptr) {
-        return FlagSource::NoSkins;
-    }
-    return FlagSource::Ready;
+    return FlagSkinArchive() != nullptr ? FlagSource::Ready : FlagSource::NoSkins;
 }
 
 void COGLPlayer::HideFlag() {
@@ -508,7 +579,11 @@ bool COGLPlayer::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) 
     }
     if (m_flag != nullptr && flagShown != 0) {
         ShowFlag();
-        COGLTexture2D* skin = scene.FindSkinTexture(firstFlagSkin != 0 ? kFlagSkin1 : kFlagSkin2);
+        const char* name = firstFlagSkin != 0 ? kFlagSkin1 : kFlagSkin2;
+        COGLTexture2D* skin = scene.FindSkinTexture(name);
+        if (skin == nullptr && FlagSkinArchive() != nullptr) {
+            skin = scene.LoadSkinTexture(name, FlagSkinArchive(), std::string(), 0, false);
+        }
         if (skin != nullptr) {
             m_flag->AdoptSkin(skin);
             m_flag->SetTexture(skin);

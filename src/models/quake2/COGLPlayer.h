@@ -13,8 +13,9 @@
 // the scene's VWep pak. Whatever is done to the body is done to the current weapon
 // and the flag too, so the three move and draw as one.
 //
-// A player read from a pak entry finds its skins and weapons among the entries of
-// the same pak folder, in the same order a disk folder gives.
+// A player read from an archive or a game folder finds its skins and weapons among
+// the entries of the same folder, as the game's stack resolves them, and lists its
+// visual weapons whatever the VWep option: the game carries them there.
 class COGLPlayer : public COGLMD2 {
 public:
     static constexpr const char* kDefaultWeaponFile = "weapon.md2";
@@ -107,8 +108,18 @@ private:
     // Forgets the weapons and the flag.
     void ClearWeapons();
     void LoadPlayerSkins(std::uint8_t loadOption);
-    // Files of the body's folder (on disk or in its pak) matching `pattern`, sorted.
+    // Files of the body's folder on disk matching `pattern`, sorted.
     std::vector<std::string> FindCompanions(const std::string& pattern) const;
+    // The body's pictures: the folder's on disk, or the winners of its archive.
+    std::vector<std::string> FindBodySkins() const;
+    // Where the CTF flag's model comes from: the VWep pak when one is set, else
+    // the player's own archive or the first of the scene's list that holds it.
+    Archive* FlagArchive() const;
+    // Where the flag's two skins come from: the CTF pak when one is set, else the
+    // flag model's own archive; nullptr when that lacks them.
+    Archive* FlagSkinArchive() const;
+    // Lists the flag, hidden, when FlagArchive() has one.
+    void AttachFlag();
     // The folder's visual weapon models: every "w_*.md2", then every "a_*.md2".
     std::vector<std::string> FindWeaponModels() const;
     // Whether the picture at `path` is the body's: not "weapon", not an inventory

@@ -7,6 +7,7 @@
 #include "models/quake2/COGLMD2.h"
 #include "models/quake2/COGLPlayer.h"
 #include "models/quake2/Md2Reader.h"
+#include "models/quake2/PlayerFolders.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 #include "scene/COGLDoc.h"
@@ -26,11 +27,18 @@ std::unique_ptr<COGLMD2> MakeModel(bool player, COGLScene* scene) {
 const MD2OpenOptions& GetMD2OpenOptions() { return g_options; }
 void SetMD2OpenOptions(const MD2OpenOptions& options) { g_options = options; }
 
-bool OpensAsPlayer(const unsigned char* bytes, std::size_t size, const MD2OpenOptions& options) {
+bool OpensAsPlayer(const std::string& path, const unsigned char* bytes, std::size_t size,
+                   const MD2OpenOptions& options) {
     if (options.loadAsPlayer) {
         return true;
     }
-    if (!options.autoDetectPlayer || bytes == nullptr || size < md2_format::kHeaderSize) {
+    if (!options.autoDetectPlayer) {
+        return false;
+    }
+    if (IsPlayerBodyPath(path)) {
+        return true;
+    }
+    if (bytes == nullptr || size < md2_format::kHeaderSize) {
         return false;
     }
     BinaryReader in(bytes, size);
@@ -38,25 +46,30 @@ bool OpensAsPlayer(const unsigned char* bytes, std::size_t size, const MD2OpenOp
     return in.ReadI32() == 0;
 }
 
-COGLMD2* OpenMD2Model(COGLDoc& doc, const std::string& path) {
+COGLMD2* OpenMD2Model(COGLDoc& doc, const std::string& path, MD2OpenAs as) {
     if (doc.Scene() == nullptr) {
         return nullptr;
     }
     const std::string resolved = fs_util::ResolvePath(path);
     const auto header = ReadFileRange(resolved, 0, md2_format::kHeaderSize);
-    const bool player = OpensAsPlayer(header ? header->data() : nullptr, header ? header->size() : 0, g_options);
+    const bool player = as == MD2OpenAs::Options ? OpensAsPlayer(resolved, header ? header->data() : nullptr,
+                                                                 header ? header->size() : 0, g_options)
+                                                 : as == MD2OpenAs::Player;
     auto model = MakeModel(player, doc.Scene());
     model->LoadFile(resolved, player && g_options.useDefaultPalette);
     return static_cast<COGLMD2*>(AddModelToScene(doc, std::move(model)));
 }
 
-COGLMD2* OpenModelFromPak(COGLDoc& doc, Archive& pak, const std::string& entryName) {
+COGLMD2* OpenModelFromPak(COGLDoc& doc, Archive& pak, const std::string& entryName, MD2OpenAs as) {
     const PakEntry* entry = FindEntryToOpen(doc, pak, entryName);
     if (entry == nullptr) {
         return nullptr;
     }
-    const auto bytes = pak.ReadEntry(*entry);
-    const bool player = OpensAsPlayer(bytes ? bytes->data() : nullptr, bytes ? bytes->size() : 0, g_options);
+    bool player = as == MD2OpenAs::Player;
+    if (as == MD2OpenAs::Options) {
+        const auto head = pak.ReadEntryHead(*entry, md2_format::kHeaderSize);
+        player = OpensAsPlayer(entry->name, head ? head->data() : nullptr, head ? head->size() : 0, g_options);
+    }
     auto model = MakeModel(player, doc.Scene());
     model->LoadFromPak(&pak, *entry, player && g_options.useDefaultPalette);
     return static_cast<COGLMD2*>(AddModelToScene(doc, std::move(model)));
@@ -66,5 +79,9 @@ void RegisterMD2Classes() {
     RegisterObjectClass(object_type::kMD2, "COGLMD2", [] { return std::unique_ptr<COGLObject>(new COGLMD2()); });
     RegisterObjectClass(object_type::kPlayer, "COGLPlayer",
                         [] { return std::unique_ptr<COGLObject>(new COGLPlayer()); });
-    RegisterExtensionOpeners("md2", FileOpener(&OpenMD2Model), EntryOpener(&OpenModelFromPak));
+    RegisterExtensionOpeners(
+        "md2", [](const std::string& path, COGLDoc& doc) { return OpenMD2Model(doc, path) != nullptr; },
+        [](Archive& pak, const std::string& entryName, COGLDoc& doc) {
+            return OpenModelFromPak(doc, pak, entryName) != nullptr;
+        });
 }

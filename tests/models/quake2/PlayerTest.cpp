@@ -127,9 +127,10 @@ TEST_F(Player, InAPakAWeaponsPictureBesideItsModelIsNotOneOfTheBodysSkins) {
     COGLPlayer knight(&scene_);
     ASSERT_TRUE(knight.LoadFromPak(pak, *pak->FindEntry("players/knight/tris.md2"), false));
     EXPECT_EQ(SkinFiles(knight),
-              (std::vector<std::string>{"ctf_b.pcx", "ctf_r.pcx", "evil.pcx", "knight.pcx", "w_chain.pcx"}));
+              (std::vector<std::string>{"evil.pcx", "knight.pcx", "w_chain.pcx", "ctf_b.pcx", "ctf_r.pcx"}))
+        << "team skins after the others";
     ASSERT_TRUE(knight.ApplyFirstSkin());
-    EXPECT_EQ(SkinFiles(knight).front(), "ctf_b.pcx");
+    EXPECT_EQ(SkinFiles(knight).front(), "evil.pcx");
 }
 
 TEST_F(Player, TheFlagNeedsItsModelAndTheCTFPaksSkins) {

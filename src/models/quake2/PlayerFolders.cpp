@@ -61,6 +61,7 @@ void Classify(const std::vector<const PakEntry*>& files, PlayerListing& player) 
     std::vector<const PakEntry*> visual;
     std::vector<const PakEntry*> ammo;
     const PakEntry* defaultWeapon = nullptr;
+    bool holdsFlag = false;
     for (const PakEntry* entry : files) {
         const std::string file = fs_util::FileNameOf(entry->name);
         const std::string title = fs_util::FileTitleOf(entry->name);
@@ -73,6 +74,8 @@ void Classify(const std::vector<const PakEntry*>& files, PlayerListing& player) 
             visual.push_back(entry);
         } else if (model && TitleStartsWith(title, "a_")) {
             ammo.push_back(entry);
+        } else if (model && fs_util::EqualsIgnoreCase(file, "flag1.md2")) {
+            holdsFlag = true;
         } else if (IsSkinPicture(file)) {
             pictures.push_back(entry);
         }
@@ -96,7 +99,10 @@ void Classify(const std::vector<const PakEntry*>& files, PlayerListing& player) 
             std::any_of(player.weapons.begin(), player.weapons.end(), [&](const PakEntry* weapon) {
                 return fs_util::EqualsIgnoreCase(fs_util::FileTitleOf(weapon->name), title);
             });
-        if (fs_util::EqualsIgnoreCase(title, "weapon") || inventoryIcon || weaponSkin) {
+        // Beside the CTF flag's model (the game's male player), its two skins.
+        const bool flagSkin =
+            holdsFlag && (fs_util::EqualsIgnoreCase(title, "flag1") || fs_util::EqualsIgnoreCase(title, "flag2"));
+        if (fs_util::EqualsIgnoreCase(title, "weapon") || inventoryIcon || weaponSkin || flagSkin) {
             continue;
         }
         const auto [it, added] = byTitle.emplace(fs_util::ToLower(title), player.skins.size());

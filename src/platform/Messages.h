@@ -119,6 +119,8 @@ inline constexpr MessageText kErrorOutputterFailed{0, "Could not initialize Erro
 
 // Quake 2 players ("%1" takes the player's folder and what of it failed).
 inline constexpr MessageText kPlayerSkinsFailed{0, "Some skins of the player %1 could not be read and are left out."};
+inline constexpr MessageText kWeaponFramesDiffer{
+    0, "The weapon %1 does not have as many frames as its player: it is hidden where it has none."};
 // Half-Life studio models ("%1" here takes the detail named).
 inline constexpr MessageText kStudioNotValid{0, "Not a valid Half-Life model file (%1)."};
 inline constexpr MessageText kStudioWrongVersion{

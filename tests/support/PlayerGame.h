@@ -31,7 +31,7 @@ inline ByteBuffer PlayerBox(const std::vector<std::pair<std::string, int>>& runs
     }
     Md2Model m = MakeBoxModel(frames, heights, width);
     for (Md2Frame& frame : m.frames) {
-        frame.translate.y += offset;
+        frame.translate[1] += offset;
     }
     m.skins = skins;
     return WriteMd2(m);

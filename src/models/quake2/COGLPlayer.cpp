@@ -253,6 +253,10 @@ bool COGLPlayer::SetWeapon(COGLMD2* weapon) {
     if (!ReadPart(*weapon)) {
         return false;
     }
+    if (weapon->GetFrameCount() != m_frameCount) {
+        // It still follows the body; past its own frames it hides.
+        GetHost().SetStatusText(FormatMessage(msg::kWeaponFramesDiffer, weapon->FilePath()));
+    }
     m_weapon = weapon;
     CopyStateTo(*weapon);
     return true;

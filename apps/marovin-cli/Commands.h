@@ -30,6 +30,8 @@ int RunThumbnailWorkerCommand(const Args& args);
 bool IsImageExtension(const std::string& extension);
 int RunInfoImage(const std::string& path);
 int RunInfoArchive(const std::string& path);
+// "info --players": the players of an archive or game folder, in the stack's order.
+int RunInfoPlayers(const std::string& path);
 int RunResave(const Args& args);
 // "info" for a scene file (".dv").
 int RunSceneInfo(const std::string& path);

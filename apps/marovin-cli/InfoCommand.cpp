@@ -9,8 +9,11 @@
 #include "platform/FileSystem.h"
 
 int RunInfo(const Args& args) {
+    if (args.size() == 2 && (args[0] == "--players" || args[1] == "--players")) {
+        return RunInfoPlayers(args[0] == "--players" ? args[1] : args[0]);
+    }
     if (args.size() != 1) {
-        return Fail(kExitUsage, "usage: marovin-cli info FILE");
+        return Fail(kExitUsage, "usage: marovin-cli info FILE | info ARCHIVE-OR-GAME-FOLDER --players");
     }
     const std::string& path = args[0];
     if (fs_util::DirectoryExists(path)) {

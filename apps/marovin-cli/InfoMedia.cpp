@@ -1,4 +1,5 @@
-// The "info" reports for pictures and pak archives.
+// The "info" reports for pictures, pak archives and the players they hold.
+#include <algorithm>
 #include <cstdio>
 
 #include "Commands.h"
@@ -7,6 +8,8 @@
 #include "media/CPakFile.h"
 #include "media/GameFolder.h"
 #include "media/OpenArchive.h"
+#include "models/quake2/COGLPlayer.h"
+#include "models/quake2/PlayerFolders.h"
 #include "platform/FileSystem.h"
 
 bool IsImageExtension(const std::string& extension) {
@@ -68,6 +71,50 @@ int RunInfoArchive(const std::string& path) {
         json.EndArray();
     }
     json.EndObject();
+    std::printf("%s\n", json.Text().c_str());
+    return kExitOk;
+}
+
+int RunInfoPlayers(const std::string& path) {
+    const auto archive = OpenArchive(path);
+    if (archive == nullptr) {
+        return Fail(kExitFailure, "cannot read '" + path + "': not an archive or game folder");
+    }
+    std::vector<PlayerListing> players = ListPlayers(*archive);
+    // A game's players come in the order its stack asks its sources.
+    const auto sourcePosition = [&](const PlayerListing& player) {
+        const Archive* source = archive->OriginOf(*player.body).source;
+        if (const auto* game = dynamic_cast<const GameFolder*>(archive.get())) {
+            for (int i = 0; i < game->SourceCount(); ++i) {
+                if (&game->Source(i) == source) {
+                    return i;
+                }
+            }
+        }
+        return 0;
+    };
+    std::stable_sort(players.begin(), players.end(), [&](const PlayerListing& a, const PlayerListing& b) {
+        return sourcePosition(a) < sourcePosition(b);
+    });
+    const bool flag = archive->FindEntry(COGLPlayer::kFlagModel) != nullptr;
+    JsonWriter json;
+    json.BeginObject().Key("players").BeginArray();
+    for (const PlayerListing& player : players) {
+        json.BeginObject()
+            .Field("name", player.name)
+            .Field("archive", archive->OriginOf(*player.body).source->Path())
+            .Field("body", player.body->name);
+        json.Key("skins").BeginArray();
+        for (const PakEntry* skin : player.skins) {
+            json.String(fs_util::FileTitleOf(skin->name));
+        }
+        json.EndArray().Key("weapons").BeginArray();
+        for (const PakEntry* weapon : player.weapons) {
+            json.String(PlayerWeaponName(weapon->name));
+        }
+        json.EndArray().Field("flag", flag).EndObject();
+    }
+    json.EndArray().EndObject();
     std::printf("%s\n", json.Text().c_str());
     return kExitOk;
 }

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "Commands.h"
+#include "media/COGLTexture2D.h"
+#include "models/quake2/COGLPlayer.h"
+#include "platform/FileSystem.h"
 #include "platform/Messages.h"
 #include "render/COGLView.h"
 #include "render/CommandIds.h"
@@ -20,8 +23,11 @@ namespace {
 constexpr const char* kUsage =
     "usage: marovin-cli render [--size WxH] [--camera perspective|front|top|left|right] [--viewports 1|4]\n"
     "         [--mode points-fast|points|wireframe-fast|wireframe|flat|shaded] [--quality 0-3] [--transparent]\n"
-    "         [--save-scene OUT.dv] [--animation NAME] [--frame F] [--fit] INPUT... -o OUT.png|.bmp|.jpg\n"
-    "  --fit    fit the whole scene into every pane before drawing";
+    "         [--save-scene OUT.dv] [--animation NAME] [--frame F] [--fit]\n"
+    "         [--skin NAME] [--weapon NAME|none] [--flag] INPUT... -o OUT.png|.bmp|.jpg\n"
+    "  --fit     fit the whole scene into every pane before drawing\n"
+    "  --skin    the players among the inputs wear the skin of that name (\"cipher\", \"ctf_r\")\n"
+    "  --weapon  and hold that weapon (\"default\", \"w_railgun\"); --flag shows their CTF flag";
 constexpr int kMaximumSide = 8192;
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
@@ -38,6 +44,9 @@ struct RenderOptions {
     std::string saveScene;
     std::optional<std::string> animation;
     std::optional<float> frame;
+    std::optional<std::string> skin;
+    std::optional<std::string> weapon;
+    bool flag = false;
     std::vector<std::string> inputs;
     std::string output;
 };
@@ -110,7 +119,7 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
         const std::string& arg = args[i];
         const bool takesValue = arg == "-o" || arg == "--size" || arg == "--camera" || arg == "--viewports" ||
                                 arg == "--mode" || arg == "--quality" || arg == "--save-scene" ||
-                                arg == "--animation" || arg == "--frame";
+                                arg == "--animation" || arg == "--frame" || arg == "--skin" || arg == "--weapon";
         if (takesValue && i + 1 >= args.size()) {
             return arg + " needs a value";
         }
@@ -155,6 +164,12 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
             }
         } else if (arg == "--fit") {
             options.fit = true;
+        } else if (arg == "--skin") {
+            options.skin = args[++i];
+        } else if (arg == "--weapon") {
+            options.weapon = args[++i];
+        } else if (arg == "--flag") {
+            options.flag = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else {
@@ -163,6 +178,58 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
     }
     return MissingInputOrOutput(options.inputs, options.output, "no input to render",
                                 "no output picture (-o OUT.png|.bmp|.jpg)");
+}
+// The skin, weapon and flag asked for, on every player among the inputs.
+int DressPlayers(const std::vector<COGLObject*>& models, const RenderOptions& options) {
+    int players = 0;
+    for (COGLObject* object : models) {
+        auto* player = dynamic_cast<COGLPlayer*>(object);
+        if (player == nullptr) {
+            continue;
+        }
+        ++players;
+        if (options.skin) {
+            std::string known;
+            COGLTexture2D* chosen = nullptr;
+            for (COGLTexture2D* skin : player->Skins()) {
+                const std::string title = fs_util::FileTitleOf(skin->Path());
+                known += (known.empty() ? "" : ", ") + title;
+                if (chosen == nullptr && fs_util::EqualsIgnoreCase(title, *options.skin)) {
+                    chosen = skin;
+                }
+            }
+            if (chosen == nullptr) {
+                return Fail(kExitFailure, "the player '" + player->Name() + "' has no skin '" + *options.skin +
+                                              "' (it has: " + (known.empty() ? "none" : known) + ")");
+            }
+            player->SetTexture(chosen);
+        }
+        if (options.weapon) {
+            COGLMD2* chosen = nullptr;
+            std::string known;
+            for (const auto& weapon : player->Weapons()) {
+                known += (known.empty() ? "" : ", ") + weapon->Name();
+                if (chosen == nullptr && fs_util::EqualsIgnoreCase(weapon->Name(), *options.weapon)) {
+                    chosen = weapon.get();
+                }
+            }
+            if (chosen == nullptr && *options.weapon != "none") {
+                return Fail(kExitFailure, "the player '" + player->Name() + "' has no weapon '" + *options.weapon +
+                                              "' (it has: " + (known.empty() ? "none" : known) + ")");
+            }
+            if (!player->SetWeapon(chosen)) {
+                return Fail(kExitFailure, "cannot read the weapon '" + *options.weapon + "' of '" + player->Name() + "'");
+            }
+        }
+        if (options.flag) {
+            player->ShowFlag();
+            if (!player->FlagShown()) {
+                return Fail(kExitFailure, "no CTF flag for '" + player->Name() +
+                                              "': no archive opened holds " + COGLPlayer::kFlagModel);
+            }
+        }
+    }
+    return players > 0 ? kExitOk : Fail(kExitUsage, "--skin, --weapon and --flag need a player among the inputs");
 }
 }  // namespace
 
@@ -201,6 +268,12 @@ int RunRender(const Args& args) {
                 return Fail(kExitFailure, "cannot pose the model '" + model->Name() + "' at animation '" +
                                               options.animation.value_or(std::string()) + "'");
             }
+        }
+    }
+
+    if (options.skin || options.weapon || options.flag) {
+        if (const int failed = DressPlayers(models, options); failed != kExitOk) {
+            return failed;
         }
     }
 

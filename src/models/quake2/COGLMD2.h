@@ -51,6 +51,9 @@ public:
     void RefreshBounds();
 
     std::uint8_t TextureFlag() const { return m_textureFlag; }
+    // The load option of the skins the file names (1: the default palette, or the
+    // game's for an archive of a game).
+    void SetHeaderSkinOption(std::uint8_t option) { m_headerSkinOption = option; }
     void SetTextureFlag(std::uint8_t flag) { m_textureFlag = flag; }
     int VertexCount() const { return m_vertexCount; }
     int TriangleCount() const { return m_triangleCount; }

@@ -144,6 +144,7 @@ std::unique_ptr<COGLMD2> COGLPlayer::MakeWeapon(const std::string& path, const s
             return nullptr;
         }
         weapon->SetPakSource(m_pak, entry->name);
+        weapon->SetHeaderSkinOption(m_headerSkinOption);  // the body's palette
     } else if (!weapon->SetFilePath(path)) {
         return nullptr;
     }

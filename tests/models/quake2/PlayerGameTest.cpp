@@ -134,7 +134,11 @@ TEST_F(PlayerGame, APlayerFromTheGameIsAWholePlayerInItsOwnSkinWithTheGamesWeapo
     ASSERT_NE(duke, nullptr);
     EXPECT_EQ(SkinFiles(*duke), (std::vector<std::string>{"duke.pcx", "Nukem.pcx", "CTF_R.PCX"}));
     EXPECT_EQ(WeaponNames(*duke), (std::vector<std::string>{"default", "w_blaster"}));
-    for (const COGLTexture2D* skin : duke->Skins()) {
+    ASSERT_NE(duke->CurrentWeapon(), nullptr);
+    ASSERT_FALSE(duke->CurrentWeapon()->Skins().empty());
+    std::vector<const COGLTexture2D*> skins(duke->Skins().begin(), duke->Skins().end());
+    skins.push_back(duke->CurrentWeapon()->Skins().front());
+    for (const COGLTexture2D* skin : skins) {
         EXPECT_EQ(skin->LoadOption(), 1) << skin->Path() << " is drawn with the game's palette";
     }
     // What that option decodes to: the game's colormap, not the skin's own greys.

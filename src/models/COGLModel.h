@@ -204,6 +204,28 @@ protected:
         TakeSourceOf(*source);
         return source;
     }
+    // A whole family's copy: BeginCopyFrom, then `always` (what a copy takes even
+    // from a model that never read), and from a ready source its skins shared,
+    // `ready` (the family's model data), its animations as `Animation`s (see
+    // CopyAnimationsOf), its switches and its clock.
+    template <typename Animation, typename Family, typename Always, typename Ready>
+    void CopyModelFrom(const COGLObject& other, void (Family::*freeModel)(), bool firstAnimationWhenNone,
+                       Always always, Ready ready) {
+        const Family* source = BeginCopyFrom(other, freeModel);
+        if (source == nullptr) {
+            return;
+        }
+        always(*source);
+        if (source->m_ready == 0) {
+            return;
+        }
+        ShareSkinsOf(*source);
+        ready(*source);
+        CopyAnimationsOf<Animation>(*source, firstAnimationWhenNone);
+        m_interpolate = source->m_interpolate;
+        m_invertNormals = source->m_invertNormals;
+        CopyClockOf(*source);
+    }
     // The bytes of a model file, with the model's source set to it (no pak);
     // nothing changes when the file cannot be read.
     std::optional<ByteBuffer> ReadSourceFile(const std::string& path);

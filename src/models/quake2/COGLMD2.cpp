@@ -373,26 +373,17 @@ bool COGLMD2::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
 // --- Copy ---
 
 void COGLMD2::CopyFrom(const COGLObject& other) {
-    const COGLMD2* source = BeginCopyFrom(other, &COGLMD2::FreeModel);
-    if (source == nullptr) {
-        return;
-    }
-    m_textureFlag = source->m_textureFlag;
-    if (source->m_ready == 0) {
-        return;
-    }
-    ShareSkinsOf(*source);
-    m_invertNormals = source->m_invertNormals;
-    m_glCommands = source->m_glCommands;
-    m_glCommandCount = source->m_glCommandCount;
-    m_frames = source->m_frames;
-    m_frameSize = source->m_frameSize;
-    m_frameCount = source->m_frameCount;
-    m_vertexCount = source->m_vertexCount;
-    m_triangleCount = source->m_triangleCount;
-    CopyAnimationsOf<ModelAnimation>(*source, true);
-    m_interpolate = source->m_interpolate;
-    CopyClockOf(*source);
+    CopyModelFrom<ModelAnimation>(
+        other, &COGLMD2::FreeModel, true, [this](const COGLMD2& source) { m_textureFlag = source.m_textureFlag; },
+        [this](const COGLMD2& source) {
+            m_glCommands = source.m_glCommands;
+            m_glCommandCount = source.m_glCommandCount;
+            m_frames = source.m_frames;
+            m_frameSize = source.m_frameSize;
+            m_frameCount = source.m_frameCount;
+            m_vertexCount = source.m_vertexCount;
+            m_triangleCount = source.m_triangleCount;
+        });
 }
 
 std::size_t COGLMD2::DataBytes() const {

@@ -353,22 +353,13 @@ bool COGLSBM::LoadFromScene(BinaryReader& in, int version, COGLScene& scene) {
 // --- Copy ---
 
 void COGLSBM::CopyFrom(const COGLObject& other) {
-    const COGLSBM* source = BeginCopyFrom(other, &COGLSBM::FreeModel);
-    if (source == nullptr) {
-        return;
-    }
-    m_prefix = source->m_prefix;
-    if (source->m_ready == 0) {
-        return;
-    }
-    ShareSkinsOf(*source);
-    m_sbmEntry = source->m_sbmEntry;
-    m_sbmPath = source->m_sbmPath;
-    m_groups = source->m_groups;
-    m_vertexCount = source->m_vertexCount;
-    m_positions.assign(static_cast<std::size_t>(m_vertexCount), Vector3{});
-    CopyAnimationsOf<SinAnimation>(*source, false);
-    m_interpolate = source->m_interpolate;
-    m_invertNormals = source->m_invertNormals;
-    CopyClockOf(*source);
+    CopyModelFrom<SinAnimation>(
+        other, &COGLSBM::FreeModel, false, [this](const COGLSBM& source) { m_prefix = source.m_prefix; },
+        [this](const COGLSBM& source) {
+            m_sbmEntry = source.m_sbmEntry;
+            m_sbmPath = source.m_sbmPath;
+            m_groups = source.m_groups;
+            m_vertexCount = source.m_vertexCount;
+            m_positions.assign(static_cast<std::size_t>(m_vertexCount), Vector3{});
+        });
 }

@@ -18,6 +18,8 @@ struct Command {
 const Command kCommands[] = {
     {"info", "info FILE|FOLDER     print what the program sees in FILE (or a game folder's stack), as JSON",
      RunInfo},
+    {"info", "info ARCHIVE|FOLDER --players  the players a game (or an archive) holds, with their skins, weapons "
+             "and flag, as JSON", RunInfo},
     {"pak", "pak list|tree ARCHIVE  list an archive's (pak, pk3, WAD, folder, game folder) entries, or the "
             "tree the scene page shows", RunPak},
     {"pak", "pak extract ARCHIVE [NAME...] [-C DIR]  write entries (all by default) below DIR", RunPak},

@@ -45,6 +45,7 @@
 #include "support/MdlWriters.h"
 #include "support/MediaWriters.h"
 #include "support/ModelWriters.h"
+#include "support/PlayerGame.h"
 #include "support/SinWriters.h"
 #include "support/SpriteWriters.h"
 #include "support/StudioWriters.h"
@@ -166,6 +167,19 @@ void Paks() {
     Put("pak", "sin-models.seed", sin.Build());
     Put("pak", "empty-pack.seed", PakBuilder().Build());
     Put("pak", "empty-spak.seed", PakBuilder(true).Build());
+}
+
+// Players as the game keeps them, each game's folder in a pak of its own.
+void Players() {
+    const auto pakOf = [](const fixtures::PlayerFiles& files) {
+        PakBuilder pak;
+        for (const auto& [name, bytes] : files) {
+            pak.Add(name, bytes);
+        }
+        return pak;
+    };
+    Put("players", "game-male.seed", pakOf(MalePlayerFiles()).Add("pics/colormap.pcx", ColormapPicture()).Build());
+    Put("players", "community-duke.seed", pakOf(DukePlayerFiles()).Build());
 }
 
 ByteBuffer Pk3() {
@@ -515,6 +529,7 @@ int main(int argc, char** argv) {
     RegisterModelClasses();
     Images();
     Paks();
+    Players();
     Archives();
     Md2Models();
     MdlModels();

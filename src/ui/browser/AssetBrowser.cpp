@@ -16,6 +16,8 @@
 #include <algorithm>
 
 #include "media/Archive.h"
+#include "models/quake2/PlayerFolders.h"
+#include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "scene/COGLScene.h"
 #include "ui/PropertyWidgets.h"
@@ -171,6 +173,7 @@ void AssetBrowser::SetWorkerCommand(const QString& program, const QStringList& a
 QToolButton* AssetBrowser::KindToggle(AssetKind kind) const {
     switch (kind) {
         case AssetKind::Model:
+        case AssetKind::Player:
             return kinds_[0];
         case AssetKind::Sprite:
             return kinds_[1];
@@ -249,6 +252,10 @@ void AssetBrowser::Choose(const QModelIndex& index) {
 
 void AssetBrowser::Add(Archive& pak, const std::string& name) {
     COGLScene* scene = Scene();
+    if (scene != nullptr && hooks_.addModel && fs_util::ToLower(fs_util::ExtensionOf(name)) == "md2") {
+        hooks_.addModel(pak, name, IsPlayerBodyPath(name));
+        return;
+    }
     if (scene != nullptr && ActivateArchiveEntry(*scene, pak, name, hooks_)) {
         emit changed();
     }

@@ -1,7 +1,10 @@
 #include "ui/browser/AssetCatalog.h"
 
+#include <algorithm>
+
 #include "media/Archive.h"
 #include "media/COGLImage.h"
+#include "models/quake2/PlayerFolders.h"
 #include "platform/FileSystem.h"
 #include "scene/COGLScene.h"
 #include "ui/SceneNames.h"
@@ -28,6 +31,8 @@ QString AssetKindName(AssetKind kind) {
             return QStringLiteral("sprite");
         case AssetKind::Texture:
             return QStringLiteral("texture");
+        case AssetKind::Player:
+            return QStringLiteral("player");
         case AssetKind::File:
             break;
     }
@@ -39,17 +44,39 @@ std::vector<AssetEntry> ListAssets(const COGLScene& scene) {
     for (int i = 0; i < scene.PakCount(); ++i) {
         Archive& pak = *scene.PakAt(i);
         const QString archivePath = GameText(pak.Path());
-        for (const Archive::Listed& listed : pak.ListedEntries()) {
+        const auto add = [&](const PakEntry& entry, const std::string& title) -> AssetEntry& {
             AssetEntry asset;
             asset.archive = &pak;
             asset.archivePath = pak.Path();
-            asset.name = listed.entry->name;
-            asset.title = GameText(listed.text);
+            asset.name = entry.name;
+            asset.title = GameText(title);
             asset.path = GameText(asset.name);
-            const Archive::Origin origin = pak.OriginOf(*listed.entry);
+            const Archive::Origin origin = pak.OriginOf(entry);
             asset.origin = origin.source == &pak ? archivePath : GameText(origin.source->Path());
-            asset.kind = KindOf(pak, *listed.entry);
+            asset.kind = KindOf(pak, entry);
             assets.push_back(std::move(asset));
+            return assets.back();
+        };
+        // A player's body stands for its folder, under the player's name.
+        const std::vector<PlayerListing> players = ListPlayers(pak);
+        for (const Archive::Listed& listed : pak.ListedEntries()) {
+            const auto player = std::find_if(players.begin(), players.end(), [&](const PlayerListing& listing) {
+                return listing.body == listed.entry ||
+                       fs_util::ToLower(listing.body->name) == fs_util::ToLower(listed.entry->name);
+            });
+            if (player == players.end()) {
+                add(*listed.entry, listed.text);
+                continue;
+            }
+            AssetEntry& asset = add(*listed.entry, player->name);
+            asset.kind = AssetKind::Player;
+            asset.skins = static_cast<int>(player->skins.size());
+            // The archive's tree leaves a player's pictures out: they follow their
+            // player here, to be found, filtered and added as any picture. Its
+            // weapons stay on the tree, listed as models.
+            for (const PakEntry* skin : player->skins) {
+                add(*skin, fs_util::FileNameOf(skin->name));
+            }
         }
     }
     return assets;

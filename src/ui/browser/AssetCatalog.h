@@ -10,8 +10,10 @@ class Archive;
 class COGLScene;
 
 // What the browser lists an entry as; its toggles narrow the list by these.
-enum class AssetKind { Model, Sprite, Texture, File };
-// "model", "sprite", "texture", "file".
+// A player is its folder's body "tris.md2", listed under the player's name; the
+// Models toggle shows it with the other models.
+enum class AssetKind { Model, Sprite, Texture, File, Player };
+// "model", "sprite", "texture", "file", "player".
 QString AssetKindName(AssetKind kind);
 
 // One entry of one of the scene's archives that can be put into a scene.
@@ -23,6 +25,7 @@ struct AssetEntry {
     QString path;                      // the name as letters, which the filter searches
     QString origin;                    // the archive its bytes come from (one of a game folder's stack)
     AssetKind kind = AssetKind::File;
+    int skins = -1;  // a player's skins as the game finds them; -1 for anything else
 };
 
 // Every entry the scene's archives list on their trees, archive by archive in the

@@ -91,6 +91,7 @@ void AssetModel::Narrow() {
     const auto shown = [this](AssetKind kind) {
         switch (kind) {
             case AssetKind::Model:
+            case AssetKind::Player:
                 return models_;
             case AssetKind::Sprite:
                 return sprites_;

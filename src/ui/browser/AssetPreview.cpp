@@ -65,7 +65,7 @@ QString FamilyName(const QString& family) {
 }
 }  // namespace
 
-QString FactsText(const QByteArray& facts) {
+QString FactsText(const QByteArray& facts, int skins) {
     const QJsonObject object = QJsonDocument::fromJson(facts).object();
     if (object.isEmpty()) {
         return {};
@@ -94,7 +94,7 @@ QString FactsText(const QByteArray& facts) {
                                               names.join(QStringLiteral(", ")));
     }
     if (!picture && !sprite) {
-        lines << QStringLiteral("Skins: %1").arg(object.value(QStringLiteral("skins")).toInt());
+        lines << QStringLiteral("Skins: %1").arg(skins >= 0 ? skins : object.value(QStringLiteral("skins")).toInt());
     }
     const int width = object.value(QStringLiteral("width")).toInt();
     const int height = object.value(QStringLiteral("height")).toInt();
@@ -145,6 +145,7 @@ AssetPreview::AssetPreview(QWidget* parent) : QWidget(parent), decoder_(1) {
 
 void AssetPreview::Clear() {
     ++shown_;
+    skins_ = -1;
     timer_.stop();
     strip_ = {};
     standIn_ = {};
@@ -157,6 +158,7 @@ void AssetPreview::Clear() {
 
 void AssetPreview::ShowEntry(const AssetEntry& entry, const QPixmap& thumbnail) {
     Clear();
+    skins_ = entry.skins;
     standIn_ = thumbnail;
     title_->setText(QStringLiteral("<b>%1</b><br>%2<br>from %3")
                         .arg(entry.title.toHtmlEscaped(), entry.path.toHtmlEscaped(), entry.origin.toHtmlEscaped()));
@@ -165,7 +167,7 @@ void AssetPreview::ShowEntry(const AssetEntry& entry, const QPixmap& thumbnail) 
 
 void AssetPreview::ShowPreview(const QString& png, const QByteArray& facts) {
     const quint64 shown = shown_;
-    facts_->setText(FactsText(facts));
+    facts_->setText(FactsText(facts, skins_));
     const int claimed = QJsonDocument::fromJson(facts).object().value(QStringLiteral("tiles")).toInt();
     decoder_.Decode(png, [this, shown, claimed](const QImage& strip) {
         if (shown != shown_) {

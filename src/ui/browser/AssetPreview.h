@@ -54,9 +54,12 @@ private:
     QImage strip_;
     int tiles_ = 0;
     int tile_ = 0;
+    int skins_ = -1;  // the shown entry's skins when its folder says them
     quint64 shown_ = 0;  // counts the entries shown, so a late read for an earlier one is dropped
     QTimer timer_;
 };
 
 // The facts a worker gives (family, frames, animations, skins, size) as lines to read.
-QString FactsText(const QByteArray& facts);
+// `skins` (when not negative) replaces the count the model's file names: a player's
+// skins lie in its folder, not in its body's header.
+QString FactsText(const QByteArray& facts, int skins = -1);

@@ -32,4 +32,8 @@ struct SceneSheetHooks {
     // A double-clicked archive entry that is not a picture (a model, a sprite). True
     // when it was used; the models add the model to the scene.
     std::function<bool(Archive& pak, const std::string& entryName)> onPakItemActivated;
+    // The browser's add of a Quake 2 model: a player's body as a player, any other
+    // as a plain model, whatever the open dialog's sticky options say. Empty: the
+    // browser goes to onPakItemActivated.
+    std::function<bool(Archive& pak, const std::string& entryName, bool asPlayer)> addModel;
 };

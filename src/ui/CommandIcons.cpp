@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "render/CommandIds.h"
+#include "ui/CommandTable.h"
 
 // Icons are painted on a 24 x 24 grid and rendered at every size the toolbars
 // and menus ask for, so they stay sharp without image files.
@@ -281,6 +282,16 @@ void Draw(QPainter& p, int id) {
             Cube(p, QPointF(10, 10.5), 8, QColor(170, 200, 240), QColor(90, 130, 200), QColor(60, 95, 160));
             Plus(p, QPointF(18, 18));
             break;
+        case cmd::kAddPlayer: {
+            p.setPen(Pen(kInk, 1.2));
+            p.setBrush(QColor(200, 150, 110));
+            p.drawEllipse(QPointF(10, 5.5), 3, 3);
+            p.setBrush(QColor(120, 140, 90));
+            const QPointF body[] = {{5, 10}, {15, 10}, {13.5, 16}, {12.5, 22}, {7.5, 22}, {6.5, 16}};
+            p.drawPolygon(body, 6);
+            Plus(p, QPointF(18, 18));
+            break;
+        }
         case cmd::kOneViewport: Viewport(p, QRectF(2.5, 3.5, 19, 17), true); break;
         case cmd::kFourViewports:
             Viewport(p, QRectF(2.5, 3.5, 9, 8), false);

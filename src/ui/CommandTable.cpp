@@ -30,6 +30,8 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kClear, "C&lear", "Remove everything from the scene", K::Plain},
     CommandInfo{cmd::kAddLight, "Add &Light...", "Add a point or spot light", K::Plain},
     CommandInfo{cmd::kAddObject, "Add &Object...", "Add a primitive object", K::Plain},
+    CommandInfo{cmd::kAddPlayer, "Add &Player...", "Add one of the players the scene's games and archives keep",
+                K::Plain},
     // View layout and display.
     CommandInfo{cmd::kOneViewport, "&One Viewport", "Show the active viewport only", K::Layout},
     CommandInfo{cmd::kFourViewports, "&Four Viewports", "Show all four viewports", K::Layout},
@@ -112,6 +114,7 @@ bool IsViewCommand(int id) {
         case cmd::kPrintPreview:
         case cmd::kAddLight:
         case cmd::kAddObject:
+        case cmd::kAddPlayer:
         case cmd::kOptions:
         case cmd::kVWep:
         case cmd::kHelpContents:

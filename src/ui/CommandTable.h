@@ -2,6 +2,13 @@
 
 #include <span>
 
+#include "render/CommandIds.h"
+
+namespace cmd {
+// The shell's own commands, beside the ones the view shares.
+inline constexpr int kAddPlayer = 33020;
+}  // namespace cmd
+
 // How a command shows in the menus and toolbars.
 enum class CommandKind {
     Plain,       // runs once

@@ -196,7 +196,7 @@ void MainWindow::CreateMenus() {
     exit->setStatusTip(QStringLiteral("Quit the program"));
 
     QMenu* edit = menu(QStringLiteral("&Edit"));
-    add(edit, {cmd::kUndo, cmd::kRedo, 0, cmd::kCopy, cmd::kDelete, cmd::kClear, 0, cmd::kAddLight, cmd::kAddObject});
+    add(edit, {cmd::kUndo, cmd::kRedo, 0, cmd::kCopy, cmd::kDelete, cmd::kClear, 0, cmd::kAddLight, cmd::kAddObject, cmd::kAddPlayer});
 
     QMenu* view = menu(QStringLiteral("&View"));
     windowsMenu_ = view->addMenu(QStringLiteral("&Windows"));

@@ -116,6 +116,8 @@ private:
     void ClearScene();
     void AddLight();
     void AddObject();
+    // The player picker; true when a player was added.
+    bool AddPlayer();
     void ShowOptions();
     void ShowVWep();
     bool SaveImage();

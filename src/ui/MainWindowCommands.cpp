@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -23,6 +24,7 @@
 #include "ui/MainWindow.h"
 #include "ui/ModelOpenDialog.h"
 #include "ui/OptionsDialog.h"
+#include "ui/PlayerPicker.h"
 #include "ui/QtHost.h"
 #include "ui/QualityDialog.h"
 #include "ui/VWepDialog.h"
@@ -49,6 +51,7 @@ void MainWindow::RunCommand(int id) {
         case cmd::kClear: ClearScene(); break;
         case cmd::kAddLight: AddLight(); break;
         case cmd::kAddObject: AddObject(); break;
+        case cmd::kAddPlayer: AddPlayer(); break;
         case cmd::kOptions: ShowOptions(); break;
         case cmd::kVWep: ShowVWep(); break;
         case cmd::kHelpContents: ShowHelp(); break;
@@ -135,6 +138,7 @@ void MainWindow::OpenGameFolder() {
 
 void MainWindow::OpenModel() {
     ModelOpenDialog dialog(this);
+    dialog.choosePlayer = [this] { return AddPlayer(); };
     if (!lastDirectory_.isEmpty()) {
         dialog.setDirectory(lastDirectory_);
     }
@@ -215,6 +219,33 @@ void MainWindow::ShowOptions() {
     if (hooks_.optionsChanged) {
         hooks_.optionsChanged();
     }
+}
+
+bool MainWindow::AddPlayer() {
+    PlayerPicker picker(hooks_.scene ? hooks_.scene() : nullptr, this);
+    picker.chooseFile = [this, &picker] {
+        ModelOpenDialog dialog(&picker);
+        dialog.setWindowTitle(QStringLiteral("Player's Body"));
+        dialog.PlayerOptionsGroup()->hide();
+        if (!lastDirectory_.isEmpty()) {
+            dialog.setDirectory(lastDirectory_);
+        }
+        return Accepted(execDialog(dialog)) && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().constFirst()
+                                                                                 : QString();
+    };
+    if (!Accepted(execDialog(picker)) || !hooks_.addPlayer) {
+        return false;
+    }
+    bool added = false;
+    if (const PlayerRow* row = picker.Chosen()) {
+        added = hooks_.addPlayer(row->archive, row->body);
+    } else if (!picker.BrowsedFile().isEmpty()) {
+        lastDirectory_ = QFileInfo(picker.BrowsedFile()).absolutePath();
+        added = hooks_.addPlayer(nullptr, picker.BrowsedFile().toStdString());
+    }
+    RefreshCommandStates();
+    view_->update();
+    return added;
 }
 
 void MainWindow::ShowVWep() {

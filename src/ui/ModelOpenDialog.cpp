@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/Messages.h"
@@ -24,13 +26,25 @@ ModelOpenDialog::ModelOpenDialog(QWidget* parent) : QFileDialog(parent) {
     auto* groupLayout = new QVBoxLayout(group_);
     groupLayout->addWidget(defaultPalette_);
     groupLayout->addWidget(autoDetect_);
-    groupLayout->addWidget(loadAsPlayer_);
+    gamePlayers_ = new QPushButton(QStringLiteral("Game Players..."), group_);
+    gamePlayers_->setToolTip(QStringLiteral("Choose one of the players the scene's games and archives keep"));
+    auto* playerRow = new QHBoxLayout;
+    playerRow->addWidget(loadAsPlayer_);
+    playerRow->addStretch(1);
+    playerRow->addWidget(gamePlayers_);
+    groupLayout->addLayout(playerRow);
     if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
         grid->addWidget(group_, grid->rowCount(), 0, 1, grid->columnCount());
     } else if (layout() != nullptr) {
         layout()->addWidget(group_);
     }
 
+    connect(loadAsPlayer_, &QCheckBox::toggled, this, [this] { UpdateEnabled(); });
+    connect(gamePlayers_, &QPushButton::clicked, this, [this] {
+        if (choosePlayer && choosePlayer()) {
+            reject();
+        }
+    });
     connect(this, &QFileDialog::filterSelected, this, [this] { UpdateEnabled(); });
     // Choosing a filter in the type box does not always pass through filterSelected.
     if (auto* types = findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
@@ -52,6 +66,7 @@ void ModelOpenDialog::UpdateEnabled() {
     defaultPalette_->setEnabled(quake2);
     autoDetect_->setEnabled(quake2);
     loadAsPlayer_->setEnabled(quake2);
+    gamePlayers_->setEnabled(quake2 && loadAsPlayer_->isChecked());
 }
 
 void ModelOpenDialog::showEvent(QShowEvent* event) {

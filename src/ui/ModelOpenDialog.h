@@ -2,8 +2,11 @@
 
 #include <QFileDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QGroupBox;
+class QPushButton;
 
 // The choices of the "Player Options" group, kept by the application between dialogs.
 struct ModelOpenOptions {
@@ -26,6 +29,11 @@ public:
     QCheckBox* DefaultPaletteBox() const { return defaultPalette_; }
     QCheckBox* AutoDetectBox() const { return autoDetect_; }
     QCheckBox* LoadAsPlayerBox() const { return loadAsPlayer_; }
+    // "Game Players...": offered while "Load as a Player" is ticked, it asks
+    // choosePlayer for one of the scene's players instead of a file; the dialog
+    // closes (rejected, nothing left to open) when a player was added.
+    QPushButton* GamePlayersButton() const { return gamePlayers_; }
+    std::function<bool()> choosePlayer;
 
     // Every time the dialog opens the boxes start from the same state.
     void ResetOptions();
@@ -40,4 +48,5 @@ private:
     QCheckBox* defaultPalette_ = nullptr;
     QCheckBox* autoDetect_ = nullptr;
     QCheckBox* loadAsPlayer_ = nullptr;
+    QPushButton* gamePlayers_ = nullptr;
 };

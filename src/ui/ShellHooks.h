@@ -4,9 +4,13 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 
 #include "ui/ImageOutput.h"
 #include "ui/ModelOpenDialog.h"
+
+class Archive;
+class COGLScene;
 
 // What the shell asks of the program's core. Each hook may be left empty; the
 // shell then does what it can alone (noted per hook).
@@ -18,6 +22,11 @@ struct ShellHooks {
     // The "Player Options" chosen in the model open dialog, given before the model
     // is opened through openFile.
     std::function<void(const ModelOpenOptions& options)> modelOptionsChosen;
+    // The scene whose archives the player picker lists. Empty: it lists none.
+    std::function<const COGLScene*()> scene;
+    // Adds a player: `archive`'s body entry, or with no archive the body file on
+    // disk; true when one was added. Empty: Add Player does nothing.
+    std::function<bool(Archive* archive, const std::string& body)> addPlayer;
     // Saves the scene to the path; true on success. Empty: Save does nothing.
     std::function<bool(const QString& path)> saveScene;
 

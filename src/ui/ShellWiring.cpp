@@ -108,6 +108,18 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         return result.succeeded;
     };
 
+    properties_->SceneSheet().addModel = [this](Archive& pak, const std::string& entryName, bool asPlayer) {
+        view_.makeCurrent();
+        const bool added =
+            OpenModelFromPak(Core().Document(), pak, entryName, asPlayer ? MD2OpenAs::Player : MD2OpenAs::Model) !=
+            nullptr;
+        properties_->PropertyRefresh();
+        WatchSelection();
+        view_.update();
+        window_.RefreshCommandStates();
+        return added;
+    };
+
     // The browser adds entries as the paks page does, through the same hooks.
     browser_ = new AssetBrowser(properties_->SceneSheet());
     window_.SetAssetsPage(browser_);
@@ -146,6 +158,16 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
         md2.autoDetectPlayer = options.autoDetectPlayer;
         md2.loadAsPlayer = options.loadAsPlayer;
         SetMD2OpenOptions(md2);
+    };
+    hooks.scene = [this]() -> const COGLScene* { return Core().Scene(); };
+    hooks.addPlayer = [this](Archive* archive, const std::string& body) {
+        view_.makeCurrent();
+        COGLMD2* added = archive != nullptr ? OpenModelFromPak(Core().Document(), *archive, body, MD2OpenAs::Player)
+                                            : OpenMD2Model(Core().Document(), body, MD2OpenAs::Player);
+        properties_->PropertyRefresh();
+        WatchSelection();
+        view_.update();
+        return added != nullptr;
     };
     hooks.saveScene = [this](const QString& path) {
         view_.makeCurrent();
@@ -214,6 +236,7 @@ ShellWiring::~ShellWiring() {
     properties_->onChanged = nullptr;
     properties_->onSelectionChanged = nullptr;
     properties_->onPakItemActivated = nullptr;
+    properties_->SceneSheet().addModel = nullptr;
     properties_->SceneSheet().deleteTexture = nullptr;
     properties_->SceneSheet().textureAdded = nullptr;
     properties_->SceneSheet().beforeBackgroundChange = nullptr;

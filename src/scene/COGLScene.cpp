@@ -564,13 +564,16 @@ bool COGLScene::SetUpVisualWeapons() {
         }
         for (const VWepSkin& skin : skins) {
             if (LoadSkinTexture(skin.name, pak, std::string(), skin.loadOption, false) == nullptr) {
-                ShowMessage(msg::kVWepSkinsFailed);
                 ok = false;
             }
         }
     };
     preload(m_vwepPak, kVWepSkins);
     preload(m_ctfPak, kCTFSkins);
+    // One set-up, one message: the advice is the same for every skin that failed.
+    if (!ok) {
+        ShowMessage(msg::kVWepSkinsFailed);
+    }
     return ok;
 }
 

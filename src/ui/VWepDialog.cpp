@@ -59,9 +59,18 @@ QWidget* VWepDialog::PathRow(QLineEdit* edit, const QString& title) {
     return row;
 }
 
+namespace {
+// The scene knows a listed archive by its path: a pak named here as File > Open Pak
+// named it is the same entry of the list, not a second one.
+std::string ListedPath(const QLineEdit& edit) {
+    const QString path = edit.text().trimmed();
+    return path.isEmpty() ? std::string() : QFileInfo(path).absoluteFilePath().toStdString();
+}
+}  // namespace
+
 void VWepDialog::WriteSettings() const {
     Settings& settings = GetSettings();
     settings.SetInt(keys::kVWep, keys::kEnabled, enabled_->isChecked() ? 1 : 0);
-    settings.SetString(keys::kVWep, keys::kVWepPakFile, vwepPak_->text().trimmed().toStdString());
-    settings.SetString(keys::kVWep, keys::kCTFPakFile, ctfPak_->text().trimmed().toStdString());
+    settings.SetString(keys::kVWep, keys::kVWepPakFile, ListedPath(*vwepPak_));
+    settings.SetString(keys::kVWep, keys::kCTFPakFile, ListedPath(*ctfPak_));
 }

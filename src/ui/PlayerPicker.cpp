@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -19,9 +20,11 @@
 #include "ui/DialogButtons.h"
 #include "ui/QtHost.h"
 #include "ui/SceneNames.h"
+#include "ui/browser/ThumbnailWorkers.h"
 
 namespace {
 constexpr int kRowRole = Qt::UserRole + 1;
+constexpr int kThumbnailSize = 48;
 
 // Where a player's body comes from: its archive's file, and for a game folder
 // the folder it is read through, since a player may win from any of its stack.
@@ -85,7 +88,7 @@ PlayerPicker::PlayerPicker(const COGLScene* scene, QWidget* parent) : QDialog(pa
     rows_->setRootIsDecorated(false);
     rows_->setUniformRowHeights(true);
     rows_->setAllColumnsShowFocus(true);
-    rows_->setIconSize(QSize(24, 24));
+    rows_->setIconSize(QSize(kThumbnailSize, kThumbnailSize));
     const QIcon standIn = CommandIcon(cmd::kAddPlayer);
     for (int i = 0; i < static_cast<int>(players_.size()); ++i) {
         const PlayerRow& player = players_[static_cast<std::size_t>(i)];
@@ -95,6 +98,26 @@ PlayerPicker::PlayerPicker(const COGLScene* scene, QWidget* parent) : QDialog(pa
         item->setData(0, kRowRole, i);
         item->setToolTip(0, GameText(player.body));
     }
+    // Until its thumbnail comes, a row shows the command's icon.
+    thumbnails_ = std::make_unique<ThumbnailWorkers>();
+    thumbnails_->SetWorkerCount(1);
+    thumbnails_->onReply = [this](const ThumbnailReply& reply) {
+        QTreeWidgetItem* item = reply.tag < static_cast<quint64>(rows_->topLevelItemCount())
+                                    ? rows_->topLevelItem(static_cast<int>(reply.tag))
+                                    : nullptr;
+        const QImage picture = reply.ok ? QImage(reply.png) : QImage();
+        if (item != nullptr && !picture.isNull()) {
+            item->setIcon(0, QIcon(QPixmap::fromImage(picture)));
+            item->setData(0, kThumbnailShownRole, true);
+        }
+    };
+    std::vector<ThumbnailRequest> wanted;
+    for (std::size_t i = 0; i < players_.size(); ++i) {
+        wanted.push_back({static_cast<quint64>(i), kThumbnailSize, 1,
+                          QByteArray::fromStdString(players_[i].archive->Path()),
+                          QByteArray::fromStdString(players_[i].body)});
+    }
+    thumbnails_->Want(std::move(wanted));
     rows_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     rows_->header()->setStretchLastSection(false);
     rows_->resizeColumnToContents(0);
@@ -130,6 +153,12 @@ PlayerPicker::PlayerPicker(const COGLScene* scene, QWidget* parent) : QDialog(pa
             accept();
         }
     });
+}
+
+PlayerPicker::~PlayerPicker() {
+    if (thumbnails_) {
+        thumbnails_->onReply = nullptr;
+    }
 }
 
 const PlayerRow* PlayerPicker::Chosen() const {

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@ class Archive;
 class COGLScene;
 class QPushButton;
 class QTreeWidget;
+class ThumbnailWorkers;
 
 // One player a game keeps in one of the scene's archives.
 struct PlayerRow {
@@ -32,6 +34,10 @@ class PlayerPicker : public QDialog {
     Q_OBJECT
 public:
     explicit PlayerPicker(const COGLScene* scene, QWidget* parent = nullptr);
+    ~PlayerPicker() override;
+
+    // Set on a row's first column once its thumbnail shows.
+    static constexpr int kThumbnailShownRole = Qt::UserRole + 2;
 
     QTreeWidget* Rows() const { return rows_; }
     QPushButton* BrowseButton() const { return browse_; }
@@ -50,4 +56,6 @@ private:
     QPushButton* browse_ = nullptr;
     QPushButton* ok_ = nullptr;
     QString browsed_;
+    // Draw each row's body with its weapon out of the window's process.
+    std::unique_ptr<ThumbnailWorkers> thumbnails_;
 };

@@ -71,8 +71,16 @@ private slots:
         QVERIFY(g.opened);
         QCOMPARE(g.shell.Scene().PakCount(), 2);
 
+        // The rows' thumbnails come from the program itself as the worker.
+        const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+        const QByteArray oldWorker = qgetenv("MAROVIN_THUMBNAIL_WORKER");
+        qputenv("XDG_CACHE_HOME", g.shell.fixture.Path(QStringLiteral("cache")).toUtf8());
+        qputenv("MAROVIN_THUMBNAIL_WORKER", MAROVIN_APP " --thumbnail-worker");
         PlayerPicker listing(&g.shell.Scene());
         QTreeWidget& rows = *listing.Rows();
+        QTRY_VERIFY_WITH_TIMEOUT(rows.topLevelItem(1)->data(0, PlayerPicker::kThumbnailShownRole).toBool(), 60000);
+        oldWorker.isNull() ? qunsetenv("MAROVIN_THUMBNAIL_WORKER") : qputenv("MAROVIN_THUMBNAIL_WORKER", oldWorker);
+        oldCache.isNull() ? qunsetenv("XDG_CACHE_HOME") : qputenv("XDG_CACHE_HOME", oldCache);
         // baseq2 first, then the mod, which sees its own player and baseq2's.
         QCOMPARE(RowTexts(rows, 0), QStringList({"duke", "male", "duke", "knight", "male"}));
         QCOMPARE(RowTexts(rows, 1), QStringList({"duke.pk3 (game baseq2)", "pak0.pak (game baseq2)",

@@ -45,6 +45,8 @@ inline constexpr int kMoveFast = 32834;
 inline constexpr int kHighlightSelected = 32869;
 inline constexpr int kAddLight = 32797;
 inline constexpr int kAddObject = 32799;
+// Choose one of the players the scene's games keep (the shell's picker).
+inline constexpr int kAddPlayer = 33020;
 inline constexpr int kCopy = 57634;
 inline constexpr int kOptions = 32874;
 inline constexpr int kVWep = 32885;

@@ -4,11 +4,6 @@
 
 #include "render/CommandIds.h"
 
-namespace cmd {
-// The shell's own commands, beside the ones the view shares.
-inline constexpr int kAddPlayer = 33020;
-}  // namespace cmd
-
 // How a command shows in the menus and toolbars.
 enum class CommandKind {
     Plain,       // runs once

@@ -1,6 +1,7 @@
 #include "ui/browser/AssetCatalog.h"
 
-#include <algorithm>
+#include <string>
+#include <unordered_map>
 
 #include "media/Archive.h"
 #include "media/COGLImage.h"
@@ -59,15 +60,18 @@ std::vector<AssetEntry> ListAssets(const COGLScene& scene) {
         };
         // A player's body stands for its folder, under the player's name.
         const std::vector<PlayerListing> players = ListPlayers(pak);
+        std::unordered_map<std::string, const PlayerListing*> bodies;  // by the body's name folded
+        for (const PlayerListing& listing : players) {
+            bodies.emplace(fs_util::ToLower(listing.body->name), &listing);
+        }
         for (const Archive::Listed& listed : pak.ListedEntries()) {
-            const auto player = std::find_if(players.begin(), players.end(), [&](const PlayerListing& listing) {
-                return listing.body == listed.entry ||
-                       fs_util::ToLower(listing.body->name) == fs_util::ToLower(listed.entry->name);
-            });
-            if (player == players.end()) {
+            const auto found = IsPlayerBodyPath(listed.entry->name) ? bodies.find(fs_util::ToLower(listed.entry->name))
+                                                                     : bodies.end();
+            if (found == bodies.end()) {
                 add(*listed.entry, listed.text);
                 continue;
             }
+            const PlayerListing* player = found->second;
             AssetEntry& asset = add(*listed.entry, player->name);
             asset.kind = AssetKind::Player;
             asset.skins = static_cast<int>(player->skins.size());

@@ -54,12 +54,14 @@ QIcon SkinIcon(const COGLTexture2D& skin) {
     }
     COGLImage image;
     image.SetBgrOrder(false);
+    // With the palette it is drawn with: the game's, or the default one.
+    const bool palette = skin.LoadOption() != 0;
     bool read = false;
     if (Archive* pak = skin.Pak()) {
         const PakEntry* entry = pak->FindEntry(skin.Path());
-        read = entry != nullptr && image.LoadFromArchive(*pak, *entry, false, false, false);
+        read = entry != nullptr && image.LoadFromArchive(*pak, *entry, false, palette, false);
     } else if (!skin.Path().empty()) {
-        read = image.LoadFile(skin.Path(), false, false);
+        read = image.LoadFile(skin.Path(), false, palette);
     }
     return read ? IconOf(&image) : QIcon();
 }

@@ -101,7 +101,7 @@ PlayerPicker::PlayerPicker(const COGLScene* scene, QWidget* parent) : QDialog(pa
     // Until its thumbnail comes, a row shows the command's icon.
     thumbnails_ = std::make_unique<ThumbnailWorkers>();
     thumbnails_->SetWorkerCount(1);
-    thumbnails_->onReply = [this](const ThumbnailReply& reply) {
+    thumbnails_->onReply = [this](const ThumbnailJobResult& reply) {
         QTreeWidgetItem* item = reply.tag < static_cast<quint64>(rows_->topLevelItemCount())
                                     ? rows_->topLevelItem(static_cast<int>(reply.tag))
                                     : nullptr;
@@ -111,7 +111,7 @@ PlayerPicker::PlayerPicker(const COGLScene* scene, QWidget* parent) : QDialog(pa
             item->setData(0, kThumbnailShownRole, true);
         }
     };
-    std::vector<ThumbnailRequest> wanted;
+    std::vector<ThumbnailJob> wanted;
     for (std::size_t i = 0; i < players_.size(); ++i) {
         wanted.push_back({static_cast<quint64>(i), kThumbnailSize, 1,
                           QByteArray::fromStdString(players_[i].archive->Path()),

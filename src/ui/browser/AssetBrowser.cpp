@@ -45,7 +45,7 @@ QToolButton* Toggle(const QString& text, const QString& name, QWidget* parent) {
 
 AssetBrowser::AssetBrowser(const SceneSheetHooks& hooks, QWidget* parent)
     : PropertyPage(parent), hooks_(hooks), model_(new AssetModel(images_, kThumbnailSize, this)) {
-    workers_.onReply = [this](const ThumbnailReply& reply) { Replied(reply); };
+    workers_.onReply = [this](const ThumbnailJobResult& reply) { Replied(reply); };
 
     QVBoxLayout* layout = MakePageLayout(this);
     auto* bar = new QHBoxLayout;
@@ -382,9 +382,9 @@ std::pair<int, int> AssetBrowser::VisibleRows() const {
     return {first, low};
 }
 
-ThumbnailRequest AssetBrowser::RequestFor(int entry, bool preview) const {
+ThumbnailJob AssetBrowser::RequestFor(int entry, bool preview) const {
     const AssetEntry& asset = model_->Entry(entry);
-    ThumbnailRequest request;
+    ThumbnailJob request;
     request.tag = (quint64{generation_} << 32) | (static_cast<quint64>(entry) << 1) | (preview ? 1u : 0u);
     request.size = preview ? kPreviewSize : kThumbnailSize;
     request.frames = preview && asset.kind != AssetKind::Texture ? kPreviewFrames : 1;
@@ -394,7 +394,7 @@ ThumbnailRequest AssetBrowser::RequestFor(int entry, bool preview) const {
 }
 
 void AssetBrowser::Request() {
-    std::vector<ThumbnailRequest> wanted;
+    std::vector<ThumbnailJob> wanted;
     if (!InSight()) {
         workers_.Want(std::move(wanted));
         return;
@@ -423,7 +423,7 @@ void AssetBrowser::Request() {
     Results()->viewport()->update();
 }
 
-void AssetBrowser::Replied(const ThumbnailReply& reply) {
+void AssetBrowser::Replied(const ThumbnailJobResult& reply) {
     const auto generation = static_cast<quint32>(reply.tag >> 32);
     const auto entry = static_cast<int>((reply.tag & 0xFFFFFFFFu) >> 1);
     if (generation != generation_ || entry >= model_->EntryCount()) {

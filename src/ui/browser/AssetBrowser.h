@@ -96,8 +96,8 @@ private:
     void Request();
     // The rows in sight, first to one past the last.
     std::pair<int, int> VisibleRows() const;
-    ThumbnailRequest RequestFor(int entry, bool preview) const;
-    void Replied(const ThumbnailReply& reply);
+    ThumbnailJob RequestFor(int entry, bool preview) const;
+    void Replied(const ThumbnailJobResult& reply);
     // The scene's archive the entry was listed from, if it still holds it.
     Archive* ArchiveOf(const AssetEntry& entry) const;
 

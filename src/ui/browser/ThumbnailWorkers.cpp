@@ -36,7 +36,7 @@ bool Sendable(const QByteArray& text) { return !text.contains('\t') && !text.con
 struct ThumbnailWorkers::Worker {
     QProcess* process = nullptr;  // deleted later, after its last signal
     QByteArray pending;           // what it wrote after its last whole line
-    std::optional<ThumbnailRequest> current;
+    std::optional<ThumbnailJob> current;
     quint64 currentId = 0;
     bool answered = false;  // this process replied at least once
     bool overTime = false;  // stopped for taking too long
@@ -93,9 +93,9 @@ void ThumbnailWorkers::SetWorkerCount(int count) {
     Dispatch();
 }
 
-void ThumbnailWorkers::Want(std::vector<ThumbnailRequest> requests) {
+void ThumbnailWorkers::Want(std::vector<ThumbnailJob> requests) {
     waiting_.clear();
-    for (ThumbnailRequest& request : requests) {
+    for (ThumbnailJob& request : requests) {
         const bool drawing = std::any_of(workers_.begin(), workers_.end(), [&](const auto& worker) {
             return worker->current && worker->current->tag == request.tag;
         });
@@ -117,14 +117,14 @@ void ThumbnailWorkers::Dispatch() {
     }
     for (const auto& worker : workers_) {
         while (!worker->current && !waiting_.empty() && broken_.isEmpty()) {
-            ThumbnailRequest request = std::move(waiting_.front());
+            ThumbnailJob request = std::move(waiting_.front());
             waiting_.pop_front();
             Send(*worker, std::move(request));
         }
     }
 }
 
-bool ThumbnailWorkers::Send(Worker& worker, ThumbnailRequest request) {
+bool ThumbnailWorkers::Send(Worker& worker, ThumbnailJob request) {
     if (!Sendable(request.archive) || !Sendable(request.name)) {
         Fail(request.tag, QStringLiteral("its name holds a tab or a line break, which a worker cannot be asked for"));
         return false;
@@ -194,7 +194,7 @@ void ThumbnailWorkers::Answer(Worker& worker, const QByteArray& line) {
         return;
     }
     worker.timer.stop();
-    ThumbnailReply reply;
+    ThumbnailJobResult reply;
     reply.tag = worker.current->tag;
     reply.ok = kind == "ok";
     if (reply.ok) {
@@ -242,7 +242,7 @@ void ThumbnailWorkers::Ended(Worker& worker, bool failedToStart) {
 }
 
 void ThumbnailWorkers::StopAll(bool requeue) {
-    std::vector<ThumbnailRequest> interrupted;
+    std::vector<ThumbnailJob> interrupted;
     for (const auto& worker : workers_) {
         worker->timer.stop();
         if (worker->current) {
@@ -272,7 +272,7 @@ void ThumbnailWorkers::StopAll(bool requeue) {
 
 void ThumbnailWorkers::Fail(quint64 tag, const QString& reason) {
     if (onReply) {
-        ThumbnailReply reply;
+        ThumbnailJobResult reply;
         reply.tag = tag;
         reply.reason = reason;
         onReply(reply);

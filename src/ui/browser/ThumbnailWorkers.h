@@ -10,8 +10,9 @@
 #include <memory>
 #include <vector>
 
-// A picture wanted from a thumbnail worker.
-struct ThumbnailRequest {
+// A picture wanted from a thumbnail worker: the shell's own, in the worker
+// protocol's terms (the core's ThumbnailRequest is what a worker draws from).
+struct ThumbnailJob {
     quint64 tag = 0;     // the asker's own name for it, given back with the reply
     int size = 96;       // edge of the picture (of each tile of a strip) in pixels, 16..1024
     int frames = 1;      // more than 1: a strip of up to that many frames of the first animation
@@ -19,7 +20,7 @@ struct ThumbnailRequest {
     QByteArray name;     // the entry's name as the archive holds it
 };
 
-struct ThumbnailReply {
+struct ThumbnailJobResult {
     quint64 tag = 0;
     bool ok = false;
     QString png;       // drawn: the picture's file, for the asker to read
@@ -56,10 +57,10 @@ public:
 
     // The requests wanted now, the most wanted first. Those waiting that are not
     // among them are dropped unsent; those being drawn are not sent again.
-    void Want(std::vector<ThumbnailRequest> requests);
+    void Want(std::vector<ThumbnailJob> requests);
 
     // Each reply, on the window's thread, as it comes.
-    std::function<void(const ThumbnailReply& reply)> onReply;
+    std::function<void(const ThumbnailJobResult& reply)> onReply;
 
     // The reason given for the entry a worker was drawing when it ended.
     static QString StoppedReason();
@@ -68,7 +69,7 @@ private:
     struct Worker;
 
     void Dispatch();
-    bool Send(Worker& worker, ThumbnailRequest request);
+    bool Send(Worker& worker, ThumbnailJob request);
     void Start(Worker& worker);
     void Read(Worker& worker);
     void Answer(Worker& worker, const QByteArray& line);
@@ -79,7 +80,7 @@ private:
     QString program_;
     QStringList arguments_;
     std::vector<std::unique_ptr<Worker>> workers_;
-    std::deque<ThumbnailRequest> waiting_;
+    std::deque<ThumbnailJob> waiting_;
     quint64 nextId_ = 1;
     bool holding_ = false;  // while a worker's end is settled, nothing is sent
     int silentEnds_ = 0;  // workers in a row that ended without answering anything

@@ -3,23 +3,18 @@
 
 import os
 import sys
-import tempfile
 import unittest
 
 # Nothing written into the source tree.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import check_includes  # noqa: E402
+from made_up_tree import made_up_tree  # noqa: E402
 
 
 class CheckIncludes(unittest.TestCase):
     def problems(self, files):
-        with tempfile.TemporaryDirectory() as src:
-            for rel, text in files.items():
-                path = os.path.join(src, rel)
-                os.makedirs(os.path.dirname(path), exist_ok=True)
-                with open(path, "w", encoding="utf-8") as f:
-                    f.write(text)
+        with made_up_tree(files) as src:
             return check_includes.check(src)
 
     def test_a_layered_tree_passes(self):

@@ -3,22 +3,17 @@
 
 import os
 import sys
-import tempfile
 import unittest
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import check_types  # noqa: E402
+from made_up_tree import made_up_tree  # noqa: E402
 
 
 class CheckTypes(unittest.TestCase):
     def problems(self, files):
-        with tempfile.TemporaryDirectory() as src:
-            for rel, text in files.items():
-                path = os.path.join(src, rel)
-                os.makedirs(os.path.dirname(path), exist_ok=True)
-                with open(path, "w", encoding="utf-8") as f:
-                    f.write(text)
+        with made_up_tree(files) as src:
             return [p.replace(src + os.sep, "") for p in check_types.check([src])]
 
     def test_only_a_type_two_files_define_alike_is_a_clash(self):

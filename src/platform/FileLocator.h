@@ -9,11 +9,12 @@
 class FileLocator {
 public:
     // What is being looked for; decides the prompt's label and filter.
-    enum Kind { Pak = 0, Background = 1, Texture = 2, Md2 = 3, Skin = 4, Mdl = 6, Other = 99 };
+    // A Folder (a game folder in the scene's archive list) is asked for as a folder.
+    enum Kind { Pak = 0, Background = 1, Texture = 2, Md2 = 3, Skin = 4, Mdl = 6, Folder = 7, Other = 99 };
 
     explicit FileLocator(std::string sceneDirectory) : sceneDirectory_(std::move(sceneDirectory)) {}
 
-    // True when `path` (possibly replaced) names a readable file.
+    // True when `path` (possibly replaced) names a readable file (a folder for Folder).
     bool Locate(std::string& path, int kind) const;
 
     static const char* LabelOf(int kind);

@@ -36,6 +36,11 @@ std::optional<std::string> HeadlessHost::PromptForFile(const std::string& title,
     return promptAnswer;
 }
 
+std::optional<std::string> HeadlessHost::PromptForFolder(const std::string& title, const std::string& /*initialPath*/) {
+    prompts.push_back(title);
+    return promptAnswer;
+}
+
 bool HeadlessHost::HasMessage(const std::string& text) const {
     return std::any_of(messages.begin(), messages.end(), [&](const Message& m) { return m.text == text; });
 }

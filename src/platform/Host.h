@@ -30,6 +30,8 @@ public:
     // Asks the user to locate a file; an empty result means Cancel.
     virtual std::optional<std::string> PromptForFile(const std::string& title, const std::string& filter,
                                                      const std::string& initialPath) = 0;
+    // Asks the user to locate a folder (a game folder that moved); empty means Cancel.
+    virtual std::optional<std::string> PromptForFolder(const std::string& title, const std::string& initialPath) = 0;
 
     virtual void RefreshPropertyWindows() = 0;
     virtual void RefreshAnimationControls() = 0;
@@ -55,13 +57,14 @@ public:
     void MakeViewContextCurrent() override {}
     std::optional<std::string> PromptForFile(const std::string& title, const std::string& filter,
                                              const std::string& initialPath) override;
+    std::optional<std::string> PromptForFolder(const std::string& title, const std::string& initialPath) override;
     void RefreshPropertyWindows() override { ++refreshes; }
     void RefreshAnimationControls() override { ++animationRefreshes; }
 
     // Test inspection and control.
     std::vector<Message> messages;
     std::vector<std::string> progressTexts;
-    std::vector<std::string> prompts;  // titles of file prompts asked
+    std::vector<std::string> prompts;  // titles of file and folder prompts asked
     std::string statusText;
     int progressSteps = 0;
     int progressDepth = 0;
@@ -71,7 +74,7 @@ public:
     int waitCursorDepth = 0;
     bool quiet = false;
     MessageResult yesNoAnswer = MessageResult::Yes;
-    std::optional<std::string> promptAnswer;  // what a file prompt returns (default Cancel)
+    std::optional<std::string> promptAnswer;  // what a file or folder prompt returns (default Cancel)
 
     bool HasMessage(const std::string& text) const;
     void Clear();

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "media/Archive.h"
+#include "media/ArchiveFile.h"
 #include "media/COGLTexture2D.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
@@ -216,7 +217,9 @@ void COGLScene::LoadRecords(BinaryReader& in, SceneViewLink& view, int version) 
     for (std::size_t i = 0; i < pakCount; ++i) {
         std::string path = in.ReadText(scene_format::kPathFieldSize);
         Archive* pak = nullptr;
-        if (!path.empty() && m_fileLocator->Locate(path, FileLocator::Pak)) {
+        // A name without an archive's extension was a game folder, and is asked for as one.
+        const int kind = IsArchiveExtension(fs_util::ExtensionOf(path)) ? FileLocator::Pak : FileLocator::Folder;
+        if (!path.empty() && m_fileLocator->Locate(path, kind)) {
             pak = PakAt(AddPak(path));
         }
         if (pak == nullptr && !path.empty()) {

@@ -120,6 +120,14 @@ std::optional<std::string> QtHost::PromptForFile(const std::string& title, const
     return chosen.toStdString();
 }
 
+std::optional<std::string> QtHost::PromptForFolder(const std::string& title, const std::string& initialPath) {
+    const QString chosen = QFileDialog::getExistingDirectory(window_, GameText(title), GameText(initialPath));
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen.toStdString();
+}
+
 void QtHost::RefreshPropertyWindows() {
     if (onRefreshProperties) {
         onRefreshProperties();

@@ -33,6 +33,7 @@ public:
     void MakeViewContextCurrent() override;
     std::optional<std::string> PromptForFile(const std::string& title, const std::string& filter,
                                              const std::string& initialPath) override;
+    std::optional<std::string> PromptForFolder(const std::string& title, const std::string& initialPath) override;
     void RefreshPropertyWindows() override;
     void RefreshAnimationControls() override;
 

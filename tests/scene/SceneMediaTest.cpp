@@ -391,24 +391,50 @@ TEST_F(SceneMedia, ZipsWadsAndGameFoldersAreSavedByPathAndComeBackWithTheirTextu
     EXPECT_EQ(ReadWholeFile(again), ReadWholeFile(path));
 }
 
-// A game folder that is gone is asked for like a missing pak; cancelled, the scene
-// opens without it, untitled, so a save cannot shorten the file it came from.
-TEST_F(SceneMedia, AMissingGameFolderIsAskedForAndTheSceneOpensUntitled) {
+// A game folder that is gone is asked for as a folder; cancelled, the scene opens
+// without it, untitled, so a save cannot shorten the file it came from; pointed at
+// where the game moved, the scene opens with it and its textures come back.
+TEST_F(SceneMedia, AMissingGameFolderIsAskedForAsAFolder) {
     const std::string game = dir_.Path() + "/q2/baseq2";
     ASSERT_TRUE(fixtures::FolderBuilder().Add("pics/a.pcx", MakePcx(2, 2)).Write(game));
     ASSERT_GE(scene_->AddPak(game), 0);
     COGLDoc doc(scene_.get(), &view_);
     const std::string path = dir_.File("game.dv");
     ASSERT_TRUE(doc.Save(path));
+    const std::string moved = dir_.Path() + "/games/quake2/baseq2";
+    std::filesystem::create_directories(dir_.Path() + "/games/quake2");
+    std::filesystem::rename(game, moved);
     std::filesystem::remove_all(dir_.Path() + "/q2");
 
+    {
+        COGLScene loaded;
+        DefaultViewLink view;
+        COGLDoc reader(&loaded, &view);
+        ASSERT_TRUE(reader.Open(path));
+        EXPECT_EQ(loaded.PakCount(), 0);
+        ASSERT_EQ(host_.prompts.size(), 1u);
+        EXPECT_EQ(host_.prompts[0], std::string("This folder") + msg::kCannotBeLocated.text);
+        EXPECT_TRUE(reader.PathName().empty());
+        EXPECT_TRUE(reader.IsModified());
+    }
+    // A file is no answer to a folder's prompt.
+    host_.Clear();
+    host_.promptAnswer = path;
+    {
+        COGLScene loaded;
+        DefaultViewLink view;
+        COGLDoc reader(&loaded, &view);
+        ASSERT_TRUE(reader.Open(path));
+        EXPECT_EQ(loaded.PakCount(), 0);
+    }
+    host_.Clear();
+    host_.promptAnswer = moved;
     COGLScene loaded;
     DefaultViewLink view;
     COGLDoc reader(&loaded, &view);
     ASSERT_TRUE(reader.Open(path));
-    EXPECT_EQ(loaded.PakCount(), 0);
-    ASSERT_EQ(host_.prompts.size(), 1u);
-    EXPECT_EQ(host_.prompts[0], std::string("This PAK file") + msg::kCannotBeLocated.text);
-    EXPECT_TRUE(reader.PathName().empty());
-    EXPECT_TRUE(reader.IsModified());
+    ASSERT_EQ(loaded.PakCount(), 1);
+    EXPECT_EQ(loaded.PakAt(0)->Path(), moved);
+    EXPECT_EQ(loaded.PakAt(0)->Kind(), ArchiveKind::Game);
+    EXPECT_NE(loaded.PakAt(0)->FindEntry("pics/a.pcx"), nullptr);
 }

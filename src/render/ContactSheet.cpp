@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <unordered_map>
 
 #include "media/Archive.h"
 #include "platform/FileSystem.h"
@@ -71,6 +72,76 @@ void DrawPlaceholder(PngImage& sheet, int x, int y, int size) {
 }
 }  // namespace
 
+namespace {
+std::vector<std::string> FoldersOf(const std::string& name) {
+    std::vector<std::string> folders;
+    std::size_t start = 0;
+    for (std::size_t pos = 0; pos <= name.size(); ++pos) {
+        if (pos == name.size() || name[pos] == '/' || name[pos] == '\\') {
+            if (pos > start) {
+                folders.push_back(name.substr(start, pos - start));
+            }
+            start = pos + 1;
+        }
+    }
+    if (!folders.empty()) {
+        folders.pop_back();  // the file itself
+    }
+    return folders;
+}
+
+// Names that the tree shows alike (every player's "weapon") get as many of the
+// folders above them as tell them apart, nearest first: "male/weapon".
+void TellLabelsApart(std::vector<SheetEntry>& entries) {
+    struct Tail {
+        std::vector<std::string> folders;  // above what the label names
+        std::size_t used = 0;
+    };
+    std::vector<Tail> tails;
+    tails.reserve(entries.size());
+    for (const SheetEntry& entry : entries) {
+        Tail tail{FoldersOf(entry.name)};
+        // A model folder's label is the folder's own name: it is not above itself.
+        if (!tail.folders.empty() && fs_util::ToLower(tail.folders.back()) == fs_util::ToLower(entry.label)) {
+            tail.folders.pop_back();
+        }
+        tails.push_back(std::move(tail));
+    }
+    const auto shown = [&](std::size_t i) {
+        std::string text = entries[i].label;
+        const std::vector<std::string>& folders = tails[i].folders;
+        for (std::size_t k = 0; k < tails[i].used; ++k) {
+            text = folders[folders.size() - 1 - k] + "/" + text;
+        }
+        return fs_util::ToLower(text);
+    };
+    for (bool grew = true; grew;) {
+        grew = false;
+        std::unordered_map<std::string, std::vector<std::size_t>> alike;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            alike[shown(i)].push_back(i);
+        }
+        for (const auto& [text, group] : alike) {
+            if (group.size() < 2) {
+                continue;
+            }
+            for (const std::size_t i : group) {
+                if (tails[i].used < tails[i].folders.size()) {
+                    ++tails[i].used;
+                    grew = true;
+                }
+            }
+        }
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::vector<std::string>& folders = tails[i].folders;
+        for (std::size_t k = 0; k < tails[i].used; ++k) {
+            entries[i].label = folders[folders.size() - 1 - k] + "/" + entries[i].label;
+        }
+    }
+}
+}  // namespace
+
 std::vector<SheetEntry> SheetEntries(Archive& archive, const std::string& filter) {
     const std::string lowered = fs_util::ToLower(filter);
     std::vector<SheetEntry> entries;
@@ -79,6 +150,7 @@ std::vector<SheetEntry> SheetEntries(Archive& archive, const std::string& filter
             entries.push_back({listed.entry->name, listed.text});
         }
     }
+    TellLabelsApart(entries);
     return entries;
 }
 

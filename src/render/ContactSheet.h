@@ -21,10 +21,12 @@ struct ContactSheetOptions {
 
 struct SheetEntry {
     std::string name;   // the entry's name in the archive
-    std::string label;  // what the archive's tree shows for it
+    std::string label;  // what the archive's tree shows for it, with folders to tell alike ones apart
 };
 // Every entry the archive's tree lists (a model folder stands for its tris.md2),
-// in the tree's order, whose name holds `filter` without regard to case.
+// in the tree's order, whose name holds `filter` without regard to case. Entries
+// the tree names alike are labelled with the shortest tail of their paths that
+// tells them apart ("male/weapon", "female/weapon").
 std::vector<SheetEntry> SheetEntries(Archive& archive, const std::string& filter);
 
 struct ContactSheet {

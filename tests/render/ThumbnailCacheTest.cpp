@@ -2,6 +2,8 @@
 // current and read back whole, and drawn again otherwise.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -173,6 +175,26 @@ TEST_F(ThumbnailCacheTest, SheetShowsEveryListedEntryWithPlaceholdersForFailures
         names.push_back(entry.name + "=" + entry.label);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"models/tall/tris.md2=tall", "models/tube/tris.md2=tube"}));
+    // Names the tree shows alike take the folders above them that tell them apart.
+    const std::string players = dir_.Write(
+        "players.pk3", fixtures::ZipBuilder()
+                           .Add("players/male/weapon.md2", TubeMd2("x.pcx"))
+                           .Add("players/female/weapon.md2", TubeMd2("x.pcx"))
+                           .Add("mods/a/players/male/weapon.md2", TubeMd2("x.pcx"))
+                           .Add("models/weapon/tris.md2", TubeMd2("x.pcx"))
+                           .Add("models/tube/tris.md2", TubeMd2("x.pcx"))
+                           .Build());
+    std::unique_ptr<Archive> alike = OpenArchive(players);
+    ASSERT_NE(alike, nullptr);
+    names.clear();
+    for (const SheetEntry& entry : SheetEntries(*alike, "")) {
+        names.push_back(entry.name + "=" + entry.label);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"models/tube/tris.md2=tube", "models/weapon/tris.md2=models/weapon",
+                                               "mods/a/players/male/weapon.md2=a/players/male/weapon",
+                                               "players/female/weapon.md2=female/weapon",
+                                               "players/male/weapon.md2=players/male/weapon"}));
 
     Thumbnailer thumbnailer(Cache());
     std::string reason;

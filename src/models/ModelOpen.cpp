@@ -34,6 +34,7 @@ void ShowAddedObject(COGLDoc& doc, COGLObject* added) {
     GetHost().RefreshPropertyWindows();
     doc.Scene()->SetSelectedObject(added);
     if (doc.View() != nullptr) {
+        doc.View()->PlaceAdded(*added);
         doc.View()->Repaint();
     } else {
         GetHost().RequestRepaint();

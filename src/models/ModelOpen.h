@@ -23,7 +23,7 @@ struct PakEntry;
 // step, selected and shown. Returns the model added, or nullptr.
 COGLModel* AddModelToScene(COGLDoc& doc, std::unique_ptr<COGLModel> model);
 // Shows an object just appended to the document's scene: the property windows
-// refreshed, the object selected and the view repainted.
+// refreshed, the object selected, placed by the view and the view repainted.
 void ShowAddedObject(COGLDoc& doc, COGLObject* added);
 
 // The entry of `pak` an opener reads (matched without regard to case); nullptr,

@@ -484,7 +484,9 @@ bool COGLView::AddObject(int typeCode) {
     if (!object) {
         return false;
     }
-    m_document.History().Added(*m_scene, m_scene->AddObject(std::move(object)), "Add Object");
+    COGLObject* added = m_scene->AddObject(std::move(object));
+    PlaceAdded(*added);
+    m_document.History().Added(*m_scene, added, "Add Object");
     m_document.SetModified(true);
     GetHost().RefreshPropertyWindows();
     Repaint();

@@ -179,7 +179,19 @@ public:
     // The selected object (or its texture) is being dragged.
     bool ObjectBeingDragged() const;
 
+    // --- Placing what is added ---
+    // The window places what is added (beside the last object, or where it is
+    // dropped); the command line and scene files keep the places they are given.
+    void SetPlacesAddedObjects(bool places) { m_placesAdded = places; }
+    // The window point (y from the top) that the next added object was dropped at.
+    void SetDropPoint(int x, int y) { m_dropPoint = std::array<int, 2>{x, y}; }
+    void ClearDropPoint() { m_dropPoint.reset(); }
+
     // --- SceneViewLink ---
+    // A dropped object lands under the pointer: on top of the object there, else on
+    // the floor (the bottom of the scene), else at the depth of the camera's point
+    // of interest; any other stands beside the last object with a box.
+    void PlaceAdded(COGLObject& added) override;
     void SaveViewRecord(BinaryWriter& out) const override;
     void LoadViewRecord(BinaryReader& in, int version) override;
     void ResetViewports() override;
@@ -191,6 +203,12 @@ private:
     void Layout();
     // The slot whose pane holds the window point (x, y from the top), or -1.
     int SlotAt(int x, int y) const;
+    // The object drawn at (x, y), `skipped` left out.
+    COGLObject* ObjectAt(int x, int y, const COGLObject* skipped);
+    // The line through the pixel (x, y from the top) of the pane of `slot`, and the
+    // pane camera's right in the world.
+    struct PaneRay;
+    PaneRay RayAt(int slot, int x, int y);
     // The pick name at (x, y) in the pane of that slot, of what `drawNames` draws.
     std::optional<std::uint32_t> PickNameAt(int slot, int x, int y, const std::function<void()>& drawNames);
     int GLRow(int y) const { return m_clientHeight - 1 - y; }
@@ -237,6 +255,8 @@ private:
     FrameTimer m_frameTimer;
     bool m_animationSuspended = false;
     bool m_transparentBackground = false;
+    bool m_placesAdded = false;
+    std::optional<std::array<int, 2>> m_dropPoint;
     CapturedImage m_captured;
 
     ViewCursor* m_cursor = nullptr;

@@ -1,13 +1,17 @@
 // Picking, the mouse and the keys of COGLView; what each tool does to an object,
 // a texture or a camera is in ToolSteps.
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Host.h"
 #include "render/COGLView.h"
+#include "render/Framing.h"
 #include "render/GLCheck.h"
 #include "render/Picking.h"
+#include "render/Placement.h"
 #include "render/SceneRenderer.h"
 #include "render/StatusText.h"
 #include "render/ToolSteps.h"
@@ -94,15 +98,19 @@ bool COGLView::PickAt(int x, int y) {
     return m_scene->Selected() != nullptr;
 }
 
-COGLObject* COGLView::ObjectAt(int x, int y) {
+COGLObject* COGLView::ObjectAt(int x, int y) { return ObjectAt(x, y, nullptr); }
+
+COGLObject* COGLView::ObjectAt(int x, int y, const COGLObject* skipped) {
     const int slot = m_scene ? SlotAt(x, y) : -1;
     if (slot < 0) {
         return nullptr;
     }
     // Light markers are looked through: only objects are drawn.
-    const auto hit = PickNameAt(slot, x, y, [this] {
+    const auto hit = PickNameAt(slot, x, y, [this, skipped] {
         for (const auto& object : m_scene->Objects()) {
-            object->DrawPickPass();
+            if (object.get() != skipped) {
+                object->DrawPickPass();
+            }
         }
     });
     CheckGLErrors("After Select");
@@ -110,11 +118,94 @@ COGLObject* COGLView::ObjectAt(int x, int y) {
         return nullptr;
     }
     for (const auto& object : m_scene->Objects()) {
-        if (object->PickName() == static_cast<int>(*hit)) {
+        if (object.get() != skipped && object->PickName() == static_cast<int>(*hit)) {
             return object.get();
         }
     }
     return nullptr;
+}
+
+struct COGLView::PaneRay {
+    PointerRay ray;
+    Vector3 right;
+};
+
+COGLView::PaneRay COGLView::RayAt(int slot, int x, int y) {
+    COGLViewport& viewport = Viewport(slot);
+    const PaneRect& pane = viewport.Rect();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    viewport.ApplyProjection();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    viewport.ApplyCamera();
+    GLdouble model[16];
+    GLdouble projection[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    const GLint rect[4] = {pane.x, pane.y, pane.width, pane.height};
+    GLdouble nearPoint[3] = {0.0, 0.0, 0.0};
+    GLdouble farPoint[3] = {0.0, 0.0, 1.0};
+    gluUnProject(x + 0.5, GLRow(y) + 0.5, 0.0, model, projection, rect, &nearPoint[0], &nearPoint[1], &nearPoint[2]);
+    gluUnProject(x + 0.5, GLRow(y) + 0.5, 1.0, model, projection, rect, &farPoint[0], &farPoint[1], &farPoint[2]);
+    const Vector3 from{float(nearPoint[0]), float(nearPoint[1]), float(nearPoint[2])};
+    const Vector3 to{float(farPoint[0]), float(farPoint[1]), float(farPoint[2])};
+    // The first row of the view's rotation is the camera's right in the world.
+    return {{from, to - from}, {float(model[0]), float(model[4]), float(model[8])}};
+}
+
+void COGLView::PlaceAdded(COGLObject& added) {
+    const std::optional<std::array<int, 2>> drop = m_dropPoint;
+    m_dropPoint.reset();
+    if (!m_placesAdded || !m_scene) {
+        return;
+    }
+    GetHost().MakeViewContextCurrent();  // rays and picks read the panes' matrices
+    added.RefreshBounds();
+    const std::optional<WorldBox> box = WorldBoundsOf(added);
+    const int slot = drop ? SlotAt((*drop)[0], (*drop)[1]) : m_activeViewport;
+    if (!box || slot < 0) {
+        return;
+    }
+    std::optional<WorldBox> others;
+    std::optional<WorldBox> last;
+    for (const auto& object : m_scene->Objects()) {
+        if (object.get() == &added) {
+            continue;
+        }
+        if (const auto bounds = WorldBoundsOf(*object)) {
+            if (others) {
+                others->Grow(*bounds);
+            } else {
+                others = bounds;
+            }
+            last = bounds;
+        }
+    }
+    Vector3 offset;
+    if (drop) {
+        const auto [x, y] = *drop;
+        const PaneRay pointer = RayAt(slot, x, y);
+        const COGLObject* under = ObjectAt(x, y, &added);
+        const std::optional<WorldBox> underBox = under != nullptr ? WorldBoundsOf(*under) : std::nullopt;
+        const Vector3 centre = Viewport(slot).Camera().center;
+        const float floorY = others ? others->lo.y : box->lo.y;
+        const float farthest = 4.0f * (centre - pointer.ray.origin).Length() + 1.0f;
+        offset = LandingOffset(LandAt(pointer.ray, underBox, floorY, farthest, centre), *box);
+    } else if (last) {
+        offset = BesideOffset(*last, *box, RayAt(slot, 0, 0).right);
+    } else {
+        return;
+    }
+    const Vector3 position = added.Position() + offset;
+    if (std::isfinite(position.x) && std::isfinite(position.y) && std::isfinite(position.z)) {
+        added.SetPosition(position.x, position.y, position.z);
+    }
 }
 
 // --- Mouse and keys ---

@@ -139,6 +139,9 @@ public:
     // The box the object fills in its own coordinates (what its selection box
     // outlines), for framing; false while it has none (a model not yet drawn).
     virtual bool LocalBounds(Vector3& lo, Vector3& hi) const;
+    // Lets an object whose box is only learnt while drawing (a model walks its
+    // current frame) know it before its first draw; nothing for the others.
+    virtual void RefreshBounds() {}
     // What the sheets edit of a kind beyond what every object has (3D text, a
     // model's animation settings), as a record for the editing history that
     // RestoreEditState reads back; nothing for most kinds. Restoring reads no file.

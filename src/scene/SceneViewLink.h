@@ -5,6 +5,8 @@
 
 #include "platform/BinaryIO.h"
 
+class COGLObject;
+
 // What the scene and the document need of the view that shows the scene, without
 // depending on it: the view record of the scene file (the perspective viewport's
 // field of view and its camera), the reset of the viewports to their default
@@ -28,6 +30,9 @@ public:
     // The viewports back to their default layout and cameras (Clear the scene).
     virtual void ResetViewports() = 0;
     virtual void Repaint() = 0;
+    // A view may move an object just added (a model opened, a primitive chosen) to
+    // where its user will look for it; without a view it stays where it was made.
+    virtual void PlaceAdded(COGLObject& /*added*/) {}
 };
 
 // Keeps the view record's 56 bytes as values, so a scene loaded and saved without

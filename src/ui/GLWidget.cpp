@@ -76,6 +76,7 @@ GLWidget::GLWidget(QWidget* parent) : QOpenGLWidget(parent), core_(std::make_uni
     // the first frame, so a file named on the command line can open into them.
     core_->OnInitialUpdate();
     core_->SetCursor(this);
+    core_->SetPlacesAddedObjects(true);
 }
 
 GLWidget::~GLWidget() {
@@ -330,11 +331,12 @@ void GLWidget::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void GLWidget::dropEvent(QDropEvent* event) {
+    const qreal ratio = devicePixelRatioF();
+    const int x = static_cast<int>(std::lround(event->position().x() * ratio));
+    const int y = static_cast<int>(std::lround(event->position().y() * ratio));
     if (DraggedAssetOf(event->mimeData())) {
         event->acceptProposedAction();
-        const qreal ratio = devicePixelRatioF();
-        emit assetDropped(event->mimeData(), static_cast<int>(std::lround(event->position().x() * ratio)),
-                          static_cast<int>(std::lround(event->position().y() * ratio)));
+        emit assetDropped(event->mimeData(), x, y);
         return;
     }
     const QStringList paths = LocalFilesOf(event->mimeData());
@@ -342,5 +344,7 @@ void GLWidget::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
+    core_->SetDropPoint(x, y);
     emit filesDropped(paths);
+    core_->ClearDropPoint();
 }

@@ -50,7 +50,8 @@ public:
     bool IsAnimating() const;
 
 signals:
-    // Local files dropped on the view, in the order given.
+    // Local files dropped on the view, in the order given; the first model among
+    // them lands where they were dropped, the others beside it.
     void filesDropped(const QStringList& paths);
     // An archive entry dragged out of the asset browser and dropped at (x, y) in the
     // view's device pixels (y from the top), as the view's picking takes them.

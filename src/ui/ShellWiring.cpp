@@ -285,7 +285,9 @@ void ShellWiring::DropAsset(const QMimeData* data, int x, int y) {
     view_.makeCurrent();
     COGLObject* object = COGLImage::IsArchivePicture(*pak, dragged->name) ? Core().ObjectAt(x, y) : nullptr;
     if (object == nullptr) {
+        Core().SetDropPoint(x, y);
         browser_->Add(*pak, dragged->name);
+        Core().ClearDropPoint();
         return;
     }
     EditHistory& history = Core().Document().History();

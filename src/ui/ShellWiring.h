@@ -36,7 +36,7 @@ public:
 private:
     bool OpenFile(const QString& path);
     // An entry dragged out of the browser and dropped at (x, y) of the view: a picture
-    // dropped on an object becomes its texture, anything else is added.
+    // dropped on an object becomes its texture, anything else is added where it fell.
     void DropAsset(const QMimeData* data, int x, int y);
     // The selection's state as the "before" of the next edit on the sheets.
     void WatchSelection();

@@ -5,9 +5,13 @@
 
 #include "ViewFixture.h"
 #include "math/Quaternion.h"
+#include "models/ModelFamilies.h"
 #include "render/CommandIds.h"
+#include "render/Framing.h"
+#include "render/Placement.h"
 #include "scene/EditHistory.h"
 #include "scene/Primitives.h"
+#include "support/ModelWriters.h"
 
 namespace {
 
@@ -378,4 +382,95 @@ TEST_F(ViewTools, DragsHideTheCursorAndWarpItBackInsideTheWindow) {
     EXPECT_TRUE(view_->ObjectBeingDragged());
     view_->MouseUp(Mouse(MouseButton::Left, 40, 50));
     view_->SetCursor(nullptr);
+}
+
+// --- Placing what is added ---
+
+TEST(Placement, RaysLandOnBoxesTheFloorOrTheCameraDepth) {
+    const WorldBox unit{{-1.0f, -1.0f, -1.0f}, {1.0f, 1.0f, 1.0f}};
+    EXPECT_FLOAT_EQ(*RayEntersBox({{0.0f, 0.0f, 5.0f}, {0.0f, 0.0f, -2.0f}}, unit), 2.0f);
+    EXPECT_FLOAT_EQ(*RayEntersBox({{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, -1.0f}}, unit), 0.0f);  // from inside
+    EXPECT_FALSE(RayEntersBox({{0.0f, 0.0f, 5.0f}, {0.0f, 0.0f, 1.0f}}, unit));             // behind
+    EXPECT_FALSE(RayEntersBox({{3.0f, 0.0f, 5.0f}, {0.0f, 0.0f, -1.0f}}, unit));            // beside
+
+    // Over a box: on its top, under the pointer. Down onto the floor when near
+    // enough; else the camera's depth, the object centred there.
+    const PointerRay down{{0.0f, 4.0f, 4.0f}, {0.0f, -1.0f, -1.0f}};
+    LandingPoint on = LandAt(down, unit, -1.0f, 100.0f, {});
+    EXPECT_TRUE(on.standing);
+    EXPECT_FLOAT_EQ(on.point.y, 1.0f);
+    EXPECT_FLOAT_EQ(on.point.z, 1.0f);
+    on = LandAt(down, std::nullopt, -1.0f, 100.0f, {});
+    EXPECT_TRUE(on.standing);
+    EXPECT_FLOAT_EQ(on.point.y, -1.0f);
+    EXPECT_FLOAT_EQ(on.point.z, -1.0f);
+    on = LandAt(down, std::nullopt, -1.0f, 2.0f, {0.0f, 2.0f, 0.0f});
+    EXPECT_FALSE(on.standing);
+    EXPECT_FLOAT_EQ(on.point.y, 1.0f);  // where the ray passes (0, 2, 0) most closely
+    EXPECT_FLOAT_EQ(on.point.z, 1.0f);
+    on = LandAt({{0.0f, 0.0f, 8.0f}, {0.0f, 0.5f, -1.0f}}, std::nullopt, -1.0f, 100.0f, {0.0f, 0.0f, 0.0f});
+    EXPECT_FALSE(on.standing);  // looking up never meets the floor
+    const WorldBox tall{{-1.0f, 0.0f, -1.0f}, {1.0f, 4.0f, 1.0f}};
+    const Vector3 stand = LandingOffset({{5.0f, 2.0f, 0.0f}, true}, tall);
+    EXPECT_EQ(stand, (Vector3{5.0f, 2.0f, 0.0f}));
+    const Vector3 centred = LandingOffset({{5.0f, 2.0f, 0.0f}, false}, tall);
+    EXPECT_EQ(centred, (Vector3{5.0f, 0.0f, 0.0f}));
+
+    // Beside: clear of the last by a tenth of the wider, along the level floor
+    // axis nearest the pane's right, at the height it was made.
+    const WorldBox last{{2.0f, -1.0f, -1.0f}, {4.0f, 1.0f, 1.0f}};
+    const WorldBox added{{-0.5f, 3.0f, -0.5f}, {0.5f, 4.0f, 0.5f}};
+    EXPECT_EQ(BesideOffset(last, added, {1.0f, 0.3f, 0.1f}), (Vector3{3.0f + 1.5f + 0.2f, 0.0f, 0.0f}));
+    EXPECT_EQ(BesideOffset(last, added, {0.2f, 0.0f, -0.9f}), (Vector3{3.0f, 0.0f, -1.7f}));
+    EXPECT_EQ(BesideOffset(last, added, {-1.0f, 0.0f, 0.0f}), (Vector3{1.3f, 0.0f, 0.0f}));
+}
+
+// The window places what it adds; the command line (placing off) keeps the origin.
+// A model is placed by the box of its first frame before it was ever drawn.
+TEST_F(ViewTools, AddedObjectsStandBesideTheLastAndDroppedOnesUnderThePointer) {
+    ASSERT_TRUE(view_->AddObject(object_type::kBox));
+    ASSERT_TRUE(view_->AddObject(object_type::kBox));
+    EXPECT_EQ(Scene().ObjectAt(1)->Position(), (Vector3{}));
+    view_->ClearScene();
+    ASSERT_TRUE(view_->OnCommand(cmd::kFront));
+
+    view_->SetPlacesAddedObjects(true);
+    ASSERT_TRUE(view_->AddObject(object_type::kBox));
+    EXPECT_EQ(Scene().ObjectAt(0)->Position(), (Vector3{}));  // nothing to stand beside
+    RegisterModelClasses();
+    TempDir dir;
+    const std::string md2 = dir.Write("crate/tris.md2", fixtures::WriteMd2(fixtures::MakeBoxModel({"stand"}, {48.0f})));
+    ASSERT_TRUE(view_->Document().OpenFile(md2).succeeded);
+    COGLObject* model = Scene().ObjectAt(1);
+    const auto first = WorldBoundsOf(*Scene().ObjectAt(0));
+    const auto beside = WorldBoundsOf(*model);
+    ASSERT_TRUE(first && beside);
+    EXPECT_GT(beside->lo.x, first->hi.x);  // clear of the box, to its right
+    EXPECT_NEAR(model->Position().y, 0.0f, 1e-5f);
+    EXPECT_NEAR(model->Position().z, 0.0f, 1e-5f);
+
+    // Dropped on the box's face: on its top, above where the pointer met it.
+    // Dropped below the horizon: on the floor (the scene's bottom); above it: at
+    // the camera's depth; both under the pointer, found there by a pick.
+    view_->Paint();
+    const auto drop = [&](int x, int y) {
+        view_->SetDropPoint(x, y);
+        EXPECT_TRUE(view_->AddObject(object_type::kSphere));
+        view_->Paint();
+        return Scene().ObjectAt(static_cast<int>(Scene().Objects().size()) - 1);
+    };
+    const float floor = std::min(first->lo.y, beside->lo.y);
+    COGLObject* onTop = drop(kCentre, kCentre);
+    EXPECT_NEAR(WorldBoundsOf(*onTop)->lo.y, first->hi.y, 1e-4f);
+    EXPECT_NEAR(WorldBoundsOf(*onTop)->Center().x, 0.0f, 0.05f);  // half a pixel off the axis
+    EXPECT_NEAR(WorldBoundsOf(*onTop)->Center().z, first->hi.z, 0.05f);
+    COGLObject* onFloor = drop(20, 80);
+    EXPECT_NEAR(WorldBoundsOf(*onFloor)->lo.y, floor, 1e-4f);
+    EXPECT_EQ(view_->ObjectAt(20, 80), onFloor);
+    COGLObject* inAir = drop(10, 6);
+    EXPECT_GT(WorldBoundsOf(*inAir)->lo.y, first->hi.y);
+    EXPECT_EQ(view_->ObjectAt(10, 6), inAir);
+    // The drop point serves one object only: the next stands beside the last.
+    ASSERT_TRUE(view_->AddObject(object_type::kSphere));
+    EXPECT_GT(WorldBoundsOf(*Scene().Objects().back())->lo.x, WorldBoundsOf(*inAir)->hi.x);
 }

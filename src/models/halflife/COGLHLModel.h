@@ -39,8 +39,7 @@ public:
     bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;
     void CopyFrom(const COGLObject& other) override;
 
-    // The bounds as a draw leaves them, without drawing.
-    void RefreshBounds();
+    void RefreshBounds() override;
     // The sequence box in order, lifted as drawn (the stored bounds hold it with
     // minima and maxima exchanged).
     bool LocalBounds(Vector3& lo, Vector3& hi) const override;

@@ -53,8 +53,7 @@ public:
     // extension, at most 260 characters.
     void NameFromFile(const std::string& path);
 
-    // Walks the current frames without drawing, leaving their box in the bounds.
-    void RefreshBounds();
+    void RefreshBounds() override;
 
     int VertexCount() const { return m_vertexCount; }
     int TriangleCount() const { return m_triangleCount; }

@@ -47,8 +47,7 @@ public:
     // leave `name` as it was.
     static std::string NameFromPath(const std::string& path, const std::string& name);
 
-    // Walks the current frame without drawing, leaving its box in the bounds.
-    void RefreshBounds();
+    void RefreshBounds() override;
 
     std::uint8_t TextureFlag() const { return m_textureFlag; }
     // The load option of the skins the file names (1: the default palette, or the

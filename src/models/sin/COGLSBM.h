@@ -78,7 +78,7 @@ public:
     // The current frame (blended) in drawing space, group after group as
     // GL_TRIANGLES; refreshes the bounds. `sink` may be nullptr for the bounds only.
     void WalkGeometry(GeometrySink* sink);
-    void RefreshBounds() { WalkGeometry(nullptr); }
+    void RefreshBounds() override { WalkGeometry(nullptr); }
 
     const std::string& Prefix() const { return m_prefix; }
     const std::string& ModelPath() const { return m_sbmPath; }

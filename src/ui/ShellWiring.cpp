@@ -11,8 +11,10 @@
 #include "export/GltfExport.h"
 #include "media/COGLImage.h"
 #include "media/COGLTexture2D.h"
+#include "media/GameFolder.h"
 #include "media/Palette.h"
 #include "models/quake2/MD2Open.h"
+#include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "render/COGLView.h"
@@ -265,14 +267,42 @@ bool ShellWiring::OpenFile(const QString& path) {
     view_.makeCurrent();
     COGLView& view = Core();
     const OpenFileResult result = view.Document().OpenFile(path.toStdString());
+    const GameFolder* game = nullptr;
     if (result.kind == OpenedKind::Pak && result.succeeded) {
         properties_->ShowPak(result.pakPosition);
+        game = dynamic_cast<const GameFolder*>(view.Scene()->PakAt(result.pakPosition));
     }
     properties_->PropertyRefresh();
     browser_->Refresh();
     WatchSelection();
     view_.update();
+    if (game != nullptr) {
+        AnnounceGame(*game);  // last, so that no progress text of the listing replaces it
+    }
     return result.succeeded;
+}
+
+// A whole game is opened to be browsed: say what was found and show its assets.
+void ShellWiring::AnnounceGame(const GameFolder& game) {
+    const GameFolder::Layout& layout = game.GameLayout();
+    const auto nameOf = [](const std::string& path) { return QString::fromStdString(fs_util::FileNameOf(path)); };
+    QString folder = nameOf(layout.baseFolder);
+    if (!layout.modFolder.empty()) {
+        folder = QStringLiteral("%1 (over %2)").arg(nameOf(layout.modFolder), folder);
+    }
+    // Loose files are part of the stack, but a modder counts the archives.
+    int count = 0;
+    for (int source = 0; source < game.SourceCount(); ++source) {
+        count += game.Source(source).Kind() != ArchiveKind::Folder ? 1 : 0;
+    }
+    GetHost().SetStatusText(QStringLiteral("Opened the %1 game in %2: %3 %4.")
+                                .arg(QString::fromLatin1(GameKindName(layout.game)), folder)
+                                .arg(count)
+                                .arg(count == 1 ? QStringLiteral("archive") : QStringLiteral("archives"))
+                                .toStdString());
+    QDockWidget* assets = window_.AssetsDock();
+    assets->show();
+    assets->raise();
 }
 
 void ShellWiring::DropAsset(const QMimeData* data, int x, int y) {

@@ -7,6 +7,7 @@
 
 class AssetBrowser;
 class COGLView;
+class GameFolder;
 class GLWidget;
 class MainWindow;
 class PropertyWindows;
@@ -35,6 +36,9 @@ public:
 
 private:
     bool OpenFile(const QString& path);
+    // After a game folder opened: its game, folder and archive count in the status
+    // bar, and the Assets window in front.
+    void AnnounceGame(const GameFolder& game);
     // An entry dragged out of the browser and dropped at (x, y) of the view: a picture
     // dropped on an object becomes its texture, anything else is added where it fell.
     void DropAsset(const QMimeData* data, int x, int y);

@@ -1,6 +1,7 @@
 // A whole game opened from the File menu: its archives and loose files as one
 // tree on the pak page, where each entry says where it comes from, and a model
 // added from that tree.
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QLabel>
 #include <QTreeWidget>
@@ -58,6 +59,9 @@ private slots:
         const Archive* game = shell.Scene().PakAt(0);
         QCOMPARE(game->Kind(), ArchiveKind::Game);
         QVERIFY(shell.window.RecentFiles().Files().contains(root));
+        // What was found is said, and the game's assets come forward to be browsed.
+        QCOMPARE(QString::fromStdString(shell.fixture.host.statusText), QStringLiteral("Opened the Quake 2 game in baseq2: 2 archives."));
+        QVERIFY(shell.window.AssetsDock()->isVisible());
 
         // The whole game is one tree, shown at once.
         PaksPage& page = shell.wiring.Properties().SceneSheet().Paks();

@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev llvm
   xvfb xauth xdg-utils python3 python3-pil
   bubblewrap shared-mime-info libxml2-utils libglib2.0-bin
+  dpkg-dev appstream desktop-file-utils
 )
 
 missing=()

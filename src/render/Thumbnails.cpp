@@ -311,6 +311,9 @@ bool ThumbnailRenderer::StartView(std::string& reason) {
         viewFailed_ = !headless_;
         if (headless_) {
             headless_->view->SetTransparentBackground(true);
+            // A file manager's sandbox shows the thumbnailer the file alone: a
+            // model whose companions are out of sight still gets a picture.
+            headless_->view->Scene()->SetDrawsWithoutCompanions(true);
         }
     }
     if (!headless_) {

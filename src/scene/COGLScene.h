@@ -215,6 +215,13 @@ public:
     void SetTextureFilterMode(int mode);
     int TextureFilterMode() const { return m_textureFilterMode; }
 
+    // --- A file shown on its own ---
+    // A scene that shows one file by itself, out of sight of the files beside it
+    // (a file manager's thumbnailer in its sandbox), draws what it can of a model
+    // or sprite whose companion files are missing instead of refusing it.
+    void SetDrawsWithoutCompanions(bool draws) { m_drawsWithoutCompanions = draws; }
+    bool DrawsWithoutCompanions() const { return m_drawsWithoutCompanions; }
+
     // --- Animation and light markers ---
     // Steps every animating object; true when any was stepped.
     bool StepAnimations();
@@ -269,6 +276,7 @@ private:
     std::vector<std::unique_ptr<Archive>> m_paks;
     COGLObject* m_selected = nullptr;
     int m_textureFilterMode = 1;
+    bool m_drawsWithoutCompanions = false;
     int m_backgroundMode = 0;
     std::uint8_t m_shadowsEnabled = 0;
     std::array<COGLLight*, kMaxShadowLights> m_shadowLights{};

@@ -7,13 +7,7 @@
 file(REMOVE_RECURSE ${OUT})
 file(MAKE_DIRECTORY ${OUT})
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${ARGN} exited with ${result}\n${out}${err}")
-  endif()
-  set(run_output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/desktop_run.cmake)
 
 run(${XMLLINT} --noout ${SOURCE}/data/marovin-models.xml ${SOURCE}/data/marovin-scene.xml)
 run(${CMAKE_COMMAND} --install ${BUILD} --prefix ${OUT}/prefix)
@@ -43,16 +37,27 @@ foreach(type IN LISTS types)
   endif()
 endforeach()
 
-# What the desktop calls each file, by its name and its first bytes.
+# What the desktop calls each file, by its name and its first bytes. A studio
+# model is Half-Life's at version 10 only (a little-endian int32 after "IDST");
+# a later engine's (48) is none of ours, nor is a version whose low byte alone is 10.
 file(WRITE ${OUT}/files/quake.mdl "IDPO....")
-file(WRITE ${OUT}/files/halflife.mdl "IDST....")
+foreach(studio "halflife.mdl;\\012" "source.mdl;\\060" "version266.mdl;\\012\\001")
+  list(GET studio 0 name)
+  list(GET studio 1 version)
+  execute_process(COMMAND printf "IDST${version}\\000\\000\\000....\\000" OUTPUT_FILE ${OUT}/files/${name}
+                  RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cannot write ${name}")
+  endif()
+endforeach()
 file(WRITE ${OUT}/files/model.md2 "IDP2....")
 file(WRITE ${OUT}/files/sprite.spr "IDSP....")
 file(WRITE ${OUT}/files/sprite.sp2 "IDS2....")
 file(WRITE ${OUT}/files/figure.def "SDEF\npath models/sin\n")
 file(WRITE ${OUT}/files/module.def "LIBRARY thing\nEXPORTS\n")
 set(expected
-  quake.mdl model/x-quake-mdl halflife.mdl model/x-halflife-mdl model.md2 model/x-quake2-md2
+  quake.mdl model/x-quake-mdl halflife.mdl model/x-halflife-mdl source.mdl application/octet-stream
+  version266.mdl application/octet-stream model.md2 model/x-quake2-md2
   sprite.spr image/x-quake-sprite sprite.sp2 image/x-quake2-sprite figure.def text/x-sin-def module.def text/plain)
 while(expected)
   list(POP_FRONT expected name type)
@@ -65,14 +70,5 @@ endwhile()
 
 # The thumbnailer's command line, as a file manager fills it in, with the
 # installed program.
-string(REGEX MATCH "\nExec=marovin-cli ([^\n]+)\n" ignored "${entry}")
-set(exec "${OUT}/prefix/bin/marovin-cli ${CMAKE_MATCH_1}")
-string(REPLACE "%s" "64" exec "${exec}")
-string(REPLACE "%i" "${SOURCE}/samples/models/banner/tris.md2" exec "${exec}")
-string(REPLACE "%o" "${OUT}/thumbnail.png" exec "${exec}")
-separate_arguments(exec UNIX_COMMAND "${exec}")
-run(${CMAKE_COMMAND} -E env --unset=DISPLAY XDG_CACHE_HOME=${OUT}/cache ${exec})
-file(READ ${OUT}/thumbnail.png signature LIMIT 8 HEX)
-if(NOT signature STREQUAL "89504e470d0a1a0a")
-  message(FATAL_ERROR "the thumbnailer wrote no PNG")
-endif()
+run_thumbnailer("${entry}" ${OUT}/prefix/bin/marovin-cli ${SOURCE}/samples/models/banner/tris.md2
+                ${OUT}/thumbnail.png ${OUT}/cache)

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -288,33 +289,60 @@ std::string TestRunBinds() {
 
 // As GNOME's file manager runs a thumbnailer: its own namespaces, /usr read-only
 // and nothing else of the system, the input alone (read-only), a fresh /tmp, no
-// display, no GPU, a home that does not exist.
+// display, no GPU, a home that does not exist. Every type the thumbnailer entry
+// lists gets a picture there, whatever lies out of sight beside the file.
 TEST_F(ThumbnailCliTest, ThumbnailerWorksInAFileManagersSandbox) {
     dir_.Write("figure/skin.pcx", SolidPcx(64, 64, 1));  // beside the model, but not shown to it
-    const std::string inputs[] = {
-        dir_.Write("figure/tris.md2", TubeMd2("models/figure/skin.pcx")),
-        dir_.Write("box.mdl", BoxMdl()),
-        dir_.Write("figure.mdl", FigureStudio()),
-        dir_.Write("tall.spr", TallSprite()),
-        dir_.Write("skin.pcx", SolidPcx(64, 48, 2)),
+    // Its textures in a "T.mdl" beside it, out of sight.
+    fixtures::StudioModelDef separate = fixtures::MakeFigure();
+    separate.separateTextures = true;
+    dir_.Write("studio/separateT.mdl", fixtures::WriteStudioTextureFile(separate));
+    // Its first sequence in "01.mdl", out of sight too: the rest pose stands in.
+    fixtures::StudioModelDef grouped = separate;
+    grouped.groupCount = 2;
+    grouped.sequences[0].group = 1;
+    dir_.Write("studio/grouped01.mdl", fixtures::WriteStudioSequenceGroup(grouped, 1));
+    struct Input {
+        std::string path;
+        bool untextured;  // its pictures out of sight: lit and untextured, or a stand-in
+    };
+    const Input inputs[] = {
+        {dir_.Write("figure/tris.md2", TubeMd2("models/figure/skin.pcx")), true},
+        {dir_.Write("box.mdl", BoxMdl()), false},
+        {dir_.Write("figure.mdl", FigureStudio()), false},
+        {dir_.Write("studio/separate.mdl", fixtures::WriteStudioModel(separate)), true},
+        {dir_.Write("studio/grouped.mdl", fixtures::WriteStudioModel(grouped)), true},
+        {dir_.Write("tall.spr", TallSprite()), false},
+        // Its pictures are game paths, none of them in sight.
+        {dir_.Write("sprites/flare.sp2", fixtures::WriteSp2({{32, 48, 16, 24, "sprites/flare_0.pcx"},
+                                                              {24, 24, 12, 12, "sprites/flare_1.pcx"}})),
+         true},
+        {dir_.Write("textures/floor.wal", fixtures::WriteWal(64, 32, fixtures::Indices(64 * 32, 200))), false},
+        {dir_.Write("skin.pcx", SolidPcx(64, 48, 2)), false},
     };
     const std::string out = dir_.Path() + "/out";
     std::filesystem::create_directories(out);
-    for (const std::string& input : inputs) {
-        SCOPED_TRACE(input);
+    // What the sandbox drew stays for a look, under each input's name.
+    const std::string kept = TestOutputDirectory() + "/sandbox-thumbnails";
+    std::filesystem::create_directories(kept);
+    for (const Input& input : inputs) {
+        SCOPED_TRACE(input.path);
         const std::string command =
             std::string(MAROVIN_BWRAP) +
             " --unshare-all --die-with-parent --ro-bind /usr /usr --symlink usr/lib /lib --symlink usr/lib64 /lib64"
             " --symlink usr/bin /bin --symlink usr/sbin /sbin --dev /dev --proc /proc --tmpfs /tmp"
-            " --bind " + out + " /tmp/out --ro-bind " MAROVIN_CLI " " MAROVIN_CLI " --ro-bind " + input + " " + input +
-            TestRunBinds() +
+            " --bind " + out + " /tmp/out --ro-bind " MAROVIN_CLI " " MAROVIN_CLI " --ro-bind " + input.path + " " +
+            input.path + TestRunBinds() +
             " --unsetenv DISPLAY --unsetenv WAYLAND_DISPLAY --unsetenv XDG_CACHE_HOME --setenv HOME /nonexistent"
-            " --chdir / " MAROVIN_CLI " thumbnail -s 128 " + input + " /tmp/out/thumbnail.png 2>&1";
+            " --chdir / " MAROVIN_CLI " thumbnail -s 128 " + input.path + " /tmp/out/thumbnail.png 2>&1";
+        const std::string picturePath = kept + "/" + std::filesystem::path(input.path).filename().string() + ".png";
         std::filesystem::remove(out + "/thumbnail.png");
         const CommandOutput run = RunCommand(command);
         ASSERT_EQ(run.exitCode, 0) << run.text;
         EXPECT_EQ(run.text, "");
-        const auto picture = ReadPng(out + "/thumbnail.png");
+        std::filesystem::copy_file(out + "/thumbnail.png", picturePath,
+                                   std::filesystem::copy_options::overwrite_existing);
+        const auto picture = ReadPng(picturePath);
         ASSERT_TRUE(picture.has_value());
         ASSERT_EQ(picture->width, 128);
         ASSERT_EQ(picture->height, 128);
@@ -328,10 +356,25 @@ TEST_F(ThumbnailCliTest, ThumbnailerWorksInAFileManagersSandbox) {
             }
         }
         EXPECT_GT(opaque, 24 * 24 / 8);
-        if (input == inputs[0]) {
-            // Its skin was out of sight: lit and untextured, grey rather than red.
-            const std::vector<int> middle = MiddleColour(*picture);
-            EXPECT_NEAR(middle[0], middle[1], 12);
+        // Grey where the pictures were out of sight; coloured where the file holds its own.
+        double sum[3] = {0.0, 0.0, 0.0};
+        int count = 0;
+        for (int y = 0; y < 128; ++y) {
+            for (int x = 0; x < 128; ++x) {
+                if (Pixel(*picture, x, y)[3] == 255) {
+                    for (int c = 0; c < 3; ++c) {
+                        sum[c] += Pixel(*picture, x, y)[c];
+                    }
+                    ++count;
+                }
+            }
+        }
+        const double red = sum[0] / count, green = sum[1] / count, blue = sum[2] / count;
+        const double spread = std::max({red, green, blue}) - std::min({red, green, blue});
+        if (input.untextured) {
+            EXPECT_LT(spread, 12.0) << red << " " << green << " " << blue;
+        } else {
+            EXPECT_GT(spread, 40.0) << red << " " << green << " " << blue;
         }
     }
 }

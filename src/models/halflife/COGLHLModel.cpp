@@ -74,7 +74,10 @@ bool COGLHLModel::LoadFromPak(Archive* pak, const PakEntry& entry) {
 
 bool COGLHLModel::Read(ByteBuffer bytes, const CompanionReader& companions) {
     auto studio = std::make_unique<StudioModel>(this);
-    const std::string error = studio->Load(std::move(bytes), m_path, companions);
+    const MissingStudioCompanion missing = m_scene != nullptr && m_scene->DrawsWithoutCompanions()
+                                               ? MissingStudioCompanion::ReadWithout
+                                               : MissingStudioCompanion::Refuse;
+    const std::string error = studio->Load(std::move(bytes), m_path, companions, missing);
     if (!error.empty()) {
         ShowMessage(error);
         m_loaded = 0;
@@ -147,7 +150,14 @@ void COGLHLModel::Draw(int flags) {
     m_studio->SetBlending(1, 0.0f);
     // The frame control and scene files set the position without a tick.
     m_studio->SetFrame(m_frame);
-    if ((flags & kDrawMaterial) != 0) {
+    const bool material = (flags & kDrawMaterial) != 0;
+    // A model whose texture file was out of sight has nothing to texture with:
+    // it shows its material, lit by the scene's lights, as the other families
+    // show a model without its skin.
+    if (material && m_studio->Data()->textures.empty()) {
+        ApplyMaterial();
+        m_studio->Draw(false, m_invertNormals != 0);
+    } else if (material) {
         glDisable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, m_textureEnvMode);

@@ -210,6 +210,11 @@ void LocateAnimations(StudioData& data) {
     for (StudioSequence& s : data.sequences) {
         const ByteBuffer& image = data.images[static_cast<std::size_t>(s.group)];
         const std::size_t blendBytes = bones * kAnimationRecordSize;
+        if (s.group > 0 && image.empty()) {
+            // Its group file was missing: every channel keeps its default.
+            s.channels.assign(static_cast<std::size_t>(s.blendCount) * bones * kChannels, 0);
+            continue;
+        }
         if (s.animationOffset < 0 || static_cast<std::uint64_t>(s.animationOffset) > image.size() ||
             static_cast<std::uint64_t>(s.blendCount) * blendBytes > image.size() - static_cast<std::size_t>(s.animationOffset)) {
             Refuse("the animation of sequence \"" + s.label + "\" lies outside its file");
@@ -477,7 +482,8 @@ std::string StudioMainModelName(const std::string& companionPath, StudioFileKind
 }
 
 StudioReadResult ReadStudioModel(ByteBuffer model, const std::string& modelPath,
-                                 const StudioCompanionReader& companions) {
+                                 const StudioCompanionReader& companions, MissingStudioCompanion missing) {
+    const bool readWithout = missing == MissingStudioCompanion::ReadWithout;
     StudioReadResult result;
     try {
         int version = 0;
@@ -512,12 +518,13 @@ StudioReadResult ReadStudioModel(ByteBuffer model, const std::string& modelPath,
         if (I32At(model, kTexturesField) == 0) {
             const std::string name = StudioCompanionName(modelPath, "T.mdl");
             std::optional<ByteBuffer> textures = companions ? companions(name) : std::nullopt;
-            if (!textures) {
+            if (textures) {
+                CheckHeader(*textures, kIdent, "the texture file");
+                ReadTextures(*textures, *data);
+                data->texturesFromCompanion = true;
+            } else if (!readWithout) {
                 throw StudioError(StudioUnableToOpen(name));
             }
-            CheckHeader(*textures, kIdent, "the texture file");
-            ReadTextures(*textures, *data);
-            data->texturesFromCompanion = true;
         } else {
             ReadTextures(model, *data);
         }
@@ -537,6 +544,10 @@ StudioReadResult ReadStudioModel(ByteBuffer model, const std::string& modelPath,
             std::snprintf(suffix, sizeof suffix, "%02d.mdl", static_cast<int>(g));
             const std::string name = StudioCompanionName(modelPath, suffix);
             std::optional<ByteBuffer> group = companions ? companions(name) : std::nullopt;
+            if (!group && readWithout) {
+                data->images.emplace_back();
+                continue;
+            }
             if (!group) {
                 throw StudioError(StudioUnableToOpen(name));
             }

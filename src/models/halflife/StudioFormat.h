@@ -201,7 +201,8 @@ struct StudioData {
     int skinFamilies = 0;
     std::vector<std::int16_t> skinTable;  // [families][references], each a texture index
     bool texturesFromCompanion = false;
-    // The files animation data is read from: [0] the model, [g] group file g.
+    // The files animation data is read from: [0] the model, [g] group file g
+    // (empty for a group file that was missing, whose sequences keep the rest pose).
     std::vector<ByteBuffer> images;
 
     // The raw value of one channel of a bone at `frame` (0 where the channel
@@ -232,6 +233,12 @@ std::string StudioCompanionName(const std::string& modelPath, const std::string&
 // "foo01.mdl" belong to "foo.mdl").
 std::string StudioMainModelName(const std::string& companionPath, StudioFileKind kind);
 
+// What a read does when a texture or sequence-group file is not there: refuse
+// the model ("unable to open"), or read it without them: no textures, and the
+// rest pose for the sequences of a missing group.
+enum class MissingStudioCompanion { Refuse, ReadWithout };
+
 // Reads a main model file and the companions it needs (through `companions`).
 StudioReadResult ReadStudioModel(ByteBuffer model, const std::string& modelPath,
-                                 const StudioCompanionReader& companions);
+                                 const StudioCompanionReader& companions,
+                                 MissingStudioCompanion missing = MissingStudioCompanion::Refuse);

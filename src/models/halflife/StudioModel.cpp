@@ -50,8 +50,9 @@ bool MakeStudioPicture(const StudioTexture& record, COGLImage& image) {
            image.HasPixels();
 }
 
-std::string StudioModel::Load(ByteBuffer model, const std::string& modelPath, const StudioCompanionReader& companions) {
-    StudioReadResult read = ReadStudioModel(std::move(model), modelPath, companions);
+std::string StudioModel::Load(ByteBuffer model, const std::string& modelPath, const StudioCompanionReader& companions,
+                              MissingStudioCompanion missing) {
+    StudioReadResult read = ReadStudioModel(std::move(model), modelPath, companions, missing);
     if (!read.data) {
         return read.error;
     }

@@ -24,7 +24,8 @@ public:
     explicit StudioModel(COGLHLModel* owner) : m_owner(owner) {}
 
     // Reads the model and its companions; on failure the message for the user.
-    std::string Load(ByteBuffer model, const std::string& modelPath, const StudioCompanionReader& companions);
+    std::string Load(ByteBuffer model, const std::string& modelPath, const StudioCompanionReader& companions,
+                     MissingStudioCompanion missing = MissingStudioCompanion::Refuse);
     // Makes every texture of the model through the scene's store, named by the
     // model's base name + the record's name (one the store holds already is
     // shared). Each texture made or shared goes to `skins` with one reference.

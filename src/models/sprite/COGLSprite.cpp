@@ -128,9 +128,16 @@ bool COGLSprite::MakeTextures(const SpriteData& data) {
             }
         }
         if (texture == nullptr) {
-            return false;
+            // A Quake 2 picture out of sight of a scene that draws without
+            // companions keeps its frame, drawn as a stand-in of its size.
+            const bool standIn = data.format == SpriteFormat::Quake2 && m_scene != nullptr &&
+                                 m_scene->DrawsWithoutCompanions();
+            if (!standIn) {
+                return false;
+            }
+        } else {
+            texture->SetName(fs_util::FileTitleOf(m_path) + " " + std::to_string(textures.size()));
         }
-        texture->SetName(fs_util::FileTitleOf(m_path) + " " + std::to_string(textures.size()));
         textures.push_back(std::move(texture));
     }
     m_textures = std::move(textures);
@@ -258,8 +265,7 @@ void COGLSprite::Draw(int flags) {
         // The pictures show as they are: their colours are not lit.
         glDisable(GL_LIGHTING);
         glColor4f(1.0f, 1.0f, 1.0f, m_diffuse.alpha);
-        const int index = ShownPicture();
-        const COGLTexture2D* texture = m_textures.empty() ? nullptr : m_textures[static_cast<std::size_t>(index)].get();
+        const COGLTexture2D* texture = ShownTexture();
         if (texture != nullptr && texture->IsBound()) {
             glEnable(GL_TEXTURE_2D);
             glBindTexture(GL_TEXTURE_2D, texture->GLName());
@@ -275,9 +281,41 @@ void COGLSprite::Draw(int flags) {
             glAlphaFunc(GL_GREATER, 0.5f);
         }
     }
-    DrawQuad();
+    if ((flags & kDrawMaterial) != 0 && ShownTexture() == nullptr) {
+        DrawStandIn();
+    } else {
+        DrawQuad();
+    }
     glPopMatrix();
     glPopAttrib();
+}
+
+void COGLSprite::DrawStandIn() const {
+    // A grey card with a darker rim and a cross from corner to corner, so the
+    // frame's size and place read at any scale.
+    const SpritePicture& picture = m_pictures[static_cast<std::size_t>(ShownPicture())];
+    const float left = picture.Left(m_format);
+    const float top = picture.Top();
+    const float right = left + static_cast<float>(picture.width);
+    const float bottom = top - static_cast<float>(picture.height);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_ALPHA_TEST);
+    glColor4f(0.55f, 0.55f, 0.58f, m_diffuse.alpha);
+    DrawQuad();
+    glDepthFunc(GL_LEQUAL);
+    glLineWidth(2.0f);
+    glColor4f(0.2f, 0.2f, 0.22f, m_diffuse.alpha);
+    const float corners[4][2] = {{left, bottom}, {right, bottom}, {right, top}, {left, top}};
+    glBegin(GL_LINE_LOOP);
+    for (const auto& corner : corners) {
+        glVertex3f(corner[0], corner[1], 0.0f);
+    }
+    glEnd();
+    glBegin(GL_LINES);
+    for (const int corner : {0, 2, 3, 1}) {
+        glVertex3f(corners[corner][0], corners[corner][1], 0.0f);
+    }
+    glEnd();
 }
 
 void COGLSprite::DrawPickPass() {

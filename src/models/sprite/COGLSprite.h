@@ -101,7 +101,13 @@ private:
     int ShownPicture() const { return m_frameIndex >= 0 && m_frameIndex < GetFrameCount() ? m_frameIndex : 0; }
     // Where picture `index` starts on the clock.
     float StartOf(int index) const;
+    // The texture of the picture shown; nullptr where its picture was out of sight.
+    const COGLTexture2D* ShownTexture() const {
+        return m_textures.empty() ? nullptr : m_textures[static_cast<std::size_t>(ShownPicture())].get();
+    }
     void DrawQuad() const;
+    // What stands for a picture that was out of sight: its frame, filled and outlined.
+    void DrawStandIn() const;
 
     COGLScene* m_scene = nullptr;  // not owned
     std::string m_path;
@@ -111,7 +117,7 @@ private:
     SpriteFormat m_format = SpriteFormat::Quake2;
     SpriteTextureFormat m_textureFormat = SpriteTextureFormat::AlphaTest;
     std::vector<SpritePicture> m_pictures;  // sizes, origins and timings (no pixels kept)
-    // One per picture, shared by copies.
+    // One per picture, shared by copies; nullptr for a picture drawn as a stand-in.
     std::vector<std::shared_ptr<COGLTexture2D>> m_textures;
     COGLModel::AnimationList m_animations;
     float m_length = 0.0f;  // the pictures' durations together, in clock frames

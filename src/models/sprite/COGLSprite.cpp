@@ -189,7 +189,9 @@ std::shared_ptr<COGLTexture2D> COGLSprite::LoadPicture(const std::string& gamePa
 std::vector<COGLTexture2D*> COGLSprite::FrameTextures() const {
     std::vector<COGLTexture2D*> textures;
     for (const auto& texture : m_textures) {
-        textures.push_back(texture.get());
+        if (texture != nullptr) {  // a stand-in has no texture to reach
+            textures.push_back(texture.get());
+        }
     }
     return textures;
 }

@@ -159,5 +159,6 @@ int RunThumbnailWorkerCommand(const Args& args) {
         std::printf("usage: marovin-cli thumbnail-worker  (requests on stdin, answers on stdout)\n");
         return args.size() == 1 && (args[0] == "--help" || args[0] == "-h") ? kExitOk : kExitUsage;
     }
+    LimitWorkerMemory();
     return RunThumbnailWorker(stdin, stdout);
 }

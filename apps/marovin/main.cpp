@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
     // object, no display, only requests on stdin and answers on stdout.
     if (argc > 1 && std::strcmp(argv[1], "--thumbnail-worker") == 0) {
         RegisterModelClasses();
+        LimitWorkerMemory();
         return RunThumbnailWorker(stdin, stdout);
     }
     if (!HasDisplay()) {

@@ -133,6 +133,7 @@ void CPakFile::CloseStream(std::FILE* stream) {
 }
 
 bool CPakFile::ReadAt(std::int64_t offset, void* out, std::size_t size) {
+    NoteFileRead(Path());
     std::FILE* stream = OpenStream();
     if (stream == nullptr) {
         return false;

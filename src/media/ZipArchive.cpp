@@ -113,6 +113,7 @@ bool ZipArchive::Open(const std::string& path) {
 }
 
 bool ZipArchive::Inflate(std::size_t position, std::size_t limit, ByteBuffer& out) {
+    NoteFileRead(Path());
     const PakEntry& entry = Entry(static_cast<int>(position));
     zip_file_t* file = zip_fopen_index(zip_, static_cast<zip_uint64_t>(entry.index), 0);
     if (file == nullptr) {

@@ -170,7 +170,27 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
     return static_cast<std::uint64_t>(st.st_size);
 }
 
+namespace {
+thread_local FileReadLog* readLog = nullptr;
+}  // namespace
+
+FileReadLog::FileReadLog() : outer_(readLog) { readLog = this; }
+
+FileReadLog::~FileReadLog() { readLog = outer_; }
+
+void NoteFileRead(const std::string& path, bool withFolder) {
+    if (readLog == nullptr) {
+        return;
+    }
+    readLog->Note(path);
+    const std::size_t slash = path.rfind('/');
+    if (withFolder && slash != std::string::npos) {
+        readLog->Note(path.substr(0, slash + 1));
+    }
+}
+
 std::optional<ByteBuffer> ReadFileRange(const std::string& path, std::uint64_t offset, std::uint64_t length) {
+    NoteFileRead(path, true);
     const auto size = FileSize(path);
     if (!size || offset > *size || length > *size - offset) {
         return std::nullopt;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -102,6 +103,29 @@ private:
 std::optional<ByteBuffer> ReadWholeFile(const std::string& path);
 std::optional<ByteBuffer> ReadFileRange(const std::string& path, std::uint64_t offset, std::uint64_t length);
 std::optional<std::uint64_t> FileSize(const std::string& path);
+
+// The files read on this thread while one lives: what a thumbnail was drawn from,
+// to tell later whether it must be drawn again. Logs nest; the innermost one takes
+// the notes.
+class FileReadLog {
+public:
+    FileReadLog();
+    ~FileReadLog();
+    FileReadLog(const FileReadLog&) = delete;
+    FileReadLog& operator=(const FileReadLog&) = delete;
+
+    const std::set<std::string>& Paths() const { return paths_; }
+    void Note(const std::string& path) { paths_.insert(path); }
+
+private:
+    FileReadLog* outer_;
+    std::set<std::string> paths_;
+};
+// Notes a file read in this thread's log, when one lives. ReadFileRange notes its
+// own; archives that keep their file open note it on each read. `withFolder`: the
+// file's folder too (noted with its trailing "/"), for a loose file, whose folder
+// changes when a file joins it that would now be found in its place.
+void NoteFileRead(const std::string& path, bool withFolder = false);
 
 // The new contents of one file of a set written together.
 struct FileContents {

@@ -1,5 +1,6 @@
 #include "render/ThumbnailWorker.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -188,6 +189,30 @@ int RunThumbnailWorker(std::FILE* in, std::FILE* out, const std::string& cacheDi
         std::fclose(answers);
     }
     return exitCode;
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define MAROVIN_SANITIZED_BUILD 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define MAROVIN_SANITIZED_BUILD 1
+#endif
+#endif
+
+bool LimitWorkerMemory(std::uint64_t bytes) {
+#ifdef MAROVIN_SANITIZED_BUILD
+    (void)bytes;
+    return false;
+#else
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_DATA, &limit) != 0) {
+        return false;
+    }
+    // Never above what this process was given already.
+    const rlim_t wanted = static_cast<rlim_t>(bytes);
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
+    return ::setrlimit(RLIMIT_DATA, &limit) == 0;
+#endif
 }
 
 int RunThumbnailWorker(std::FILE* in, std::FILE* out) {

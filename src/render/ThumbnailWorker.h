@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -26,3 +27,14 @@
 int RunThumbnailWorker(std::FILE* in, std::FILE* out);
 // The same with the cache in `cacheDirectory` (with its trailing "/").
 int RunThumbnailWorker(std::FILE* in, std::FILE* out, const std::string& cacheDirectory);
+
+// The memory a worker may take for its data: far more than any real model needs.
+inline constexpr std::uint64_t kThumbnailWorkerMemory = 2ull * 1024 * 1024 * 1024;
+// Caps this process's data (its heap and private writable mappings) at `bytes`, so
+// that a hostile file's sizes make an allocation fail in the worker, which then
+// answers "fail" or ends, instead of swamping the machine. The data limit rather
+// than the address space's: GL drivers and malloc's per-thread arenas reserve far
+// more address space than they ever fill. The programs call it before
+// RunThumbnailWorker; false when it could not be set, and in builds with a
+// sanitizer, whose shadow memory counts as data, it sets none.
+bool LimitWorkerMemory(std::uint64_t bytes = kThumbnailWorkerMemory);

@@ -11,6 +11,7 @@
 
 #include "media/ArchiveFile.h"
 #include "media/COGLImage.h"
+#include "media/GameFolder.h"
 #include "media/OpenArchive.h"
 #include "media/Palette.h"
 #include "platform/FileSystem.h"
@@ -217,7 +218,11 @@ ThumbnailRenderer::~ThumbnailRenderer() {
 
 Archive* ThumbnailRenderer::OpenArchiveAt(const std::string& path, std::string& reason) {
     const std::string resolved = fs_util::ResolvePath(path);
-    const std::optional<std::string> stamp = SourceStamp(resolved);
+    std::optional<std::string> stamp = SourceStamp(resolved);
+    // A mod's stack changes with its game's folder too.
+    if (const auto layout = stamp ? GameFolder::Detect(resolved) : std::nullopt; layout && !layout->modFolder.empty()) {
+        *stamp += "|" + SourceStamp(layout->baseFolder).value_or(std::string());
+    }
     if (!stamp) {
         reason = "cannot open '" + path + "': no such file or folder";
         return nullptr;

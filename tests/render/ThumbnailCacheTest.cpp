@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "ThumbnailFixtures.h"
 #include "media/OpenArchive.h"
@@ -101,12 +101,98 @@ TEST_F(ThumbnailCacheTest, ChangedSourcesMakeTheirThumbnailsStale) {
     EXPECT_EQ(thumbnailer.Renderer().Draws(), 6);
 }
 
+// The files in the cache folder, by name.
+std::vector<std::string> CacheFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& file : std::filesystem::directory_iterator(folder)) {
+        names.push_back(file.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(ThumbnailCacheTest, AThumbnailIsCurrentWhileEveryFileItWasDrawnFromIs) {
+    // A mod beside its game: the body in the mod, its skin a loose file of the game's.
+    const std::string skin = dir_.Write("quake2/baseq2/models/tube/skin.pcx", SolidPcx(64, 64, 1));
+    dir_.Write("quake2/mymod/models/tube/tris.md2", TubeMd2("models/tube/skin.pcx"));
+    const ThumbnailRequest request{dir_.Path() + "/quake2/mymod", "models/tube/tris.md2", 64, 1};
+    Thumbnailer thumbnailer(Cache());
+    const Thumbnailer::Result red = thumbnailer.Get(request);
+    ASSERT_TRUE(red.ok) << red.reason;
+    EXPECT_GT(MiddleColour(red.picture)[0], MiddleColour(red.picture)[2] + 60);
+    EXPECT_TRUE(thumbnailer.Get(request).fromCache);
+
+    // The skin rewritten in place, no folder's time moving: drawn again in blue,
+    // and the red picture no longer kept.
+    dir_.Write("quake2/baseq2/models/tube/skin.pcx", SolidPcx(64, 64, 2));
+    Touch(skin);
+    const Thumbnailer::Result blue = thumbnailer.Get(request);
+    ASSERT_TRUE(blue.ok) << blue.reason;
+    EXPECT_FALSE(blue.fromCache);
+    EXPECT_GT(MiddleColour(blue.picture)[2], MiddleColour(blue.picture)[0] + 60);
+    EXPECT_NE(blue.pngPath, red.pngPath);
+    EXPECT_FALSE(fs_util::FileExists(red.pngPath));
+    EXPECT_EQ(CacheFiles(Cache()).size(), 2u);  // one picture and its facts
+
+    // A new pak in the game's folder can hide any of its files.
+    EXPECT_TRUE(thumbnailer.Get(request).fromCache);
+    dir_.Write("quake2/baseq2/pak0.pak", fixtures::PakBuilder().Add("readme.txt", std::string("new")).Build());
+    EXPECT_FALSE(thumbnailer.Get(request).fromCache);
+    EXPECT_EQ(thumbnailer.Renderer().Draws(), 3);
+}
+
+TEST_F(ThumbnailCacheTest, TheCacheIsKeptWithinItsLimitLeastRecentlyUsedFirst) {
+    std::vector<ThumbnailRequest> requests;
+    for (const char* name : {"a", "b", "c"}) {
+        requests.push_back({"", dir_.Write(std::string("models/") + name + ".md2", TubeMd2("tube/skin.pcx")), 64, 1});
+    }
+    std::uint64_t one = 0;  // what one thumbnail takes
+    {
+        Thumbnailer measuring(Cache());
+        ASSERT_TRUE(measuring.Get(requests[0]).ok);
+        for (const auto& file : std::filesystem::directory_iterator(Cache())) {
+            one += std::filesystem::file_size(file.path());
+        }
+    }
+    // Room for two and a half.
+    Thumbnailer thumbnailer(Cache(), one * 5 / 2);
+    const Thumbnailer::Result a = thumbnailer.Get(requests[0]);
+    EXPECT_TRUE(a.fromCache);
+    const Thumbnailer::Result b = thumbnailer.Get(requests[1]);
+    ASSERT_TRUE(b.ok && !b.fromCache);
+    const auto factsOf = [](const Thumbnailer::Result& result) {
+        return result.pngPath.substr(0, result.pngPath.rfind('-')) + ".json";
+    };
+    const auto now = std::filesystem::file_time_type::clock::now();
+    std::filesystem::last_write_time(factsOf(a), now - std::chrono::minutes(20));
+    std::filesystem::last_write_time(factsOf(b), now - std::chrono::minutes(10));
+    // Used again, a is now the newest; a picture no facts name is nobody's.
+    EXPECT_TRUE(thumbnailer.Get(requests[0]).fromCache);
+    const std::string stray = a.pngPath.substr(0, a.pngPath.rfind('-')) + "-0123456789abcdef.png";
+    dir_.Write("cache/" + fs_util::FileNameOf(stray), std::string("left by a worker that stopped"));
+
+    // A third thumbnail passes the limit: b, the least recently used, goes.
+    const Thumbnailer::Result c = thumbnailer.Get(requests[2]);
+    ASSERT_TRUE(c.ok && !c.fromCache);
+    EXPECT_FALSE(fs_util::FileExists(stray));
+    EXPECT_FALSE(fs_util::FileExists(b.pngPath));
+    EXPECT_FALSE(fs_util::FileExists(factsOf(b)));
+    std::vector<std::string> kept;
+    for (const std::string& path : {factsOf(a), a.pngPath, factsOf(c), c.pngPath}) {
+        kept.push_back(fs_util::FileNameOf(path));
+    }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(CacheFiles(Cache()), kept);
+    EXPECT_TRUE(thumbnailer.Get(requests[0]).fromCache);
+    EXPECT_FALSE(thumbnailer.Get(requests[1]).fromCache);
+}
+
 TEST_F(ThumbnailCacheTest, FilesThatDoNotReadBackWholeAreDrawnAgain) {
     Thumbnailer thumbnailer(Cache());
     const ThumbnailRequest request{"", model_, 64, 1};
     const Thumbnailer::Result kept = thumbnailer.Get(request);
     ASSERT_TRUE(kept.ok);
-    const std::string facts = kept.pngPath.substr(0, kept.pngPath.size() - 4) + ".json";
+    const std::string facts = kept.pngPath.substr(0, kept.pngPath.rfind('-')) + ".json";
 
     const auto expectRedrawn = [&](const std::string& what) {
         const int draws = thumbnailer.Renderer().Draws();

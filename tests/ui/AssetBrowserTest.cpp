@@ -32,6 +32,7 @@
 #include "scene/COGLObject.h"
 #include "scene/EditHistory.h"
 #include "scene/Primitives.h"
+#include "support/ArchiveWriters.h"
 #include "support/MediaWriters.h"
 #include "support/SpriteWriters.h"
 #include "ui/browser/AssetBrowser.h"
@@ -48,8 +49,9 @@ constexpr int kModelFrames = 12;
 // Speaks the workers' protocol without drawing anything: each request is answered,
 // after `delayMs`, with a picture of one colour per name in `folder` (a strip of
 // tiles for a preview of a model or a sprite), "fail" for names holding "broken",
-// and the worker's own end for names holding "crash". Every name asked for is
-// appended to <folder>/requests.log as it is read.
+// the worker's own end for names holding "crash" and no answer for a minute for
+// names holding "hang". Every name asked for is appended to <folder>/requests.log
+// as it is read.
 int FakeWorker(const std::string& folder, int delayMs) {
     std::string line;
     while (std::getline(std::cin, line)) {
@@ -67,6 +69,9 @@ int FakeWorker(const std::string& folder, int delayMs) {
         }
         if (name.find("crash") != std::string::npos) {
             std::raise(SIGKILL);
+        }
+        if (name.find("hang") != std::string::npos) {
+            std::this_thread::sleep_for(std::chrono::minutes(1));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         if (name.find("broken") != std::string::npos) {
@@ -398,6 +403,58 @@ private slots:
         ui.browser.Grid()->setCurrentIndex(ui.Index("Wall"));
         QTRY_COMPARE(ui.browser.Preview().Facts()->text(),
                      QStringLiteral("No preview: the thumbnail worker could not be started (%1)").arg(missing));
+    }
+
+    void crashesAndOverrunsFailTheirOwnEntriesAndThumbnailsStayOn() {
+        BrowserShell ui({"items/crash_a", "items/crash_b", "items/crash_c", "items/hang_box", "items/armor"});
+        QVERIFY(ui.opened);
+        QVERIFY(ui.shown);
+        // Started again with a short time limit, so the hanging entry overruns it soon.
+        ui.browser.Workers().SetTimeLimit(300);
+        ui.browser.SetWorkerCommand(QCoreApplication::applicationFilePath(),
+                                    {QString::fromLatin1(kFakeWorkerFlag), ui.workers.path(), QStringLiteral("0")});
+        for (const char* title : {"crash_a", "crash_b", "crash_c"}) {
+            QTRY_COMPARE(ui.model.StateOf(ui.Entry(QString::fromLatin1(title))), AssetModel::Thumbnail::Failed);
+            QCOMPARE(ui.Index(QString::fromLatin1(title)).data(Qt::ToolTipRole).toString(),
+                     ThumbnailWorkers::StoppedReason());
+        }
+        QTRY_COMPARE(ui.model.StateOf(ui.Entry(QStringLiteral("hang_box"))), AssetModel::Thumbnail::Failed);
+        QCOMPARE(ui.Index("hang_box").data(Qt::ToolTipRole).toString(),
+                 QString("drawing it took longer than 0.3 seconds"));
+        // Three crashes in a row name their entries, not the worker: the rest are drawn.
+        for (const char* title : {"armor", "flame", "floor", "Wall"}) {
+            QTRY_COMPARE(ui.model.StateOf(ui.Entry(QString::fromLatin1(title))), AssetModel::Thumbnail::Ready);
+        }
+        ui.browser.Grid()->setCurrentIndex(ui.Index("armor"));
+        QTRY_COMPARE(ui.browser.Preview().Tiles(), 4);
+    }
+
+    void aModOpenedAfterItsGameListsEachEntryOnceAndTheFilterKnowsArchives() {
+        BrowserShell ui({"items/armor"});
+        QVERIFY(ui.opened);
+        QVERIFY(ui.shown);
+        const QString root = ui.shell.fixture.Path(QStringLiteral("quake2"));
+        QVERIFY(fixtures::FolderBuilder()
+                    .Add("baseq2/pak0.pak", AssetPak({"monsters/tank"}))
+                    .Add("mymod/models/extra/tris.md2", AnimatedBox({{"stand", 2}}))
+                    .Write(root.toStdString()));
+        QVERIFY(ui.shell.window.OpenFile(root + QStringLiteral("/baseq2")));
+        QVERIFY(ui.shell.window.OpenFile(root + QStringLiteral("/mymod")));
+        QCOMPARE(ui.shell.Scene().PakCount(), 3);
+        // The game's entries under the game, the mod's own under the mod; pictures of
+        // the same names in another archive are other files.
+        QCOMPARE(ui.Titles(),
+                 QStringList({"armor", "flame", "floor", "Wall", "tank", "flame", "floor", "Wall", "extra"}));
+
+        // The filter finds entries by their archive's name and by their origin's.
+        QTest::keyClicks(ui.browser.Filter(), QStringLiteral("PAK0"));
+        QCOMPARE(ui.Titles(), QStringList({"tank", "flame", "floor", "Wall"}));
+        ui.browser.Filter()->clear();
+        QTest::keyClicks(ui.browser.Filter(), QStringLiteral("assets.pak"));
+        QCOMPARE(ui.Titles(), QStringList({"armor", "flame", "floor", "Wall"}));
+        ui.browser.Filter()->clear();
+        QTest::keyClicks(ui.browser.Filter(), QStringLiteral("mymod"));
+        QCOMPARE(ui.Titles(), QStringList({"extra"}));
     }
 
     void requestsNoLongerWantedAreNeverSent() {

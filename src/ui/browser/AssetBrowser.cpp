@@ -51,7 +51,7 @@ AssetBrowser::AssetBrowser(const SceneSheetHooks& hooks, QWidget* parent)
     auto* bar = new QHBoxLayout;
     filter_ = new QLineEdit(this);
     filter_->setObjectName(QStringLiteral("assetFilter"));
-    filter_->setPlaceholderText(QStringLiteral("Filter by name or path"));
+    filter_->setPlaceholderText(QStringLiteral("Filter by name, path or archive"));
     filter_->setClearButtonEnabled(true);
     filter_->installEventFilter(this);
     // Brought forward, the browser is ready for typing.

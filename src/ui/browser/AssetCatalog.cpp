@@ -1,7 +1,10 @@
 #include "ui/browser/AssetCatalog.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "media/Archive.h"
 #include "media/COGLImage.h"
@@ -22,6 +25,13 @@ AssetKind KindOf(const Archive& pak, const PakEntry& entry) {
     }
     return COGLImage::IsArchivePicture(pak, entry.name) ? AssetKind::Texture : AssetKind::File;
 }
+
+// One name for a file however its path was written (relative, through a link).
+std::string FileIdentity(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(fs_util::ResolvePath(path), error);
+    return error ? path : canonical.string();
+}
 }  // namespace
 
 QString AssetKindName(AssetKind kind) {
@@ -40,11 +50,31 @@ QString AssetKindName(AssetKind kind) {
     return QStringLiteral("file");
 }
 
+
 std::vector<AssetEntry> ListAssets(const COGLScene& scene) {
     std::vector<AssetEntry> assets;
+    // Where each listed entry's bytes come from: the origin's file and the entry's
+    // name there without regard to case.
+    std::unordered_map<const Archive*, std::string> identities;
+    std::unordered_set<std::string> listed;
+    const auto identityOf = [&](const Archive& source) -> const std::string& {
+        auto found = identities.find(&source);
+        if (found == identities.end()) {
+            found = identities.emplace(&source, FileIdentity(source.Path())).first;
+        }
+        return found->second;
+    };
     for (int i = 0; i < scene.PakCount(); ++i) {
         Archive& pak = *scene.PakAt(i);
         const QString archivePath = GameText(pak.Path());
+        const QString archiveName = GameText(fs_util::FileNameOf(pak.Path()));
+        // Whether the entry's bytes were listed already; notes them when not.
+        const auto seen = [&](const PakEntry& entry) {
+            const Archive::Origin origin = pak.OriginOf(entry);
+            const Archive& source = origin.source != nullptr ? *origin.source : pak;
+            const PakEntry& own = origin.entry != nullptr ? *origin.entry : entry;
+            return !listed.insert(identityOf(source) + '\n' + fs_util::ToLower(own.name)).second;
+        };
         const auto add = [&](const PakEntry& entry, const std::string& title) -> AssetEntry& {
             AssetEntry asset;
             asset.archive = &pak;
@@ -54,6 +84,10 @@ std::vector<AssetEntry> ListAssets(const COGLScene& scene) {
             asset.path = GameText(asset.name);
             const Archive::Origin origin = pak.OriginOf(entry);
             asset.origin = origin.source == &pak ? archivePath : GameText(origin.source->Path());
+            asset.archiveNames = archiveName;
+            if (origin.source != &pak) {
+                asset.archiveNames += QChar(u'\n') + GameText(fs_util::FileNameOf(origin.source->Path()));
+            }
             asset.kind = KindOf(pak, entry);
             assets.push_back(std::move(asset));
             return assets.back();
@@ -64,22 +98,30 @@ std::vector<AssetEntry> ListAssets(const COGLScene& scene) {
         for (const PlayerListing& listing : players) {
             bodies.emplace(fs_util::ToLower(listing.body->name), &listing);
         }
-        for (const Archive::Listed& listed : pak.ListedEntries()) {
-            const auto found = IsPlayerBodyPath(listed.entry->name) ? bodies.find(fs_util::ToLower(listed.entry->name))
-                                                                     : bodies.end();
+        for (const Archive::Listed& entry : pak.ListedEntries()) {
+            const bool again = seen(*entry.entry);
+            const auto found = IsPlayerBodyPath(entry.entry->name) ? bodies.find(fs_util::ToLower(entry.entry->name))
+                                                                    : bodies.end();
             if (found == bodies.end()) {
-                add(*listed.entry, listed.text);
+                if (!again) {
+                    add(*entry.entry, entry.text);
+                }
                 continue;
             }
             const PlayerListing* player = found->second;
-            AssetEntry& asset = add(*listed.entry, player->name);
-            asset.kind = AssetKind::Player;
-            asset.skins = static_cast<int>(player->skins.size());
+            if (!again) {
+                AssetEntry& asset = add(*entry.entry, player->name);
+                asset.kind = AssetKind::Player;
+                asset.skins = static_cast<int>(player->skins.size());
+            }
             // The archive's tree leaves a player's pictures out: they follow their
             // player here, to be found, filtered and added as any picture. Its
-            // weapons stay on the tree, listed as models.
+            // weapons stay on the tree, listed as models. A mod's new skins for a
+            // player of its game are listed though the player was already.
             for (const PakEntry* skin : player->skins) {
-                add(*skin, fs_util::FileNameOf(skin->name));
+                if (!seen(*skin)) {
+                    add(*skin, fs_util::FileNameOf(skin->name));
+                }
             }
         }
     }

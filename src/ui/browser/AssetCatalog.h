@@ -24,12 +24,16 @@ struct AssetEntry {
     QString title;                     // its name on the archive's tree (a model folder's for its tris.md2)
     QString path;                      // the name as letters, which the filter searches
     QString origin;                    // the archive its bytes come from (one of a game folder's stack)
+    QString archiveNames;  // the file names of the archive and of its origin, which the filter searches too
     AssetKind kind = AssetKind::File;
     int skins = -1;  // a player's skins as the game finds them; -1 for anything else
 };
 
 // Every entry the scene's archives list on their trees, archive by archive in the
 // scene's order, each in its tree's order (folders first in name order, as shown).
+// An entry whose bytes come from where an earlier one's do (the same file of the
+// same archive, however its path was written: a mod opened after its game lists
+// the game's own entries again) is listed once, the first time.
 std::vector<AssetEntry> ListAssets(const COGLScene& scene);
 
 // The scene's archive list as it stands: compared with an earlier one to tell

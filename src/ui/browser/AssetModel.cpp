@@ -106,7 +106,8 @@ void AssetModel::Narrow() {
     rowOfEntry_.assign(entries_.size(), -1);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const AssetEntry& entry = entries_[i];
-        if (shown(entry.kind) && (filter_.isEmpty() || entry.path.contains(filter_, Qt::CaseInsensitive))) {
+        if (shown(entry.kind) && (filter_.isEmpty() || entry.path.contains(filter_, Qt::CaseInsensitive) ||
+                                  entry.archiveNames.contains(filter_, Qt::CaseInsensitive))) {
             rowOfEntry_[i] = static_cast<int>(rows_.size());
             rows_.push_back(static_cast<int>(i));
         }

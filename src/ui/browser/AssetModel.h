@@ -31,8 +31,9 @@ public:
     int EntryCount() const { return static_cast<int>(entries_.size()); }
     const AssetEntry& Entry(int entry) const { return entries_[static_cast<std::size_t>(entry)]; }
 
-    // Lets through the entries whose path holds `text` (in any case) and whose kind
-    // is shown; entries of no kind the toggles name always pass.
+    // Lets through the entries whose path, or the file name of their archive or of
+    // the one their bytes come from, holds `text` (in any case) and whose kind is
+    // shown; entries of no kind the toggles name always pass.
     void SetFilter(const QString& text, bool models, bool sprites, bool textures);
     int EntryOfRow(int row) const;
     // The row showing the entry, or -1.

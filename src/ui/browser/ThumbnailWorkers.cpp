@@ -1,6 +1,7 @@
 #include "ui/browser/ThumbnailWorkers.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
@@ -11,16 +12,19 @@
 #include <utility>
 
 namespace {
-// Workers that end in a row without answering anything before the command counts as
-// no worker at all (a program that does not speak the protocol ends at once).
+// Workers that exit in a row without answering anything before the command counts as
+// no worker at all (a program that does not speak the protocol exits at once). A
+// worker that crashes or is stopped never counts: that names its entry, not the
+// command.
 constexpr int kSilentEndsAllowed = 3;
 // A reply line longer than this is no reply; the worker is stopped.
 constexpr qsizetype kMaxLine = 1 << 20;
 // How long a worker told to end may take before it is stopped.
 constexpr int kEndWaitMs = 500;
-// How long one request may take before its worker is stopped: a reader caught in a
-// loop on a hostile file.
-constexpr int kTimeLimitMs = 30000;
+// How long the window, closing, waits for all its workers together before it stops
+// them, and then for them to be gone.
+constexpr int kExitWaitMs = 150;
+constexpr int kKilledWaitMs = 100;
 
 QByteArray Field(const QByteArray& line, qsizetype& at) {
     const qsizetype tab = line.indexOf('\t', at);
@@ -50,7 +54,21 @@ ThumbnailWorkers::ThumbnailWorkers(QObject* parent) : QObject(parent) {
     SetWorkerCount(2);
 }
 
-ThumbnailWorkers::~ThumbnailWorkers() { StopAll(false); }
+ThumbnailWorkers::~ThumbnailWorkers() {
+    StopAll(false);
+    // Every worker still running was told to end; those that take longer than a
+    // moment, all counted together, are stopped rather than wait for.
+    const QDeadlineTimer deadline(kExitWaitMs);
+    for (QProcess* process : findChildren<QProcess*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (process->state() == QProcess::NotRunning) {
+            continue;
+        }
+        if (!process->waitForFinished(static_cast<int>(std::max<qint64>(0, deadline.remainingTime())))) {
+            process->kill();
+            process->waitForFinished(kKilledWaitMs);
+        }
+    }
+}
 
 QStringList ThumbnailWorkers::DefaultCommand() {
     const QStringList set = QProcess::splitCommand(qEnvironmentVariable("MAROVIN_THUMBNAIL_WORKER"));
@@ -70,6 +88,8 @@ void ThumbnailWorkers::SetCommand(const QString& program, const QStringList& arg
     broken_.clear();
     Dispatch();
 }
+
+void ThumbnailWorkers::SetTimeLimit(int milliseconds) { timeLimitMs_ = std::max(1, milliseconds); }
 
 void ThumbnailWorkers::SetWorkerCount(int count) {
     const int wanted = std::clamp(count, 1, std::max(1, QThread::idealThreadCount()));
@@ -142,7 +162,7 @@ bool ThumbnailWorkers::Send(Worker& worker, ThumbnailJob request) {
                       QByteArray::number(request.frames) + '\t' + request.archive + '\t' + request.name + '\n';
     worker.current = std::move(request);
     worker.process->write(line);
-    worker.timer.start(kTimeLimitMs);
+    worker.timer.start(timeLimitMs_);
     return true;
 }
 
@@ -152,10 +172,12 @@ void ThumbnailWorkers::Start(Worker& worker) {
     // A worker says what went wrong in its replies; anything else it writes is noise.
     process->setStandardErrorFile(QProcess::nullDevice());
     connect(process, &QProcess::readyReadStandardOutput, this, [this, &worker] { Read(worker); });
-    connect(process, &QProcess::finished, this, [this, &worker] { Ended(worker, false); });
+    connect(process, &QProcess::finished, this, [this, &worker](int, QProcess::ExitStatus status) {
+        Ended(worker, false, status == QProcess::CrashExit);
+    });
     connect(process, &QProcess::errorOccurred, this, [this, &worker](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
-            Ended(worker, true);
+            Ended(worker, true, false);
         }
     });
     worker.process = process;
@@ -212,7 +234,7 @@ void ThumbnailWorkers::Answer(Worker& worker, const QByteArray& line) {
     Dispatch();
 }
 
-void ThumbnailWorkers::Ended(Worker& worker, bool failedToStart) {
+void ThumbnailWorkers::Ended(Worker& worker, bool failedToStart, bool crashed) {
     QProcess* process = worker.process;
     if (process == nullptr) {
         return;
@@ -227,14 +249,14 @@ void ThumbnailWorkers::Ended(Worker& worker, bool failedToStart) {
     worker.timer.stop();
     if (failedToStart) {
         broken_ = QStringLiteral("the thumbnail worker could not be started (%1)").arg(program_);
-    } else if (!worker.answered && ++silentEnds_ >= kSilentEndsAllowed) {
+    } else if (!worker.answered && !crashed && !worker.overTime && ++silentEnds_ >= kSilentEndsAllowed) {
         broken_ = QStringLiteral("the thumbnail worker ends without answering (%1)").arg(program_);
     }
     if (worker.current) {
         const quint64 tag = worker.current->tag;
         worker.current.reset();
         Fail(tag, failedToStart     ? broken_
-                  : worker.overTime ? QStringLiteral("drawing it took longer than %1 seconds").arg(kTimeLimitMs / 1000)
+                  : worker.overTime ? QStringLiteral("drawing it took longer than %1 seconds").arg(timeLimitMs_ / 1000.0)
                                     : StoppedReason());
     }
     holding_ = false;
@@ -245,6 +267,7 @@ void ThumbnailWorkers::StopAll(bool requeue) {
     std::vector<ThumbnailJob> interrupted;
     for (const auto& worker : workers_) {
         worker->timer.stop();
+        const bool busy = worker->current.has_value();
         if (worker->current) {
             interrupted.push_back(std::move(*worker->current));
             worker->current.reset();
@@ -254,20 +277,29 @@ void ThumbnailWorkers::StopAll(bool requeue) {
             continue;
         }
         worker->process = nullptr;
-        process->disconnect(this);
-        // End of input: a worker ends on its own.
-        process->closeWriteChannel();
-        if (!process->waitForFinished(kEndWaitMs)) {
-            process->kill();
-            process->waitForFinished(kEndWaitMs);
-        }
-        delete process;
+        Retire(process, busy);
     }
     if (requeue) {
         for (auto it = interrupted.rbegin(); it != interrupted.rend(); ++it) {
             waiting_.push_front(std::move(*it));
         }
     }
+}
+
+void ThumbnailWorkers::Retire(QProcess* process, bool busy) {
+    process->disconnect(this);
+    // End of input: an idle worker ends on its own. One drawing something nobody
+    // waits for now is stopped. Neither is waited for: each goes when it has ended.
+    process->closeWriteChannel();
+    if (busy) {
+        process->kill();
+    }
+    connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    QTimer::singleShot(kEndWaitMs, process, [process] {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+        }
+    });
 }
 
 void ThumbnailWorkers::Fail(quint64 tag, const QString& reason) {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QProcess;
+
 #include <deque>
 #include <functional>
 #include <memory>
@@ -33,14 +35,16 @@ struct ThumbnailJobResult {
 // waits on GL. Each worker gets one request at a time (so a crash names its entry);
 // the rest wait here, most wanted first, and a new list of wanted requests replaces
 // them before they are sent. A worker that ends is started again for the next
-// request; one that cannot start, or that ends again and again without answering
-// anything, makes every request fail with the reason.
+// request. A worker that crashes, or takes longer than the time limit on one request
+// (and is stopped), fails that request alone and is replaced; only one that cannot
+// start, or that exits again and again without answering anything, makes every
+// request fail with the reason.
 class ThumbnailWorkers : public QObject {
     Q_OBJECT
 public:
     explicit ThumbnailWorkers(QObject* parent = nullptr);
     // Ends the workers: they are told there is no more to do, and stopped when they
-    // do not end at once.
+    // do not end within a moment (all of them together).
     ~ThumbnailWorkers() override;
 
     // The program and arguments that start a worker. Workers running end; the
@@ -54,6 +58,10 @@ public:
     // How many workers draw at once: at least one, at most the number of processors.
     void SetWorkerCount(int count);
     int WorkerCount() const { return static_cast<int>(workers_.size()); }
+    // How long one request may take before its worker is stopped and the request
+    // fails: a reader caught in a loop on a hostile file.
+    void SetTimeLimit(int milliseconds);
+    static constexpr int kDefaultTimeLimitMs = 30000;
 
     // The requests wanted now, the most wanted first. Those waiting that are not
     // among them are dropped unsent; those being drawn are not sent again.
@@ -73,11 +81,14 @@ private:
     void Start(Worker& worker);
     void Read(Worker& worker);
     void Answer(Worker& worker, const QByteArray& line);
-    void Ended(Worker& worker, bool failedToStart);
+    void Ended(Worker& worker, bool failedToStart, bool crashed);
     void StopAll(bool requeue);
+    // Lets a worker's process go without waiting for it.
+    void Retire(QProcess* process, bool busy);
     void Fail(quint64 tag, const QString& reason);
 
     QString program_;
+    int timeLimitMs_ = kDefaultTimeLimitMs;
     QStringList arguments_;
     std::vector<std::unique_ptr<Worker>> workers_;
     std::deque<ThumbnailJob> waiting_;

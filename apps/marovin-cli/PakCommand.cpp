@@ -41,12 +41,24 @@ void PrintTree(const PakTreeNode& node, int depth) {
     }
 }
 
+// The archive's problems (entries refused, names stored twice), on stderr: the
+// listing itself stays what it was, and the command still succeeds.
+void WarnProblems(const Archive& pak) {
+    for (const std::string& problem : pak.Problems()) {
+        std::fprintf(stderr, "marovin-cli: warning: %s\n", problem.c_str());
+    }
+}
+
 int Extract(Archive& pak, const std::vector<std::string>& names, const std::string& dir) {
     std::vector<const PakEntry*> chosen;
     int status = kExitOk;
     if (names.empty()) {
+        // Every entry a lookup of its name gives: of a name stored twice, the one
+        // the scene would read (the first), not the later one written over it.
         for (int i = 0; i < pak.EntryCount(); ++i) {
-            chosen.push_back(&pak.Entry(i));
+            if (pak.IsFoundByName(pak.Entry(i))) {
+                chosen.push_back(&pak.Entry(i));
+            }
         }
     }
     for (const auto& name : names) {
@@ -99,6 +111,7 @@ int RunPak(const Args& args) {
         if (pak == nullptr) {
             return kExitFailure;
         }
+        WarnProblems(*pak);
         if (action == "list") {
             const bool stacked = pak->Kind() == ArchiveKind::Game;
             for (int i = 0; i < pak->EntryCount(); ++i) {
@@ -137,6 +150,7 @@ int RunPak(const Args& args) {
         if (!fs_util::MakeDirectories(dir)) {
             return Fail(kExitFailure, "cannot create '" + dir + "'");
         }
+        WarnProblems(*pak);
         return Extract(*pak, names, dir);
     }
     return Fail(kExitUsage, kUsage);

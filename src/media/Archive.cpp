@@ -12,7 +12,10 @@
 #include "platform/Messages.h"
 
 namespace {
-bool StartsWith(const std::string& s, const char* head) { return s.rfind(head, 0) == 0; }
+bool StartsWithIgnoreCase(const std::string& s, const char* head) {
+    const std::size_t length = std::strlen(head);
+    return s.size() >= length && strncasecmp(s.c_str(), head, length) == 0;
+}
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 }  // namespace
@@ -113,7 +116,7 @@ void Archive::NameIndex::Rehash(std::size_t slotCount) {
     }
 }
 
-void Archive::NameIndex::Insert(const std::vector<PakEntry>& entries, int position) {
+bool Archive::NameIndex::Insert(const std::vector<PakEntry>& entries, int position) {
     if ((used_ + 1) * 4 > slots_.size() * 3) {
         Reserve(used_ + 1);
     }
@@ -123,12 +126,13 @@ void Archive::NameIndex::Insert(const std::vector<PakEntry>& entries, int positi
     std::size_t i = hash & mask;
     while (slots_[i].position >= 0) {
         if (slots_[i].hash == hash && Same(entries[static_cast<std::size_t>(slots_[i].position)].name, name)) {
-            return;  // the first entry of a name is the one lookups find
+            return false;  // the first entry of a name is the one lookups find
         }
         i = (i + 1) & mask;
     }
     slots_[i] = Slot{hash, position};
     ++used_;
+    return true;
 }
 
 int Archive::NameIndex::Find(const std::vector<PakEntry>& entries, const std::string& name) const {
@@ -192,9 +196,15 @@ void Archive::ReserveEntries(std::size_t count) {
     index_.Reserve(count);
 }
 
-void Archive::AddEntry(PakEntry entry) {
+bool Archive::AddEntry(PakEntry entry) {
     entries_.push_back(std::move(entry));
-    index_.Insert(entries_, static_cast<int>(entries_.size() - 1));
+    return index_.Insert(entries_, static_cast<int>(entries_.size() - 1));
+}
+
+void Archive::AddEntryNotingDuplicate(PakEntry entry) {
+    if (!AddEntry(std::move(entry))) {
+        NoteProblem(msg::kEntryDuplicate, entries_.back().name);
+    }
 }
 
 int Archive::FindPosition(const std::string& name) const { return index_.Find(entries_, name); }
@@ -247,21 +257,23 @@ bool Archive::IsSelectableMdl(const PakEntry& entry) {
 Archive::Listing Archive::ListingOf(const PakEntry& entry) {
     const std::string& name = entry.name;
     const std::string ext = name.size() >= 3 ? name.substr(name.size() - 3) : name;
+    const auto extIs = [&](const char* wanted) { return strcasecmp(ext.c_str(), wanted) == 0; };
+    // The Part's rules, each matched without regard to case: game data comes in any
+    // case, and the engines find "MODELS/X.MD2" as they find "models/x.md2".
     bool add = false;
-    // Every test but the one for "mdl" is case-sensitive.
-    if (ext == "md2") {
+    if (extIs("md2")) {
         add = true;
-    } else if (StartsWith(name, "env") && ext == "tga") {
+    } else if (StartsWithIgnoreCase(name, "env") && extIs("tga")) {
         add = true;
-    } else if (StartsWith(name, "gfx/env") && ext == "tga") {
+    } else if (StartsWithIgnoreCase(name, "gfx/env") && extIs("tga")) {
         add = true;
-    } else if (StartsWith(name, "tex")) {
+    } else if (StartsWithIgnoreCase(name, "tex")) {
         add = true;
-    } else if (ext == "def") {
+    } else if (extIs("def")) {
         add = true;
-    } else if (strcasecmp(ext.c_str(), "mdl") == 0) {
+    } else if (extIs("mdl")) {
         add = IsSelectableMdl(entry);
-    } else if (ext == "sp2" || ext == "spr") {
+    } else if (extIs("sp2") || extIs("spr")) {
         add = true;
     }
     return add ? Listing::ByPath : Listing::Skip;
@@ -302,7 +314,9 @@ void Archive::BuildDirectoryTree(PakTreeNode& root) {
     for (int i = 0; i < EntryCount(); ++i) {
         const PakEntry& entry = entries_[static_cast<std::size_t>(i)];
         const std::string& name = entry.name;
-        const Listing listing = ListingOf(entry);
+        // A second entry of a name is never found by it: listing it would offer an
+        // entry that opening by its name does not give.
+        const Listing listing = FindPosition(name) == i ? ListingOf(entry) : Listing::Skip;
         if (listing == Listing::AsPicture) {
             // A picture's name is not a path: it is listed whole, under its group.
             const std::string group = PictureGroup(entry);
@@ -346,7 +360,7 @@ void Archive::BuildDirectoryTree(PakTreeNode& root) {
             }
             // A model directory stands for its tris.md2. At the top level there is
             // no directory node to carry it, so it is listed as an item.
-            if (text == "tris" && parent != &root) {
+            if (strcasecmp(text.c_str(), "tris") == 0 && parent != &root) {
                 parent->entry = &entry;
             } else {
                 addChild(*parent, text, &entry);

@@ -54,6 +54,10 @@ public:
     // The first entry whose name equals `name` without regard to case, or nullptr.
     // Kinds whose names are paths of their own (all but paks) also take "\" for "/".
     const PakEntry* FindEntry(const std::string& name) const;
+    // Whether lookups of the entry's name find this entry: false for a later entry
+    // of a name stored twice, which stays in the entry list but is never found
+    // (it is noted among the problems, left out of the tree and not extracted).
+    bool IsFoundByName(const PakEntry& entry) const { return FindEntry(entry.name) == &entry; }
 
     // The whole entry, or nothing (and nothing half-read) when it cannot be read.
     virtual std::optional<ByteBuffer> ReadEntry(const PakEntry& entry) = 0;
@@ -63,6 +67,9 @@ public:
 
     // Adds the files that can be put into a scene below `root`, by directory, with
     // every level sorted by text. Pictures of a WAD are listed by their whole name.
+    // Extensions and directory prefixes are matched without regard to case (game
+    // data comes in any case: "MODELS/X/TRIS.MD2" is listed as "models/x/tris.md2"
+    // is); an entry that lookups of its name do not find is left out.
     void BuildDirectoryTree(PakTreeNode& root);
     // An entry the tree lists, with the text the tree shows for it.
     struct Listed {
@@ -120,8 +127,12 @@ protected:
     std::string EntryCountText() const;
     void ClearEntries();
     void ReserveEntries(std::size_t count);
-    // Appends an entry; a name already present stays found as the first one.
-    void AddEntry(PakEntry entry);
+    // Appends an entry; a name already present stays found as the first one. True
+    // when the name was new, false when an earlier entry already holds it.
+    bool AddEntry(PakEntry entry);
+    // Appends an entry as AddEntry does, noting a name stored twice as a problem of
+    // the archive ("... is stored more than once; the first one is used.").
+    void AddEntryNotingDuplicate(PakEntry entry);
     // Position of the first entry of that name, or -1.
     int FindPosition(const std::string& name) const;
     // Position of an entry of this archive (nothing for an entry of another one).
@@ -143,8 +154,8 @@ private:
         explicit NameIndex(bool slashesAlike) : slashesAlike_(slashesAlike) {}
         void Clear();
         void Reserve(std::size_t count);
-        // Adds the entry at `position` unless its name is already there.
-        void Insert(const std::vector<PakEntry>& entries, int position);
+        // Adds the entry at `position` unless its name is already there (false then).
+        bool Insert(const std::vector<PakEntry>& entries, int position);
         int Find(const std::vector<PakEntry>& entries, const std::string& name) const;
 
     private:

@@ -8,6 +8,7 @@
 #include "media/Archive.h"
 #include "media/BmpDecoder.h"
 #include "media/JpegDecoder.h"
+#include "media/PngFile.h"
 #include "media/Palette.h"
 #include "platform/Diagnostics.h"
 #include "platform/FileSystem.h"
@@ -83,6 +84,7 @@ const char* PictureFormatName(PictureFormat format) {
         case PictureFormat::Wal: return "wal";
         case PictureFormat::Swl: return "swl";
         case PictureFormat::Jpg: return "jpg";
+        case PictureFormat::Png: return "png";
     }
     return "";
 }
@@ -91,6 +93,7 @@ std::optional<PictureFormat> COGLImage::FormatFromExtension(const std::string& e
     static constexpr std::pair<const char*, PictureFormat> kOrder[] = {
         {"BMP", PictureFormat::Bmp}, {"PCX", PictureFormat::Pcx}, {"TGA", PictureFormat::Tga},
         {"WAL", PictureFormat::Wal}, {"SWL", PictureFormat::Swl}, {"JPG", PictureFormat::Jpg},
+        {"PNG", PictureFormat::Png},
     };
     for (const auto& [name, format] : kOrder) {
         if (fs_util::EqualsIgnoreCase(extension, name)) {
@@ -171,7 +174,7 @@ bool COGLImage::LoadFromArchive(Archive& archive, const PakEntry& entry, bool re
     }
     std::optional<PictureFormat> format;
     for (PictureFormat candidate : {PictureFormat::Pcx, PictureFormat::Wal, PictureFormat::Tga, PictureFormat::Jpg,
-                                  PictureFormat::Swl}) {
+                                  PictureFormat::Swl, PictureFormat::Bmp, PictureFormat::Png}) {
         if (SuffixIs(entry.name, PictureFormatName(candidate))) {
             format = candidate;
             break;
@@ -225,6 +228,7 @@ bool COGLImage::Decode(PictureFormat format, BinaryReader in, bool defaultPalett
             case PictureFormat::Wal: return ReadWal(in);
             case PictureFormat::Swl: return ReadSwl(in);
             case PictureFormat::Jpg: return ReadJpeg(in);
+            case PictureFormat::Png: return ReadPng(in);
         }
     } catch (const ReadError&) {
     } catch (const std::bad_alloc&) {
@@ -516,6 +520,36 @@ bool COGLImage::ReadJpeg(BinaryReader in) {
     return true;
 }
 
+bool COGLImage::ReadPng(BinaryReader in) {
+    auto decoded = DecodePng(in.Data(), in.Size());
+    if (!decoded) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    // As a truecolour TGA: colours through the gamma table, alpha as stored.
+    const auto& gamma = GammaTable();
+    const bool bgr = m_bgrOrder != 0;
+    const std::size_t bytes = static_cast<std::size_t>(decoded->channels);
+    for (std::size_t i = 0; i + bytes <= decoded->pixels.size(); i += bytes) {
+        std::uint8_t* p = decoded->pixels.data() + i;
+        const std::uint8_t r = gamma[p[0]];
+        const std::uint8_t b = gamma[p[2]];
+        p[0] = bgr ? b : r;
+        p[1] = gamma[p[1]];
+        p[2] = bgr ? r : b;
+    }
+    FlipRows(decoded->pixels, std::size_t(decoded->width) * bytes, decoded->height);
+    m_source.width = decoded->width;
+    m_source.height = decoded->height;
+    m_source.bitsPerPixel = static_cast<int>(bytes * 8);
+    m_source.pixels = std::move(decoded->pixels);
+    if (bytes == 4) {
+        m_hasAlpha = 1;
+        m_fileAlpha = 1;
+    }
+    return true;
+}
+
 bool COGLImage::LoadIndexed(BinaryReader& in, int width, int height) {
     FreePixels();
     m_resize = 1;
@@ -660,6 +694,39 @@ bool COGLImage::LoadPaletted(const std::uint8_t* indices, int width, int height,
         SetKeyFromTable(transparentIndex);
     }
     const bool ok = m_hasAlpha != 0 ? ConvertTo32() : ConvertTo24();
+    m_source = Intermediate{};
+    return ok;
+}
+
+bool COGLImage::LoadTinted(const std::uint8_t* indices, int width, int height, const ConvertedPalette& palette,
+                           int tintIndex, bool resize, bool bgrOrder) {
+    StartDecoding(resize, bgrOrder);
+    if (indices == nullptr || width <= 0 || height <= 0 || tintIndex < 0 || tintIndex > kTransparentIndex) {
+        ShowCouldNotLoad();
+        return false;
+    }
+    const std::uint8_t* tint = palette.Table(bgrOrder).data() + std::size_t(tintIndex) * 4;
+    try {
+        m_source.pixels.resize(Area(width, height) * 4);
+    } catch (const std::bad_alloc&) {
+        FreePixels();
+        ShowCouldNotLoad();
+        return false;
+    }
+    m_source.width = width;
+    m_source.height = height;
+    m_source.bitsPerPixel = 32;
+    std::uint8_t* out = m_source.pixels.data();
+    for (std::uint64_t i = 0; i < Area(width, height); ++i, out += 4) {
+        out[0] = tint[0];
+        out[1] = tint[1];
+        out[2] = tint[2];
+        out[3] = indices[i];
+    }
+    FlipRows(m_source.pixels, std::size_t(width) * 4, height);
+    m_hasAlpha = 1;
+    m_fileAlpha = 1;
+    const bool ok = ConvertTo32();
     m_source = Intermediate{};
     return ok;
 }

@@ -9,12 +9,11 @@
 #include "platform/BinaryIO.h"
 
 class Archive;
-class Archive;
 struct ConvertedPalette;
 struct PakEntry;
 
 // The picture formats the readers know.
-enum class PictureFormat { Bmp, Pcx, Tga, Wal, Swl, Jpg };
+enum class PictureFormat { Bmp, Pcx, Tga, Wal, Swl, Jpg, Png };
 const char* PictureFormatName(PictureFormat format);  // "bmp", "pcx", ...
 
 // One picture read from a disk file, an archive entry or raw palette indices,
@@ -31,13 +30,14 @@ public:
     COGLImage(const COGLImage&) = delete;
     COGLImage& operator=(const COGLImage&) = delete;
 
-    // Dispatches on the extension ("bmp", "pcx", "tga", "wal", "swl", "jpg", any
-    // case); any other extension, or a file that cannot be read, fails quietly.
+    // Dispatches on the extension ("bmp", "pcx", "tga", "wal", "swl", "jpg", "png",
+    // any case); any other extension, or a file that cannot be read, fails quietly.
     // The default-palette flag is for PCX files only.
     bool LoadFile(const std::string& path, bool resize, bool defaultPalette);
     // Reads an archive entry: a picture in the archive's own format (a WAD's) is
     // decoded by the archive, any other by the last three characters of its name
-    // ("pcx", "wal", "tga", "jpg", "swl"); BMP is not read from archives.
+    // ("pcx", "wal", "tga", "jpg", "swl", and, mending the Part, which reads no BMP
+    // from archives, "bmp" and a port's "png"), any case, from the entry's bytes.
     bool LoadFromArchive(Archive& archive, const PakEntry& entry, bool resize, bool defaultPalette, bool bgrOrder);
     // Decodes bytes already in memory as the given format.
     bool LoadFromMemory(PictureFormat format, const std::uint8_t* data, std::size_t size, bool resize,
@@ -56,6 +56,11 @@ public:
     // the picture uses it.
     bool LoadPaletted(const std::uint8_t* indices, int width, int height, const ConvertedPalette& palette,
                       int transparentIndex, bool resize, bool bgrOrder);
+    // width x height indices (top row first) that are opacities: every pixel takes
+    // the colour of `palette` (already through the gamma table) at `tintIndex`, its
+    // index its alpha, as Half-Life draws a decal.
+    bool LoadTinted(const std::uint8_t* indices, int width, int height, const ConvertedPalette& palette, int tintIndex,
+                    bool resize, bool bgrOrder);
     // Wraps RGB pixels (bottom row first) without conversion.
     bool FromPixels(const std::uint8_t* rgb, int width, int height);
 
@@ -107,6 +112,7 @@ private:
                       const ConvertedPalette& palette, int transparentIndex);
     bool ReadTga(BinaryReader in);
     bool ReadJpeg(BinaryReader in);
+    bool ReadPng(BinaryReader in);
     bool BoxFilterIndexed(const std::uint8_t* indices, const std::uint8_t* palette, int width, int height);
     void SetKeyFromTable(int index);
 

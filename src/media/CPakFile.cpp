@@ -22,7 +22,9 @@
 // whole archive: Open fails and nothing of it is kept. A bad entry (a name without
 // its terminator, a negative offset or length, bytes past the end of the file) only
 // refuses that entry: it is left out of the entry list, so it can be neither found
-// nor listed, and the rest of the archive stays usable.
+// nor listed, and the rest of the archive stays usable. A name stored twice (without
+// regard to case) is noted as a problem of the archive: lookups find the first, as
+// the engines' own searches of a pak's directory do.
 namespace {
 constexpr std::size_t kHeaderSize = 12;
 constexpr int kQuake2NameLength = 56;
@@ -49,6 +51,7 @@ bool CPakFile::Open(const std::string& path) {
     }
     SetPath(path);
     ClearEntries();
+    ClearProblems();
     nameLength_ = 0;
 
     const auto refuse = [&]() {
@@ -106,7 +109,8 @@ bool CPakFile::Open(const std::string& path) {
         entry.offset = static_cast<std::int32_t>(offset);
         entry.length = static_cast<std::int32_t>(length);
         entry.index = static_cast<int>(i);
-        AddEntry(std::move(entry));
+        // Both stay in the entry list; lookups find the first, as the engines do.
+        AddEntryNotingDuplicate(std::move(entry));
     }
     return true;
 }

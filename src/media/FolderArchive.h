@@ -11,9 +11,12 @@
 // found without regard to case (game folders mix "Models/" and "models/"). Entries
 // are sorted by name without regard to case; files are read when asked for.
 //
-// Symbolic links are followed only where they stay inside the folder: a link to a
-// file inside is an entry, a link that leads out of it, and any link to a folder,
-// are left out (so no listing can loop or leave the folder). More than kMaxFiles
+// Symbolic links: a link to a folder is followed once, after the folder's own files
+// (a player folder kept elsewhere and linked into players/ is listed as if it lay
+// there), unless it leads into a folder already walked or back up over the whole
+// folder, which would list files twice or never end; its files are named by the
+// link's path. A link to a file is an entry where it leads to a file inside a
+// folder walked, and left out where it leads anywhere else. More than kMaxFiles
 // files, and files over 2 GB, are left out with a problem noted.
 class FolderArchive : public Archive {
 public:

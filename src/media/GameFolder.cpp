@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
@@ -37,6 +38,28 @@ std::string Trimmed(const std::string& folder) {
 }
 
 std::string FolderName(const std::string& folder) { return fs::path(Trimmed(folder)).filename().string(); }
+
+// Whether `folder` looks like SiN's "base": a name as common as "base" says nothing
+// alone, so it must hold a pak (".sin" or ".pak") of SiN's own kind, "SPAK".
+bool HoldsSinPaks(const std::string& folder) {
+    for (const auto& path : fs_util::FindFiles(folder, "*")) {
+        const std::string extension = fs_util::ToLower(fs_util::ExtensionOf(path));
+        if (extension != "sin" && extension != "pak") {
+            continue;
+        }
+        const auto magic = ReadFileRange(path, 0, 4);
+        if (magic && magic->size() == 4 && std::memcmp(magic->data(), "SPAK", 4) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether `folder`, named as a game's folder, is that game's: every name but SiN's
+// "base" is taken as it is.
+bool IsGameFolder(const std::string& folder, GameKind game) {
+    return game != GameKind::Sin || HoldsSinPaks(folder);
+}
 
 std::string ParentOf(const std::string& folder) { return fs::path(Trimmed(folder)).parent_path().string(); }
 
@@ -82,20 +105,22 @@ std::optional<GameFolder::Layout> GameFolder::Detect(const std::string& folder) 
     const std::string trimmed = Trimmed(folder);
     const std::string name = FolderName(trimmed);
     for (const KnownGame& known : kGames) {
-        if (fs_util::EqualsIgnoreCase(name, known.folder)) {
+        if (fs_util::EqualsIgnoreCase(name, known.folder) && IsGameFolder(trimmed, known.game)) {
             return Layout{known.game, trimmed, {}};
         }
     }
     // An install root before a mod: a home folder holding a "base" of something
     // else must not make every folder in it a SiN mod.
     for (const KnownGame& known : kGames) {
-        if (const auto base = SubFolder(trimmed, known.folder)) {
+        const auto base = SubFolder(trimmed, known.folder);
+        if (base && IsGameFolder(*base, known.game)) {
             return Layout{known.game, *base, {}};
         }
     }
     const std::string parent = ParentOf(trimmed);
     for (const KnownGame& known : kGames) {
-        if (const auto base = SubFolder(parent, known.folder)) {
+        const auto base = SubFolder(parent, known.folder);
+        if (base && IsGameFolder(*base, known.game)) {
             return Layout{known.game, *base, trimmed};
         }
     }
@@ -146,7 +171,8 @@ bool GameFolder::Open(const std::string& folder) {
             StackWads(each);
         }
     }
-    Merge();
+    Merge(0);
+    StackWadsInArchives();
     return true;
 }
 
@@ -161,13 +187,19 @@ void GameFolder::StackFile(const std::string& path) {
 
 void GameFolder::StackArchives(const std::string& folder) {
     const bool sin = layout_.game == GameKind::Sin;
+    const bool quake = layout_.game == GameKind::Quake1;
     const std::string numberedExtension = sin ? "sin" : "pak";
     std::map<int, std::string> numbered;
     std::vector<std::string> others;  // sorted by name without regard to case
     for (const auto& path : fs_util::FindFiles(folder, "*")) {
         const std::string fileName = fs_util::FileNameOf(path);
         const std::string extension = fs_util::ToLower(fs_util::ExtensionOf(fileName));
-        if (const auto number = PakNumber(fileName, numberedExtension)) {
+        const auto number = PakNumber(fileName, numberedExtension);
+        if (number && quake &&
+            fs_util::ToLower(fileName) != "pak" + std::to_string(*number) + ".pak") {
+            continue;  // Quake asks for "pak%i.pak": "pak01.pak" is no pak of its
+        }
+        if (number) {
             numbered.emplace(*number, path);  // of "pak1.pak" and "PAK1.PAK" the first by name
         } else if (extension == "pak" || extension == "pk2" || ZipArchive::IsZipExtension(extension) ||
                    (sin && extension == "sin")) {
@@ -177,14 +209,18 @@ void GameFolder::StackArchives(const std::string& folder) {
     std::vector<std::string> added;  // in the order the engine adds them
     int expected = 0;
     for (const auto& [number, path] : numbered) {
-        if (layout_.game == GameKind::Quake1 && number != expected) {
+        if (quake && number != expected) {
             NoteProblem(msg::kPakAfterGap, fs_util::FileNameOf(path));
             continue;
         }
         added.push_back(path);
         ++expected;
     }
-    added.insert(added.end(), others.begin(), others.end());
+    // Quake's engines read "pakN.pak" and nothing else: another pak or a zip beside
+    // them is a loose file to it, not an archive.
+    if (!quake) {
+        added.insert(added.end(), others.begin(), others.end());
+    }
     // The one added last is asked first.
     for (auto it = added.rbegin(); it != added.rend(); ++it) {
         StackFile(*it);
@@ -204,14 +240,42 @@ void GameFolder::StackWads(const std::string& folder) {
     }
 }
 
-void GameFolder::Merge() {
-    std::size_t total = 0;
-    for (const auto& source : sources_) {
-        total += static_cast<std::size_t>(source->EntryCount());
+void GameFolder::StackWadsInArchives() {
+    // The WADs the engine would load by name: the winning entry of each ".wad" name,
+    // where it comes from an archive (a loose WAD is stacked with its folder).
+    const std::size_t merged = sources_.size();
+    for (int i = 0; i < EntryCount(); ++i) {
+        const PakEntry& entry = Entry(i);
+        const Stacked& stacked = stacked_[static_cast<std::size_t>(i)];
+        Archive& source = *sources_[stacked.source];
+        if (!fs_util::EqualsIgnoreCase(fs_util::ExtensionOf(entry.name), "wad") ||
+            (source.Kind() != ArchiveKind::Pak && source.Kind() != ArchiveKind::Zip)) {
+            continue;
+        }
+        const std::string path = source.Path() + "/" + stacked.entry->name;
+        if (static_cast<std::uint64_t>(stacked.entry->length) > kMaxWadInArchive) {
+            NoteProblem(msg::kStackSourceLeftOut, path);
+            continue;
+        }
+        auto bytes = source.ReadEntry(*stacked.entry);
+        auto wad = std::make_unique<WadArchive>();
+        if (!bytes || !wad->OpenBytes(path, std::move(*bytes))) {
+            NoteProblem(msg::kStackSourceLeftOut, path);
+            continue;
+        }
+        sources_.push_back(std::move(wad));
+    }
+    Merge(merged);
+}
+
+void GameFolder::Merge(std::size_t firstSource) {
+    std::size_t total = static_cast<std::size_t>(EntryCount());
+    for (std::size_t s = firstSource; s < sources_.size(); ++s) {
+        total += static_cast<std::size_t>(sources_[s]->EntryCount());
     }
     ReserveEntries(total);
     stacked_.reserve(total);
-    for (std::size_t s = 0; s < sources_.size(); ++s) {
+    for (std::size_t s = firstSource; s < sources_.size(); ++s) {
         const Archive& source = *sources_[s];
         for (int i = 0; i < source.EntryCount(); ++i) {
             const PakEntry& entry = source.Entry(i);

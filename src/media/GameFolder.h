@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,19 +17,26 @@ const char* GameKindName(GameKind game);  // "Quake 2", "Quake", "Half-Life", "S
 // holds it, as the engine would find it.
 //
 // Which game is known by the folder's name: "baseq2" (Quake 2), "id1" (Quake),
-// "valve" (Half-Life), "base" (SiN). A folder that holds one of them (an install
-// root) opens that one; any other folder beside one of them is a mod stacked over
-// it, mod first.
+// "valve" (Half-Life), "base" (SiN, and only when it holds a pak whose magic is
+// SiN's "SPAK": a folder called "base" is common). A folder that holds one of them
+// (an install root) opens that one; any other folder beside one of them is a mod
+// stacked over it, mod first.
 //
 // The stack of one folder, first asked first:
-//   Quake 2, Quake, SiN: the other archives of the folder (".pak", ".pk2", ".pk3",
-//     ".pkz", ".zip", ".kpf", and ".sin" for SiN) by name ignoring case, the last
-//     first; then the numbered paks ("pakN.pak", SiN "pakN.sin") from the highest
-//     number down (a missing number is skipped; Quake stops at it and reads no pak
-//     after it); then the loose files (a pak entry wins over a loose file); then the
-//     folder's ".wad" files, whose lump names do not meet paths.
+//   Quake 2, SiN: the other archives of the folder (".pak", ".pk2", ".pk3", ".pkz",
+//     ".zip", ".kpf", and ".sin" for SiN) by name ignoring case, the last first;
+//     then the numbered paks ("pakN.pak", SiN "pakN.sin") from the highest number
+//     down (a missing number is skipped); then the loose files (a pak entry wins
+//     over a loose file); then the folder's ".wad" files, whose lump names do not
+//     meet paths.
+//   Quake: as its engines, only "pak0.pak", "pak1.pak", ... up to the first missing
+//     number (no pak after it, no other pak, no zip), the highest first; then the
+//     loose files and ".wad" files as above.
 //   Half-Life: the loose files, then the folder's ".wad" files; the folders asked
 //     are the mod, "<mod>_downloads", "valve" and "valve_downloads".
+// Last come the WADs the stack's archives hold, each the one the engine would load
+// by that name (Quake's "gfx.wad" in pak0.pak), read into memory, so that their
+// pictures are found and listed as a loose WAD's are.
 // Archives found directly in the folder are opened as they are, links included, as
 // the engine opens them. An archive that fails to open is left out with its own
 // message and a problem noted; the rest of the game stays.
@@ -38,6 +46,9 @@ const char* GameKindName(GameKind game);  // "Quake 2", "Quake", "Half-Life", "S
 // may hold, a game folder is used from one thread at a time.
 class GameFolder : public Archive {
 public:
+    // A WAD inside an archive is read whole into memory; a larger one is left out.
+    static constexpr std::uint64_t kMaxWadInArchive = 256u << 20;
+
     struct Layout {
         GameKind game;
         std::string baseFolder;  // the game's own folder: baseq2, id1, valve or base
@@ -89,7 +100,11 @@ private:
     void StackLooseFiles(const std::string& folder);
     void StackWads(const std::string& folder);
     void StackFile(const std::string& path);
-    void Merge();
+    // Opens the WADs the stack's paks and zips hold (Quake's gfx.wad in pak0.pak)
+    // and stacks them last, after the entries merged so far.
+    void StackWadsInArchives();
+    // Merges the entries of the sources from `firstSource` on into the index.
+    void Merge(std::size_t firstSource);
     const Stacked* StackedOf(const PakEntry& entry) const;
 
     Layout layout_{};

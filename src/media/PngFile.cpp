@@ -17,18 +17,23 @@ void AppendToBuffer(png_structp png, png_bytep data, png_size_t length) {
 void FlushNothing(png_structp) {}
 
 struct ReadCursor {
-    const ByteBuffer* bytes;
+    const std::uint8_t* data;
+    std::size_t size;
     std::size_t pos;
 };
 
 void ReadFromBuffer(png_structp png, png_bytep data, png_size_t length) {
     auto* cursor = static_cast<ReadCursor*>(png_get_io_ptr(png));
-    if (length > cursor->bytes->size() - cursor->pos) {
+    if (length > cursor->size - cursor->pos) {
         png_error(png, "truncated PNG");
     }
-    std::copy_n(cursor->bytes->data() + cursor->pos, length, data);
+    std::copy_n(cursor->data + cursor->pos, length, data);
     cursor->pos += length;
 }
+
+// libpng reports warnings on stderr unless told otherwise; a damaged picture is
+// reported by its reader instead.
+void IgnoreWarning(png_structp, png_const_charp) {}
 }  // namespace
 
 std::optional<ByteBuffer> EncodePng(const PngImage& image, bool fast) {
@@ -78,26 +83,41 @@ bool WritePng(const std::string& path, const PngImage& image, std::string* error
 
 std::optional<PngImage> ReadPng(const std::string& path) {
     const auto bytes = ReadWholeFile(path);
-    if (!bytes || bytes->size() < 8 || png_sig_cmp(bytes->data(), 0, 8) != 0) {
+    if (!bytes) {
         return std::nullopt;
     }
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    return DecodePng(bytes->data(), bytes->size());
+}
+
+std::optional<PngImage> DecodePng(const std::uint8_t* data, std::size_t size) {
+    if (data == nullptr || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
+        return std::nullopt;
+    }
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, IgnoreWarning);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (info == nullptr) {
         png_destroy_read_struct(&png, nullptr, nullptr);
         return std::nullopt;
     }
     PngImage image;
-    ReadCursor cursor{&*bytes, 0};
+    std::vector<png_bytep> rows;
+    ReadCursor cursor{data, size, 0};
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         return std::nullopt;
     }
     png_set_read_fn(png, &cursor, ReadFromBuffer);
     png_read_info(png, info);
+    const std::uint64_t pixels =
+        std::uint64_t(png_get_image_width(png, info)) * std::uint64_t(png_get_image_height(png, info));
+    if (pixels == 0 || pixels > kMaxPngPixels) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return std::nullopt;
+    }
     png_set_expand(png);
     png_set_strip_16(png);
     png_set_gray_to_rgb(png);
+    png_set_interlace_handling(png);
     png_read_update_info(png, info);
     image.width = static_cast<int>(png_get_image_width(png, info));
     image.height = static_cast<int>(png_get_image_height(png, info));
@@ -107,10 +127,10 @@ std::optional<PngImage> ReadPng(const std::string& path) {
         return std::nullopt;
     }
     const std::size_t stride = png_get_rowbytes(png, info);
-    image.pixels.resize(stride * image.height);
-    std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
+    image.pixels.resize(stride * static_cast<std::size_t>(image.height));
+    rows.resize(static_cast<std::size_t>(image.height));
     for (int y = 0; y < image.height; ++y) {
-        rows[static_cast<std::size_t>(y)] = image.pixels.data() + stride * y;
+        rows[static_cast<std::size_t>(y)] = image.pixels.data() + stride * static_cast<std::size_t>(y);
     }
     png_read_image(png, rows.data());
     png_read_end(png, nullptr);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,3 +22,8 @@ std::optional<std::vector<std::uint8_t>> EncodePng(const PngImage& image, bool f
 bool WritePng(const std::string& path, const PngImage& image, std::string* error = nullptr);
 // Reads any PNG, converted to 8-bit RGB (no alpha in the file) or RGBA.
 std::optional<PngImage> ReadPng(const std::string& path);
+// The same from bytes in memory (a texture inside a pk3). Nothing for bytes that
+// are not a whole PNG, or for one larger than kMaxPngPixels pixels, which is
+// refused before anything is allocated for its pixels.
+inline constexpr std::uint64_t kMaxPngPixels = std::uint64_t(1) << 26;
+std::optional<PngImage> DecodePng(const std::uint8_t* data, std::size_t size);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 
 #include "media/COGLImage.h"
@@ -26,20 +27,64 @@ WadArchive::WadArchive() : Archive(true) {}
 bool WadArchive::Open(const std::string& path) {
     ClearEntries();
     ClearProblems();
-    types_.clear();
+    pictures_.clear();
+    bytes_.reset();
     const auto fileSize = FileSize(path);
     if (!fileSize) {
         return false;
     }
     SetPath(path);
+    // One handle for the directory and the heads of the lumps it has to look into.
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool ok = Parse(*fileSize, [&](std::uint64_t offset, std::size_t length) -> std::optional<ByteBuffer> {
+        ByteBuffer bytes(length);
+        if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0 ||
+            (length != 0 && std::fread(bytes.data(), 1, length, file) != length)) {
+            return std::nullopt;
+        }
+        return bytes;
+    });
+    std::fclose(file);
+    return ok;
+}
+
+bool WadArchive::OpenBytes(const std::string& path, ByteBuffer bytes) {
+    ClearEntries();
+    ClearProblems();
+    pictures_.clear();
+    SetPath(path);
+    bytes_ = std::move(bytes);
+    if (!Parse(bytes_->size(), [&](std::uint64_t offset, std::size_t length) { return ReadRange(offset, length); })) {
+        bytes_.reset();
+        return false;
+    }
+    return true;
+}
+
+std::optional<ByteBuffer> WadArchive::ReadRange(std::uint64_t offset, std::size_t length) const {
+    if (bytes_) {
+        if (offset > bytes_->size() || length > bytes_->size() - offset) {
+            return std::nullopt;
+        }
+        const auto* from = bytes_->data() + offset;
+        return ByteBuffer(from, from + length);
+    }
+    return ReadFileRange(Path(), offset, length);
+}
+
+template <typename Read>
+bool WadArchive::Parse(std::uint64_t fileSize, Read read) {
     const auto refuse = [&]() {
         ClearEntries();
-        types_.clear();
-        WriteErrorLog(path + msg::kNotValidWad.text);
+        pictures_.clear();
+        WriteErrorLog(Path() + msg::kNotValidWad.text);
         return false;
     };
 
-    const auto header = ReadFileRange(path, 0, kHeaderSize);
+    const auto header = read(0, kHeaderSize);
     if (!header || header->size() != kHeaderSize) {
         return refuse();
     }
@@ -56,17 +101,43 @@ bool WadArchive::Open(const std::string& path) {
     const std::int64_t dirOffset = in.ReadI32();
     // The directory must lie inside the file before anything is allocated for it.
     if (count < 0 || count > kMaxLumps || dirOffset < 0 ||
-        static_cast<std::uint64_t>(dirOffset) + static_cast<std::uint64_t>(count) * kDirectoryEntrySize > *fileSize) {
+        static_cast<std::uint64_t>(dirOffset) + static_cast<std::uint64_t>(count) * kDirectoryEntrySize > fileSize) {
         return refuse();
     }
     const std::size_t directorySize = static_cast<std::size_t>(count) * kDirectoryEntrySize;
-    const auto directory = ReadFileRange(path, static_cast<std::uint64_t>(dirOffset), directorySize);
+    const auto directory = read(static_cast<std::uint64_t>(dirOffset), directorySize);
     if (!directory || directory->size() != directorySize) {
         return refuse();
     }
 
+    // A WAD3 lump of type 0x40 is a decal when it is laid out as a mip texture
+    // whose levels fit in it, and a bare palette otherwise.
+    const auto isDecal = [&](std::int64_t offset, std::int64_t size) {
+        if (!halfLife_ || size < static_cast<std::int64_t>(kMipHeaderSize)) {
+            return false;
+        }
+        const auto head = read(static_cast<std::uint64_t>(offset), kMipHeaderSize);
+        if (!head || head->size() != kMipHeaderSize) {
+            return false;
+        }
+        BinaryReader mip(*head);
+        mip.Seek(kNameSize);
+        const std::uint64_t width = mip.ReadU32();
+        const std::uint64_t height = mip.ReadU32();
+        if (width == 0 || height == 0 || width * height > static_cast<std::uint64_t>(size)) {
+            return false;
+        }
+        for (int level = 0; level < kMipLevels; ++level) {
+            const std::uint64_t at = mip.ReadU32();
+            if (at < kMipHeaderSize || at + (width >> level) * (height >> level) > static_cast<std::uint64_t>(size)) {
+                return false;
+            }
+        }
+        return true;
+    };
+
     ReserveEntries(static_cast<std::size_t>(count));
-    types_.reserve(static_cast<std::size_t>(count));
+    pictures_.reserve(static_cast<std::size_t>(count));
     BinaryReader lumps(*directory);
     for (std::int64_t i = 0; i < count; ++i) {
         const std::int64_t offset = lumps.ReadI32();
@@ -80,7 +151,7 @@ bool WadArchive::Open(const std::string& path) {
             NoteProblem(msg::kLumpWithoutName, std::to_string(i));
             continue;
         }
-        if (offset < 0 || diskSize < 0 || static_cast<std::uint64_t>(offset + diskSize) > *fileSize) {
+        if (offset < 0 || diskSize < 0 || static_cast<std::uint64_t>(offset + diskSize) > fileSize) {
             NoteProblem(msg::kLumpOutsideFile, name);
             continue;
         }
@@ -88,9 +159,19 @@ bool WadArchive::Open(const std::string& path) {
             NoteProblem(msg::kEntryCompression, name);
             continue;
         }
-        AddEntry(PakEntry{name, static_cast<std::int32_t>(offset), static_cast<std::int32_t>(diskSize),
-                          static_cast<int>(i)});
-        types_.push_back(type);
+        Picture picture = Picture::None;
+        if (type == kTypeQpic) {
+            picture = Picture::Qpic;
+        } else if (halfLife_ && (type == kTypeMipWad3 || type == kTypeMipWad2)) {
+            picture = Picture::Mip;
+        } else if (!halfLife_ && type == kTypeMipWad2 && !fs_util::EqualsIgnoreCase(name, "conchars")) {
+            picture = Picture::Mip;  // Quake's console font is stored as a mip texture but holds bare pixels
+        } else if (type == kTypePalette && isDecal(offset, diskSize)) {
+            picture = Picture::Decal;
+        }
+        AddEntryNotingDuplicate(PakEntry{name, static_cast<std::int32_t>(offset), static_cast<std::int32_t>(diskSize),
+                                         static_cast<int>(i)});
+        pictures_.push_back(picture);
     }
     return true;
 }
@@ -100,7 +181,7 @@ std::optional<ByteBuffer> WadArchive::ReadEntryHead(const PakEntry& entry, std::
         return std::nullopt;
     }
     const std::size_t wanted = std::min(count, static_cast<std::size_t>(entry.length));
-    auto bytes = ReadFileRange(Path(), static_cast<std::uint64_t>(entry.offset), wanted);
+    auto bytes = ReadRange(static_cast<std::uint64_t>(entry.offset), wanted);
     if (!bytes || bytes->size() != wanted) {
         NoteProblem(msg::kEntryUnreadable, entry.name);
         return std::nullopt;
@@ -114,15 +195,7 @@ std::optional<ByteBuffer> WadArchive::ReadEntry(const PakEntry& entry) {
 
 bool WadArchive::IsPicture(const PakEntry& entry) const {
     const auto position = PositionOf(entry);
-    if (!position) {
-        return false;
-    }
-    const std::uint8_t type = types_[*position];
-    if (halfLife_) {
-        return type == kTypeQpic || type == kTypeMipWad3 || type == kTypeMipWad2;
-    }
-    // Quake's console font is stored as a mip texture but holds bare pixels.
-    return type == kTypeQpic || (type == kTypeMipWad2 && !fs_util::EqualsIgnoreCase(entry.name, "conchars"));
+    return position && pictures_[*position] != Picture::None;
 }
 
 Archive::Listing WadArchive::ListingOf(const PakEntry& entry) {
@@ -137,6 +210,7 @@ bool WadArchive::LoadPicture(const PakEntry& entry, COGLImage& image, bool resiz
         GetHost().ShowMessage(Path() + ": " + FormatMessage(message, entry.name));
         return false;
     };
+    const Picture picture = pictures_[*PositionOf(entry)];
     const auto bytes = ReadEntry(entry);
     if (!bytes) {
         return refuse(msg::kEntryUnreadable);
@@ -148,7 +222,7 @@ bool WadArchive::LoadPicture(const PakEntry& entry, COGLImage& image, bool resiz
     std::size_t pixelsAt = 0;
     std::uint64_t paletteAt = 0;
     try {
-        if (types_[*PositionOf(entry)] == kTypeQpic) {
+        if (picture == Picture::Qpic) {
             const std::int32_t w = in.ReadI32();
             const std::int32_t h = in.ReadI32();
             if (w <= 0 || h <= 0) {
@@ -208,6 +282,10 @@ bool WadArchive::LoadPicture(const PakEntry& entry, COGLImage& image, bool resiz
         palette = ConvertPalette(raw.data(), 3);
     } else {
         palette = Quake1Palette();
+    }
+    if (picture == Picture::Decal) {
+        return image.LoadTinted(bytes->data() + pixelsAt, static_cast<int>(width), static_cast<int>(height), palette,
+                                kTransparentIndex, resize, bgrOrder);
     }
     const bool keyed = halfLife_ && !entry.name.empty() && entry.name[0] == '{';
     return image.LoadPaletted(bytes->data() + pixelsAt, static_cast<int>(width), static_cast<int>(height), palette,

@@ -9,9 +9,10 @@
 #include "media/Archive.h"
 
 // Read access to a texture archive of Quake 1 ("WAD2") or Half-Life ("WAD3").
-// Every lump is an entry named by its directory name; its qpics and mip textures
-// are pictures the archive decodes itself (LoadPicture) and the only entries the
-// tree lists, each by its whole name.
+// Every lump is an entry named by its directory name; its qpics, mip textures and
+// (WAD3) decals are pictures the archive decodes itself (LoadPicture) and the only
+// entries the tree lists, each by its whole name. A name stored twice is noted as a
+// problem; lookups find the first, as the engine's own search does.
 //
 // Layout (little-endian):
 //   header, 12 bytes:
@@ -36,6 +37,10 @@
 //   level (a mip texture): uint16 colour count (at most 256), then count x R, G, B.
 //   WAD2 pictures use the Quake 1 palette. In WAD3 a name starting with "{" makes
 //   index 255 transparent.
+//   decal (WAD3 type 0x40 laid out as a mip texture, as in Half-Life's decals.wad):
+//     one colour, the last of its palette (index 255), tints the whole picture and
+//     each pixel's index is its opacity (0 clear, 255 solid), as the engine draws
+//     decals. A type 0x40 lump that is not laid out so (a bare palette) is no picture.
 class WadArchive : public Archive {
 public:
     static constexpr std::uint8_t kTypePalette = 0x40;      // WAD3: a palette or a decal
@@ -49,6 +54,10 @@ public:
 
     // A missing file fails silently; a bad header or directory fails with a message.
     bool Open(const std::string& path);
+    // Opens a WAD held in memory (one read out of another archive: Quake's gfx.wad
+    // inside pak0.pak), known as `path` in lists and messages. Fails with the
+    // message when the bytes are not a WAD.
+    bool OpenBytes(const std::string& path, ByteBuffer bytes);
     ArchiveKind Kind() const override { return ArchiveKind::Wad; }
     bool IsHalfLife() const { return halfLife_; }
 
@@ -62,6 +71,15 @@ protected:
     Listing ListingOf(const PakEntry& entry) override;
 
 private:
+    // How a lump is drawn, found as the archive opens.
+    enum class Picture : std::uint8_t { None, Qpic, Mip, Decal };
+
+    // Reads the header and directory through `read` (offset, length -> bytes).
+    template <typename Read>
+    bool Parse(std::uint64_t fileSize, Read read);
+    std::optional<ByteBuffer> ReadRange(std::uint64_t offset, std::size_t length) const;
+
     bool halfLife_ = false;
-    std::vector<std::uint8_t> types_;  // per entry position
+    std::vector<Picture> pictures_;  // per entry position
+    std::optional<ByteBuffer> bytes_;  // the whole WAD when it is held in memory
 };

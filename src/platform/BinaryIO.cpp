@@ -8,10 +8,13 @@
 #include <atomic>
 #include <bit>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <system_error>
+
+#include "platform/Messages.h"
 
 void BinaryReader::Require(std::size_t count) const {
     if (count > size_ - pos_) {
@@ -240,14 +243,72 @@ int CreateBeside(const std::string& path, std::string& temporary) {
     return -1;
 }
 
+// Where a write to `path` lands: the file itself, or, for a symbolic link, the file
+// it leads to (through every link of a chain; a link to nothing leads to the name
+// it holds, which the write creates). Nothing, with errno set, for a chain that
+// does not end (ELOOP) or a link that cannot be read.
+std::optional<std::string> WriteTarget(const std::string& path) {
+    constexpr int kMaxLinks = 40;  // as the kernel's own limit
+    std::string current = path;
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return current;  // a file, a name that is free, or something the write reports
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n < 0) {
+            return std::nullopt;
+        }
+        if (static_cast<std::size_t>(n) >= target.size()) {
+            errno = ENAMETOOLONG;
+            return std::nullopt;
+        }
+        target.resize(static_cast<std::size_t>(n));
+        if (target.empty() || target[0] != '/') {
+            // Relative to the folder holding the link.
+            const std::size_t slash = current.find_last_of('/');
+            target = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + target;
+        }
+        current = std::move(target);
+    }
+    errno = ELOOP;
+    return std::nullopt;
+}
+
+// The folder holding `path`, for its fsync: "." for a bare name.
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes a rename in `folder` durable. A file system that cannot sync a folder
+// (EINVAL, ENOTSUP) has nothing more to do; any other failure is reported.
+int SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    int failure = ::fsync(fd) == 0 ? 0 : errno;
+    if (failure == EINVAL || failure == ENOTSUP || failure == EOPNOTSUPP) {
+        failure = 0;
+    }
+    ::close(fd);
+    return failure;
+}
+
 // Writes `bytes` to a new temporary file beside `path` and returns its name, or
-// nothing with `error` set and no file left.
-std::optional<std::string> WriteBeside(const std::string& path, std::span<const std::uint8_t> bytes,
-                                       std::string& error) {
+// nothing with `error` set (naming `shown`, the name the caller asked for) and no
+// file left.
+std::optional<std::string> WriteBeside(const std::string& path, const std::string& shown,
+                                       std::span<const std::uint8_t> bytes, std::string& error) {
     std::string temporary;
     const int fd = CreateBeside(path, temporary);
     if (fd < 0) {
-        error = CannotWrite("write", path, errno);
+        error = CannotWrite("write", shown, errno);
         return std::nullopt;
     }
     int failure = 0;
@@ -275,7 +336,7 @@ std::optional<std::string> WriteBeside(const std::string& path, std::span<const 
     }
     if (failure != 0) {
         ::unlink(temporary.c_str());
-        error = CannotWrite("write", path, failure);
+        error = CannotWrite("write", shown, failure);
         return std::nullopt;
     }
     return temporary;
@@ -284,31 +345,54 @@ std::optional<std::string> WriteBeside(const std::string& path, std::span<const 
 
 bool WriteFilesAtomically(const std::vector<FileContents>& files, std::string* error) {
     std::string why;
-    std::vector<std::string> temporaries;
+    const auto fail = [&](const std::vector<std::string>& temporaries) {
+        for (const std::string& written : temporaries) {
+            ::unlink(written.c_str());
+        }
+        if (error != nullptr) {
+            *error = why;
+        }
+        return false;
+    };
+    // Each name is written where it leads: a link keeps being a link, and the file
+    // it points to gets the new bytes. A file that may not be written (no write
+    // permission for anyone, or none for this user) is refused, not replaced, even
+    // though its folder would let a rename take its name.
+    std::vector<std::string> targets;
+    targets.reserve(files.size());
     for (const FileContents& file : files) {
-        auto temporary = WriteBeside(file.path, file.bytes, why);
+        const auto target = WriteTarget(file.path);
+        if (!target) {
+            why = CannotWrite("write", file.path, errno);
+            return fail({});
+        }
+        struct stat existing {};
+        if (::stat(target->c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+            ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target->c_str(), W_OK) != 0)) {
+            why = FormatMessage(msg::kFileReadOnly, file.path);
+            return fail({});
+        }
+        targets.push_back(*target);
+    }
+    std::vector<std::string> temporaries;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        auto temporary = WriteBeside(targets[i], files[i].path, files[i].bytes, why);
         if (!temporary) {
-            for (const std::string& written : temporaries) {
-                ::unlink(written.c_str());
-            }
-            if (error != nullptr) {
-                *error = why;
-            }
-            return false;
+            return fail(temporaries);
         }
         temporaries.push_back(std::move(*temporary));
     }
     bool replacedAny = false;
     for (std::size_t i = 0; i < files.size(); ++i) {
         struct stat existing {};
-        const bool replaces = ::lstat(files[i].path.c_str(), &existing) == 0;
-        if (::rename(temporaries[i].c_str(), files[i].path.c_str()) != 0) {
+        const bool replaces = ::lstat(targets[i].c_str(), &existing) == 0;
+        if (::rename(temporaries[i].c_str(), targets[i].c_str()) != 0) {
             why = CannotWrite("replace", files[i].path, errno);
             for (std::size_t j = i; j < files.size(); ++j) {
                 ::unlink(temporaries[j].c_str());
             }
             for (std::size_t j = 0; j < i && !replacedAny; ++j) {
-                ::unlink(files[j].path.c_str());
+                ::unlink(targets[j].c_str());
             }
             if (error != nullptr) {
                 *error = why;
@@ -316,6 +400,23 @@ bool WriteFilesAtomically(const std::vector<FileContents>& files, std::string* e
             return false;
         }
         replacedAny = replacedAny || replaces;
+    }
+    // The renames are on disk only once their folders are: each folder synced once.
+    std::vector<std::pair<std::string, const std::string*>> folders;  // and the first file written there
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::string folder = FolderOf(targets[i]);
+        if (std::none_of(folders.begin(), folders.end(), [&](const auto& each) { return each.first == folder; })) {
+            folders.emplace_back(std::move(folder), &files[i].path);
+        }
+    }
+    for (const auto& [folder, file] : folders) {
+        if (const int failure = SyncFolder(folder); failure != 0) {
+            why = CannotWrite("write", *file, failure);
+            if (error != nullptr) {
+                *error = why;
+            }
+            return false;
+        }
     }
     return true;
 }

@@ -139,7 +139,14 @@ struct FileContents {
 // name. A full disk, a size limit or a folder that takes no files makes it fail,
 // keeps what was there byte for byte and leaves no temporary behind; `error`, when
 // given, then says which file and why ("cannot write 'PATH': REASON"). A file that
-// is replaced keeps its permissions.
+// is replaced keeps its permissions. Once renamed, each folder written to is synced,
+// so that the new name survives a crash as the bytes do.
+//
+// A name that is a symbolic link (or a chain of them) is written where it leads: the
+// temporary goes beside the file pointed to and is renamed over it, so the link
+// stays a link. A file that is read-only (no write permission for anyone, or none
+// for this user, whoever may rename in its folder) is refused with "cannot write
+// 'PATH': the file is read-only" and left as it was.
 //
 // A set (an export with its companions) is written whole beside before anything is
 // renamed, then renamed in the order given: callers list the file that refers to

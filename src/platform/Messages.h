@@ -94,6 +94,10 @@ inline constexpr MessageText kFileTooLarge{0, "\"%1\" is left out: it is larger 
 inline constexpr MessageText kStackSourceLeftOut{0, "\"%1\" could not be opened and is left out of the game."};
 inline constexpr MessageText kPakAfterGap{0, "\"%1\" is not read: a pak before it is missing."};
 
+// Files written (a scene, a picture, an export, an extracted entry): the failure
+// texts that WriteFilesAtomically gives, "%1" the path asked for.
+inline constexpr MessageText kFileReadOnly{0, "cannot write '%1': the file is read-only"};
+
 // Application.
 inline constexpr MessageText kNeedMoreColors{
     0, "You must run this program with more than 256 colors.  Please change the display setting and try again."};

@@ -106,7 +106,11 @@ TEST_F(GameFolderTest, KnowsTheGameByItsFolderAModBesideItOrAnInstallHoldingIt) 
               .Add("quake/id1/readme.txt", "q1")
               .Add("hl/valve/readme.txt", "hl")
               .Add("hl/cstrike/readme.txt", "cs")
-              .Add("sin/base/readme.txt", "sin")
+              .Add("sin/base/pak0.sin", PakBuilder(true).Add("readme.txt", "sin").Build())
+              // A folder called "base" that is no SiN install: its pak is Quake 2's kind.
+              .Add("home/base/pak0.pak", PakBuilder().Add("readme.txt", "not sin").Build())
+              .Add("home/projects/readme.txt", "beside a base")
+              .Add("plain/base/readme.txt", "no pak at all")
               .Add("elsewhere/readme.txt", "none"));
     const auto layout = [&](const std::string& folder) { return GameFolder::Detect(At(folder)); };
     ASSERT_TRUE(layout("quake2/BaseQ2"));
@@ -122,7 +126,14 @@ TEST_F(GameFolderTest, KnowsTheGameByItsFolderAModBesideItOrAnInstallHoldingIt) 
     EXPECT_EQ(layout("quake/id1/")->game, GameKind::Quake1);
     EXPECT_EQ(layout("quake/id1/")->baseFolder, At("quake/id1"));
     EXPECT_EQ(layout("hl/cstrike")->game, GameKind::HalfLife);
-    EXPECT_EQ(layout("sin/base")->game, GameKind::Sin);
+    ASSERT_TRUE(layout("sin/base"));
+    EXPECT_EQ(layout("sin/base")->game, GameKind::Sin);  // its pak is SiN's "SPAK"
+    ASSERT_TRUE(layout("sin"));
+    EXPECT_EQ(layout("sin")->baseFolder, At("sin/base"));
+    for (const char* notSin : {"home/base", "home/projects", "home", "plain/base", "plain"}) {
+        EXPECT_FALSE(layout(notSin)) << notSin;
+    }
+    EXPECT_EQ(OpenArchive(At("home/base"))->Kind(), ArchiveKind::Folder);
     EXPECT_FALSE(layout("elsewhere"));
     EXPECT_FALSE(layout("missing"));
 
@@ -191,23 +202,107 @@ TEST_F(GameFolderTest, AModStacksOverItsBaseAndDescribesTheStack) {
                                   "  4. " + At("quake2/baseq2") + " (folder, 1 entry)\n");
 }
 
-TEST_F(GameFolderTest, QuakeReadsNoPakAfterAMissingOneAndSinStacksSinPaks) {
+// Quake's engines read pak0.pak, pak1.pak, ... up to the first missing number and no
+// other archive; the gfx.wad in a pak is the one the engine loads, and its pictures
+// are found and listed as a loose WAD's are.
+TEST_F(GameFolderTest, QuakeStacksNumberedPaksToAGapAndOpensTheWadsInThem) {
+    const ByteBuffer gfx = WadBuilder(false)
+                               .AddQpic("conback", 2, 1, {7, 8})
+                               .AddMip("conchars", 2, 2, {1, 1, 1, 1})  // bare pixels: no picture
+                               .AddLump("palette", 0x40, ByteBuffer(768, 0))
+                               .Build();
     Write(FolderBuilder()
-              .Add("quake/id1/pak0.pak", PakBuilder().Add("a.txt", "pak0").Build())
-              .Add("quake/id1/pak2.pak", PakBuilder().Add("a.txt", "pak2").Build())
+              .Add("quake/id1/pak0.pak", PakBuilder().Add("a.txt", "pak0").Add("gfx.wad", gfx).Build())
+              .Add("quake/id1/PAK1.PAK", PakBuilder().Add("a.txt", "pak1").Add("b.txt", "pak1").Build())
+              .Add("quake/id1/pak3.pak", PakBuilder().Add("a.txt", "pak3").Build())     // after the gap
+              .Add("quake/id1/pak02.pak", PakBuilder().Add("a.txt", "pak02").Build())   // no "pak%i.pak"
+              .Add("quake/id1/zz.pak", PakBuilder().Add("b.txt", "other pak").Build())  // not numbered
+              .Add("quake/id1/extra.pk3", ZipBuilder().Add("a.txt", "zip").Build())     // Quake reads no zip
+              .Add("quake/id1/c.txt", "loose"));
+    GameFolder quake;
+    ASSERT_TRUE(quake.Open(At("quake")));
+    std::vector<std::string> stack;
+    for (int i = 0; i < quake.SourceCount(); ++i) {
+        stack.push_back(std::filesystem::path(quake.Source(i).Path()).filename().string());
+    }
+    EXPECT_EQ(stack, (std::vector<std::string>{"PAK1.PAK", "pak0.pak", "id1", "gfx.wad"}));
+    EXPECT_EQ(quake.Source(3).Path(), At("quake/id1/pak0.pak") + "/gfx.wad");
+    EXPECT_EQ(Read(quake, "a.txt"), "pak1");
+    EXPECT_EQ(Read(quake, "b.txt"), "pak1");
+    EXPECT_EQ(Read(quake, "extra.pk3").substr(0, 2), "PK");  // a loose file to Quake, not an archive
+    EXPECT_EQ(quake.Problems(), std::vector<std::string>{At("quake") + ": \"pak3.pak\" is not read: a pak before it "
+                                                                       "is missing."});
+
+    const PakEntry* conback = quake.FindEntry("CONBACK");
+    ASSERT_NE(conback, nullptr);
+    EXPECT_EQ(SourceOf(quake, "conback"), "gfx.wad");
+    EXPECT_TRUE(quake.IsPicture(*conback));
+    EXPECT_FALSE(quake.IsPicture(*quake.FindEntry("conchars")));
+    EXPECT_FALSE(quake.IsPicture(*quake.FindEntry("palette")));
+    COGLImage image;
+    ASSERT_TRUE(image.LoadFromArchive(quake, *conback, false, false, false));
+    EXPECT_EQ(image.Width(), 2);
+    const auto& q1 = BuiltInQuake1Palette();
+    EXPECT_EQ(image.Pixels()[0], GammaTable()[q1[7 * 3]]);
+    PakTreeNode root;
+    quake.BuildDirectoryTree(root);
+    EXPECT_EQ(DescribeTree(root), "gfx.wad\n  conback[conback]\n");
+
+    // Quake 2 keeps reading every archive of its folder.
+    Write(FolderBuilder()
+              .Add("quake2/baseq2/pak0.pak", PakBuilder().Add("a.txt", "pak0").Build())
+              .Add("quake2/baseq2/extra.pk3", ZipBuilder().Add("a.txt", "zip").Build()));
+    GameFolder quake2;
+    ASSERT_TRUE(quake2.Open(At("quake2")));
+    EXPECT_EQ(Read(quake2, "a.txt"), "zip");
+
+    Write(FolderBuilder()
               .Add("sin/base/pak0.sin", PakBuilder(true).Add("a.txt", "pak0").Add("b.txt", "pak0").Build())
               .Add("sin/base/pak1.sin", PakBuilder(true).Add("a.txt", "pak1").Build())
               .Add("sin/base/extra.sin", PakBuilder(true).Add("b.txt", "extra").Build()));
-    GameFolder quake;
-    ASSERT_TRUE(quake.Open(At("quake")));
-    EXPECT_EQ(Read(quake, "a.txt"), "pak0");
-    EXPECT_EQ(quake.Problems(), std::vector<std::string>{At("quake") + ": \"pak2.pak\" is not read: a pak before it "
-                                                                       "is missing."});
     GameFolder sin;
     ASSERT_TRUE(sin.Open(At("sin/base")));
     EXPECT_EQ(sin.GameLayout().game, GameKind::Sin);
     EXPECT_EQ(Read(sin, "a.txt"), "pak1");
     EXPECT_EQ(Read(sin, "b.txt"), "extra");
+}
+
+// A player folder kept elsewhere and linked into players/ is listed as if it lay
+// there; links that lead back up the tree or into a folder already listed are not
+// walked again, so nothing loops or shows twice.
+TEST_F(GameFolderTest, LinkedFoldersAreFollowedOnceAndLinkLoopsEnd) {
+    namespace fs = std::filesystem;
+    Write(FolderBuilder()
+              .Add("quake2/baseq2/players/male/tris.md2", "male")
+              .Add("quake2/baseq2/players/male/grunt.pcx", "skin")
+              .Add("models/duke/tris.md2", "duke, kept outside the game")
+              .Add("models/duke/duke.pcx", "skin")
+              .Add("models/duke/secret.txt", "a file link out of the walked folders")
+              .Add("private.txt", "outside everything"));
+    fs::create_directory_symlink(At("models/duke"), At("quake2/baseq2/players/duke"));
+    fs::create_directory_symlink(At("models/duke"), At("quake2/baseq2/players/duke-again"));  // listed once
+    fs::create_directory_symlink(At("quake2/baseq2/players/male"), At("quake2/baseq2/players/alias"));
+    fs::create_directory_symlink(At("quake2/baseq2"), At("quake2/baseq2/players/loop"));   // back up the tree
+    fs::create_directory_symlink(At("quake2"), At("quake2/baseq2/players/install"));      // above the folder
+    fs::create_directory_symlink(At("quake2/baseq2/players"), At("models/duke/up"));       // loops through duke
+    fs::create_symlink(At("private.txt"), At("models/duke/private.txt"));
+    fs::create_symlink(At("models/duke/duke.pcx"), At("quake2/baseq2/players/male/linked.pcx"));
+    fs::create_symlink(At("quake2/baseq2/players/loop"), At("quake2/baseq2/self"));  // a link to a link
+
+    GameFolder game;
+    ASSERT_TRUE(game.Open(At("quake2/baseq2")));
+    std::vector<std::string> names;
+    for (int i = 0; i < game.EntryCount(); ++i) {
+        names.push_back(game.Entry(i).name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"players/duke/duke.pcx", "players/duke/secret.txt",
+                                               "players/duke/tris.md2", "players/male/grunt.pcx",
+                                               "players/male/linked.pcx", "players/male/tris.md2"}));
+    EXPECT_EQ(Read(game, "players/duke/tris.md2"), "duke, kept outside the game");
+    EXPECT_EQ(Read(game, "players/male/linked.pcx"), "skin");  // it leads into a folder walked
+    PakTreeNode root;
+    game.BuildDirectoryTree(root);
+    EXPECT_EQ(DescribeTree(root), "players\n  duke[players/duke/tris.md2]\n  male[players/male/tris.md2]\n");
 }
 
 TEST_F(GameFolderTest, HalfLifeAsksTheModItsDownloadsThenValveAndAddsTheirWads) {

@@ -40,6 +40,11 @@ TEST_F(PakFileTest, OpensQuake2AndSinArchivesAndFindsEntriesWithoutRegardToCase)
     ASSERT_NE(pak.FindEntry("PICS/ODD NAME #1.PCX"), nullptr);
     EXPECT_EQ(pak.FindEntry("pics\\odd name #1.pcx"), nullptr);  // separators are not normalised
     EXPECT_EQ(pak.FindEntry("players/male"), nullptr);
+    // The second of the two stays an entry but is never found: the archive says so.
+    EXPECT_FALSE(pak.IsFoundByName(pak.Entry(1)));
+    EXPECT_TRUE(pak.IsFoundByName(pak.Entry(0)));
+    EXPECT_EQ(pak.Problems(), std::vector<std::string>{path + ": \"players/male/TRIS.MD2\" is stored more than once; "
+                                                              "the first one is used."});
 
     const std::string longName = "models/" + std::string(112, 'n');  // 119 characters
     CPakFile sin;
@@ -48,6 +53,7 @@ TEST_F(PakFileTest, OpensQuake2AndSinArchivesAndFindsEntriesWithoutRegardToCase)
     ASSERT_EQ(sin.EntryCount(), 1);
     EXPECT_EQ(sin.Entry(0).name, longName);
     EXPECT_EQ(sin.Entry(0).length, 3);
+    EXPECT_TRUE(sin.Problems().empty());
     EXPECT_TRUE(host_.messages.empty());
 }
 
@@ -120,7 +126,9 @@ TEST_F(PakFileTest, SharesOneCountedStreamAndKeepsItsPosition) {
     EXPECT_EQ(pak.OpenCount(), 0);
 }
 
-TEST_F(PakFileTest, TreeListsWhatCanBePutIntoASceneByCaseSensitiveRules) {
+// Mending the Part, whose rules are case-sensitive but for "mdl": game data comes in
+// any case, and the engines find MODELS/X.MD2 as they find models/x.md2.
+TEST_F(PakFileTest, TreeListsWhatCanBePutIntoASceneWhateverTheCase) {
     BinaryWriter quake;
     quake.WriteBytes("IDPO", 4);
     const ByteBuffer studio = fixtures::StudioHead(10);
@@ -129,15 +137,21 @@ TEST_F(PakFileTest, TreeListsWhatCanBePutIntoASceneByCaseSensitiveRules) {
                                           .Add("players/male/tris.md2", "m")
                                           .Add("players/male/weapon.md2", "w")
                                           .Add("players/male/weapon.pcx", "skin")
-                                          .Add("MODELS/X.MD2", "upper case is not listed")
-                                          .Add("models/x.MD2", "nor an upper-case extension")
+                                          .Add("PLAYERS/MALE/WEAPON.MD2", "the same name again: not listed")
+                                          .Add("Players/Ogre/TRIS.MD2", "folded whatever its case")
+                                          .Add("MODELS/X.MD2", "upper case is listed")
+                                          .Add("models/y.Md2", "and so is a mixed-case extension")
                                           .Add("env/unit1_up.tga", "sky")
+                                          .Add("ENV/UNIT1_DN.TGA", "sky")
                                           .Add("env/unit1_up.pcx", "not tga")
                                           .Add("gfx/env/sky.tga", "sky")
+                                          .Add("GFX/ENV/SKY2.Tga", "sky")
                                           .Add("gfx/other.tga", "not env")
                                           .Add("textures/e1u1/wall.wal", "tex")
                                           .Add("textures/e1u1/wall.tga", "tex, same base name")
+                                          .Add("Textures/E1U1/SKIN.PCX", "tex in upper case")
                                           .Add("sin/models/thing.def", "def")
+                                          .Add("sin/models/OTHER.DEF", "def")
                                           .Add("progs/ogre.MDL", quake.Bytes())
                                           .Add("hl/scientist.mdl", studio)
                                           .Add("hl/scientistT.mdl", textures)
@@ -145,7 +159,9 @@ TEST_F(PakFileTest, TreeListsWhatCanBePutIntoASceneByCaseSensitiveRules) {
                                           .Add("hl/short.mdl", "ID")
                                           .Add("sprites/s_bubble.sp2", "sp2")
                                           .Add("sprites/hl.spr", "spr")
+                                          .Add("SPRITES/FLAME.SPR", "spr")
                                           .Add("sound/x.wav", "skipped")
+                                          .Add("SOUND/Y.WAV", "skipped")
                                           .Add("top.md2", "top level")
                                           .Add("v1.2/odd.md2", "dotted directory"));
     CPakFile pak;
@@ -155,28 +171,45 @@ TEST_F(PakFileTest, TreeListsWhatCanBePutIntoASceneByCaseSensitiveRules) {
     EXPECT_EQ(DescribeTree(root),
               "2\n"
               "  odd[v1.2/odd.md2]\n"  // a directory component ends at a dot as well
-              "env\n"
+              "env\n"  // of texts alike but for case, the first in directory order first
               "  unit1_up[env/unit1_up.tga]\n"
+              "ENV\n"
+              "  UNIT1_DN[ENV/UNIT1_DN.TGA]\n"
               "gfx\n"
               "  env\n"
               "    sky[gfx/env/sky.tga]\n"
+              "GFX\n"
+              "  ENV\n"
+              "    SKY2[GFX/ENV/SKY2.Tga]\n"
               "hl\n"
               "  scientist[hl/scientist.mdl]\n"
+              "MODELS\n"
+              "  X[MODELS/X.MD2]\n"
+              "models\n"
+              "  y[models/y.Md2]\n"
               "players\n"
               "  male[players/male/tris.md2]\n"
               "    weapon[players/male/weapon.md2]\n"
+              "Players\n"
+              "  Ogre[Players/Ogre/TRIS.MD2]\n"
               "progs\n"
               "  ogre[progs/ogre.MDL]\n"
               "sin\n"
               "  models\n"
+              "    OTHER[sin/models/OTHER.DEF]\n"
               "    thing[sin/models/thing.def]\n"
               "sprites\n"
               "  hl[sprites/hl.spr]\n"
               "  s_bubble[sprites/s_bubble.sp2]\n"
+              "SPRITES\n"
+              "  FLAME[SPRITES/FLAME.SPR]\n"
               "textures\n"
               "  e1u1\n"
               "    wall[textures/e1u1/wall.wal]\n"
               "    wall[textures/e1u1/wall.tga]\n"
+              "Textures\n"
+              "  E1U1\n"
+              "    SKIN[Textures/E1U1/SKIN.PCX]\n"
               "top[top.md2]\n");
     EXPECT_EQ(pak.OpenCount(), 0);
     EXPECT_EQ(host_.progressTexts, std::vector<std::string>{"Building Directory Tree"});

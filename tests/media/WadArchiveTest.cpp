@@ -129,6 +129,67 @@ TEST_F(WadArchiveTest, Wad3PicturesUseTheirOwnPaletteAndBraceNamesKeyOutIndex255
     EXPECT_TRUE(host_.messages.empty());
 }
 
+// Half-Life's decals.wad: lumps of type 0x40 laid out as mip textures, drawn in the
+// last colour of their palette with each index the pixel's opacity. A name stored
+// twice is the archive's problem; lookups and the tree give the first.
+TEST_F(WadArchiveTest, Wad3DecalsAreTintedByTheirLastColourAndDuplicatesAreReported) {
+    WadBuilder::Colours grey = OwnColours();
+    grey.back() = {200, 30, 10};  // the decal's colour
+    const std::vector<std::uint8_t> opacity = {0, 64, 255, 128};
+    const WadBuilder builder(true);
+    ByteBuffer cut = builder.MipLump("cut", 8, 8, ByteBuffer(64, 1), grey);
+    cut.resize(60);  // the header and a little of level 0
+    const std::string path =
+        Write(WadBuilder(true)
+                  .AddLump("{shot1", WadArchive::kTypePalette, builder.MipLump("{shot1", 2, 2, opacity, grey))
+                  .AddLump("palette", WadArchive::kTypePalette, ByteBuffer(768, 3))  // a bare palette
+                  .AddLump("cut", WadArchive::kTypePalette, cut)
+                  .AddMip("BRICK", 2, 2, {1, 1, 1, 1}, OwnColours())
+                  .AddMip("brick", 2, 2, {2, 2, 2, 2}, OwnColours()));
+    WadArchive wad;
+    ASSERT_TRUE(wad.Open(path));
+    const PakEntry* decal = wad.FindEntry("{SHOT1");
+    ASSERT_NE(decal, nullptr);
+    EXPECT_TRUE(wad.IsPicture(*decal));
+    EXPECT_FALSE(wad.IsPicture(*wad.FindEntry("palette")));
+    EXPECT_FALSE(wad.IsPicture(*wad.FindEntry("cut")));  // its levels do not fit in it
+
+    COGLImage image;
+    ASSERT_TRUE(image.LoadFromArchive(wad, *decal, false, false, false));
+    ASSERT_TRUE(image.HasAlpha());
+    const std::vector<std::uint8_t> tint = Colour(ConvertPalette(Flatten(grey).data(), 3).rgb, 255);
+    for (int x = 0; x < 2; ++x) {
+        for (int row = 0; row < 2; ++row) {
+            const std::vector<std::uint8_t> pixel = PixelAt(image, x, row);
+            EXPECT_EQ(std::vector<std::uint8_t>(pixel.begin(), pixel.begin() + 3), tint);
+            EXPECT_EQ(pixel[3], opacity[std::size_t((1 - row) * 2 + x)]) << x << "," << row;  // bottom row first
+        }
+    }
+    COGLImage shown;  // as a window shows it: B, G, R
+    ASSERT_TRUE(shown.LoadFromArchive(wad, *decal, false, false, true));
+    EXPECT_EQ(PixelAt(shown, 0, 0)[0], tint[2]);
+
+    EXPECT_EQ(wad.FindEntry("brick"), &wad.Entry(3));
+    EXPECT_FALSE(wad.IsFoundByName(wad.Entry(4)));
+    EXPECT_EQ(wad.Problems(),
+              std::vector<std::string>{path + ": \"brick\" is stored more than once; the first one is used."});
+    PakTreeNode root;
+    wad.BuildDirectoryTree(root);
+    EXPECT_EQ(DescribeTree(root), "BRICK[BRICK]\n{shot1[{shot1]\n");
+    EXPECT_TRUE(host_.messages.empty());
+
+    // The same WAD read out of another archive's bytes.
+    WadArchive inMemory;
+    ASSERT_TRUE(inMemory.OpenBytes("pak0.pak/decals.wad", *ReadWholeFile(path)));
+    EXPECT_EQ(inMemory.Path(), "pak0.pak/decals.wad");
+    ASSERT_TRUE(image.LoadFromArchive(inMemory, *inMemory.FindEntry("{shot1"), false, false, false));
+    EXPECT_EQ(PixelAt(image, 1, 1)[3], 64);
+    EXPECT_EQ(inMemory.ReadEntry(*inMemory.FindEntry("palette")), ByteBuffer(768, 3));
+    WadArchive notAWad;
+    EXPECT_FALSE(notAWad.OpenBytes("pak0.pak/junk.wad", ByteBuffer(40, 'x')));
+    EXPECT_EQ(notAWad.EntryCount(), 0);
+}
+
 TEST_F(WadArchiveTest, TreeListsEveryPictureByItsWholeName) {
     const std::string path = Write(WadBuilder(true)
                                        .AddMip("{grate", 2, 2, {1, 2, 3, 4}, OwnColours())

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "media/COGLImage.h"
+#include "media/PngFile.h"
 #include "media/ZipArchive.h"
 #include "support/ArchiveWriters.h"
 #include "support/MediaWriters.h"
@@ -103,6 +104,58 @@ TEST_F(ZipArchiveTest, TreeListsAPk3ByThePakRulesAndPicturesLoadByExtension) {
     EXPECT_EQ(image.Path(), "players/male/skin.pcx");
     EXPECT_FALSE(image.LoadFromArchive(zip, *zip.FindEntry("sound/x.wav"), false, false, false));
     EXPECT_TRUE(host_.HasMessage("Invalid Image file format."));
+}
+
+// A port's pk3 holds PNG and TGA textures: they list as textures and decode from
+// the bytes the zip inflates, as a bitmap does.
+TEST_F(ZipArchiveTest, APortsPngTgaAndBmpTexturesReadFromThePk3) {
+    PngImage png;
+    png.width = 2;
+    png.height = 2;
+    png.channels = 4;
+    png.pixels = {10, 20, 30, 255, 40, 50, 60, 0,  // top row
+                  70, 80, 90, 128, 1, 2, 3, 255};
+    // 32-bit TGA, stored bottom row first as B, G, R, A.
+    const ByteBuffer tga = fixtures::WriteTga(2, 1, {30, 20, 10, 255, 60, 50, 40, 7}, fixtures::TgaOptions{2, 32});
+    const std::string path = Write(ZipBuilder()
+                                       .Add("textures/base/floor.png", *EncodePng(png))
+                                       .Add("Textures/Base/WALL.TGA", tga, false)
+                                       .Add("textures/base/sign.bmp", fixtures::WriteBmp24(1, 1, {5, 6, 7}))
+                                       .Add("textures/base/broken.png", "\x89PNG not really")
+                                       .Build());
+    ZipArchive zip;
+    ASSERT_TRUE(zip.Open(path));
+    PakTreeNode root;
+    zip.BuildDirectoryTree(root);
+    EXPECT_EQ(DescribeTree(root),
+              "textures\n"
+              "  base\n"
+              "    broken[textures/base/broken.png]\n"
+              "    floor[textures/base/floor.png]\n"
+              "    sign[textures/base/sign.bmp]\n"
+              "Textures\n"
+              "  Base\n"
+              "    WALL[Textures/Base/WALL.TGA]\n");
+    for (const char* name : {"textures/base/floor.png", "TEXTURES/BASE/WALL.TGA", "textures/base/sign.bmp"}) {
+        EXPECT_TRUE(COGLImage::IsArchivePicture(zip, name)) << name;
+    }
+
+    COGLImage image;
+    ASSERT_TRUE(image.LoadFromArchive(zip, *zip.FindEntry("textures/base/floor.png"), false, false, false));
+    ASSERT_EQ(image.Width(), 2);
+    ASSERT_TRUE(image.HasAlpha());
+    ASSERT_TRUE(image.FileAlpha());
+    // Bottom row first: the PNG's second row, then its first.
+    EXPECT_EQ(ByteBuffer(image.Pixels().begin(), image.Pixels().end()),
+              (ByteBuffer{70, 80, 90, 128, 1, 2, 3, 255, 10, 20, 30, 255, 40, 50, 60, 0}));
+    ASSERT_TRUE(image.LoadFromArchive(zip, *zip.FindEntry("textures/base/wall.tga"), false, false, false));
+    EXPECT_EQ(ByteBuffer(image.Pixels().begin(), image.Pixels().end()), (ByteBuffer{10, 20, 30, 255, 40, 50, 60, 7}));
+    ASSERT_TRUE(image.LoadFromArchive(zip, *zip.FindEntry("textures/base/sign.bmp"), false, false, false));
+    EXPECT_EQ(ByteBuffer(image.Pixels().begin(), image.Pixels().end()), (ByteBuffer{5, 6, 7}));
+    EXPECT_TRUE(host_.messages.empty());
+    EXPECT_FALSE(image.LoadFromArchive(zip, *zip.FindEntry("textures/base/broken.png"), false, false, false));
+    EXPECT_TRUE(host_.HasMessage("Could not load Bitmap."));
+    EXPECT_FALSE(image.HasPixels());
 }
 
 TEST_F(ZipArchiveTest, RefusesHostileEntriesOneByOneAndKeepsTheRest) {

@@ -228,7 +228,9 @@ def check_pak():
     if listed[0].split("\t")[2] != "4":
         sys.exit(f"pak list: length column in {listed[0]!r}")
     tree = run("pak", "tree", path("test.pak")).splitlines()
-    expected = ["players", "  male  [players/male/tris.md2]", "    weapon  [players/male/weapon.md2]",
+    # Listed whatever the case of its name, as the engines find it.
+    expected = ["MODELS", "  X  [MODELS/X.MD2]",
+                "players", "  male  [players/male/tris.md2]", "    weapon  [players/male/weapon.md2]",
                 "textures", "  e1", "    wall  [textures/e1/wall.wal]"]
     if tree != expected:
         sys.exit(f"pak tree: {tree}")
@@ -246,6 +248,34 @@ def check_pak():
     with open(path("junk.pak"), "wb") as f:
         f.write(b"JUNK" + bytes(8))
     run("pak", "list", path("junk.pak"), expect=1)
+    check_duplicates()
+
+
+def check_duplicates():
+    """A name stored twice is the pak's problem, and what is extracted is what a
+    lookup of the name gives: the first."""
+    write_pak("dup.pak", [("models/a/tris.md2", b"first"), ("Models/A/TRIS.MD2", b"second"), ("b.txt", b"b")])
+    result = subprocess.run([CLI, "pak", "list", path("dup.pak")], capture_output=True, text=True)
+    problem = f'{path("dup.pak")}: "Models/A/TRIS.MD2" is stored more than once; the first one is used.'
+    if result.returncode != 0 or len(result.stdout.splitlines()) != 3 or problem not in result.stderr:
+        sys.exit(f"pak list of duplicates: {result}")
+    report = json.loads(run("info", path("dup.pak")))
+    if report.get("problems") != [problem]:
+        sys.exit(f"info of duplicates: {report}")
+    tree = run("pak", "tree", path("dup.pak")).splitlines()
+    if tree != ["models", "  a  [models/a/tris.md2]"]:
+        sys.exit(f"pak tree of duplicates: {tree}")
+    for names in ([], ["MODELS/A/TRIS.MD2"]):
+        out = path("dup-extracted")
+        shutil.rmtree(out, ignore_errors=True)
+        written = run("pak", "extract", path("dup.pak"), *names, "-C", out).splitlines()
+        if [os.path.relpath(w, out) for w in written] != ["models/a/tris.md2"] + (["b.txt"] if not names else []):
+            sys.exit(f"pak extract of duplicates {names}: {written}")
+        with open(os.path.join(out, "models/a/tris.md2"), "rb") as f:
+            if f.read() != b"first":
+                sys.exit(f"pak extract of duplicates {names}: not the entry a lookup gives")
+        if os.path.exists(os.path.join(out, "Models")):
+            sys.exit(f"pak extract of duplicates {names}: the hidden entry was written")
 
 
 def check_info():

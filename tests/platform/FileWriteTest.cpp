@@ -105,3 +105,69 @@ TEST(FileWrite, ARenameThatFailsPartWayTakesBackOnlyWhatReplacedNothing) {
     after.erase("c.gltf/");
     EXPECT_EQ(after, before);
 }
+
+// Saving over a link writes the file it leads to: the temporary goes beside that
+// file, is renamed over it, and the link stays a link (through a chain of links,
+// relative or absolute, and to a file not made yet).
+TEST(FileWrite, ALinkKeepsBeingALinkAndItsFileTakesTheBytes) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    fs::create_directories(dir.File("elsewhere"));
+    fs::create_directories(dir.File("scenes"));
+    const std::string target = dir.Write("elsewhere/real.dv", kOld);
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    fs::create_symlink("../elsewhere/real.dv", dir.File("scenes/link.dv"));  // relative to the link's folder
+    fs::create_symlink(dir.File("scenes/link.dv"), dir.File("scenes/chain.dv"));
+    fs::create_symlink("../elsewhere/new.dv", dir.File("scenes/dangling.dv"));
+
+    const ByteBuffer fresh = {'n', 'e', 'w'};
+    ASSERT_TRUE(WriteFileAtomically(dir.File("scenes/link.dv"), fresh));
+    EXPECT_TRUE(fs::is_symlink(dir.File("scenes/link.dv")));
+    EXPECT_EQ(*ReadWholeFile(target), fresh);
+    EXPECT_EQ(ModeOf(target), 0640u);
+    ASSERT_TRUE(WriteFileAtomically(dir.File("scenes/chain.dv"), kBig));
+    EXPECT_TRUE(fs::is_symlink(dir.File("scenes/chain.dv")));
+    EXPECT_TRUE(fs::is_symlink(dir.File("scenes/link.dv")));
+    EXPECT_EQ(*ReadWholeFile(target), kBig);
+    ASSERT_TRUE(WriteFileAtomically(dir.File("scenes/dangling.dv"), fresh));
+    EXPECT_EQ(*ReadWholeFile(dir.File("elsewhere/new.dv")), fresh);
+    // Nothing but the links in the link's folder: no temporary was made there.
+    for (const auto& entry : fs::directory_iterator(dir.File("scenes"))) {
+        EXPECT_TRUE(fs::is_symlink(entry.symlink_status())) << entry.path();
+    }
+    EXPECT_EQ(FolderContents(dir.File("elsewhere")).size(), 2u);
+
+    // A set through links: each file where its link leads.
+    ASSERT_TRUE(WriteFilesAtomically({{dir.File("scenes/link.dv"), Bytes(kOld)}, {dir.File("scenes/b.bin"), Bytes(kOld)}}));
+    EXPECT_EQ(*ReadWholeFile(target), kOld);
+    EXPECT_EQ(*ReadWholeFile(dir.File("scenes/b.bin")), kOld);
+
+    // A loop of links names no file.
+    fs::create_symlink(dir.File("scenes/loop-b"), dir.File("scenes/loop-a"));
+    fs::create_symlink(dir.File("scenes/loop-a"), dir.File("scenes/loop-b"));
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(dir.File("scenes/loop-a"), fresh, &error));
+    EXPECT_EQ(error.rfind("cannot write '" + dir.File("scenes/loop-a") + "': ", 0), 0u) << error;
+    EXPECT_TRUE(fs::is_symlink(dir.File("scenes/loop-a")));
+}
+
+// A read-only file is refused, not replaced, though its folder would let a rename
+// take its name; through a link too. (Checked by its mode, so it holds for root.)
+TEST(FileWrite, AReadOnlyFileIsRefusedAndLeftUntouched) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const std::string locked = dir.Write("locked.dv", kOld);
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    fs::create_symlink(locked, dir.File("link.dv"));
+    const auto before = FolderContents(dir.Path());
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(locked, kBig, &error));
+    EXPECT_EQ(error, "cannot write '" + locked + "': the file is read-only");
+    EXPECT_FALSE(WriteFileAtomically(dir.File("link.dv"), kBig, &error));
+    EXPECT_EQ(error, "cannot write '" + dir.File("link.dv") + "': the file is read-only");
+    // In a set, nothing of it is written.
+    EXPECT_FALSE(WriteFilesAtomically({{dir.File("a.bin"), Bytes(kBig)}, {locked, Bytes(kBig)}}, &error));
+    EXPECT_EQ(FolderContents(dir.Path()), before);
+    EXPECT_EQ(ModeOf(locked), 0444u);
+    EXPECT_TRUE(fs::is_symlink(dir.File("link.dv")));
+}

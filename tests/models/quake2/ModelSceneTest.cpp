@@ -188,6 +188,27 @@ TEST_F(ModelScene, AModelInAGameFolderFindsItsSkinInAnotherArchiveOfTheGame) {
     EXPECT_FALSE(host_.HasMessage(msg::kCouldNotLoadModelTextures.text));
 }
 
+// Game data comes in any case: a model stored as MODELS/BOX/TRIS.MD2, with a skin
+// named in upper case too, is listed and opens from what the list gives.
+TEST_F(ModelScene, AModelNamedInUpperCaseIsListedAndOpensFromTheList) {
+    Document d;
+    fixtures::PakBuilder builder;
+    builder.Add("MODELS/BOX/TRIS.MD2", AnimatedBox({{"stand", 2}}, {"models/box/skin.pcx"}));
+    builder.Add("MODELS/BOX/SKIN.PCX", Skin(3));
+    Archive* pak = d.scene.PakAt(d.scene.AddPak(dir_.Write("upper.pak", builder.Build())));
+    ASSERT_NE(pak, nullptr);
+    const std::vector<Archive::Listed> listed = pak->ListedEntries();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].entry->name, "MODELS/BOX/TRIS.MD2");
+    EXPECT_EQ(listed[0].text, "BOX");
+    const OpenFileResult opened = d.doc.OpenPakEntry(*pak, listed[0].entry->name);
+    ASSERT_TRUE(opened.succeeded);
+    auto* box = dynamic_cast<COGLMD2*>(d.scene.Selected());
+    ASSERT_NE(box, nullptr);
+    ASSERT_FALSE(box->Skins().empty());
+    EXPECT_FALSE(host_.HasMessage(msg::kCouldNotLoadModelTextures.text));
+}
+
 // --- The scene file ---
 
 TEST_F(ModelScene, ModelsAndPlayersSurviveASaveAndLoadUnchanged) {

@@ -59,8 +59,21 @@ HeadlessHost& BuiltInHost() {
     return host;
 }
 Host* g_host = nullptr;
+thread_local Host* t_threadHost = nullptr;
 }  // namespace
 
-Host& GetHost() { return g_host != nullptr ? *g_host : BuiltInHost(); }
+Host& GetHost() {
+    if (t_threadHost != nullptr) {
+        return *t_threadHost;
+    }
+    return g_host != nullptr ? *g_host : BuiltInHost();
+}
+
+ThreadHostScope::ThreadHostScope() : previous_(t_threadHost) {
+    host_.quiet = true;
+    t_threadHost = &host_;
+}
+
+ThreadHostScope::~ThreadHostScope() { t_threadHost = previous_; }
 
 void SetHost(Host* host) { g_host = host; }

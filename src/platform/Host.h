@@ -84,6 +84,22 @@ public:
 Host& GetHost();
 void SetHost(Host* host);  // nullptr restores the built-in headless host
 
+// Work done off the window's thread answers to a quiet host of its own while one
+// of these lives on that thread: what it reports, asks or shows must never reach
+// the window's dialogs from there. Its messages are kept for whoever wants them.
+class ThreadHostScope {
+public:
+    ThreadHostScope();
+    ~ThreadHostScope();
+    ThreadHostScope(const ThreadHostScope&) = delete;
+    ThreadHostScope& operator=(const ThreadHostScope&) = delete;
+    const HeadlessHost& Recorded() const { return host_; }
+
+private:
+    HeadlessHost host_;
+    Host* previous_;
+};
+
 // Shows the wait cursor for the lifetime of the object.
 class WaitCursor {
 public:

@@ -177,6 +177,18 @@ bool COGLDoc::HistoryStep(bool undo) {
     return true;
 }
 
+OpenFileResult COGLDoc::AddArchive(const std::string& path, std::unique_ptr<Archive> opened) {
+    const int listed = m_scene != nullptr ? m_scene->PakCount() : 0;
+    const int position = m_scene != nullptr ? m_scene->AddPak(path, std::move(opened)) : -1;
+    if (position < 0) {
+        ShowMessage(msg::kErrorOpeningFile);
+    } else if (m_scene->PakCount() > listed) {
+        // The scene file lists its archives: a new one is an unsaved change.
+        m_modified = true;
+    }
+    return {OpenedKind::Pak, position >= 0, position};
+}
+
 OpenFileResult COGLDoc::OpenFile(const std::string& path) {
     const std::string extension = fs_util::ToLower(fs_util::ExtensionOf(path));
     if (extension == "dv") {
@@ -185,15 +197,7 @@ OpenFileResult COGLDoc::OpenFile(const std::string& path) {
         return {OpenedKind::Scene, ok};
     }
     if (IsArchiveExtension(extension) || fs_util::DirectoryExists(path)) {
-        const int listed = m_scene != nullptr ? m_scene->PakCount() : 0;
-        const int position = m_scene != nullptr ? m_scene->AddPak(path) : -1;
-        if (position < 0) {
-            ShowMessage(msg::kErrorOpeningFile);
-        } else if (m_scene->PakCount() > listed) {
-            // The scene file lists its archives: a new one is an unsaved change.
-            m_modified = true;
-        }
-        return {OpenedKind::Pak, position >= 0, position};
+        return AddArchive(path, nullptr);
     }
     const auto& openers = ModelOpeners();
     if (const auto it = openers.find(extension); it != openers.end() && it->second) {

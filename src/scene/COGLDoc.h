@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "scene/EditHistory.h"
@@ -69,6 +70,9 @@ public:
     // file" when it cannot be opened); a registered model
     // extension goes to its opener; anything else does nothing.
     OpenFileResult OpenFile(const std::string& path);
+    // Adds the archive or folder at `path` to the scene's list as opening it does;
+    // `opened` is that archive when it was opened already (away from the window).
+    OpenFileResult AddArchive(const std::string& path, std::unique_ptr<Archive> opened);
 
     // Model classes register the extensions they open ("md2", "mdl", "def"), lower case, no dot.
     static void RegisterModelOpener(const std::string& extension, ModelOpener opener);

@@ -271,12 +271,14 @@ COGLTexture2D* COGLScene::SkinTextureAt(std::size_t index) const {
 
 // --- Paks ---
 
-int COGLScene::AddPak(const std::string& path) {
+int COGLScene::AddPak(const std::string& path) { return AddPak(path, nullptr); }
+
+int COGLScene::AddPak(const std::string& path, std::unique_ptr<Archive> opened) {
     if (const Archive* listed = FindPak(path)) {
         return PositionOfPak(listed);
     }
     // Any kind: a pak, a zip, a WAD, a folder or a whole game folder.
-    auto pak = OpenArchive(path);
+    auto pak = opened != nullptr ? std::move(opened) : OpenArchive(path);
     if (pak == nullptr) {
         return -1;
     }

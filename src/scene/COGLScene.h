@@ -135,8 +135,11 @@ public:
 
     // --- Pak archives ---
     // The position of a pak opened from the same path, else the position of a newly
-    // opened one, or -1 when it cannot be opened.
+    // opened one, or -1 when it cannot be opened. With `opened` (the archive at
+    // `path`, opened elsewhere, a large game folder on another thread), that one is
+    // taken instead of opening it again.
     int AddPak(const std::string& path);
+    int AddPak(const std::string& path, std::unique_ptr<Archive> opened);
     Archive* PakAt(int position) const;
     int PositionOfPak(const Archive* pak) const;
     // The pak of the list opened from that path, or nullptr.

@@ -22,6 +22,7 @@
 #include "scene/COGLDoc.h"
 #include "scene/COGLObject.h"
 #include "scene/COGLScene.h"
+#include "ui/ArchiveOpening.h"
 #include "ui/GLWidget.h"
 #include "ui/ImageOutput.h"
 #include "ui/MainWindow.h"
@@ -266,7 +267,12 @@ QImage ShellWiring::CapturePicture() {
 bool ShellWiring::OpenFile(const QString& path) {
     view_.makeCurrent();
     COGLView& view = Core();
-    const OpenFileResult result = view.Document().OpenFile(path.toStdString());
+    const std::string name = path.toStdString();
+    // A folder may be a whole game: walked away from the window.
+    const bool folder = fs_util::DirectoryExists(name) && view.Scene() != nullptr && view.Scene()->FindPak(name) == nullptr;
+    const OpenFileResult result =
+        folder ? view.Document().AddArchive(name, OpenArchiveApart(name)) : view.Document().OpenFile(name);
+    view_.makeCurrent();  // the window drew meanwhile
     const GameFolder* game = nullptr;
     if (result.kind == OpenedKind::Pak && result.succeeded) {
         properties_->ShowPak(result.pakPosition);

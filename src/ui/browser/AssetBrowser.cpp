@@ -1,17 +1,20 @@
 #include "ui/browser/AssetBrowser.h"
 
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QProgressBar>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -121,7 +124,17 @@ AssetBrowser::AssetBrowser(const SceneSheetHooks& hooks, QWidget* parent)
     layout->addWidget(split, 1);
     count_ = new QLabel(this);
     count_->setObjectName(QStringLiteral("assetCount"));
-    layout->addWidget(count_);
+    // Turns while a large game is listed away from the window's thread.
+    listingBar_ = new QProgressBar(this);
+    listingBar_->setObjectName(QStringLiteral("assetListing"));
+    listingBar_->setRange(0, 0);
+    listingBar_->setTextVisible(false);
+    listingBar_->setMaximumHeight(count_->sizeHint().height());
+    listingBar_->hide();
+    auto* countRow = new QHBoxLayout;
+    countRow->addWidget(count_, 1);
+    countRow->addWidget(listingBar_);
+    layout->addLayout(countRow);
     layout->addWidget(MakeNote(QStringLiteral("Double-click, press Enter or drag into the view to add. A picture "
                                               "dropped on an object becomes its texture."),
                                this));
@@ -203,7 +216,39 @@ void AssetBrowser::Relist() {
     previewEntry_ = -1;
     previewWanted_ = false;
     preview_->Clear();
-    model_->SetEntries(scene != nullptr ? ListAssets(*scene) : std::vector<AssetEntry>{});
+    if (scene == nullptr || !ListedApart(*scene)) {
+        listing_ = false;
+        model_->SetEntries(scene != nullptr ? ListAssets(*scene) : std::vector<AssetEntry>{});
+        return;
+    }
+    // A large game is listed on a thread of its own, from archives of its own, so
+    // that the window goes on answering; a listing of an earlier list is dropped.
+    listing_ = true;
+    model_->SetEntries({});
+    using Listing = std::optional<std::vector<AssetEntry>>;
+    auto* watcher = new QFutureWatcher<Listing>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation = generation_] {
+        watcher->deleteLater();
+        if (generation != generation_) {
+            return;
+        }
+        listing_ = false;
+        Listing entries = watcher->result();
+        const COGLScene* now = Scene();
+        if (!entries) {
+            entries = now != nullptr ? ListAssets(*now) : std::vector<AssetEntry>{};
+        }
+        model_->SetEntries(std::move(*entries));
+    });
+    watcher->setFuture(QtConcurrent::run([list = listed_] { return ListAssetsApart(list); }));
+}
+
+bool AssetBrowser::ListedApart(const COGLScene& scene) {
+    long long entries = 0;
+    for (int i = 0; i < scene.PakCount(); ++i) {
+        entries += scene.PakAt(i)->EntryCount();
+    }
+    return entries > kListedApartEntries;
 }
 
 void AssetBrowser::Narrow() {
@@ -221,7 +266,12 @@ void AssetBrowser::ShowResults() {
     const int shown = model_->rowCount();
     const int listed = model_->EntryCount();
     const COGLScene* scene = Scene();
-    if (listed == 0) {
+    listingBar_->setVisible(listing_);
+    if (listing_) {
+        placeholder_->setText(QStringLiteral("Listing the scene's archives..."));
+        views_->setCurrentWidget(placeholder_);
+        count_->setText(QStringLiteral("Listing..."));
+    } else if (listed == 0) {
         placeholder_->setText(
             scene != nullptr && scene->PakCount() > 0
                 ? QStringLiteral("The scene's archives hold nothing that can be put into a scene.")

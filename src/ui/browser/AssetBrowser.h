@@ -17,6 +17,7 @@ class AssetPreview;
 class QAbstractItemView;
 class QKeyEvent;
 class QLabel;
+class QProgressBar;
 class QLineEdit;
 class QListView;
 class QModelIndex;
@@ -38,6 +39,9 @@ public:
     static constexpr int kThumbnailSize = 96;
     static constexpr int kPreviewSize = 256;
     static constexpr int kPreviewFrames = 16;
+    // Scenes whose archives hold more entries than this are listed on a thread of
+    // their own (a few thousand list in a few milliseconds).
+    static constexpr int kListedApartEntries = 4000;
 
     // `hooks`: what adding an entry asks of the shell, the same as the paks page asks.
     explicit AssetBrowser(const SceneSheetHooks& hooks, QWidget* parent = nullptr);
@@ -84,6 +88,8 @@ protected:
 
 private:
     void Relist();
+    // Whether the scene's archives are many enough to be listed away from the window.
+    static bool ListedApart(const COGLScene& scene);
     void Narrow();
     void ShowResults();
     void Choose(const QModelIndex& index);
@@ -113,10 +119,12 @@ private:
     QTreeView* list_ = nullptr;
     QLabel* placeholder_ = nullptr;
     QLabel* count_ = nullptr;
+    QProgressBar* listingBar_ = nullptr;
     AssetPreview* preview_ = nullptr;
     QTimer requestTimer_;
     ArchiveList listed_;  // what the entries were listed from
     bool stale_ = true;
+    bool listing_ = false;  // a listing runs on another thread
     bool inSight_ = true;
     quint32 generation_ = 0;  // of the listing: replies for an earlier one are dropped
     int previewEntry_ = -1;

@@ -1,6 +1,7 @@
 #include "ui/browser/AssetCatalog.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <unordered_map>
@@ -8,8 +9,10 @@
 
 #include "media/Archive.h"
 #include "media/COGLImage.h"
+#include "media/OpenArchive.h"
 #include "models/quake2/PlayerFolders.h"
 #include "platform/FileSystem.h"
+#include "platform/Host.h"
 #include "scene/COGLScene.h"
 #include "ui/SceneNames.h"
 #include "ui/scene/SceneTextures.h"
@@ -51,81 +54,96 @@ QString AssetKindName(AssetKind kind) {
 }
 
 
-std::vector<AssetEntry> ListAssets(const COGLScene& scene) {
-    std::vector<AssetEntry> assets;
-    // Where each listed entry's bytes come from: the origin's file and the entry's
-    // name there without regard to case.
-    std::unordered_map<const Archive*, std::string> identities;
-    std::unordered_set<std::string> listed;
-    const auto identityOf = [&](const Archive& source) -> const std::string& {
-        auto found = identities.find(&source);
-        if (found == identities.end()) {
-            found = identities.emplace(&source, FileIdentity(source.Path())).first;
-        }
-        return found->second;
+const std::string& AssetLister::IdentityOf(const Archive& source) {
+    auto found = identities_.find(&source);
+    if (found == identities_.end()) {
+        found = identities_.emplace(&source, FileIdentity(source.Path())).first;
+    }
+    return found->second;
+}
+
+void AssetLister::Add(const Archive* listedAs, Archive& pak) {
+    const QString archivePath = GameText(pak.Path());
+    const QString archiveName = GameText(fs_util::FileNameOf(pak.Path()));
+    // Whether the entry's bytes were listed already; notes them when not.
+    const auto seen = [&](const PakEntry& entry) {
+        const Archive::Origin origin = pak.OriginOf(entry);
+        const Archive& source = origin.source != nullptr ? *origin.source : pak;
+        const PakEntry& own = origin.entry != nullptr ? *origin.entry : entry;
+        return !listed_.insert(IdentityOf(source) + '\n' + fs_util::ToLower(own.name)).second;
     };
-    for (int i = 0; i < scene.PakCount(); ++i) {
-        Archive& pak = *scene.PakAt(i);
-        const QString archivePath = GameText(pak.Path());
-        const QString archiveName = GameText(fs_util::FileNameOf(pak.Path()));
-        // Whether the entry's bytes were listed already; notes them when not.
-        const auto seen = [&](const PakEntry& entry) {
-            const Archive::Origin origin = pak.OriginOf(entry);
-            const Archive& source = origin.source != nullptr ? *origin.source : pak;
-            const PakEntry& own = origin.entry != nullptr ? *origin.entry : entry;
-            return !listed.insert(identityOf(source) + '\n' + fs_util::ToLower(own.name)).second;
-        };
-        const auto add = [&](const PakEntry& entry, const std::string& title) -> AssetEntry& {
-            AssetEntry asset;
-            asset.archive = &pak;
-            asset.archivePath = pak.Path();
-            asset.name = entry.name;
-            asset.title = GameText(title);
-            asset.path = GameText(asset.name);
-            const Archive::Origin origin = pak.OriginOf(entry);
-            asset.origin = origin.source == &pak ? archivePath : GameText(origin.source->Path());
-            asset.archiveNames = archiveName;
-            if (origin.source != &pak) {
-                asset.archiveNames += QChar(u'\n') + GameText(fs_util::FileNameOf(origin.source->Path()));
-            }
-            asset.kind = KindOf(pak, entry);
-            assets.push_back(std::move(asset));
-            return assets.back();
-        };
-        // A player's body stands for its folder, under the player's name.
-        const std::vector<PlayerListing> players = ListPlayers(pak);
-        std::unordered_map<std::string, const PlayerListing*> bodies;  // by the body's name folded
-        for (const PlayerListing& listing : players) {
-            bodies.emplace(fs_util::ToLower(listing.body->name), &listing);
+    const auto add = [&](const PakEntry& entry, const std::string& title) -> AssetEntry& {
+        AssetEntry asset;
+        asset.archive = listedAs;
+        asset.archivePath = pak.Path();
+        asset.name = entry.name;
+        asset.title = GameText(title);
+        asset.path = GameText(asset.name);
+        const Archive::Origin origin = pak.OriginOf(entry);
+        asset.origin = origin.source == &pak ? archivePath : GameText(origin.source->Path());
+        asset.archiveNames = archiveName;
+        if (origin.source != &pak) {
+            asset.archiveNames += QChar(u'\n') + GameText(fs_util::FileNameOf(origin.source->Path()));
         }
-        for (const Archive::Listed& entry : pak.ListedEntries()) {
-            const bool again = seen(*entry.entry);
-            const auto found = IsPlayerBodyPath(entry.entry->name) ? bodies.find(fs_util::ToLower(entry.entry->name))
-                                                                    : bodies.end();
-            if (found == bodies.end()) {
-                if (!again) {
-                    add(*entry.entry, entry.text);
-                }
-                continue;
-            }
-            const PlayerListing* player = found->second;
+        asset.kind = KindOf(pak, entry);
+        assets_.push_back(std::move(asset));
+        return assets_.back();
+    };
+    // A player's body stands for its folder, under the player's name.
+    const std::vector<PlayerListing> players = ListPlayers(pak);
+    std::unordered_map<std::string, const PlayerListing*> bodies;  // by the body's name folded
+    for (const PlayerListing& listing : players) {
+        bodies.emplace(fs_util::ToLower(listing.body->name), &listing);
+    }
+    for (const Archive::Listed& entry : pak.ListedEntries()) {
+        const bool again = seen(*entry.entry);
+        const auto found = IsPlayerBodyPath(entry.entry->name) ? bodies.find(fs_util::ToLower(entry.entry->name))
+                                                                : bodies.end();
+        if (found == bodies.end()) {
             if (!again) {
-                AssetEntry& asset = add(*entry.entry, player->name);
-                asset.kind = AssetKind::Player;
-                asset.skins = static_cast<int>(player->skins.size());
+                add(*entry.entry, entry.text);
             }
-            // The archive's tree leaves a player's pictures out: they follow their
-            // player here, to be found, filtered and added as any picture. Its
-            // weapons stay on the tree, listed as models. A mod's new skins for a
-            // player of its game are listed though the player was already.
-            for (const PakEntry* skin : player->skins) {
-                if (!seen(*skin)) {
-                    add(*skin, fs_util::FileNameOf(skin->name));
-                }
+            continue;
+        }
+        const PlayerListing* player = found->second;
+        if (!again) {
+            AssetEntry& asset = add(*entry.entry, player->name);
+            asset.kind = AssetKind::Player;
+            asset.skins = static_cast<int>(player->skins.size());
+        }
+        // The archive's tree leaves a player's pictures out: they follow their
+        // player here, to be found, filtered and added as any picture. Its
+        // weapons stay on the tree, listed as models. A mod's new skins for a
+        // player of its game are listed though the player was already.
+        for (const PakEntry* skin : player->skins) {
+            if (!seen(*skin)) {
+                add(*skin, fs_util::FileNameOf(skin->name));
             }
         }
     }
-    return assets;
+}
+
+std::vector<AssetEntry> ListAssets(const COGLScene& scene) {
+    AssetLister lister;
+    for (int i = 0; i < scene.PakCount(); ++i) {
+        lister.Add(scene.PakAt(i), *scene.PakAt(i));
+    }
+    return lister.Take();
+}
+
+std::optional<std::vector<AssetEntry>> ListAssetsApart(const ArchiveList& list) {
+    // Nothing the reading reports may reach the window from this thread.
+    const ThreadHostScope quiet;
+    std::vector<std::unique_ptr<Archive>> opened;  // held while the identities point at them
+    AssetLister lister;
+    for (const auto& [listedAs, path] : list) {
+        opened.push_back(OpenArchive(path));
+        if (opened.back() == nullptr) {
+            return std::nullopt;
+        }
+        lister.Add(listedAs, *opened.back());
+    }
+    return lister.Take();
 }
 
 ArchiveList ArchiveListOf(const COGLScene* scene) {

@@ -2,7 +2,10 @@
 
 #include <QString>
 
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -40,3 +43,27 @@ std::vector<AssetEntry> ListAssets(const COGLScene& scene);
 // whether the list changed.
 using ArchiveList = std::vector<std::pair<const Archive*, std::string>>;
 ArchiveList ArchiveListOf(const COGLScene* scene);
+
+// ListAssets for a list of archives, each opened anew from its path, so that a
+// thread other than the window's can list a large game while the window goes on
+// using the scene's own archives. Entries name the listed archive. Nothing when
+// one of them can no longer be opened: the window then lists the scene's itself.
+std::optional<std::vector<AssetEntry>> ListAssetsApart(const ArchiveList& list);
+
+// Lists archive after archive into one list, each entry once (as ListAssets says).
+class AssetLister {
+public:
+    // The entries of `pak`, named as coming from `listedAs` (the scene's archive
+    // that `pak` was opened as).
+    void Add(const Archive* listedAs, Archive& pak);
+    std::vector<AssetEntry> Take() { return std::move(assets_); }
+
+private:
+    const std::string& IdentityOf(const Archive& source);
+
+    std::vector<AssetEntry> assets_;
+    // Where each listed entry's bytes come from: the origin's file and the entry's
+    // name there without regard to case.
+    std::unordered_map<const Archive*, std::string> identities_;
+    std::unordered_set<std::string> listed_;
+};

@@ -220,28 +220,23 @@ int CreateBeside(const std::string& path, std::string& temporary) {
     return -1;
 }
 
-// Writes `bytes` to a new temporary file beside `path` and returns its name, or
-// nothing with `error` set and no file left.
-std::optional<std::string> WriteBeside(const std::string& path, std::span<const std::uint8_t> bytes,
-                                       std::string& error) {
-    std::string temporary;
-    const int fd = CreateBeside(path, temporary);
-    if (fd < 0) {
-        error = CannotWrite("write", path, errno);
-        return std::nullopt;
-    }
-    int failure = 0;
-    const std::uint8_t* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0 && failure == 0) {
+// Writes all of `bytes` to `fd`; 0 or the errno of the failure.
+int WriteAll(int fd, const std::uint8_t* p, std::size_t left) {
+    while (left > 0) {
         const ssize_t n = ::write(fd, p, left);
         if (n > 0) {
             p += n;
             left -= static_cast<std::size_t>(n);
         } else if (n == 0 || errno != EINTR) {
-            failure = n == 0 ? EIO : errno;
+            return n == 0 ? EIO : errno;
         }
     }
+    return 0;
+}
+
+// Gives the temporary the mode of the file it replaces, puts it on disk and
+// closes it; 0 or the errno of the first failure (`failure` when one came before).
+int FinishBeside(int fd, const std::string& path, int failure) {
     struct stat previous {};
     if (failure == 0 && ::stat(path.c_str(), &previous) == 0 && S_ISREG(previous.st_mode) &&
         ::fchmod(fd, previous.st_mode & 07777) != 0) {
@@ -253,6 +248,20 @@ std::optional<std::string> WriteBeside(const std::string& path, std::span<const 
     if (::close(fd) != 0 && failure == 0) {
         failure = errno;
     }
+    return failure;
+}
+
+// Writes `bytes` to a new temporary file beside `path` and returns its name, or
+// nothing with `error` set and no file left.
+std::optional<std::string> WriteBeside(const std::string& path, std::span<const std::uint8_t> bytes,
+                                       std::string& error) {
+    std::string temporary;
+    const int fd = CreateBeside(path, temporary);
+    if (fd < 0) {
+        error = CannotWrite("write", path, errno);
+        return std::nullopt;
+    }
+    const int failure = FinishBeside(fd, path, WriteAll(fd, bytes.data(), bytes.size()));
     if (failure != 0) {
         ::unlink(temporary.c_str());
         error = CannotWrite("write", path, failure);
@@ -298,4 +307,71 @@ bool WriteFilesAtomically(const std::vector<FileContents>& files, std::string* e
         replacedAny = replacedAny || replaces;
     }
     return true;
+}
+
+AtomicFileStream::~AtomicFileStream() { Abandon(); }
+
+bool AtomicFileStream::Open(const std::string& path, std::string* error) {
+    Abandon();
+    path_ = path;
+    fd_ = CreateBeside(path, temporary_);
+    if (fd_ < 0) {
+        temporary_.clear();
+        failure_ = errno;
+        if (error != nullptr) {
+            *error = CannotWrite("write", path, failure_);
+        }
+        return false;
+    }
+    failure_ = 0;
+    return true;
+}
+
+bool AtomicFileStream::Write(const void* data, std::size_t size) {
+    if (fd_ < 0 || failure_ != 0) {
+        return false;
+    }
+    failure_ = WriteAll(fd_, static_cast<const std::uint8_t*>(data), size);
+    return failure_ == 0;
+}
+
+bool AtomicFileStream::Close(std::string* error) {
+    if (fd_ >= 0) {
+        failure_ = FinishBeside(fd_, path_, failure_);
+        fd_ = -1;
+    }
+    if (failure_ != 0 || temporary_.empty()) {
+        if (error != nullptr) {
+            *error = CannotWrite("write", path_, failure_ != 0 ? failure_ : EBADF);
+        }
+        Abandon();
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileStream::Commit(std::string* error) {
+    if (!Close(error)) {
+        return false;
+    }
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        if (error != nullptr) {
+            *error = CannotWrite("replace", path_, errno);
+        }
+        Abandon();
+        return false;
+    }
+    temporary_.clear();
+    return true;
+}
+
+void AtomicFileStream::Abandon() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
 }

@@ -187,7 +187,8 @@ int RunAnimate(const Args& args) {
             return Fail(kExitFailure, "the model '" + model->Name() + "' has no animation '" + *options.animation + "'");
         }
         spec.animated = model;
-    } else if (!options.turntable && model != nullptr && model->GetFrameCount() >= 2) {
+    } else if (!options.turntable && model != nullptr && model->GetAnimation() != nullptr &&
+               model->GetAnimation()->frameCount >= 2) {
         spec.animated = model;
     }
     spec.turntable = options.turntable.has_value() || spec.animated == nullptr;

@@ -175,7 +175,7 @@ void COGLModel::SetFrame(int frame) {
 }
 
 void COGLModel::SetLoopPosition(float position) {
-    const int count = GetFrameCount();
+    const int count = LoopFrames();
     if (count <= 0 || !std::isfinite(position) || position < 0.0f) {
         position = 0.0f;
     }

@@ -67,7 +67,7 @@ public:
     // models ten times a second. A recorded loop lasts as long as it does there.
     virtual float FramesPerSecond() const { return 10.0f; }
     // The frames one loop of the current animation goes through.
-    virtual int LoopFrames() const { return GetFrameCount(); }
+    virtual int LoopFrames() const { return m_animation != nullptr ? m_animation->frameCount : 0; }
     // Poses the model `position` frames into one loop of its current animation,
     // as a recording steps it: evenly, and with interpolation blending the last
     // frame towards the first (not with itself, as the clock does), so a

@@ -87,7 +87,7 @@ std::optional<MoviePlan> PlanMovie(const COGLView& view, const MovieSpec& spec, 
     int loop = 0;
     if (spec.animated != nullptr) {
         loop = spec.animated->LoopFrames();
-        if (spec.animated->GetAnimation() == nullptr || spec.animated->GetFrameCount() < 2 || loop < 1) {
+        if (spec.animated->GetAnimation() == nullptr || spec.animated->GetAnimation()->frameCount < 2 || loop < 1) {
             error = "the model '" + spec.animated->Name() + "' has no animation of two frames or more to play";
             return std::nullopt;
         }

@@ -38,7 +38,7 @@ public:
     // The sequence's own rate (10 when it names none).
     float FramesPerSecond() const override;
     // A sequence's last frame is its first again: the clock wraps on it.
-    int LoopFrames() const override { return std::max(GetFrameCount() - 1, 1); }
+    int LoopFrames() const override { return std::max(GetFrameCount() - 1, 0); }
     // The studio model blends between frames itself.
     void SetLoopPosition(float position) override;
 

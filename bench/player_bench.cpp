@@ -1,8 +1,9 @@
 // Players where the game keeps them: listing every player of a game folder whose
 // pak0 holds 500 player folders (about 20,000 entries), and opening one player of
 // real size (198 frames, 13 weapons, 8 skins of 256 x 256) from a deflated pk3,
-// its first weapon read as the window shows it. Inputs are written at set-up by
-// the tests' own writers.
+// its first weapon read as the window shows it; and a 48-frame 512 x 512 turntable
+// of such a player, weapon in hand, drawn and written as GIF and as lossless WebP.
+// Inputs are written at set-up by the tests' own writers.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -13,9 +14,14 @@
 #include "BenchHost.h"
 #include "media/GameFolder.h"
 #include "media/ZipArchive.h"
+#include "models/ModelFamilies.h"
 #include "models/quake2/COGLPlayer.h"
 #include "models/quake2/PlayerFolders.h"
+#include "render/COGLView.h"
 #include "render/HeadlessContext.h"
+#include "render/HeadlessView.h"
+#include "render/MovieCapture.h"
+#include "scene/COGLDoc.h"
 #include "scene/COGLScene.h"
 #include "support/ArchiveWriters.h"
 #include "support/MediaWriters.h"
@@ -135,3 +141,53 @@ static void BM_OpenAPlayerFromAPk3(benchmark::State& state) {
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_OpenAPlayerFromAPk3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Rendering included: each iteration draws every frame and writes the file.
+static void BM_TurntableOfAPlayer(benchmark::State& state, MovieFormat format, const char* name) {
+    QuietHost();
+    RegisterModelClasses();
+    const auto folder = ScratchFolder("turntable");
+    std::filesystem::create_directories(folder / "players" / "hero");
+    const std::string body = (folder / "players/hero/tris.md2").string();
+    if (!WriteFileAtomically(body, RealSizedBody({"players/hero/skin0.pcx"})) ||
+        !WriteFileAtomically((folder / "players/hero/skin0.pcx").string(), RealSizedSkin(0)) ||
+        !WriteFileAtomically((folder / "players/hero/weapon.md2").string(), RealSizedBody({})) ||
+        !WriteFileAtomically((folder / "players/hero/weapon.pcx").string(), RealSizedSkin(1))) {
+        state.SkipWithError("cannot write the player");
+        return;
+    }
+    std::string error;
+    {
+        auto headless = StartHeadlessView(512, 512, &error, nullptr, false);
+        if (!headless || !headless->view->Document().OpenFile(body).succeeded) {
+            state.SkipWithError(("the player did not open: " + error).c_str());
+            return;
+        }
+        COGLView& view = *headless->view;
+        view.Paint();
+        view.Frame(true, true);
+        MovieSpec spec;
+        spec.turntable = true;
+        spec.frames = 48;
+        spec.width = 512;
+        spec.height = 512;
+        spec.orbit = MovieSpec::Orbit::Scene;
+        const MovieOutput output{(folder / name).string(), format};
+        for (auto _ : state) {
+            if (!SaveMovie(view, spec, output, nullptr, error)) {
+                state.SkipWithError(error.c_str());
+                break;
+            }
+        }
+        if (const auto size = FileSize(output.path)) {
+            state.counters["bytes"] = static_cast<double>(*size);
+        }
+    }
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK_CAPTURE(BM_TurntableOfAPlayer, gif, MovieFormat::Gif, "turn.gif")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_TurntableOfAPlayer, lossless_webp, MovieFormat::WebP, "turn.webp")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri mesa-utils
   libjpeg-dev libpng-dev libfreetype-dev libfontconfig-dev libfreeimage-dev libtinygltf-dev libassimp-dev libzip-dev
+  libgif-dev libwebp-dev
   fonts-liberation2 fonts-dejavu-core
   qt6-base-dev libqt6opengl6-dev libqt6openglwidgets6 qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev

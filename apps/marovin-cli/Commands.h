@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ int RunPak(const Args& args);
 int RunImage(const Args& args);
 // Renders its inputs headless and writes one picture.
 int RunRender(const Args& args);
+// Renders a turntable or an animation loop of its inputs as a moving picture.
+int RunAnimate(const Args& args);
 // Writes its inputs (one model, or the whole scene) as a glTF 2.0 asset.
 int RunExport(const Args& args);
 // A thumbnail of one model, sprite or picture, as file managers ask for it.
@@ -66,6 +69,11 @@ int ParseCommandLine(const Args& args, const char* usage, const std::function<st
 // What a command line without inputs or without an output lacks, else empty.
 std::string MissingInputOrOutput(const std::vector<std::string>& inputs, const std::string& output,
                                  const std::string& noInput, const std::string& noOutput);
+
+// A whole decimal number in [low, high], nothing else.
+std::optional<int> ParseInt(const std::string& text, int low, int high);
+// "WIDTHxHEIGHT", each side 1 to `maximum`.
+bool ParseSize(const std::string& text, int maximum, int& width, int& height);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

@@ -2,6 +2,7 @@
 // inputs (scenes, paks, models and entries of the paks opened before them) the
 // way the program opens them.
 #include <cstdio>
+#include <cstdlib>
 
 #include "Commands.h"
 #include "media/Archive.h"
@@ -90,4 +91,30 @@ std::unique_ptr<HeadlessView> StartCommandView(int width, int height) {
         std::fprintf(stderr, "marovin-cli: %s\n", warning.c_str());
     }
     return headless;
+}
+
+std::optional<int> ParseInt(const std::string& text, int low, int high) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const int value = std::atoi(text.c_str());
+    if (value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool ParseSize(const std::string& text, int maximum, int& width, int& height) {
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) {
+        return false;
+    }
+    const auto w = ParseInt(text.substr(0, x), 1, maximum);
+    const auto h = ParseInt(text.substr(x + 1), 1, maximum);
+    if (!w || !h) {
+        return false;
+    }
+    width = *w;
+    height = *h;
+    return true;
 }

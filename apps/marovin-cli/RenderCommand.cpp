@@ -74,18 +74,6 @@ std::optional<int> CommandNamed(const NamedCommand (&table)[N], const std::strin
     return std::nullopt;
 }
 
-// A whole decimal number in [low, high], nothing else.
-std::optional<int> ParseInt(const std::string& text, int low, int high) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
-        return std::nullopt;
-    }
-    const int value = std::atoi(text.c_str());
-    if (value < low || value > high) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::optional<float> ParseFrame(const std::string& text) {
     if (text.empty()) {
         return std::nullopt;
@@ -96,21 +84,6 @@ std::optional<float> ParseFrame(const std::string& text) {
         return std::nullopt;
     }
     return value;
-}
-
-bool ParseSize(const std::string& text, int& width, int& height) {
-    const std::size_t x = text.find_first_of("xX");
-    if (x == std::string::npos) {
-        return false;
-    }
-    const auto w = ParseInt(text.substr(0, x), 1, kMaximumSide);
-    const auto h = ParseInt(text.substr(x + 1), 1, kMaximumSide);
-    if (!w || !h) {
-        return false;
-    }
-    width = *w;
-    height = *h;
-    return true;
 }
 
 // Fills `options`; returns an error text for a wrong command line (empty when fine).
@@ -126,7 +99,7 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
         if (arg == "-o") {
             options.output = args[++i];
         } else if (arg == "--size") {
-            if (!ParseSize(args[++i], options.width, options.height)) {
+            if (!ParseSize(args[++i], kMaximumSide, options.width, options.height)) {
                 return "--size takes WIDTHxHEIGHT, each 1 to " + std::to_string(kMaximumSide);
             }
         } else if (arg == "--camera") {

@@ -29,6 +29,9 @@ const Command kCommands[] = {
     {"render", "render [OPTIONS] INPUT... -o OUT.png|.bmp|.jpg  render scenes, archives, game folders and "
                "models (files, or names inside the archives before them) to a picture "
                "(render --help for the options)", RunRender},
+    {"animate", "animate INPUT... -o OUT.gif|.webp|.png|.apng|.mp4|.webm [--turntable DEGREES] [--frames N] "
+                "[--fps F] [--size WxH] [--animation NAME] [--transparent] [--quality Q] [--dither]  a turntable "
+                "or one loop of a model's animation as a moving picture (animate --help)", RunAnimate},
     {"export", "export INPUT... -o OUT.glb|OUT.gltf [--animation NAME] [--skin N] [--scene]  write the model "
                "(or the whole scene) as glTF 2.0 (export --help)", RunExport},
     {"thumbnail", "thumbnail [-s SIZE] INPUT|ARCHIVE NAME OUT.png  a model, sprite or picture framed on a "

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -171,6 +172,22 @@ void COGLModel::SetFrame(int frame) {
     m_frameIndex = frame;
     m_nextFrameIndex = frame;
     m_lerp = 0.0f;
+}
+
+void COGLModel::SetLoopPosition(float position) {
+    const int count = LoopFrames();
+    if (count <= 0 || !std::isfinite(position) || position < 0.0f) {
+        position = 0.0f;
+    }
+    const int index = std::clamp(static_cast<int>(position), 0, std::max(count - 1, 0));
+    m_frame = position;
+    m_frameIndex = index;
+    m_nextFrameIndex = index;
+    m_lerp = 0.0f;
+    if (m_interpolate != 0 && count > 1) {
+        m_nextFrameIndex = (index + 1) % count;
+        m_lerp = std::clamp(position - static_cast<float>(index), 0.0f, 1.0f);
+    }
 }
 
 bool COGLModel::EmitFrame(const ModelAnimation& animation, int frame, GeometrySink& sink) {

@@ -63,6 +63,16 @@ public:
     // The frames of the current animation.
     virtual int GetFrameCount() const;
     virtual void SetInvertNormals(bool invert);
+    // How many frames the model shows a second in its game: Quake's engines step
+    // models ten times a second. A recorded loop lasts as long as it does there.
+    virtual float FramesPerSecond() const { return 10.0f; }
+    // The frames one loop of the current animation goes through.
+    virtual int LoopFrames() const { return m_animation != nullptr ? m_animation->frameCount : 0; }
+    // Poses the model `position` frames into one loop of its current animation,
+    // as a recording steps it: evenly, and with interpolation blending the last
+    // frame towards the first (not with itself, as the clock does), so a
+    // recorded loop has no seam.
+    virtual void SetLoopPosition(float position);
 
     // Draws the box of the geometry drawn last, in the object's frame, then the axes.
     virtual void DrawBoundingBox();

@@ -300,29 +300,23 @@ int SyncFolder(const std::string& folder) {
     return failure;
 }
 
-// Writes `bytes` to a new temporary file beside `path` and returns its name, or
-// nothing with `error` set (naming `shown`, the name the caller asked for) and no
-// file left.
-std::optional<std::string> WriteBeside(const std::string& path, const std::string& shown,
-                                       std::span<const std::uint8_t> bytes, std::string& error) {
-    std::string temporary;
-    const int fd = CreateBeside(path, temporary);
-    if (fd < 0) {
-        error = CannotWrite("write", shown, errno);
-        return std::nullopt;
-    }
-    int failure = 0;
-    const std::uint8_t* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0 && failure == 0) {
+// Writes all of `bytes` to `fd`; 0 or the errno of the failure.
+int WriteAll(int fd, const std::uint8_t* p, std::size_t left) {
+    while (left > 0) {
         const ssize_t n = ::write(fd, p, left);
         if (n > 0) {
             p += n;
             left -= static_cast<std::size_t>(n);
         } else if (n == 0 || errno != EINTR) {
-            failure = n == 0 ? EIO : errno;
+            return n == 0 ? EIO : errno;
         }
     }
+    return 0;
+}
+
+// Gives the temporary the mode of the file it replaces, puts it on disk and
+// closes it; 0 or the errno of the first failure (`failure` when one came before).
+int FinishBeside(int fd, const std::string& path, int failure) {
     struct stat previous {};
     if (failure == 0 && ::stat(path.c_str(), &previous) == 0 && S_ISREG(previous.st_mode) &&
         ::fchmod(fd, previous.st_mode & 07777) != 0) {
@@ -334,12 +328,46 @@ std::optional<std::string> WriteBeside(const std::string& path, const std::strin
     if (::close(fd) != 0 && failure == 0) {
         failure = errno;
     }
+    return failure;
+}
+
+// Writes `bytes` to a new temporary file beside `path` and returns its name, or
+// nothing with `error` set (naming `shown`, the name the caller asked for) and no
+// file left.
+std::optional<std::string> WriteBeside(const std::string& path, const std::string& shown,
+                                       std::span<const std::uint8_t> bytes, std::string& error) {
+    std::string temporary;
+    const int fd = CreateBeside(path, temporary);
+    if (fd < 0) {
+        error = CannotWrite("write", shown, errno);
+        return std::nullopt;
+    }
+    const int failure = FinishBeside(fd, path, WriteAll(fd, bytes.data(), bytes.size()));
     if (failure != 0) {
         ::unlink(temporary.c_str());
         error = CannotWrite("write", shown, failure);
         return std::nullopt;
     }
     return temporary;
+}
+
+// Where a write to `path` goes (see WriteTarget), or nothing with `error` set: a
+// chain of links that does not end, or a file that may not be written (no write
+// permission for anyone, or none for this user), which is refused rather than
+// replaced though its folder would let a rename take its name.
+std::optional<std::string> WritableTarget(const std::string& path, std::string& error) {
+    const auto target = WriteTarget(path);
+    if (!target) {
+        error = CannotWrite("write", path, errno);
+        return std::nullopt;
+    }
+    struct stat existing {};
+    if (::stat(target->c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+        ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target->c_str(), W_OK) != 0)) {
+        error = FormatMessage(msg::kFileReadOnly, path);
+        return std::nullopt;
+    }
+    return target;
 }
 }  // namespace
 
@@ -361,15 +389,8 @@ bool WriteFilesAtomically(const std::vector<FileContents>& files, std::string* e
     std::vector<std::string> targets;
     targets.reserve(files.size());
     for (const FileContents& file : files) {
-        const auto target = WriteTarget(file.path);
+        const auto target = WritableTarget(file.path, why);
         if (!target) {
-            why = CannotWrite("write", file.path, errno);
-            return fail({});
-        }
-        struct stat existing {};
-        if (::stat(target->c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
-            ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target->c_str(), W_OK) != 0)) {
-            why = FormatMessage(msg::kFileReadOnly, file.path);
             return fail({});
         }
         targets.push_back(*target);
@@ -419,4 +440,87 @@ bool WriteFilesAtomically(const std::vector<FileContents>& files, std::string* e
         }
     }
     return true;
+}
+
+AtomicFileStream::~AtomicFileStream() { Abandon(); }
+
+bool AtomicFileStream::Open(const std::string& path, std::string* error) {
+    Abandon();
+    shown_ = path;
+    std::string why;
+    const auto target = WritableTarget(path, why);
+    if (!target) {
+        failure_ = EACCES;
+        if (error != nullptr) {
+            *error = why;
+        }
+        return false;
+    }
+    path_ = *target;
+    fd_ = CreateBeside(path_, temporary_);
+    if (fd_ < 0) {
+        temporary_.clear();
+        failure_ = errno;
+        if (error != nullptr) {
+            *error = CannotWrite("write", shown_, failure_);
+        }
+        return false;
+    }
+    failure_ = 0;
+    return true;
+}
+
+bool AtomicFileStream::Write(const void* data, std::size_t size) {
+    if (fd_ < 0 || failure_ != 0) {
+        return false;
+    }
+    failure_ = WriteAll(fd_, static_cast<const std::uint8_t*>(data), size);
+    return failure_ == 0;
+}
+
+bool AtomicFileStream::Close(std::string* error) {
+    if (fd_ >= 0) {
+        failure_ = FinishBeside(fd_, path_, failure_);
+        fd_ = -1;
+    }
+    if (failure_ != 0 || temporary_.empty()) {
+        if (error != nullptr) {
+            *error = CannotWrite("write", shown_, failure_ != 0 ? failure_ : EBADF);
+        }
+        Abandon();
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileStream::Commit(std::string* error) {
+    if (!Close(error)) {
+        return false;
+    }
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        if (error != nullptr) {
+            *error = CannotWrite("replace", shown_, errno);
+        }
+        Abandon();
+        return false;
+    }
+    temporary_.clear();
+    if (const int failure = SyncFolder(FolderOf(path_)); failure != 0) {
+        if (error != nullptr) {
+            *error = CannotWrite("write", shown_, failure);
+        }
+        return false;
+    }
+    return true;
+}
+
+void AtomicFileStream::Abandon() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
 }

@@ -161,3 +161,37 @@ inline bool WriteFileAtomically(const std::string& path, std::span<const std::ui
                                 std::string* error = nullptr) {
     return WriteFilesAtomically({FileContents{path, bytes}}, error);
 }
+
+// The same promise for a file too large to hold in memory (a moving picture),
+// written piece by piece: the pieces go to a temporary file beside `path`, and
+// only Commit, once every write, the flush and the close succeeded, renames it
+// over the target (through links, a read-only file refused, as above). Abandoning it (or destroying it uncommitted, or any failure)
+// removes the temporary and keeps what was there.
+class AtomicFileStream {
+public:
+    AtomicFileStream() = default;
+    ~AtomicFileStream();
+    AtomicFileStream(const AtomicFileStream&) = delete;
+    AtomicFileStream& operator=(const AtomicFileStream&) = delete;
+
+    bool Open(const std::string& path, std::string* error = nullptr);
+    // False once any write failed; the failure is told by Close or Commit.
+    bool Write(const void* data, std::size_t size);
+    // Puts the temporary on disk and closes it, leaving it unrenamed (a set of
+    // files renamed together at the end).
+    bool Close(std::string* error = nullptr);
+    bool Commit(std::string* error = nullptr);
+    void Abandon();
+
+    // Where the bytes go until Commit (a program that writes the file itself).
+    const std::string& TemporaryPath() const { return temporary_; }
+    // The file the bytes end in: the name opened, or the file a link there leads to.
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string shown_;  // the name opened, as messages give it
+    std::string path_;
+    std::string temporary_;
+    int fd_ = -1;
+    int failure_ = 0;
+};

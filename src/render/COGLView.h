@@ -66,6 +66,7 @@ public:
     // the active viewport is a perspective one.
     bool HasAnimation() const;
     void SuspendAnimation(bool suspended) { m_animationSuspended = suspended; }
+    bool AnimationSuspended() const { return m_animationSuspended; }
     // Text in the current colour at a raster position of the current projection.
     static void DrawText(int x, int y, const std::string& text) { BitmapFont::DrawText(x, y, text); }
 

@@ -191,6 +191,21 @@ int COGLHLModel::GetFrameCount() const {
     return seq != nullptr ? seq->frameCount : 0;
 }
 
+float COGLHLModel::FramesPerSecond() const {
+    const StudioSequence* seq = m_studio ? m_studio->CurrentSequence() : nullptr;
+    return seq != nullptr && seq->fps > 0.0f && seq->fps <= 1000.0f ? seq->fps : COGLModel::FramesPerSecond();
+}
+
+void COGLHLModel::SetLoopPosition(float position) {
+    const float loop = static_cast<float>(LoopFrames());
+    m_frame = std::isfinite(position) && position >= 0.0f && position < loop ? position : 0.0f;
+    m_frameIndex = static_cast<int>(m_frame);
+    m_nextFrameIndex = m_frameIndex;
+    if (m_studio) {
+        m_studio->SetFrame(m_frame);
+    }
+}
+
 void COGLHLModel::AdvanceFrame() {
     const int frameCount = GetFrameCount();
     if (frameCount < 2) {

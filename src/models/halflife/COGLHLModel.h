@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -34,6 +35,12 @@ public:
     void SetAnimation(ModelAnimation* animation) override;
     // The frames of the current sequence.
     int GetFrameCount() const override;
+    // The sequence's own rate (10 when it names none).
+    float FramesPerSecond() const override;
+    // A sequence's last frame is its first again: the clock wraps on it.
+    int LoopFrames() const override { return std::max(GetFrameCount() - 1, 0); }
+    // The studio model blends between frames itself.
+    void SetLoopPosition(float position) override;
 
     void Save(BinaryWriter& out, int textureIndex) const override;
     bool LoadFromScene(BinaryReader& in, int version, COGLScene& scene) override;

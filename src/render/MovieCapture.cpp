@@ -1,0 +1,193 @@
+#include "render/MovieCapture.h"
+
+#include <cmath>
+
+#include "models/COGLModel.h"
+#include "render/COGLView.h"
+#include "render/COGLViewport.h"
+#include "render/Framing.h"
+#include "scene/COGLScene.h"
+
+namespace {
+constexpr int kTurntableFrames = 36;
+constexpr int kLargestSide = 8192;
+constexpr int kMostFrames = 10000;
+constexpr float kFastestRate = 100.0f;
+
+// Puts back the camera, the model's pose and the animation clock's suspension
+// of a recording, however it ends.
+class RecordingState {
+public:
+    RecordingState(COGLView& view, COGLModel* model) : view_(view), model_(model) {
+        suspended_ = view.AnimationSuspended();
+        view.SuspendAnimation(true);
+        transparent_ = view.TransparentBackground();
+        if (view.ActiveViewport().IsPerspective()) {
+            camera_ = static_cast<COGLViewport3D&>(view.ActiveViewport()).Camera3D();
+            hasCamera_ = true;
+        }
+        if (model_ != nullptr) {
+            position_ = model_->FramePosition();
+            index_ = model_->FrameIndex();
+            next_ = model_->NextFrameIndex();
+            lerp_ = model_->Lerp();
+        }
+    }
+    ~RecordingState() {
+        if (model_ != nullptr) {
+            model_->SetLoopPosition(position_);
+            model_->SetFrameState(index_, next_, lerp_);
+        }
+        if (hasCamera_ && view_.ActiveViewport().IsPerspective()) {
+            static_cast<COGLViewport3D&>(view_.ActiveViewport()).Camera3D() = camera_;
+        }
+        view_.SetTransparentBackground(transparent_);
+        view_.SuspendAnimation(suspended_);
+    }
+    RecordingState(const RecordingState&) = delete;
+    RecordingState& operator=(const RecordingState&) = delete;
+
+private:
+    COGLView& view_;
+    COGLModel* model_;
+    bool suspended_ = false;
+    bool transparent_ = false;
+    COGLCamera3D camera_;
+    bool hasCamera_ = false;
+    float position_ = 0.0f;
+    int index_ = 0;
+    int next_ = 0;
+    float lerp_ = 0.0f;
+};
+}  // namespace
+
+std::optional<MoviePlan> PlanMovie(const COGLView& view, const MovieSpec& spec, std::string& error) {
+    if (spec.width <= 0 || spec.height <= 0 || spec.width > kLargestSide || spec.height > kLargestSide) {
+        error = "a moving picture is 1 to " + std::to_string(kLargestSide) + " pixels a side";
+        return std::nullopt;
+    }
+    if (!(spec.fps > 0.0f) || spec.fps > kFastestRate) {
+        error = "the frame rate must be above 0 and at most " + std::to_string(int(kFastestRate));
+        return std::nullopt;
+    }
+    if (spec.frames < 0 || spec.frames > kMostFrames) {
+        error = "a moving picture has 1 to " + std::to_string(kMostFrames) + " frames";
+        return std::nullopt;
+    }
+    if (!spec.turntable && spec.animated == nullptr) {
+        error = "a moving picture needs a turntable, an animation or both";
+        return std::nullopt;
+    }
+    if (spec.turntable && (!view.ActiveViewport().IsPerspective() || !std::isfinite(spec.degrees))) {
+        error = !std::isfinite(spec.degrees) ? "the turntable's angle is not a number"
+                                             : "a turntable needs a perspective pane: the active one is flat";
+        return std::nullopt;
+    }
+    MoviePlan plan;
+    int loop = 0;
+    if (spec.animated != nullptr) {
+        loop = spec.animated->LoopFrames();
+        if (spec.animated->GetAnimation() == nullptr || spec.animated->GetAnimation()->frameCount < 2 || loop < 1) {
+            error = "the model '" + spec.animated->Name() + "' has no animation of two frames or more to play";
+            return std::nullopt;
+        }
+        const float seconds = static_cast<float>(loop) / spec.animated->FramesPerSecond();
+        plan.frames = spec.frames > 0 ? spec.frames
+                                      : std::clamp(static_cast<int>(std::lround(seconds * spec.fps)), 1, kMostFrames);
+        plan.modelFramesPerFrame = static_cast<float>(loop) / static_cast<float>(plan.frames);
+    } else {
+        plan.frames = spec.frames > 0 ? spec.frames : kTurntableFrames;
+    }
+    if (spec.turntable) {
+        // A whole turn would show its first frame again at the end; a part of one
+        // ends on the angle asked for.
+        const bool whole = std::fabs(spec.degrees) >= 360.0f;
+        plan.degreesPerFrame = whole || plan.frames == 1 ? spec.degrees / static_cast<float>(plan.frames)
+                                                         : spec.degrees / static_cast<float>(plan.frames - 1);
+    }
+    // Each frame ends at the whole millisecond nearest its true time, so the
+    // delays add up to the loop's length.
+    for (int k = 0; k < plan.frames; ++k) {
+        const auto at = [&](int frame) { return std::lround(1000.0 * frame / static_cast<double>(spec.fps)); };
+        plan.delaysMs.push_back(static_cast<int>(at(k + 1) - at(k)));
+    }
+    return plan;
+}
+
+bool RecordMovie(COGLView& view, const MovieSpec& spec, const MoviePlan& plan, MovieWriter& writer,
+                 const MovieProgress& progress, std::string& error, bool* cancelled) {
+    if (cancelled != nullptr) {
+        *cancelled = false;
+    }
+    RecordingState restore(view, spec.animated);
+    view.SetTransparentBackground(spec.transparent);
+    COGLCamera3D* camera = nullptr;
+    if (spec.turntable) {
+        camera = &static_cast<COGLViewport3D&>(view.ActiveViewport()).Camera3D();
+        std::optional<WorldBox> box;
+        if (spec.orbit == MovieSpec::Orbit::Scene && view.Scene() != nullptr) {
+            box = SceneBounds(*view.Scene());
+        } else if (spec.orbit == MovieSpec::Orbit::Selection && view.Scene() != nullptr &&
+                   view.Scene()->Selected() != nullptr) {
+            box = WorldBoundsOf(*view.Scene()->Selected());
+        }
+        if (box) {
+            camera->center = -box->Center();
+            camera->dirty = true;
+        }
+    }
+    const float startYaw = camera != nullptr ? camera->yaw : 0.0f;
+    for (int k = 0; k < plan.frames; ++k) {
+        if (camera != nullptr) {
+            // Each angle from the start, so rounding does not add up over the turn.
+            camera->yaw = COGLCamera3D::WrapAngle(startYaw + plan.degreesPerFrame * static_cast<float>(k));
+            camera->dirty = true;
+        }
+        if (spec.animated != nullptr) {
+            spec.animated->SetLoopPosition(plan.modelFramesPerFrame * static_cast<float>(k));
+        }
+        if (!view.Capture(spec.width, spec.height, spec.transparent ? 4 : 3)) {
+            error = "cannot render a " + std::to_string(spec.width) + "x" + std::to_string(spec.height) + " frame";
+            return false;
+        }
+        const bool added = writer.AddFrame(view.Captured(), plan.delaysMs[static_cast<std::size_t>(k)]);
+        view.Release();
+        if (!added) {
+            error = writer.Error();
+            return false;
+        }
+        if (progress && !progress(k + 1, plan.frames)) {
+            if (cancelled != nullptr) {
+                *cancelled = true;
+            }
+            error = "cancelled";
+            return false;
+        }
+    }
+    if (!writer.Finish()) {
+        error = writer.Error();
+        return false;
+    }
+    return true;
+}
+
+bool SaveMovie(COGLView& view, const MovieSpec& spec, const MovieOutput& output, const MovieProgress& progress,
+               std::string& error, bool* cancelled) {
+    if (cancelled != nullptr) {
+        *cancelled = false;
+    }
+    const std::optional<MoviePlan> plan = PlanMovie(view, spec, error);
+    if (!plan) {
+        return false;
+    }
+    MovieSettings settings;
+    settings.width = spec.width;
+    settings.height = spec.height;
+    settings.frameCount = plan->frames;
+    settings.fps = spec.fps;
+    settings.transparent = spec.transparent;
+    settings.quality = output.quality;
+    settings.dither = output.dither;
+    std::unique_ptr<MovieWriter> writer = OpenMovieWriter(output.path, output.format, settings, error);
+    return writer != nullptr && RecordMovie(view, spec, *plan, *writer, progress, error, cancelled);
+}

@@ -84,6 +84,8 @@ inline constexpr int kPrintPreview = 57609;
 
 // Export of models and scenes to other tools.
 inline constexpr int kExportGltf = 32950;
+// A moving picture: a turntable or an animation as GIF, WebP, animated PNG or video.
+inline constexpr int kSaveAnimation = 32952;
 
 // A game's whole folder (its paks, zips, WADs and loose files) as one archive.
 inline constexpr int kOpenGameFolder = 32951;

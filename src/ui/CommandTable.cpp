@@ -18,6 +18,8 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kSave, "&Save", "Save the scene", K::Plain},
     CommandInfo{cmd::kSaveAs, "Save &As...", "Save the scene under a new name", K::Plain},
     CommandInfo{cmd::kSaveImage, "Save &Image...", "Save the picture as a BMP, JPEG or PNG file", K::Plain},
+    CommandInfo{cmd::kSaveAnimation, "Save A&nimation...",
+                "Save a turn of the camera or a model's animation as GIF, WebP, animated PNG or video", K::Plain},
     CommandInfo{cmd::kExportGltf, "&Export...",
                 "Write the selected model or the whole scene as glTF 2.0, with its animations", K::Plain},
     CommandInfo{cmd::kPrint, "&Print...", "Print the picture", K::Plain},
@@ -109,6 +111,7 @@ bool IsViewCommand(int id) {
         case cmd::kSave:
         case cmd::kSaveAs:
         case cmd::kSaveImage:
+        case cmd::kSaveAnimation:
         case cmd::kExportGltf:
         case cmd::kPrint:
         case cmd::kPrintPreview:

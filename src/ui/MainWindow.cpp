@@ -185,7 +185,7 @@ void MainWindow::CreateMenus() {
 
     QMenu* file = menu(QStringLiteral("&File"));
     add(file, {cmd::kNew, cmd::kOpenScene, cmd::kOpenPak, cmd::kOpenGameFolder, cmd::kOpenModel, 0, cmd::kSave, cmd::kSaveAs, 0,
-               cmd::kSaveImage, cmd::kExportGltf, cmd::kPrint, cmd::kPrintPreview});
+               cmd::kSaveImage, cmd::kSaveAnimation, cmd::kExportGltf, cmd::kPrint, cmd::kPrintPreview});
     recentSeparator_ = file->addSeparator();
     for (QAction* action : recentActions_) {
         file->addAction(action);

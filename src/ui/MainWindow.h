@@ -29,6 +29,7 @@ struct ApplicationState {
     bool newDone = false;               // later New commands do nothing
     ModelOpenOptions modelOptions;      // last "Player Options"
     int jpegQualityIndex = 1;           // last "Quality" choice
+    AnimationChoice animation;          // last "Save Animation" choices
 };
 
 // The main window: the GL view in the middle, menus and toolbars carrying every
@@ -121,6 +122,7 @@ private:
     void ShowOptions();
     void ShowVWep();
     bool SaveImage();
+    bool SaveAnimation();
     bool ExportGltf();
     void PrintPicture(bool preview);
     void ShowHelp();

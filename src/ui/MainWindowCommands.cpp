@@ -45,6 +45,7 @@ void MainWindow::RunCommand(int id) {
         case cmd::kSave: SaveScene(scenePath_.isEmpty()); break;
         case cmd::kSaveAs: SaveScene(true); break;
         case cmd::kSaveImage: SaveImage(); break;
+        case cmd::kSaveAnimation: SaveAnimation(); break;
         case cmd::kExportGltf: ExportGltf(); break;
         case cmd::kPrint: PrintPicture(false); break;
         case cmd::kPrintPreview: PrintPicture(true); break;
@@ -306,6 +307,35 @@ bool MainWindow::SaveImage() {
         }
         return true;
     }
+}
+
+bool MainWindow::SaveAnimation() {
+    if (!hooks_.saveAnimation) {
+        return false;
+    }
+    QFileDialog dialog(this, QStringLiteral("Save Animation"), lastDirectory_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QStringList suffixes{QStringLiteral("gif"), QStringLiteral("webp"), QStringLiteral("png"),
+                               QStringLiteral("mp4"), QStringLiteral("webm")};
+    dialog.setNameFilters({QStringLiteral("GIF (*.gif)"), QStringLiteral("WebP (*.webp)"),
+                           QStringLiteral("Animated PNG (*.png *.apng)"), QStringLiteral("MP4 Video (*.mp4)"),
+                           QStringLiteral("WebM Video (*.webm)")});
+    dialog.setDefaultSuffix(suffixes.constFirst());
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, suffixes](const QString& filter) {
+        const qsizetype index = dialog.nameFilters().indexOf(filter);
+        dialog.setDefaultSuffix(suffixes.value(index, suffixes.constFirst()));
+    });
+    if (!Accepted(execDialog(dialog)) || dialog.selectedFiles().isEmpty()) {
+        return false;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    lastDirectory_ = QFileInfo(path).absolutePath();
+    AnimationDialog choices(state_.animation, hooks_.estimateAnimation, this);
+    if (!Accepted(execDialog(choices))) {
+        return false;
+    }
+    state_.animation = choices.Choice();
+    return hooks_.saveAnimation(path, state_.animation);
 }
 
 bool MainWindow::ExportGltf() {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "ui/AnimationDialog.h"
 #include "ui/ImageOutput.h"
 #include "ui/ModelOpenDialog.h"
 
@@ -42,6 +43,11 @@ struct ShellHooks {
     // Empty exportGltf: Export does nothing.
     std::function<QString()> selectedName;
     std::function<bool(const QString& path, bool wholeScene)> exportGltf;
+    // What a "Save Animation" choice would record (or why it cannot be, `ok`
+    // false), and the recording itself, with its progress and Cancel; it reports
+    // its own failures. Empty saveAnimation: Save Animation does nothing.
+    std::function<QString(const AnimationChoice& choice, bool& ok)> estimateAnimation;
+    std::function<bool(const QString& path, const AnimationChoice& choice)> saveAnimation;
 
     // After "Program Options" was accepted and its settings written.
     std::function<void()> optionsChanged;

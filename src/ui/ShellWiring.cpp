@@ -4,6 +4,7 @@
 #include <QDockWidget>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QProgressDialog>
 
 #include <optional>
 #include <string>
@@ -13,12 +14,14 @@
 #include "media/COGLTexture2D.h"
 #include "media/GameFolder.h"
 #include "media/Palette.h"
+#include "models/COGLModel.h"
 #include "models/quake2/MD2Open.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "render/COGLView.h"
 #include "render/ImageOutput.h"
+#include "render/MovieCapture.h"
 #include "scene/COGLDoc.h"
 #include "scene/COGLObject.h"
 #include "scene/COGLScene.h"
@@ -33,6 +36,26 @@
 #include "ui/browser/AssetCatalog.h"
 #include "ui/browser/AssetDrag.h"
 #include "ui/scene/SceneTextures.h"
+
+namespace {
+// What the window's choices record, through the active pane.
+MovieSpec MovieSpecOf(COGLView& view, const AnimationChoice& choice) {
+    MovieSpec spec;
+    spec.turntable = choice.turntable;
+    spec.degrees = choice.degrees;
+    spec.orbit = choice.orbit == 0   ? MovieSpec::Orbit::Camera
+                 : choice.orbit == 2 ? MovieSpec::Orbit::Scene
+                                     : MovieSpec::Orbit::Selection;
+    COGLScene* scene = view.Scene();
+    spec.animated = choice.play && scene != nullptr ? dynamic_cast<COGLModel*>(scene->Selected()) : nullptr;
+    spec.frames = choice.frames;
+    spec.fps = choice.fps;
+    spec.width = choice.width;
+    spec.height = choice.height;
+    spec.transparent = choice.transparent;
+    return spec;
+}
+}  // namespace
 
 namespace {
 // The size the view draws at, in framebuffer pixels.
@@ -214,6 +237,69 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
             GetHost().ShowMessage("Cannot export: " + error + ".");
         }
         return written;
+    };
+    hooks.estimateAnimation = [this](const AnimationChoice& choice, bool& ok) {
+        ok = false;
+        const MovieSpec spec = MovieSpecOf(Core(), choice);
+        if (!choice.turntable && !choice.play) {
+            return QStringLiteral("Choose a turn of the camera, the animation, or both.");
+        }
+        if (choice.play && spec.animated == nullptr) {
+            return QStringLiteral("Select a model to play its animation.");
+        }
+        std::string error;
+        const std::optional<MoviePlan> plan = PlanMovie(Core(), spec, error);
+        if (!plan) {
+            return QStringLiteral("This cannot be recorded: %1.").arg(QString::fromStdString(error));
+        }
+        ok = true;
+        long long milliseconds = 0;
+        for (const int delay : plan->delaysMs) {
+            milliseconds += delay;
+        }
+        return QStringLiteral("%1 frames of %2 x %3, %4 s.")
+            .arg(plan->frames)
+            .arg(choice.width)
+            .arg(choice.height)
+            .arg(static_cast<double>(milliseconds) / 1000.0, 0, 'f', 1);
+    };
+    hooks.saveAnimation = [this](const QString& path, const AnimationChoice& choice) {
+        const std::optional<MovieFormat> format = MovieFormatForPath(path.toStdString());
+        if (!format) {
+            ShowMessage(msg::kExtensionNotSupported);
+            return false;
+        }
+        view_.makeCurrent();
+        QProgressDialog progress(QStringLiteral("Recording the animation..."), QStringLiteral("Cancel"), 0, 1, &window_);
+        progress.setWindowTitle(QStringLiteral("Save Animation"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(0);
+        // The window goes on drawing between frames; the recording's context comes back after.
+        const MovieProgress step = [&](int done, int total) {
+            progress.setMaximum(total);
+            progress.setValue(done);
+            QCoreApplication::processEvents();
+            view_.makeCurrent();
+            return !progress.wasCanceled();
+        };
+        MovieOutput output;
+        output.path = path.toStdString();
+        output.format = *format;
+        output.quality = choice.quality;
+        output.dither = choice.dither;
+        std::string error;
+        bool cancelled = false;
+        const bool saved = SaveMovie(Core(), MovieSpecOf(Core(), choice), output, step, error, &cancelled);
+        progress.reset();
+        view_.update();
+        if (cancelled) {
+            GetHost().SetStatusText("The animation was not saved.");
+        } else if (!saved) {
+            GetHost().ShowMessage("Cannot save the animation: " + error + ".");
+        } else {
+            GetHost().SetStatusText("Saved " + fs_util::FileNameOf(output.path) + ".");
+        }
+        return saved;
     };
     hooks.optionsChanged = [this] {
         BuildGammaTable(window_.State().gamma);

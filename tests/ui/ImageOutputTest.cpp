@@ -1,13 +1,21 @@
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
 
 #include "ShellTestSupport.h"
 #include "render/CommandIds.h"
 #include "render/COGLView.h"
+#include "scene/COGLObject.h"
 #include "scene/COGLScene.h"
+#include "ui/AnimationDialog.h"
 #include "ui/GLWidget.h"
 #include "ui/ImageOutput.h"
 #include "ui/MainWindow.h"
@@ -217,6 +225,79 @@ private slots:
         };
         window.RunCommand(cmd::kPrintPreview);
         QVERIFY(!asked);
+    }
+    // File > Save Animation: the file, then the choices with their estimate (OK
+    // off while they cannot be recorded); the frames read back; a recording
+    // cancelled part way leaves the file that was there and nothing beside it.
+    void savesATurntableAndACancelKeepsTheFileThatWasThere() {
+        Shell shell;
+        QVERIFY(shell.exposed);
+        QVERIFY(shell.Core().AddObject(object_type::kBox));
+        const QString gif = shell.fixture.Path(QStringLiteral("turn.gif"));
+        AnimationChoice wanted;
+        wanted.frames = 6;
+        wanted.width = 64;
+        wanted.height = 48;
+        wanted.orbit = 2;
+        QString estimate;
+        bool refusedToPlay = false;
+        shell.window.execDialog = [&](QDialog& dialog) {
+            if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+                files->selectFile(gif);
+                return kAccepted;
+            }
+            auto* choices = qobject_cast<AnimationDialog*>(&dialog);
+            if (choices == nullptr) {
+                return kRejected;
+            }
+            QPushButton* ok = choices->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+            AnimationChoice play = wanted;
+            play.play = true;  // the box selected is no model
+            choices->SetChoice(play);
+            refusedToPlay = !ok->isEnabled() && choices->EstimateLabel()->text().contains(QStringLiteral("model"));
+            choices->SetChoice(wanted);
+            estimate = choices->EstimateLabel()->text();
+            return ok->isEnabled() ? kAccepted : kRejected;
+        };
+        shell.window.RunCommand(cmd::kSaveAnimation);
+        QVERIFY(refusedToPlay);
+        QCOMPARE(estimate, QStringLiteral("6 frames of 64 x 48, 0.6 s."));
+        QImageReader reader(gif);
+        QVERIFY(reader.supportsAnimation());
+        QCOMPARE(reader.imageCount(), 6);
+        QCOMPARE(reader.size(), QSize(64, 48));
+        QVERIFY(shell.fixture.host.messages.empty());
+
+        QFile file(gif);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        wanted.frames = 200;
+        shell.window.State().animation = wanted;
+        shell.window.execDialog = [&](QDialog& dialog) {
+            if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+                files->selectFile(gif);
+            }
+            return kAccepted;
+        };
+        // Cancelled from its progress dialog once it is under way.
+        QTimer cancel;
+        cancel.setInterval(20);
+        connect(&cancel, &QTimer::timeout, this, [] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* progress = qobject_cast<QProgressDialog*>(widget); progress != nullptr && progress->value() > 2) {
+                    progress->cancel();
+                }
+            }
+        });
+        cancel.start();
+        shell.window.RunCommand(cmd::kSaveAnimation);
+        cancel.stop();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        QCOMPARE(QDir(shell.fixture.Path(QString())).entryList({QStringLiteral("turn.gif*")}, QDir::Files),
+                 QStringList{QStringLiteral("turn.gif")});
+        QCOMPARE(QString::fromStdString(shell.fixture.host.statusText), QStringLiteral("The animation was not saved."));
     }
 };
 

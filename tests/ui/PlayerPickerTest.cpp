@@ -2,6 +2,7 @@
 // folders and archives, shown as one item in the Assets window, and each added as
 // a player while any other model the browser adds stays a plain model.
 #include <QCheckBox>
+#include <QDockWidget>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -158,7 +159,8 @@ private slots:
         QVERIFY(g.opened);
         AssetBrowser& browser = g.shell.wiring.Browser();
         browser.SetWorkerCommand(QStringLiteral("/bin/true"), {});
-        g.shell.window.AssetsAction()->trigger();
+        // The opened game brought its assets forward.
+        QVERIFY(g.shell.window.AssetsDock()->isVisible());
         AssetModel& model = browser.Model();
         QVERIFY(QTest::qWaitFor([&] { return browser.isVisible() && model.EntryCount() > 0; }));
 

@@ -387,10 +387,11 @@ void ShellWiring::AnnounceGame(const GameFolder& game) {
     for (int source = 0; source < game.SourceCount(); ++source) {
         count += game.Source(source).Kind() != ArchiveKind::Folder ? 1 : 0;
     }
-    GetHost().SetStatusText(QStringLiteral("Opened the %1 game in %2: %3 %4.")
-                                .arg(QString::fromLatin1(GameKindName(layout.game)), folder)
-                                .arg(count)
-                                .arg(count == 1 ? QStringLiteral("archive") : QStringLiteral("archives"))
+    const QString archives = count == 0   ? QStringLiteral("loose files only")
+                             : count == 1 ? QStringLiteral("1 archive")
+                                          : QStringLiteral("%1 archives").arg(count);
+    GetHost().SetStatusText(QStringLiteral("Opened the %1 game in %2: %3.")
+                                .arg(QString::fromLatin1(GameKindName(layout.game)), folder, archives)
                                 .toStdString());
     QDockWidget* assets = window_.AssetsDock();
     assets->show();

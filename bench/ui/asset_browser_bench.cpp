@@ -15,10 +15,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "../PeakMemory.h"
 #include "EventLoopGaps.h"
 #include "ui/browser/AssetBrowser.h"
 #include "ui/browser/AssetModel.h"
@@ -27,22 +27,7 @@
 namespace {
 constexpr int kThumbnails = 5000;
 constexpr int kPictureSide = 128;
-constexpr double kMegabyte = 1024.0 * 1024.0;
 
-// The peak resident size of the process so far, in bytes (VmHWM).
-double PeakResident() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::stod(line.substr(6)) * 1024.0;
-        }
-    }
-    return 0.0;
-}
-
-// Starts the peak over from the resident size now, where the kernel allows it.
-void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 // Pictures of one colour each, like thumbnails in a worker's cache.
 std::vector<QString> WritePictures(const QTemporaryDir& dir) {

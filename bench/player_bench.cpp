@@ -168,16 +168,16 @@ static void BM_TurntableOfAPlayer(benchmark::State& state, MovieFormat format, c
         COGLView& view = *headless->view;
         view.Paint();
         view.Frame(true, true);
-        MovieSpec spec;
-        spec.turntable = true;
-        spec.frames = 48;
-        spec.width = 512;
-        spec.height = 512;
-        spec.orbit = MovieSpec::Orbit::Scene;
+        MovieSpec movie;
+        movie.turntable = true;
+        movie.frames = 48;
+        movie.width = 512;
+        movie.height = 512;
+        movie.orbit = MovieSpec::Orbit::Scene;
         const MovieOutput output{(folder / name).string(), format};
         // Frames go to the encoder as they are drawn: what the recording holds
         // above a still picture of the same size must not grow with the frames.
-        if (!view.Capture(spec.width, spec.height, 4)) {
+        if (!view.Capture(movie.width, movie.height, 4)) {
             state.SkipWithError("no still picture");
             return;
         }
@@ -185,7 +185,7 @@ static void BM_TurntableOfAPlayer(benchmark::State& state, MovieFormat format, c
         ResetPeak();
         const double before = PeakResident();
         for (auto _ : state) {
-            if (!SaveMovie(view, spec, output, nullptr, error)) {
+            if (!SaveMovie(view, movie, output, nullptr, error)) {
                 state.SkipWithError(error.c_str());
                 break;
             }

@@ -171,12 +171,12 @@ int RunAnimate(const Args& args) {
         return failed;
     }
 
-    MovieSpec spec;
-    spec.width = options.width;
-    spec.height = options.height;
-    spec.fps = options.fps;
-    spec.frames = options.frames;
-    spec.transparent = options.transparent;
+    MovieSpec movie;
+    movie.width = options.width;
+    movie.height = options.height;
+    movie.fps = options.fps;
+    movie.frames = options.frames;
+    movie.transparent = options.transparent;
     COGLModel* model = ModelToAnimate(*document.Scene(), models);
     const bool askedToPlay = options.animation.has_value() || options.play;
     if (askedToPlay) {
@@ -186,18 +186,18 @@ int RunAnimate(const Args& args) {
         if (options.animation && !PoseObject(*model, *options.animation, 0.0f)) {
             return Fail(kExitFailure, "the model '" + model->Name() + "' has no animation '" + *options.animation + "'");
         }
-        spec.animated = model;
+        movie.animated = model;
     } else if (!options.turntable && model != nullptr && model->GetAnimation() != nullptr &&
                model->GetAnimation()->frameCount >= 2) {
-        spec.animated = model;
+        movie.animated = model;
     }
-    spec.turntable = options.turntable.has_value() || spec.animated == nullptr;
-    spec.degrees = options.turntable.value_or(360.0f);
+    movie.turntable = options.turntable.has_value() || movie.animated == nullptr;
+    movie.degrees = options.turntable.value_or(360.0f);
     if (options.fit) {
         // Models learn their extent while they draw: one frame first, then fit.
         view.Paint();
         view.Frame(true, true);
-        spec.orbit = MovieSpec::Orbit::Scene;
+        movie.orbit = MovieSpec::Orbit::Scene;
     }
 
     MovieOutput output;
@@ -206,7 +206,7 @@ int RunAnimate(const Args& args) {
     output.quality = options.quality;
     output.dither = options.dither;
     std::string error;
-    if (!SaveMovie(view, spec, output, nullptr, error)) {
+    if (!SaveMovie(view, movie, output, nullptr, error)) {
         return Fail(kExitFailure, error);
     }
     return kExitOk;

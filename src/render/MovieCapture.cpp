@@ -61,73 +61,73 @@ private:
 };
 }  // namespace
 
-std::optional<MoviePlan> PlanMovie(const COGLView& view, const MovieSpec& spec, std::string& error) {
-    if (spec.width <= 0 || spec.height <= 0 || spec.width > kLargestSide || spec.height > kLargestSide) {
+std::optional<MoviePlan> PlanMovie(const COGLView& view, const MovieSpec& movie, std::string& error) {
+    if (movie.width <= 0 || movie.height <= 0 || movie.width > kLargestSide || movie.height > kLargestSide) {
         error = "a moving picture is 1 to " + std::to_string(kLargestSide) + " pixels a side";
         return std::nullopt;
     }
-    if (!(spec.fps > 0.0f) || spec.fps > kFastestRate) {
+    if (!(movie.fps > 0.0f) || movie.fps > kFastestRate) {
         error = "the frame rate must be above 0 and at most " + std::to_string(int(kFastestRate));
         return std::nullopt;
     }
-    if (spec.frames < 0 || spec.frames > kMostFrames) {
+    if (movie.frames < 0 || movie.frames > kMostFrames) {
         error = "a moving picture has 1 to " + std::to_string(kMostFrames) + " frames";
         return std::nullopt;
     }
-    if (!spec.turntable && spec.animated == nullptr) {
+    if (!movie.turntable && movie.animated == nullptr) {
         error = "a moving picture needs a turntable, an animation or both";
         return std::nullopt;
     }
-    if (spec.turntable && (!view.ActiveViewport().IsPerspective() || !std::isfinite(spec.degrees))) {
-        error = !std::isfinite(spec.degrees) ? "the turntable's angle is not a number"
+    if (movie.turntable && (!view.ActiveViewport().IsPerspective() || !std::isfinite(movie.degrees))) {
+        error = !std::isfinite(movie.degrees) ? "the turntable's angle is not a number"
                                              : "a turntable needs a perspective pane: the active one is flat";
         return std::nullopt;
     }
     MoviePlan plan;
     int loop = 0;
-    if (spec.animated != nullptr) {
-        loop = spec.animated->LoopFrames();
-        if (spec.animated->GetAnimation() == nullptr || spec.animated->GetAnimation()->frameCount < 2 || loop < 1) {
-            error = "the model '" + spec.animated->Name() + "' has no animation of two frames or more to play";
+    if (movie.animated != nullptr) {
+        loop = movie.animated->LoopFrames();
+        if (movie.animated->GetAnimation() == nullptr || movie.animated->GetAnimation()->frameCount < 2 || loop < 1) {
+            error = "the model '" + movie.animated->Name() + "' has no animation of two frames or more to play";
             return std::nullopt;
         }
-        const float seconds = static_cast<float>(loop) / spec.animated->FramesPerSecond();
-        plan.frames = spec.frames > 0 ? spec.frames
-                                      : std::clamp(static_cast<int>(std::lround(seconds * spec.fps)), 1, kMostFrames);
+        const float seconds = static_cast<float>(loop) / movie.animated->FramesPerSecond();
+        plan.frames = movie.frames > 0 ? movie.frames
+                                      : std::clamp(static_cast<int>(std::lround(seconds * movie.fps)), 1, kMostFrames);
         plan.modelFramesPerFrame = static_cast<float>(loop) / static_cast<float>(plan.frames);
     } else {
-        plan.frames = spec.frames > 0 ? spec.frames : kTurntableFrames;
+        plan.frames = movie.frames > 0 ? movie.frames : kTurntableFrames;
     }
-    if (spec.turntable) {
+    if (movie.turntable) {
         // A whole turn would show its first frame again at the end; a part of one
         // ends on the angle asked for.
-        const bool whole = std::fabs(spec.degrees) >= 360.0f;
-        plan.degreesPerFrame = whole || plan.frames == 1 ? spec.degrees / static_cast<float>(plan.frames)
-                                                         : spec.degrees / static_cast<float>(plan.frames - 1);
+        const bool whole = std::fabs(movie.degrees) >= 360.0f;
+        plan.degreesPerFrame = whole || plan.frames == 1 ? movie.degrees / static_cast<float>(plan.frames)
+                                                         : movie.degrees / static_cast<float>(plan.frames - 1);
     }
     // Each frame ends at the whole millisecond nearest its true time, so the
     // delays add up to the loop's length.
     for (int k = 0; k < plan.frames; ++k) {
-        const auto at = [&](int frame) { return std::lround(1000.0 * frame / static_cast<double>(spec.fps)); };
+        const auto at = [&](int frame) { return std::lround(1000.0 * frame / static_cast<double>(movie.fps)); };
         plan.delaysMs.push_back(static_cast<int>(at(k + 1) - at(k)));
     }
     return plan;
 }
 
-bool RecordMovie(COGLView& view, const MovieSpec& spec, const MoviePlan& plan, MovieWriter& writer,
+bool RecordMovie(COGLView& view, const MovieSpec& movie, const MoviePlan& plan, MovieWriter& writer,
                  const MovieProgress& progress, std::string& error, bool* cancelled) {
     if (cancelled != nullptr) {
         *cancelled = false;
     }
-    RecordingState restore(view, spec.animated);
-    view.SetTransparentBackground(spec.transparent);
+    RecordingState restore(view, movie.animated);
+    view.SetTransparentBackground(movie.transparent);
     COGLCamera3D* camera = nullptr;
-    if (spec.turntable) {
+    if (movie.turntable) {
         camera = &static_cast<COGLViewport3D&>(view.ActiveViewport()).Camera3D();
         std::optional<WorldBox> box;
-        if (spec.orbit == MovieSpec::Orbit::Scene && view.Scene() != nullptr) {
+        if (movie.orbit == MovieSpec::Orbit::Scene && view.Scene() != nullptr) {
             box = SceneBounds(*view.Scene());
-        } else if (spec.orbit == MovieSpec::Orbit::Selection && view.Scene() != nullptr &&
+        } else if (movie.orbit == MovieSpec::Orbit::Selection && view.Scene() != nullptr &&
                    view.Scene()->Selected() != nullptr) {
             box = WorldBoundsOf(*view.Scene()->Selected());
         }
@@ -143,11 +143,11 @@ bool RecordMovie(COGLView& view, const MovieSpec& spec, const MoviePlan& plan, M
             camera->yaw = COGLCamera3D::WrapAngle(startYaw + plan.degreesPerFrame * static_cast<float>(k));
             camera->dirty = true;
         }
-        if (spec.animated != nullptr) {
-            spec.animated->SetLoopPosition(plan.modelFramesPerFrame * static_cast<float>(k));
+        if (movie.animated != nullptr) {
+            movie.animated->SetLoopPosition(plan.modelFramesPerFrame * static_cast<float>(k));
         }
-        if (!view.Capture(spec.width, spec.height, spec.transparent ? 4 : 3)) {
-            error = "cannot render a " + std::to_string(spec.width) + "x" + std::to_string(spec.height) + " frame";
+        if (!view.Capture(movie.width, movie.height, movie.transparent ? 4 : 3)) {
+            error = "cannot render a " + std::to_string(movie.width) + "x" + std::to_string(movie.height) + " frame";
             return false;
         }
         const bool added = writer.AddFrame(view.Captured(), plan.delaysMs[static_cast<std::size_t>(k)]);
@@ -171,23 +171,23 @@ bool RecordMovie(COGLView& view, const MovieSpec& spec, const MoviePlan& plan, M
     return true;
 }
 
-bool SaveMovie(COGLView& view, const MovieSpec& spec, const MovieOutput& output, const MovieProgress& progress,
+bool SaveMovie(COGLView& view, const MovieSpec& movie, const MovieOutput& output, const MovieProgress& progress,
                std::string& error, bool* cancelled) {
     if (cancelled != nullptr) {
         *cancelled = false;
     }
-    const std::optional<MoviePlan> plan = PlanMovie(view, spec, error);
+    const std::optional<MoviePlan> plan = PlanMovie(view, movie, error);
     if (!plan) {
         return false;
     }
     MovieSettings settings;
-    settings.width = spec.width;
-    settings.height = spec.height;
+    settings.width = movie.width;
+    settings.height = movie.height;
     settings.frameCount = plan->frames;
-    settings.fps = spec.fps;
-    settings.transparent = spec.transparent;
+    settings.fps = movie.fps;
+    settings.transparent = movie.transparent;
     settings.quality = output.quality;
     settings.dither = output.dither;
     std::unique_ptr<MovieWriter> writer = OpenMovieWriter(output.path, output.format, settings, error);
-    return writer != nullptr && RecordMovie(view, spec, *plan, *writer, progress, error, cancelled);
+    return writer != nullptr && RecordMovie(view, movie, *plan, *writer, progress, error, cancelled);
 }

@@ -26,7 +26,7 @@ struct MovieSpec {
     bool transparent = false;
 };
 
-// The frames a spec makes: how many, how far each turns the camera and moves
+// The frames a movie makes: how many, how far each turns the camera and moves
 // the model, and how long each is shown.
 struct MoviePlan {
     int frames = 0;
@@ -35,9 +35,9 @@ struct MoviePlan {
     std::vector<int> delaysMs;
 };
 
-// Nothing, with `error`, for a spec that cannot be recorded (a turntable in an
+// Nothing, with `error`, for a movie that cannot be recorded (a turntable in an
 // orthographic pane, a model with nothing to play, a bad size or rate).
-std::optional<MoviePlan> PlanMovie(const COGLView& view, const MovieSpec& spec, std::string& error);
+std::optional<MoviePlan> PlanMovie(const COGLView& view, const MovieSpec& movie, std::string& error);
 
 // Told after each frame (frames done, frames in all); false cancels.
 using MovieProgress = std::function<bool(int done, int total)>;
@@ -46,7 +46,7 @@ using MovieProgress = std::function<bool(int done, int total)>;
 // camera and the model's pose come back as they were whatever happens. False with
 // `error` on a failure, or with `cancelled` set (and no file) when `progress`
 // said stop.
-bool RecordMovie(COGLView& view, const MovieSpec& spec, const MoviePlan& plan, MovieWriter& writer,
+bool RecordMovie(COGLView& view, const MovieSpec& movie, const MoviePlan& plan, MovieWriter& writer,
                  const MovieProgress& progress, std::string& error, bool* cancelled = nullptr);
 
 struct MovieOutput {
@@ -58,5 +58,5 @@ struct MovieOutput {
 
 // Plans, opens the writer, records and puts the file in place: what the window
 // and the command line both do.
-bool SaveMovie(COGLView& view, const MovieSpec& spec, const MovieOutput& output, const MovieProgress& progress,
+bool SaveMovie(COGLView& view, const MovieSpec& movie, const MovieOutput& output, const MovieProgress& progress,
                std::string& error, bool* cancelled = nullptr);

@@ -40,20 +40,20 @@
 namespace {
 // What the window's choices record, through the active pane.
 MovieSpec MovieSpecOf(COGLView& view, const AnimationChoice& choice) {
-    MovieSpec spec;
-    spec.turntable = choice.turntable;
-    spec.degrees = choice.degrees;
-    spec.orbit = choice.orbit == 0   ? MovieSpec::Orbit::Camera
+    MovieSpec movie;
+    movie.turntable = choice.turntable;
+    movie.degrees = choice.degrees;
+    movie.orbit = choice.orbit == 0   ? MovieSpec::Orbit::Camera
                  : choice.orbit == 2 ? MovieSpec::Orbit::Scene
                                      : MovieSpec::Orbit::Selection;
     COGLScene* scene = view.Scene();
-    spec.animated = choice.play && scene != nullptr ? dynamic_cast<COGLModel*>(scene->Selected()) : nullptr;
-    spec.frames = choice.frames;
-    spec.fps = choice.fps;
-    spec.width = choice.width;
-    spec.height = choice.height;
-    spec.transparent = choice.transparent;
-    return spec;
+    movie.animated = choice.play && scene != nullptr ? dynamic_cast<COGLModel*>(scene->Selected()) : nullptr;
+    movie.frames = choice.frames;
+    movie.fps = choice.fps;
+    movie.width = choice.width;
+    movie.height = choice.height;
+    movie.transparent = choice.transparent;
+    return movie;
 }
 }  // namespace
 
@@ -240,15 +240,15 @@ ShellWiring::ShellWiring(MainWindow& window) : window_(window), view_(*window.Vi
     };
     hooks.estimateAnimation = [this](const AnimationChoice& choice, bool& ok) {
         ok = false;
-        const MovieSpec spec = MovieSpecOf(Core(), choice);
+        const MovieSpec movie = MovieSpecOf(Core(), choice);
         if (!choice.turntable && !choice.play) {
             return QStringLiteral("Choose a turn of the camera, the animation, or both.");
         }
-        if (choice.play && spec.animated == nullptr) {
+        if (choice.play && movie.animated == nullptr) {
             return QStringLiteral("Select a model to play its animation.");
         }
         std::string error;
-        const std::optional<MoviePlan> plan = PlanMovie(Core(), spec, error);
+        const std::optional<MoviePlan> plan = PlanMovie(Core(), movie, error);
         if (!plan) {
             return QStringLiteral("This cannot be recorded: %1.").arg(QString::fromStdString(error));
         }

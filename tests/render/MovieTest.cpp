@@ -103,11 +103,11 @@ protected:
     }
     COGLCamera3D& Camera() { return static_cast<COGLViewport3D&>(view_->ActiveViewport()).Camera3D(); }
 
-    MovieSpec Spec() const {
-        MovieSpec spec;
-        spec.width = 64;
-        spec.height = 48;
-        return spec;
+    MovieSpec Recording() const {
+        MovieSpec movie;
+        movie.width = 64;
+        movie.height = 48;
+        return movie;
     }
 
     TempDir dir_;
@@ -147,15 +147,15 @@ TEST_F(Movie, TurntableFramesAreTheStillPicturesOfTheirAnglesAndTheCameraComesBa
     Add(object_type::kBox, {0.8f, 0.0f, 0.0f}, 0.5f);
     Camera().AddPitch(20.0f);
     const COGLCamera3D before = Camera();
-    MovieSpec spec = Spec();
-    spec.turntable = true;
-    spec.frames = 4;
+    MovieSpec movie = Recording();
+    movie.turntable = true;
+    movie.frames = 4;
     std::string error;
-    const auto plan = PlanMovie(*view_, spec, error);
+    const auto plan = PlanMovie(*view_, movie, error);
     ASSERT_TRUE(plan) << error;
     EXPECT_FLOAT_EQ(plan->degreesPerFrame, 90.0f);
     KeptFrames kept;
-    ASSERT_TRUE(RecordMovie(*view_, spec, *plan, kept, nullptr, error)) << error;
+    ASSERT_TRUE(RecordMovie(*view_, movie, *plan, kept, nullptr, error)) << error;
     ASSERT_EQ(kept.frames.size(), 4u);
     EXPECT_TRUE(kept.finished);
     EXPECT_EQ(kept.delays, (std::vector<int>{100, 100, 100, 100}));
@@ -171,28 +171,28 @@ TEST_F(Movie, TurntableFramesAreTheStillPicturesOfTheirAnglesAndTheCameraComesBa
     EXPECT_NE(kept.frames[0].pixels, kept.frames[1].pixels);
 
     // Part of a turn ends on its angle; a flat pane cannot turn.
-    spec.degrees = 90.0f;
-    EXPECT_FLOAT_EQ(PlanMovie(*view_, spec, error)->degreesPerFrame, 30.0f);
+    movie.degrees = 90.0f;
+    EXPECT_FLOAT_EQ(PlanMovie(*view_, movie, error)->degreesPerFrame, 30.0f);
     view_->OnCommand(cmd::kFront);
     view_->OnCommand(cmd::kFastEdit);
-    EXPECT_FALSE(PlanMovie(*view_, spec, error));
+    EXPECT_FALSE(PlanMovie(*view_, movie, error));
     EXPECT_NE(error.find("perspective"), std::string::npos) << error;
 }
 
 TEST_F(Movie, AnAnimationLoopStepsEvenlyAtTheModelsRateAndBlendsBackToItsFirstFrame) {
     COGLModel& model = OpenBox();
     model.SetFrame(2);
-    MovieSpec spec = Spec();
-    spec.animated = &model;
-    spec.fps = 15.0f;
+    MovieSpec movie = Recording();
+    movie.animated = &model;
+    movie.fps = 15.0f;
     std::string error;
-    const auto plan = PlanMovie(*view_, spec, error);
+    const auto plan = PlanMovie(*view_, movie, error);
     ASSERT_TRUE(plan) << error;
     // Four frames at the games' ten a second last 0.4 s: six frames at 15.
     ASSERT_EQ(plan->frames, 6);
     EXPECT_EQ(plan->delaysMs, (std::vector<int>{67, 66, 67, 67, 66, 67}));
     KeptFrames kept(&model);
-    ASSERT_TRUE(RecordMovie(*view_, spec, *plan, kept, nullptr, error)) << error;
+    ASSERT_TRUE(RecordMovie(*view_, movie, *plan, kept, nullptr, error)) << error;
     ASSERT_EQ(kept.poses.size(), 6u);
     const float step = 4.0f / 6.0f;
     for (std::size_t k = 0; k < 6; ++k) {
@@ -210,22 +210,22 @@ TEST_F(Movie, AnAnimationLoopStepsEvenlyAtTheModelsRateAndBlendsBackToItsFirstFr
     // Without interpolation frames are shown whole.
     model.SetInterpolate(false);
     KeptFrames whole(&model);
-    ASSERT_TRUE(RecordMovie(*view_, spec, *plan, whole, nullptr, error));
+    ASSERT_TRUE(RecordMovie(*view_, movie, *plan, whole, nullptr, error));
     EXPECT_EQ(whole.poses[5].lerp, 0.0f);
     EXPECT_EQ(whole.poses[5].next, whole.poses[5].index);
 
     // A model with one frame has nothing to play.
     const std::string still = dir_.Write("still.md2", WriteMd2(MakeBoxModel({"still01"}, {8})));
     ASSERT_TRUE(view_->Document().OpenFile(still).succeeded);
-    spec.animated = dynamic_cast<COGLModel*>(Scene().Selected());
-    EXPECT_FALSE(PlanMovie(*view_, spec, error));
+    movie.animated = dynamic_cast<COGLModel*>(Scene().Selected());
+    EXPECT_FALSE(PlanMovie(*view_, movie, error));
 }
 
 TEST_F(Movie, ACancelOrAFullDiskLeavesNothingAndKeepsTheFileThatWasThere) {
     Add(object_type::kBox, {0.0f, 0.0f, 0.0f}, 0.5f);
-    MovieSpec spec = Spec();
-    spec.turntable = true;
-    spec.frames = 6;
+    MovieSpec movie = Recording();
+    movie.turntable = true;
+    movie.frames = 6;
     const std::string old = "the picture that was there";
     for (const char* name : {"kept.gif", "kept.webp", "kept.png", "kept_%02d.png"}) {
         const std::string path = dir_.File(name);
@@ -238,7 +238,7 @@ TEST_F(Movie, ACancelOrAFullDiskLeavesNothingAndKeepsTheFileThatWasThere) {
         std::string error;
         bool cancelled = false;
         int calls = 0;
-        EXPECT_FALSE(SaveMovie(*view_, spec, {path, *format}, [&](int done, int total) {
+        EXPECT_FALSE(SaveMovie(*view_, movie, {path, *format}, [&](int done, int total) {
             EXPECT_EQ(total, 6);
             ++calls;
             return done < 3;
@@ -249,14 +249,14 @@ TEST_F(Movie, ACancelOrAFullDiskLeavesNothingAndKeepsTheFileThatWasThere) {
 
         {
             FileSizeLimit full(200);
-            EXPECT_FALSE(SaveMovie(*view_, spec, {path, *format}, nullptr, error, &cancelled)) << name;
+            EXPECT_FALSE(SaveMovie(*view_, movie, {path, *format}, nullptr, error, &cancelled)) << name;
         }
         EXPECT_FALSE(cancelled) << name;
         EXPECT_NE(error.find("cannot"), std::string::npos) << name << ": " << error;
         EXPECT_EQ(FolderContents(dir_.Path()), before) << name;
 
         // And when all goes well the file is there, whole.
-        ASSERT_TRUE(SaveMovie(*view_, spec, {path, *format}, nullptr, error)) << name << ": " << error;
+        ASSERT_TRUE(SaveMovie(*view_, movie, {path, *format}, nullptr, error)) << name << ": " << error;
     }
     EXPECT_EQ(ReadPng(dir_.File("kept_05.png"))->width, 64);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("kept_06.png")));

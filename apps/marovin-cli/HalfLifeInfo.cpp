@@ -63,10 +63,29 @@ int RunHalfLifeInfo(const std::string& path) {
         json.BeginObject();
         json.Field("name", part.name);
         json.Field("submodels", static_cast<int>(part.models.size()));
+        json.Key("models").BeginArray();
+        for (const StudioSubmodel& submodel : part.models) {
+            json.BeginObject();
+            json.Field("name", submodel.name);
+            json.Field("vertices", static_cast<int>(submodel.vertices.size()));
+            json.EndObject();
+        }
+        json.EndArray();
         json.EndObject();
     }
     json.EndArray();
     json.Field("skin_families", data.skinFamilies);
+    json.Key("controllers").BeginArray();
+    for (const StudioBoneController& c : data.controllers) {
+        json.BeginObject();
+        json.Field("bone", c.bone);
+        json.Field("type", c.type);
+        json.Field("start", static_cast<double>(c.start));
+        json.Field("end", static_cast<double>(c.end));
+        json.Field("index", c.index);
+        json.EndObject();
+    }
+    json.EndArray();
     json.Field("sequence_groups", static_cast<int>(data.groups.size()));
     // The current sequence's box in drawing space (y, z, x), smallest corner first.
     const StudioSequence* current = model->Studio()->CurrentSequence();

@@ -157,8 +157,10 @@ void AppendCommand(const StudioSubmodel& model, const std::vector<Vector3>& posi
     }
 }
 
-void BuildPrimitives(const StudioData& data, const BoneMatrix& root, const std::vector<BoneMatrix>& restGlobal,
-                     const std::vector<int>& imageOfTexture, SkinnedModelExport& out) {
+// The submodel and skin family each part shows are the model's current choice.
+void BuildPrimitives(const StudioData& data, const StudioModel& studio, const BoneMatrix& root,
+                     const std::vector<BoneMatrix>& restGlobal, const std::vector<int>& imageOfTexture,
+                     SkinnedModelExport& out) {
     std::vector<BoneMatrix> drawn(restGlobal.size());
     for (std::size_t b = 0; b < restGlobal.size(); ++b) {
         drawn[b] = ConcatTransforms(root, restGlobal[b]);
@@ -166,8 +168,9 @@ void BuildPrimitives(const StudioData& data, const BoneMatrix& root, const std::
     std::map<int, std::size_t> primitiveOfTexture;
     std::vector<Vector3> positions;
     std::vector<Vector3> normals;
-    for (const StudioBodyPart& part : data.bodyParts) {
-        const StudioSubmodel& model = part.models.front();
+    for (std::size_t part = 0; part < data.bodyParts.size(); ++part) {
+        const StudioSubmodel& model =
+            data.bodyParts[part].models[static_cast<std::size_t>(studio.Submodel(static_cast<int>(part)))];
         positions.resize(model.vertices.size());
         for (std::size_t i = 0; i < model.vertices.size(); ++i) {
             positions[i] = TransformPoint(drawn[model.vertexBones[i]], model.vertices[i]);
@@ -180,7 +183,7 @@ void BuildPrimitives(const StudioData& data, const BoneMatrix& root, const std::
             }
         }
         for (const StudioMesh& mesh : model.meshes) {
-            const int texture = data.SkinTexture(0, mesh.skinReference);
+            const int texture = data.SkinTexture(studio.SkinFamily(), mesh.skinReference);
             auto [at, added] = primitiveOfTexture.try_emplace(texture, out.primitives.size());
             if (added) {
                 out.primitives.emplace_back();
@@ -296,6 +299,6 @@ bool BuildStudioExport(COGLHLModel& model, SkinnedModelExport& out, std::string*
         return false;
     }
     const std::vector<int> imageOfTexture = BuildImages(*data, *studio, model.Scene(), out);
-    BuildPrimitives(*data, root, restGlobal, imageOfTexture, out);
+    BuildPrimitives(*data, *studio, root, restGlobal, imageOfTexture, out);
     return true;
 }

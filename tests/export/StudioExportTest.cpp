@@ -366,3 +366,25 @@ TEST_F(StudioExport, FrameCountsNoModelCouldHoldAreRefused) {
     EXPECT_EQ(error, "the sequences are too long to export");
     EXPECT_TRUE(e.joints.empty());
 }
+
+TEST_F(StudioExport, PrimitivesFollowTheChosenSubmodelAndSkinFamily) {
+    StudioModelDef def = TestModel();
+    StudioSubmodelDef& wide = def.bodyParts[1].models[1];
+    wide.vertices.push_back({0, 1, 3});
+    wide.vertexBones.push_back(3);
+    wide.meshes[0].commands[0].vertices.push_back({4, 0, 4, 8});
+    ASSERT_TRUE(Open(def));
+    model_->SetSubmodel(1, 1);
+    model_->SetSkinFamily(1);
+    SkinnedModelExport e = Export();
+    // Family 1: the strip shows the masked texture, the head the chrome one.
+    ASSERT_EQ(e.primitives.size(), 2u);
+    EXPECT_EQ(e.primitives[0].image, 2);
+    EXPECT_EQ(e.primitives[1].image, 0);
+    EXPECT_EQ(e.primitives[1].joints.size(), 5u) << "the second head's five corners";
+    EXPECT_EQ(e.primitives[1].indices.size(), 9u);
+    model_->SetSkinFamily(9);  // a family the table lacks: row 0
+    e = Export();
+    EXPECT_EQ(e.primitives[0].image, 0);
+    EXPECT_EQ(e.primitives[1].image, 2);
+}

@@ -146,8 +146,6 @@ void COGLHLModel::Draw(int flags) {
     ApplyModelTransform();
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
     glCullFace(GL_FRONT);
-    m_studio->SetBlending(0, 0.0f);
-    m_studio->SetBlending(1, 0.0f);
     // The frame control and scene files set the position without a tick.
     m_studio->SetFrame(m_frame);
     const bool material = (flags & kDrawMaterial) != 0;
@@ -183,6 +181,111 @@ void COGLHLModel::DrawAxes() {
     const Vector3& hi = m_boundsMax;
     DrawAxisLines({lo.x, hi.y, 0.0f}, {0.0f, lo.y, 0.0f}, {0.0f, hi.y, lo.z}, {5.0f, 5.0f, 5.0f});
 }
+
+// --- Posing ---
+
+std::vector<COGLHLModel::BodyPartChoice> COGLHLModel::BodyParts() const {
+    std::vector<BodyPartChoice> parts;
+    const StudioData* data = m_studio ? m_studio->Data() : nullptr;
+    if (data == nullptr) {
+        return parts;
+    }
+    for (std::size_t p = 0; p < data->bodyParts.size(); ++p) {
+        BodyPartChoice choice;
+        choice.name = data->bodyParts[p].name;
+        for (const StudioSubmodel& model : data->bodyParts[p].models) {
+            choice.submodels.push_back(model.name);
+        }
+        choice.chosen = m_studio->Submodel(static_cast<int>(p));
+        parts.push_back(std::move(choice));
+    }
+    return parts;
+}
+
+int COGLHLModel::Body() const { return m_studio ? m_studio->Body() : 0; }
+
+void COGLHLModel::SetBody(int body) {
+    if (m_studio) {
+        m_studio->SetBody(body);
+    }
+}
+
+int COGLHLModel::Submodel(int part) const { return m_studio ? m_studio->Submodel(part) : 0; }
+
+void COGLHLModel::SetSubmodel(int part, int submodel) {
+    if (m_studio) {
+        m_studio->SetSubmodel(part, submodel);
+    }
+}
+
+bool COGLHLModel::SetSubmodelByName(int part, const std::string& name) {
+    const StudioData* data = m_studio ? m_studio->Data() : nullptr;
+    if (data == nullptr || part < 0 || static_cast<std::size_t>(part) >= data->bodyParts.size()) {
+        return false;
+    }
+    const auto& models = data->bodyParts[static_cast<std::size_t>(part)].models;
+    for (std::size_t i = 0; i < models.size(); ++i) {
+        if (fs_util::ToLower(models[i].name) == fs_util::ToLower(name)) {
+            m_studio->SetSubmodel(part, static_cast<int>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+int COGLHLModel::SkinFamilyCount() const {
+    const StudioData* data = m_studio ? m_studio->Data() : nullptr;
+    return data != nullptr ? data->skinFamilies : 0;
+}
+
+int COGLHLModel::SkinFamily() const { return m_studio ? m_studio->SkinFamily() : 0; }
+
+void COGLHLModel::SetSkinFamily(int family) {
+    if (m_studio) {
+        m_studio->SetSkinFamily(family);
+    }
+}
+
+const std::vector<StudioBoneController>& COGLHLModel::Controllers() const {
+    static const std::vector<StudioBoneController> kNone;
+    const StudioData* data = m_studio ? m_studio->Data() : nullptr;
+    return data != nullptr ? data->controllers : kNone;
+}
+
+void COGLHLModel::SetController(int index, float value) {
+    if (m_studio) {
+        m_studio->SetController(index, value);
+    }
+}
+
+float COGLHLModel::Controller(int index) const { return m_studio ? m_studio->Controller(index) : 0.0f; }
+
+void COGLHLModel::SetMouth(float value) {
+    if (m_studio) {
+        m_studio->SetMouth(value);
+    }
+}
+
+float COGLHLModel::Mouth() const { return m_studio ? m_studio->Mouth() : 0.0f; }
+
+int COGLHLModel::BlendCount() const { return m_studio ? m_studio->BlendValueCount() : 0; }
+
+COGLHLModel::BlendRange COGLHLModel::BlendRangeOf(int index) const {
+    const StudioSequence* seq = m_studio ? m_studio->CurrentSequence() : nullptr;
+    if (seq == nullptr || index < 0 || index >= BlendCount()) {
+        return {};
+    }
+    const auto i = static_cast<std::size_t>(index);
+    return {seq->blendType[i], seq->blendStart[i], seq->blendEnd[i]};
+}
+
+void COGLHLModel::SetBlend(int index, float value) {
+    if (m_studio) {
+        m_studio->SetBlending(index, value);
+    }
+}
+
+float COGLHLModel::Blend(int index) const { return m_studio ? m_studio->Blending(index) : 0.0f; }
 
 // --- Animation ---
 

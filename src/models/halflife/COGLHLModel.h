@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "models/COGLModel.h"
 #include "models/halflife/StudioModel.h"
@@ -52,6 +53,43 @@ public:
     bool LocalBounds(Vector3& lo, Vector3& hi) const override;
 
     StudioModel* Studio() const { return m_studio.get(); }
+
+    // Posing: each setting shows at the next draw, playing or paused. Without a
+    // model the lists are empty and settings change nothing.
+    struct BodyPartChoice {
+        std::string name;
+        std::vector<std::string> submodels;
+        int chosen = 0;
+    };
+    std::vector<BodyPartChoice> BodyParts() const;
+    // The value the game stores for the parts' choices.
+    int Body() const;
+    void SetBody(int body);
+    int Submodel(int part) const;
+    void SetSubmodel(int part, int submodel);
+    // By name without regard to case; false (and nothing changed) when the part
+    // has no submodel of that name.
+    bool SetSubmodelByName(int part, const std::string& name);
+    int SkinFamilyCount() const;
+    int SkinFamily() const;
+    void SetSkinFamily(int family);
+    // The controllers of the file: each names its user setting (0-3, or the
+    // mouth) by its index, and its range and unit by start, end and type.
+    const std::vector<StudioBoneController>& Controllers() const;
+    void SetController(int index, float value);
+    float Controller(int index) const;
+    void SetMouth(float value);
+    float Mouth() const;
+    // The blend values the current sequence takes (0, 1 or 2) and each one's range.
+    struct BlendRange {
+        int type = 0;  // the controller axis bits: rotations are in degrees
+        float start = 0.0f;
+        float end = 0.0f;
+    };
+    int BlendCount() const;
+    BlendRange BlendRangeOf(int index) const;
+    void SetBlend(int index, float value);
+    float Blend(int index) const;
 
 private:
     using CompanionReader = StudioCompanionReader;

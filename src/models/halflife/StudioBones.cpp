@@ -65,6 +65,15 @@ void CalcRotations(const StudioData& data, int sequence, int blend, int frame, f
         }
     }
 }
+float BlendFraction(float value) { return std::clamp(std::isfinite(value) ? value : 0.0f, 0.0f, 1.0f); }
+
+// `into` moved towards `other` by `mix`.
+void MixInto(std::vector<BoneState>& into, const std::vector<BoneState>& other, float mix) {
+    for (std::size_t b = 0; b < into.size(); ++b) {
+        into[b].rotation = QuaternionSlerp(into[b].rotation, other[b].rotation, mix);
+        into[b].position = into[b].position * (1.0f - mix) + other[b].position * mix;
+    }
+}
 }  // namespace
 
 Quaternion AngleQuaternion(const Vector3& angles) {
@@ -189,16 +198,23 @@ void PoseBones(const StudioData& data, const StudioPose& pose, std::vector<BoneS
     }
 
     CalcRotations(data, sequence, 0, frame, s, adjust, out);
-    if (seq.blendCount > 1) {
-        thread_local std::vector<BoneState> second;
-        second.resize(data.bones.size());
-        CalcRotations(data, sequence, 1, frame, s, adjust, second);
-        const float mix = std::clamp(std::isfinite(pose.blend) ? pose.blend : 0.0f, 0.0f, 1.0f);
-        for (std::size_t b = 0; b < out.size(); ++b) {
-            out[b].rotation = QuaternionSlerp(out[b].rotation, second[b].rotation, mix);
-            out[b].position = out[b].position * (1.0f - mix) + second[b].position * mix;
-        }
+    if (seq.blendCount < 2) {
+        return;
     }
+    thread_local std::vector<BoneState> second;
+    second.resize(data.bones.size());
+    CalcRotations(data, sequence, 1, frame, s, adjust, second);
+    const float across = BlendFraction(pose.blend[0]);
+    MixInto(out, second, across);
+    if (seq.blendCount < 4) {
+        return;
+    }
+    thread_local std::vector<BoneState> third;
+    third.resize(data.bones.size());
+    CalcRotations(data, sequence, 2, frame, s, adjust, third);
+    CalcRotations(data, sequence, 3, frame, s, adjust, second);
+    MixInto(third, second, across);
+    MixInto(out, third, BlendFraction(pose.blend[1]));
 }
 
 void SetUpBones(const StudioData& data, const StudioPose& pose, std::vector<BoneMatrix>& out) {

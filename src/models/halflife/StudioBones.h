@@ -13,14 +13,15 @@ struct StudioData;
 using BoneMatrix = std::array<std::array<float, 4>, 3>;
 
 // Where a studio model stands in its animation. Controller and mouth values are
-// in the controllers' own units (degrees for rotations); the blend is the
-// fraction of the second blend mixed into the first.
+// in the controllers' own units (degrees for rotations). blend[0] is the
+// fraction of blend 1 mixed into blend 0 (and of 3 into 2 for four blends);
+// blend[1] mixes the second pair into the first.
 struct StudioPose {
     int sequence = 0;
     float frame = 0.0f;
     std::array<float, 4> controllers{};
     float mouth = 0.0f;
-    float blend = 0.0f;
+    std::array<float, 2> blend{};
     int body = 0;  // the body value choosing each part's submodel
 };
 
@@ -47,7 +48,8 @@ Vector3 InverseRotateVector(const BoneMatrix& m, const Vector3& v);
 float ControllerAdjustment(const StudioData& data, int controller, const StudioPose& pose);
 
 // Every bone relative to its parent for the pose (the frame is clamped to the
-// sequence; blended sequences mix blends 0 and 1 by pose.blend); identities
+// sequence; two or three blends mix 0 and 1 by blend[0], four or more mix
+// (0, 1) and (2, 3) by blend[0] and the two results by blend[1]); identities
 // when the model has no sequences.
 void PoseBones(const StudioData& data, const StudioPose& pose, std::vector<BoneState>& out);
 // The model-space transform of every bone for the pose: PoseBones chained from the roots.

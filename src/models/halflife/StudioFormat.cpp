@@ -1,8 +1,10 @@
 #include "models/halflife/StudioFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <stdexcept>
 
@@ -431,11 +433,50 @@ std::int16_t StudioData::AnimationValue(int sequence, int blend, int bone, int c
 }
 
 int StudioData::SkinTexture(int family, int reference) const {
-    if (family < 0 || family >= skinFamilies || reference < 0 || reference >= skinReferences) {
+    if (reference < 0 || reference >= skinReferences || skinFamilies < 1) {
         return -1;
+    }
+    if (family < 0 || family >= skinFamilies) {
+        family = 0;
     }
     return skinTable[static_cast<std::size_t>(family) * static_cast<std::size_t>(skinReferences) +
                      static_cast<std::size_t>(reference)];
+}
+
+int StudioData::SubmodelFor(int body, int part) const {
+    if (part < 0 || static_cast<std::size_t>(part) >= bodyParts.size() || body < 0) {
+        return 0;
+    }
+    const StudioBodyPart& p = bodyParts[static_cast<std::size_t>(part)];
+    if (p.base < 1 || p.models.empty()) {
+        return 0;
+    }
+    return (body / p.base) % static_cast<int>(p.models.size());
+}
+
+int StudioData::BodyWith(int body, int part, int submodel) const {
+    body = std::max(body, 0);
+    if (part < 0 || static_cast<std::size_t>(part) >= bodyParts.size()) {
+        return body;
+    }
+    const StudioBodyPart& p = bodyParts[static_cast<std::size_t>(part)];
+    if (p.base < 1 || p.models.empty()) {
+        return body;
+    }
+    const std::int64_t chosen = std::clamp(submodel, 0, static_cast<int>(p.models.size()) - 1);
+    const std::int64_t value =
+        static_cast<std::int64_t>(body) - static_cast<std::int64_t>(SubmodelFor(body, part)) * p.base + chosen * p.base;
+    return static_cast<int>(std::clamp<std::int64_t>(value, 0, std::numeric_limits<int>::max()));
+}
+
+int StudioData::NormalBody(int body) const {
+    std::int64_t value = 0;
+    for (std::size_t part = 0; part < bodyParts.size(); ++part) {
+        const std::int64_t chosen = SubmodelFor(body, static_cast<int>(part));
+        value = std::min<std::int64_t>(value + chosen * std::max(bodyParts[part].base, 1),
+                                       std::numeric_limits<int>::max());
+    }
+    return static_cast<int>(value);
 }
 
 StudioFileKind ClassifyStudioFile(const std::uint8_t* bytes, std::size_t size, int* version) {

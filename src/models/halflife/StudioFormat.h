@@ -208,8 +208,18 @@ struct StudioData {
     // The raw value of one channel of a bone at `frame` (0 where the channel
     // keeps its default or the data ends early).
     std::int16_t AnimationValue(int sequence, int blend, int bone, int channel, int frame) const;
-    // The texture a mesh's skin reference shows in `family`, or -1.
+    // The texture a mesh's skin reference shows in `family` (a family the table
+    // lacks shows row 0, as the game does), or -1.
     int SkinTexture(int family, int reference) const;
+    // The submodel of `part` a body value chooses: (body / base) mod count; a
+    // negative body chooses the first of each part.
+    int SubmodelFor(int body, int part) const;
+    // `body` with `part` set to `submodel` (held to the submodels there are); the
+    // result is never negative and saturates at the largest int.
+    int BodyWith(int body, int part, int submodel) const;
+    // The body value made of each part's submodel for `body`: a value past the
+    // parts' range wraps within each part.
+    int NormalBody(int body) const;
 };
 
 // What kind of studio file a file is, read from its first eight bytes and header.

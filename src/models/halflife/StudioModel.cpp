@@ -59,6 +59,7 @@ std::string StudioModel::Load(ByteBuffer model, const std::string& modelPath, co
     m_data = std::move(read.data);
     m_textures.assign(m_data->textures.size(), nullptr);
     m_pose = StudioPose{};
+    m_skinFamily = 0;
     return {};
 }
 
@@ -97,8 +98,9 @@ const StudioSequence* StudioModel::CurrentSequence() const {
 int StudioModel::SetSequence(int sequence) {
     const int count = m_data ? static_cast<int>(m_data->sequences.size()) : 0;
     m_pose.sequence = count == 0 ? 0 : std::clamp(sequence, 0, count - 1);
-    // The blend value is kept in the units of a sequence's blend: the new range decides the mix.
+    // The blend values are kept in the units of a sequence's blends: the new ranges decide the mix.
     SetBlending(0, m_blending[0]);
+    SetBlending(1, m_blending[1]);
     return m_pose.sequence;
 }
 
@@ -108,20 +110,26 @@ void StudioModel::SetController(int index, float value) {
     }
 }
 
+float StudioModel::Controller(int index) const {
+    return index >= 0 && index < kControllerCount ? m_pose.controllers[static_cast<std::size_t>(index)] : 0.0f;
+}
+
 void StudioModel::SetMouth(float value) { m_pose.mouth = value; }
 
 void StudioModel::SetBlending(int index, float value) {
     if (index < 0 || index > 1) {
         return;
     }
-    m_blending[static_cast<std::size_t>(index)] = value;
+    const auto i = static_cast<std::size_t>(index);
+    m_blending[i] = value;
+    m_pose.blend[i] = 0.0f;
     const StudioSequence* seq = CurrentSequence();
-    if (index != 0 || seq == nullptr) {
+    if (seq == nullptr) {
         return;
     }
-    float start = seq->blendStart[0];
-    float end = seq->blendEnd[0];
-    if ((seq->blendType[0] & (kControllerXR | kControllerYR | kControllerZR)) != 0) {
+    float start = seq->blendStart[i];
+    float end = seq->blendEnd[i];
+    if ((seq->blendType[i] & (kControllerXR | kControllerYR | kControllerZR)) != 0) {
         // An angle may come in either turn of the circle: take the one nearer the range.
         const float middle = (start + end) * 0.5f;
         if (value > middle + 180.0f) {
@@ -130,11 +138,32 @@ void StudioModel::SetBlending(int index, float value) {
             value += 360.0f;
         }
     }
-    if (end == start || !std::isfinite(value)) {
-        m_pose.blend = 0.0f;
+    if (end == start || !std::isfinite(value) || !std::isfinite(end - start)) {
         return;
     }
-    m_pose.blend = std::clamp((value - start) / (end - start), 0.0f, 1.0f);
+    m_pose.blend[i] = std::clamp((value - start) / (end - start), 0.0f, 1.0f);
+}
+
+float StudioModel::Blending(int index) const {
+    return index >= 0 && index <= 1 ? m_blending[static_cast<std::size_t>(index)] : 0.0f;
+}
+
+int StudioModel::BlendValueCount() const {
+    const StudioSequence* seq = CurrentSequence();
+    if (seq == nullptr || seq->blendCount < 2) {
+        return 0;
+    }
+    return seq->blendCount < 4 ? 1 : 2;
+}
+
+void StudioModel::SetBody(int body) { m_pose.body = m_data ? m_data->NormalBody(body) : 0; }
+
+int StudioModel::Submodel(int part) const { return m_data ? m_data->SubmodelFor(m_pose.body, part) : 0; }
+
+void StudioModel::SetSubmodel(int part, int submodel) {
+    if (m_data) {
+        m_pose.body = m_data->BodyWith(m_pose.body, part, submodel);
+    }
 }
 
 const std::vector<BoneMatrix>& StudioModel::SetUpBones() {
@@ -150,6 +179,7 @@ void StudioModel::CopyFrom(const StudioModel& other) {
     m_data = other.m_data;
     m_pose = other.m_pose;
     m_blending = other.m_blending;
+    m_skinFamily = other.m_skinFamily;
     m_textures = other.m_textures;
 }
 
@@ -158,9 +188,9 @@ void StudioModel::Draw(bool textured, bool invertNormals) {
         return;
     }
     SetUpBones();
-    for (const StudioBodyPart& part : m_data->bodyParts) {
-        const std::size_t chosen = static_cast<std::size_t>((m_pose.body / part.base) % static_cast<int>(part.models.size()));
-        DrawSubmodel(part.models[chosen], textured, invertNormals);
+    for (std::size_t part = 0; part < m_data->bodyParts.size(); ++part) {
+        const auto chosen = static_cast<std::size_t>(m_data->SubmodelFor(m_pose.body, static_cast<int>(part)));
+        DrawSubmodel(m_data->bodyParts[part].models[chosen], textured, invertNormals);
     }
 }
 
@@ -178,7 +208,7 @@ void StudioModel::DrawSubmodel(const StudioSubmodel& model, bool textured, bool 
     }
     const Vector3& chromeRight = ChromeRightVector();
     for (const StudioMesh& mesh : model.meshes) {
-        const int textureIndex = m_data->SkinTexture(0, mesh.skinReference);
+        const int textureIndex = m_data->SkinTexture(m_skinFamily, mesh.skinReference);
         const StudioTexture* record =
             textureIndex >= 0 ? &m_data->textures[static_cast<std::size_t>(textureIndex)] : nullptr;
         const int flags = record != nullptr ? record->flags : 0;

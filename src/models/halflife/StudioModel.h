@@ -36,18 +36,36 @@ public:
     int Sequence() const { return m_pose.sequence; }
     // A user controller 0-3 or the mouth, in the controller's own units.
     void SetController(int index, float value);
+    float Controller(int index) const;
     void SetMouth(float value);
+    float Mouth() const { return m_pose.mouth; }
     // Blend value `index` (0 or 1) of the current sequence in the units of its
     // blend type (degrees for rotations): its place between the blend's start
     // and end mixes blend 0 (at the start) into blend 1 (at the end).
     void SetBlending(int index, float value);
+    // The value last set, in the blend's units.
+    float Blending(int index) const;
+    // How many blend values the current sequence takes: 0, 1 (two or three
+    // blends) or 2 (four or more).
+    int BlendValueCount() const;
+
+    // The body value (each part's submodel, see StudioData::SubmodelFor); a value
+    // set is made the sum of its parts' choices.
+    int Body() const { return m_pose.body; }
+    void SetBody(int body);
+    int Submodel(int part) const;
+    // Held to the submodels the part has; a part that does not exist changes nothing.
+    void SetSubmodel(int part, int submodel);
+    // The skin table row meshes take their textures from; one the table lacks shows row 0.
+    int SkinFamily() const { return m_skinFamily; }
+    void SetSkinFamily(int family) { m_skinFamily = family; }
     void SetFrame(float frame) { m_pose.frame = frame; }
     float Frame() const { return m_pose.frame; }
     const StudioPose& Pose() const { return m_pose; }
     // The current sequence, or nullptr when the model has none.
     const StudioSequence* CurrentSequence() const;
 
-    // Draws every body part's first submodel with the current GL state: textured
+    // Draws every body part's chosen submodel with the current GL state: textured
     // (flags of each texture honoured, own lighting in the vertex colours) or
     // untextured (normals for the GL lights).
     void Draw(bool textured, bool invertNormals);
@@ -71,6 +89,7 @@ private:
     std::shared_ptr<const StudioData> m_data;
     StudioPose m_pose;
     std::array<float, 2> m_blending{};
+    int m_skinFamily = 0;
     std::vector<COGLTexture2D*> m_textures;  // references held by the owner's skins
 
     // Working space of a draw.

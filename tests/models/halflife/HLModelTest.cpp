@@ -88,9 +88,9 @@ TEST_F(HLModel, OpensWithItsTextureAndSequenceGroupFiles) {
     EXPECT_EQ(d.scene.Selected(), model);
     const StudioModel* studio = model->Studio();
     EXPECT_EQ(studio->Sequence(), 0);
-    EXPECT_FLOAT_EQ(studio->Pose().blend, 0.0f) << "walk has no blend range";
+    EXPECT_FLOAT_EQ(studio->Pose().blend[0], 0.0f) << "walk has no blend range";
     model->SetAnimation(model->Animations()[2].get());
-    EXPECT_NEAR(studio->Pose().blend, 45.5f / 90.0f, 1e-6f) << "blending 0.5 degrees of -45..45";
+    EXPECT_NEAR(studio->Pose().blend[0], 45.5f / 90.0f, 1e-6f) << "blending 0.5 degrees of -45..45";
     model->SetAnimation(model->Animations()[0].get());
     EXPECT_FLOAT_EQ(model->Scale().x, 0.05f);
     // The sequence box in drawing space (y, z, x), minima and maxima exchanged.
@@ -263,5 +263,80 @@ TEST_F(HLModel, DrawsTexturedAndUntexturedWithoutLeakingState) {
         glGetIntegerv(GL_CULL_FACE_MODE, &cull);
         EXPECT_EQ(cull, GL_BACK) << flags;
     }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(HLModel, DrawingFollowsTheChosenSubmodelAndPosingAccessorsReportTheFile) {
+    // The head's second submodel is a fan of five corners: three triangles to the first's two.
+    StudioSubmodelDef& wide = model_.bodyParts[1].models[1];
+    wide.vertices.push_back({0, 1, 3});
+    wide.vertexBones.push_back(3);
+    wide.meshes[0].commands[0].vertices.push_back({4, 0, 4, 8});
+    const std::string path = dir_.Write("models/wide.mdl", WriteStudioModel(model_));
+    dir_.Write("models/wideT.mdl", WriteStudioTextureFile(model_));
+    dir_.Write("models/wide01.mdl", WriteStudioSequenceGroup(model_, 1));
+    dir_.Write("models/wide02.mdl", WriteStudioSequenceGroup(model_, 2));
+    Document d;
+    COGLHLModel* model = Open(d, path);
+    ASSERT_NE(model, nullptr);
+
+    const auto parts = model->BodyParts();
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(parts[1].name, "head");
+    EXPECT_EQ(parts[1].submodels, (std::vector<std::string>{"fan", "fan2"}));
+    EXPECT_EQ(model->SkinFamilyCount(), 2);
+    ASSERT_EQ(model->Controllers().size(), 2u);
+    EXPECT_EQ(model->Controllers()[1].index, 4) << "the mouth";
+    model->SetAnimation(model->Animations()[2].get());
+    ASSERT_EQ(model->BlendCount(), 1);
+    EXPECT_FLOAT_EQ(model->BlendRangeOf(0).start, -45.0f);
+    EXPECT_FLOAT_EQ(model->BlendRangeOf(1).end, 0.0f) << "no second value";
+
+    // Triangles drawn, counted through GL's feedback with nothing culled.
+    model->SetScale(1.0f, 1.0f, 1.0f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-100.0, 100.0, -100.0, 100.0, -100.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_CULL_FACE);
+    auto triangles = [&] {
+        std::vector<GLfloat> feedback(4096);
+        glFeedbackBuffer(static_cast<GLsizei>(feedback.size()), GL_3D, feedback.data());
+        glRenderMode(GL_FEEDBACK);
+        model->Draw(0);
+        const GLint used = glRenderMode(GL_RENDER);
+        int count = 0;
+        for (GLint i = 0; i < used;) {
+            if (feedback[static_cast<std::size_t>(i)] == static_cast<GLfloat>(GL_POLYGON_TOKEN)) {
+                const GLint corners = static_cast<GLint>(feedback[static_cast<std::size_t>(i) + 1]);
+                ++count;
+                i += 2 + 3 * corners;
+            } else {
+                ++i;  // only polygons are drawn
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(triangles(), 4);
+    EXPECT_TRUE(model->SetSubmodelByName(1, "FAN2"));
+    EXPECT_EQ(model->Body(), 1);
+    EXPECT_EQ(triangles(), 5) << "the paused model draws its new head at once";
+    EXPECT_FALSE(model->SetSubmodelByName(1, "none"));
+    model->SetBody(-7);
+    EXPECT_EQ(model->Submodel(1), 0);
+    EXPECT_EQ(triangles(), 4);
+    model->SetBody(3);  // wraps within the parts: the second head
+    EXPECT_EQ(model->Body(), 1);
+
+    // A copy keeps the choices.
+    model->SetSkinFamily(1);
+    auto copy = CreateObject(object_type::kHLModel);
+    ASSERT_NE(copy, nullptr);
+    copy->CopyFrom(*model);
+    auto* hl = dynamic_cast<COGLHLModel*>(copy.get());
+    ASSERT_NE(hl, nullptr);
+    EXPECT_EQ(hl->Body(), 1);
+    EXPECT_EQ(hl->SkinFamily(), 1);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <map>
 #include <string>
 
 #include "models/halflife/StudioFixtures.h"
 #include "models/halflife/StudioBones.h"
 #include "models/halflife/StudioFormat.h"
+#include "models/halflife/StudioModel.h"
 #include "support/ModelWriters.h"
 #include "platform/Messages.h"
 
@@ -73,7 +75,9 @@ TEST(StudioRead, TablesComeBackAsWritten) {
     EXPECT_EQ(d.skinFamilies, 2);
     EXPECT_EQ(d.SkinTexture(0, 2), 2);
     EXPECT_EQ(d.SkinTexture(1, 0), 2);
-    EXPECT_EQ(d.SkinTexture(2, 0), -1);
+    EXPECT_EQ(d.SkinTexture(2, 0), 0) << "a family the table lacks shows row 0";
+    EXPECT_EQ(d.SkinTexture(-1, 2), 2);
+    EXPECT_EQ(d.SkinTexture(1, 3), -1) << "a reference past the table";
     EXPECT_FALSE(d.texturesFromCompanion);
 }
 
@@ -136,9 +140,9 @@ TEST(StudioBones, TwoBlendsAreMixedByTheBlendValue) {
     ASSERT_TRUE(read.data);
     StudioPose pose;
     pose.sequence = 2;
-    pose.blend = 0.25f;
+    pose.blend[0] = 0.25f;
     ExpectNear(Origin(Bones(*read.data, pose)[1]), {12, 5, 0});
-    pose.blend = 1.0f;
+    pose.blend[0] = 1.0f;
     ExpectNear(Origin(Bones(*read.data, pose)[1]), {18, 5, 0});
 }
 
@@ -241,4 +245,94 @@ TEST(StudioRead, HostileCountsOffsetsAndIndexesAreRefused) {
         const ByteBuffer cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
         EXPECT_FALSE(ReadStudioModel(cut, "a.mdl", {}).data) << size;
     }
+}
+
+TEST(StudioBodyParts, BodyValuesAndEachPartsChoiceGoBothWays) {
+    // Parts of 2, 3 and 2 submodels: bases 1, 2 and 6, twelve bodies in all.
+    StudioModelDef m = TestModel();
+    const StudioSubmodelDef strip = m.bodyParts[0].models[0];
+    m.bodyParts = {{"a", 1, {strip, strip}}, {"b", 2, {strip, strip, strip}}, {"c", 6, {strip, strip}}};
+    const StudioReadResult read = Read(m);
+    ASSERT_TRUE(read.data) << read.error;
+    const StudioData& d = *read.data;
+    auto choices = [&](int body) {
+        return std::vector<int>{d.SubmodelFor(body, 0), d.SubmodelFor(body, 1), d.SubmodelFor(body, 2)};
+    };
+    EXPECT_EQ(choices(11), (std::vector<int>{1, 2, 1}));  // 1 + 2*2 + 1*6
+    EXPECT_EQ(choices(7), (std::vector<int>{1, 0, 1}));
+    EXPECT_EQ(d.BodyWith(11, 1, 0), 7);
+    EXPECT_EQ(d.BodyWith(0, 2, 1), 6);
+    EXPECT_EQ(d.BodyWith(0, 1, 99), 4) << "held to the part's last submodel";
+    EXPECT_EQ(d.BodyWith(0, 1, -3), 0);
+    EXPECT_EQ(d.BodyWith(5, 7, 1), 5) << "a part that does not exist";
+    EXPECT_EQ(d.NormalBody(13), 1) << "past the twelve bodies each part wraps";
+    EXPECT_EQ(d.NormalBody(-5), 0);
+    EXPECT_EQ(choices(-5), (std::vector<int>{0, 0, 0}));
+
+    StudioModel studio(nullptr);
+    ASSERT_EQ(studio.Load(WriteStudioModel(m), "models/test.mdl", Files{}.Reader()), "");
+    studio.SetSubmodel(1, 2);
+    studio.SetSubmodel(2, 1);
+    EXPECT_EQ(studio.Body(), 10);
+    studio.SetBody(std::numeric_limits<int>::max());
+    EXPECT_EQ(studio.Body(), d.NormalBody(std::numeric_limits<int>::max()));
+    EXPECT_LT(studio.Body(), 12);
+
+    // Bases no compiler writes: the body saturates and every choice stays in its part.
+    m.bodyParts = {{"a", 1, {strip, strip}}, {"huge", 0x40000000, {strip, strip, strip}}};
+    const StudioReadResult odd = Read(m);
+    ASSERT_TRUE(odd.data) << odd.error;
+    const int body = odd.data->BodyWith(1, 1, 2);
+    EXPECT_EQ(body, std::numeric_limits<int>::max());
+    EXPECT_LT(odd.data->SubmodelFor(body, 1), 3);
+    EXPECT_EQ(odd.data->SubmodelFor(body, 0), 1);
+    EXPECT_LE(odd.data->NormalBody(std::numeric_limits<int>::max()), std::numeric_limits<int>::max());
+}
+
+TEST(StudioBones, FourBlendsMixEachPairThenThePairsThroughTheirRanges) {
+    StudioModelDef m = TestModel();
+    StudioSequenceDef& four = m.sequences[2];  // "aim": child x 0 and 8 in blends 0 and 1
+    four.blends.resize(4, StudioBlendDef(4));
+    four.blends[2][1][0] = RunLength({16});
+    four.blends[3][1][0] = RunLength({40});
+    four.blendType[1] = 0x1;
+    four.blendStart[1] = 10.0f;
+    four.blendEnd[1] = 30.0f;
+    const StudioReadResult read = Read(m);
+    ASSERT_TRUE(read.data) << read.error;
+    StudioPose pose;
+    pose.sequence = 2;
+    const float corners[4][3] = {{0, 0, 0}, {1, 0, 8}, {0, 1, 16}, {1, 1, 40}};
+    for (const auto& corner : corners) {
+        pose.blend = {corner[0], corner[1]};
+        ExpectNear(Origin(Bones(*read.data, pose)[1]), {10 + corner[2], 5, 0});  // each blend's own pose
+    }
+    pose.blend = {0.25f, 0.5f};  // (0 + 2) and (16 + 6) halfway: 12
+    ExpectNear(Origin(Bones(*read.data, pose)[1]), {22, 5, 0});
+    pose.blend = {std::numeric_limits<float>::quiet_NaN(), 7.0f};
+    ExpectNear(Origin(Bones(*read.data, pose)[1]), {26, 5, 0});  // values held to 0..1
+
+    // The model maps each value through its sequence's range; two values for four blends.
+    StudioModel studio(nullptr);
+    ASSERT_EQ(studio.Load(WriteStudioModel(m), "models/test.mdl", Files{}.Reader()), "");
+    EXPECT_EQ(studio.BlendValueCount(), 0) << "walk has one blend";
+    studio.SetBlending(0, 22.5f);  // a quarter of -45..45 past the middle
+    studio.SetBlending(1, 20.0f);
+    studio.SetSequence(2);
+    EXPECT_EQ(studio.BlendValueCount(), 2);
+    EXPECT_FLOAT_EQ(studio.Pose().blend[0], 0.75f);
+    EXPECT_FLOAT_EQ(studio.Pose().blend[1], 0.5f);
+    EXPECT_FLOAT_EQ(studio.Blending(1), 20.0f);
+    studio.SetBlending(0, 337.5f);  // the same angle one turn round: -22.5
+    EXPECT_FLOAT_EQ(studio.Pose().blend[0], 0.25f);
+    studio.SetBlending(1, 1e9f);
+    EXPECT_FLOAT_EQ(studio.Pose().blend[1], 1.0f);
+    studio.SetBlending(2, 5.0f);  // no third value: nothing changes
+    EXPECT_FLOAT_EQ(studio.Blending(2), 0.0f);
+    // Controllers set on the model show in the next set-up, with no frame change.
+    studio.SetController(0, 90.0f);
+    studio.SetMouth(10.0f);
+    ExpectNear(Origin(studio.SetUpBones()[3]), {0, 5, 20});
+    studio.SetController(7, 1.0f);
+    EXPECT_FLOAT_EQ(studio.Controller(7), 0.0f);
 }

@@ -1,7 +1,7 @@
 # Runs "marovin-cli render" as a user does: one run renders a scene and writes a
 # copy of it, the next renders that copy, and both pictures must be the same.
-# Then the other picture formats, the layout options and the failures with their
-# exit codes. Needs CLI, IN (a scene file) and OUT (a directory to write into).
+# Then the other picture formats, the layout options, a posed Half-Life model and
+# the failures with their exit codes. Needs CLI, IN (a scene file) and OUT (a directory to write into).
 file(REMOVE_RECURSE ${OUT})
 file(MAKE_DIRECTORY ${OUT})
 
@@ -69,6 +69,21 @@ render(2 --transparent ${OUT}/copy.dv -o ${OUT}/bad.bmp)
 render(2 --animation run ${OUT}/copy.dv -o ${OUT}/bad.png)
 render(2 ${OUT}/copy.dv -o ${OUT}/bad.gif)
 expect_error("The file extension that you entered is not supported.")
+
+# A Half-Life model posed: a bone controller and each end of a blend give pictures
+# of their own; values that cannot be taken are usage errors.
+get_filename_component(scenes ${IN} DIRECTORY)
+set(figure ${scenes}/../models/figure/figure.mdl)
+foreach(pose "plain" "turned;--controller;0=45" "low;--animation;aim;--blend;-30" "high;--animation;aim;--blend;30")
+  list(POP_FRONT pose name)
+  render(0 ${figure} --size 96x96 --fit ${pose} -o ${OUT}/figure-${name}.png)
+  file(SHA256 ${OUT}/figure-${name}.png figure_${name})
+endforeach()
+if(figure_plain STREQUAL figure_turned OR figure_low STREQUAL figure_high)
+  message(FATAL_ERROR "a controller or a blend left the figure's picture as it was")
+endif()
+render(2 ${figure} --controller 7=1 -o ${OUT}/bad.png)
+render(2 ${figure} --blend x -o ${OUT}/bad.png)
 
 # Inputs that do not open: exit 1 with the program's message.
 file(WRITE ${OUT}/broken.dv "this is no scene")

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         pose.sequence = static_cast<int>(s);
         pose.controllers = {30.0f, -400.0f, 1e30f, 0.0f};
         pose.mouth = 12.0f;
-        pose.blend = 0.5f;
+        pose.blend = {0.5f, 0.25f};
         for (const float frame : {0.0f, 0.5f, static_cast<float>(model.sequences[s].frameCount) - 0.5f}) {
             pose.frame = frame;
             SetUpBones(model, pose, bones);
@@ -71,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const StudioSubmodel& sub : part.models) {
             for (const StudioMesh& mesh : sub.meshes) {
                 model.SkinTexture(0, mesh.skinReference);
+                model.SkinTexture(model.skinFamilies, mesh.skinReference);  // a family past the table
             }
         }
     }

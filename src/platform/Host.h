@@ -84,9 +84,10 @@ public:
 Host& GetHost();
 void SetHost(Host* host);  // nullptr restores the built-in headless host
 
-// Work done off the window's thread answers to a quiet host of its own while one
-// of these lives on that thread: what it reports, asks or shows must never reach
-// the window's dialogs from there. Its messages are kept for whoever wants them.
+// While one of these lives, its thread answers to a quiet host of its own: work
+// done off the window's thread must never reach the window's dialogs, and a
+// thumbnail's failures become its reason rather than a box or a line on stderr.
+// Its messages are kept for whoever wants them.
 class ThreadHostScope {
 public:
     ThreadHostScope();

@@ -32,28 +32,13 @@ constexpr std::size_t kArchivesKept = 4;
 constexpr const char* kNotDrawable = "not a model or picture the program reads";
 constexpr const char* kEllipsis = "...";
 
-// Takes the messages shown while it lives, so nothing reaches a box or stderr.
-class QuietHost {
-public:
-    QuietHost() : previous_(&GetHost()) {
-        host_.quiet = true;
-        SetHost(&host_);
-    }
-    ~QuietHost() { SetHost(previous_); }
-    QuietHost(const QuietHost&) = delete;
-    QuietHost& operator=(const QuietHost&) = delete;
-
-    // The first message shown, else `fallback`, on one line.
-    std::string Reason(const std::string& fallback) const {
-        std::string text = host_.messages.empty() ? fallback : host_.messages.front().text;
-        std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
-        return text;
-    }
-
-private:
-    Host* previous_;
-    HeadlessHost host_;
-};
+// The first message the quiet host took, else `fallback`, on one line.
+std::string ReasonOf(const ThreadHostScope& quiet, const std::string& fallback) {
+    const auto& messages = quiet.Recorded().messages;
+    std::string text = messages.empty() ? fallback : messages.front().text;
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
+    return text;
+}
 
 const char* FamilyOf(int typeCode) {
     switch (typeCode) {
@@ -204,7 +189,7 @@ PngImage FitPicture(const COGLImage& image, int size) {
 
 ThumbnailRenderer::ThumbnailRenderer() {
     // The tables the picture readers use, as the program builds them at start-up.
-    QuietHost quiet;
+    const ThreadHostScope quiet;  // nothing reaches a box or stderr
     BuildGammaTable(1.0f);
     LoadDefaultPalette();
 }
@@ -237,10 +222,10 @@ Archive* ThumbnailRenderer::OpenArchiveAt(const std::string& path, std::string& 
             return archives_.front().archive.get();
         }
     }
-    QuietHost quiet;
+    const ThreadHostScope quiet;  // nothing reaches a box or stderr
     std::unique_ptr<Archive> archive = OpenArchive(resolved);
     if (archive == nullptr) {
-        reason = quiet.Reason("cannot read '" + path + "': not an archive or game folder");
+        reason = ReasonOf(quiet, "cannot read '" + path + "': not an archive or game folder");
         return nullptr;
     }
     if (archives_.size() >= kArchivesKept) {
@@ -283,12 +268,12 @@ std::optional<Thumbnail> ThumbnailRenderer::Draw(const ThumbnailRequest& request
     const bool picture = entry != nullptr ? COGLImage::IsArchivePicture(*archive, name)
                                           : COGLImage::FormatFromExtension(extension).has_value();
     if (picture) {
-        QuietHost quiet;
+        const ThreadHostScope quiet;  // nothing reaches a box or stderr
         COGLImage image;
         const bool read = entry != nullptr ? image.LoadFromArchive(*archive, *entry, false, false, false)
                                            : image.LoadFile(name, false, false);
         if (!read) {
-            reason = quiet.Reason(kNotDrawable);
+            reason = ReasonOf(quiet, kNotDrawable);
             return std::nullopt;
         }
         Thumbnail thumbnail;
@@ -344,7 +329,7 @@ std::optional<Thumbnail> ThumbnailRenderer::DrawObject(Archive* archive, const s
     if (!StartView(reason)) {
         return std::nullopt;
     }
-    QuietHost quiet;
+    const ThreadHostScope quiet;  // nothing reaches a box or stderr
     EmptyScene();
     COGLView& view = *headless_->view;
     COGLScene& scene = *view.Scene();
@@ -352,7 +337,7 @@ std::optional<Thumbnail> ThumbnailRenderer::DrawObject(Archive* archive, const s
         archive != nullptr ? view.Document().OpenPakEntry(*archive, name) : view.Document().OpenFile(name);
     COGLObject* object = scene.Objects().empty() ? nullptr : scene.Objects().back().get();
     if (opened.kind != OpenedKind::Model || !opened.succeeded || object == nullptr) {
-        reason = opened.kind == OpenedKind::Model ? quiet.Reason(msg::kErrorOpeningFile.text) : kNotDrawable;
+        reason = opened.kind == OpenedKind::Model ? ReasonOf(quiet, msg::kErrorOpeningFile.text) : kNotDrawable;
         EmptyScene();
         return std::nullopt;
     }

@@ -513,6 +513,16 @@ std::int16_t StudioData::AnimationValue(int sequence, int blend, int bone, int c
     return 0;
 }
 
+void StudioData::AnimationValues(int sequence, int blend, int bone, int channel, int frame, int next,
+                                 std::int16_t& atFrame, std::int16_t& atNext) const {
+    const StudioSequence& s = sequences[static_cast<std::size_t>(sequence)];
+    const std::size_t at =
+        ((static_cast<std::size_t>(blend) * bones.size() + static_cast<std::size_t>(bone)) * kChannels) +
+        static_cast<std::size_t>(channel);
+    const ByteBuffer& image = images[static_cast<std::size_t>(s.group)];
+    StudioChannelValues(image.data(), image.size(), s.channels[at], frame, next, atFrame, atNext);
+}
+
 int StudioData::SkinTexture(int family, int reference) const {
     if (reference < 0 || reference >= skinReferences || skinFamilies < 1) {
         return -1;

@@ -262,6 +262,9 @@ struct StudioData {
     // The raw value of one channel of a bone at `frame` (0 where the channel
     // keeps its default or the data ends early).
     std::int16_t AnimationValue(int sequence, int blend, int bone, int channel, int frame) const;
+    // The raw values at `frame` and at `next` (not before `frame`) in one walk of the run-length data.
+    void AnimationValues(int sequence, int blend, int bone, int channel, int frame, int next, std::int16_t& atFrame,
+                         std::int16_t& atNext) const;
     // The texture a mesh's skin reference shows in `family` (a family the table
     // lacks shows row 0, as the game does), or -1.
     int SkinTexture(int family, int reference) const;
@@ -275,6 +278,55 @@ struct StudioData {
     // parts' range wraps within each part.
     int NormalBody(int body) const;
 };
+
+// The raw values at `frame` and at `next` (not before `frame`) of the run-length
+// data starting at `start` of `image` (0: the channel keeps its default, 0 both),
+// in one walk; data that ends early or covers no frames gives 0. Inline: bone
+// set-up walks six channels of every bone of every blend each frame.
+inline void StudioChannelValues(const std::uint8_t* image, std::size_t size, std::size_t start, int frame, int next,
+                                std::int16_t& atFrame, std::int16_t& atNext) {
+    atFrame = 0;
+    atNext = 0;
+    if (start == 0) {
+        return;
+    }
+    const auto valueAt = [image, size](std::size_t pos, int k, int valid) -> std::int16_t {
+        const std::size_t value = pos + 2 + 2 * static_cast<std::size_t>(k < valid ? k : valid - 1);
+        return value + 2 <= size ? static_cast<std::int16_t>(image[value] | (image[value + 1] << 8)) : std::int16_t{0};
+    };
+    // Most often both frames lie among the first record's values.
+    if (start + 2 <= size) {
+        const int valid = image[start];
+        const std::size_t values = start + 2;
+        if (next < valid && next < image[start + 1] && frame >= 0 &&
+            values + 2 * static_cast<std::size_t>(valid) <= size) {
+            atFrame = static_cast<std::int16_t>(image[values + 2 * frame] | (image[values + 2 * frame + 1] << 8));
+            atNext = static_cast<std::int16_t>(image[values + 2 * next] | (image[values + 2 * next + 1] << 8));
+            return;
+        }
+    }
+    std::size_t pos = start;
+    int k = frame;
+    bool found = false;
+    while (pos + 2 <= size) {
+        const int valid = image[pos];
+        const int total = image[pos + 1];
+        if (total == 0) {
+            return;  // a record that covers no frames would never end the walk
+        }
+        if (k < total && !found) {
+            atFrame = valid == 0 ? std::int16_t{0} : valueAt(pos, k, valid);
+            found = true;
+            k += next - frame;
+        }
+        if (k < total) {
+            atNext = valid == 0 ? std::int16_t{0} : valueAt(pos, k, valid);
+            return;
+        }
+        k -= total;
+        pos += 2 * (static_cast<std::size_t>(valid) + 1);
+    }
+}
 
 // What kind of studio file a file is, read from its first eight bytes and header.
 enum class StudioFileKind { Model, TextureFile, SequenceGroup, OtherVersion, NotStudio };

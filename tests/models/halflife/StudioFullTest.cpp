@@ -610,3 +610,43 @@ TEST_F(StudioFull, OverlaysShowTheSkeletonThroughTheModelAndLabelItInSceneSpace)
     }
     WritePng(TestOutputDirectory() + "/studio-overlays.png", picture);
 }
+
+TEST(StudioBones, TheFastSlerpAndAnglesStayWithinAMillionthOfTheExactOnes) {
+    // Exact references in double precision.
+    const auto exactAngles = [](double x, double y, double z) {
+        const double sy = std::sin(z / 2), cy = std::cos(z / 2), sp = std::sin(y / 2), cp = std::cos(y / 2);
+        const double sr = std::sin(x / 2), cr = std::cos(x / 2);
+        return std::array<double, 4>{sr * cp * cy - cr * sp * sy, cr * sp * cy + sr * cp * sy, cr * cp * sy - sr * sp * cy,
+                                     cr * cp * cy + sr * sp * sy};
+    };
+    double worstAngle = 0.0;
+    for (float x = -40.0f; x <= 40.0f; x += 0.37f) {
+        const float y = x * -0.71f + 0.2f;
+        const float z = x * 1.93f - 3.0f;
+        const Quaternion q = AngleQuaternion({x, y, z});
+        const auto e = exactAngles(x, y, z);
+        worstAngle = std::max({worstAngle, std::abs(q.x - e[0]), std::abs(q.y - e[1]), std::abs(q.z - e[2]),
+                               std::abs(q.w - e[3])});
+    }
+    EXPECT_LT(worstAngle, 1e-6);
+    double worstSlerp = 0.0;
+    const Quaternion p = AngleQuaternion({0.1f, -0.4f, 0.3f});
+    for (float turn = 0.0f; turn < 3.1f; turn += 0.05f) {
+        const Quaternion q = AngleQuaternion({0.1f + turn, -0.4f + turn * 0.5f, 0.3f - turn});
+        double dot = double(p.x) * q.x + double(p.y) * q.y + double(p.z) * q.z + double(p.w) * q.w;
+        const double sign = dot < 0 ? -1.0 : 1.0;
+        dot = std::min(std::abs(dot), 1.0);
+        const double omega = std::acos(dot);
+        for (float t = 0.0f; t <= 1.0f; t += 0.125f) {
+            const double a = omega < 1e-9 ? 1.0 - t : std::sin((1.0 - t) * omega) / std::sin(omega);
+            const double b = (omega < 1e-9 ? t : std::sin(t * omega) / std::sin(omega)) * sign;
+            const Quaternion r = QuaternionSlerp(p, q, t);
+            worstSlerp = std::max({worstSlerp, std::abs(r.x - (a * p.x + b * q.x)), std::abs(r.y - (a * p.y + b * q.y)),
+                                   std::abs(r.z - (a * p.z + b * q.z)), std::abs(r.w - (a * p.w + b * q.w))});
+        }
+    }
+    EXPECT_LT(worstSlerp, 1e-6);
+    // Past the fast range the library answers.
+    const Quaternion far = AngleQuaternion({20000.0f, 0.0f, 0.0f});
+    EXPECT_NEAR(far.x, std::sin(10000.0), 1e-3);
+}

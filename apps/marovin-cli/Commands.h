@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "models/halflife/StudioPoseSettings.h"
+
 // Exit codes of every subcommand.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // the input could not be read or the output written
@@ -74,6 +76,18 @@ std::string MissingInputOrOutput(const std::vector<std::string>& inputs, const s
 std::optional<int> ParseInt(const std::string& text, int low, int high);
 // "WIDTHxHEIGHT", each side 1 to `maximum`.
 bool ParseSize(const std::string& text, int maximum, int& width, int& height);
+
+// The Half-Life posing options (HalfLifeOptions.cpp), as the usage texts tell them.
+extern const char* const kHalfLifeOptionsUsage;
+// When args[i] is one of --body, --skin-family, --controller, --mouth, --blend
+// and --follow, takes it and its value into `pose` (i moves past the value) and
+// returns what is wrong with it (empty when nothing); nothing for another argument.
+std::optional<std::string> ParseHalfLifeOption(const Args& args, std::size_t& i, StudioPoseSettings& pose);
+// --skin's value as a Half-Life skin family: a whole number, 0 or more.
+std::optional<int> ParseSkinFamily(const std::string& text);
+// Poses every Half-Life model among `models` (--follow: the first one only).
+// kExitOk, or the failure code once it is reported.
+int PoseHalfLifeInputs(const std::vector<COGLObject*>& models, const StudioPoseSettings& pose);
 
 // Prints "marovin-cli: <text>" to stderr and returns `code`.
 int Fail(int code, const std::string& text);

@@ -1,11 +1,13 @@
 // marovin-cli export: opens scenes, paks and models the way "render" does and
 // writes one model, or the whole scene, as a glTF 2.0 asset.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "Commands.h"
 #include "export/GltfExport.h"
+#include "models/halflife/COGLHLModel.h"
 #include "render/COGLView.h"
 #include "render/HeadlessView.h"
 #include "scene/COGLDoc.h"
@@ -14,16 +16,19 @@
 namespace {
 constexpr const char* kUsage =
     "usage: marovin-cli export INPUT... -o OUT.glb|OUT.gltf [--animation NAME] [--skin N] [--scene]\n"
+    "         [--body N] [--controller I=VALUE]... [--mouth V] [--blend A[,B]] [--follow OTHER.mdl]\n"
     "  One model among the inputs is written alone; a scene, or several models, are written\n"
     "  whole with their lights and the perspective camera.\n"
     "  --animation NAME  only that animation (sequence) of each model that has it\n"
-    "  --skin N          the skin the model shows (0 the first; the others stay as variants)\n"
-    "  --scene           write the whole scene even for a single model";
+    "  --skin N          the skin the model shows (0 the first; the others stay as variants); of a\n"
+    "                    Half-Life model, its skin family\n"
+    "  --scene           write the whole scene even for a single model\n";
 
 struct ExportArguments {
     std::vector<std::string> inputs;
     std::string output;
     GltfExportOptions options;
+    StudioPoseSettings pose;
     bool wholeScene = false;
 };
 
@@ -34,7 +39,11 @@ std::string ParseArguments(const Args& args, ExportArguments& parsed) {
         if (takesValue && i + 1 >= args.size()) {
             return arg + " needs a value";
         }
-        if (arg == "-o") {
+        if (const std::optional<std::string> wrong = ParseHalfLifeOption(args, i, parsed.pose)) {
+            if (!wrong->empty()) {
+                return *wrong;
+            }
+        } else if (arg == "-o") {
             parsed.output = args[++i];
         } else if (arg == "--animation") {
             parsed.options.animation = args[++i];
@@ -58,7 +67,9 @@ std::string ParseArguments(const Args& args, ExportArguments& parsed) {
 
 int RunExport(const Args& args) {
     ExportArguments parsed;
-    if (const int exit = ParseCommandLine(args, kUsage, [&] { return ParseArguments(args, parsed); }); exit >= 0) {
+    const std::string usage = std::string(kUsage) + kHalfLifeOptionsUsage;
+    if (const int exit = ParseCommandLine(args, usage.c_str(), [&] { return ParseArguments(args, parsed); });
+        exit >= 0) {
         return exit;
     }
 
@@ -73,6 +84,18 @@ int RunExport(const Args& args) {
     std::vector<COGLObject*> models;
     if (const int failed = OpenInputs(document, parsed.inputs, models); failed != kExitOk) {
         return failed;
+    }
+    // --skin on a Half-Life model chooses its skin family.
+    const bool halfLife = std::any_of(models.begin(), models.end(),
+                                      [](COGLObject* m) { return dynamic_cast<COGLHLModel*>(m) != nullptr; });
+    if (halfLife && parsed.options.skin >= 0) {
+        parsed.pose.skinFamily = parsed.options.skin;
+        parsed.options.skin = -1;
+    }
+    if (!parsed.pose.Empty()) {
+        if (const int failed = PoseHalfLifeInputs(models, parsed.pose); failed != kExitOk) {
+            return failed;
+        }
     }
     // Models learn their extent and skins while they draw: one frame first.
     view.Paint();

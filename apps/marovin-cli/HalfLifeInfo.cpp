@@ -45,6 +45,17 @@ int RunHalfLifeInfo(const std::string& path) {
         json.Field("looping", s.Loops());
         json.Field("blends", s.blendCount);
         json.Field("group", s.group);
+        json.Field("activity", s.activity);
+        json.Field("activity_weight", s.activityWeight);
+        json.Key("events").BeginArray();
+        for (const StudioEvent& e : s.events) {
+            json.BeginObject();
+            json.Field("frame", e.frame);
+            json.Field("event", e.event);
+            json.Field("options", e.options);
+            json.EndObject();
+        }
+        json.EndArray();
         json.EndObject();
     }
     json.EndArray();
@@ -86,6 +97,26 @@ int RunHalfLifeInfo(const std::string& path) {
         json.EndObject();
     }
     json.EndArray();
+    json.Key("attachments").BeginArray();
+    for (const StudioAttachment& a : data.attachments) {
+        json.BeginObject();
+        json.Field("name", a.name);
+        json.Field("bone", a.bone);
+        json.NumberArray("origin", {a.origin.x, a.origin.y, a.origin.z});
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("hitboxes").BeginArray();
+    for (const StudioHitBox& h : data.hitBoxes) {
+        json.BeginObject();
+        json.Field("bone", h.bone);
+        json.Field("group", h.group);
+        json.NumberArray("min", {h.min.x, h.min.y, h.min.z});
+        json.NumberArray("max", {h.max.x, h.max.y, h.max.z});
+        json.EndObject();
+    }
+    json.EndArray();
+    json.NumberArray("eye_position", {data.eyePosition.x, data.eyePosition.y, data.eyePosition.z});
     json.Field("sequence_groups", static_cast<int>(data.groups.size()));
     // The current sequence's box in drawing space (y, z, x), smallest corner first.
     const StudioSequence* current = model->Studio()->CurrentSequence();

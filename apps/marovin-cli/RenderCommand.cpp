@@ -28,14 +28,12 @@ constexpr const char* kUsage =
     "usage: marovin-cli render [--size WxH] [--camera perspective|front|top|left|right] [--viewports 1|4]\n"
     "         [--mode points-fast|points|wireframe-fast|wireframe|flat|shaded] [--quality 0-3] [--transparent]\n"
     "         [--save-scene OUT.dv] [--animation NAME] [--frame F] [--fit]\n"
-    "         [--skin NAME] [--weapon NAME|none] [--flag] [--body N] [--skin-family N]\n"
-    "         [--controller I=VALUE]... [--mouth V] [--blend A[,B]] INPUT... -o OUT.png|.bmp|.jpg\n"
+    "         [--skin NAME|N] [--weapon NAME|none] [--flag] [--body N] [--controller I=VALUE]... [--mouth V]\n"
+    "         [--blend A[,B]] [--follow OTHER.mdl] INPUT... -o OUT.png|.bmp|.jpg\n"
     "  --fit     fit the whole scene into every pane before drawing\n"
-    "  --skin    the players among the inputs wear the skin of that name (\"cipher\", \"ctf_r\")\n"
-    "  --weapon  and hold that weapon (\"default\", \"w_railgun\"); --flag shows their CTF flag\n"
-    "  --body, --skin-family, --controller (I 0-3), --mouth, --blend: every Half-Life model among the\n"
-    "            inputs shows that body value and skin family, its controllers, mouth and blends in\n"
-    "            their own units (degrees for rotations)";
+    "  --skin    the players among the inputs wear the skin of that name (\"cipher\", \"ctf_r\"); a number\n"
+    "            is the skin family of the Half-Life models among them\n"
+    "  --weapon  and hold that weapon (\"default\", \"w_railgun\"); --flag shows their CTF flag\n";
 constexpr int kMaximumSide = 8192;
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
@@ -55,11 +53,7 @@ struct RenderOptions {
     std::optional<std::string> skin;
     std::optional<std::string> weapon;
     bool flag = false;
-    std::optional<int> body;
-    std::optional<int> skinFamily;
-    std::vector<std::pair<int, float>> controllers;
-    std::optional<float> mouth;
-    std::vector<float> blends;
+    StudioPoseSettings pose;
     std::vector<std::string> inputs;
     std::string output;
 };
@@ -99,29 +93,21 @@ std::optional<float> ParseFrame(const std::string& text) {
     return value;
 }
 
-// Any finite number (controllers and blends may be negative).
-std::optional<float> ParseValue(const std::string& text) {
-    char* end = nullptr;
-    const float value = std::strtof(text.c_str(), &end);
-    if (text.empty() || end == nullptr || *end != '\0' || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // Fills `options`; returns an error text for a wrong command line (empty when fine).
 std::string ParseArguments(const Args& args, RenderOptions& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool takesValue = arg == "-o" || arg == "--size" || arg == "--camera" || arg == "--viewports" ||
                                 arg == "--mode" || arg == "--quality" || arg == "--save-scene" ||
-                                arg == "--animation" || arg == "--frame" || arg == "--skin" || arg == "--weapon" ||
-                                arg == "--body" || arg == "--skin-family" || arg == "--controller" ||
-                                arg == "--mouth" || arg == "--blend";
+                                arg == "--animation" || arg == "--frame" || arg == "--skin" || arg == "--weapon";
         if (takesValue && i + 1 >= args.size()) {
             return arg + " needs a value";
         }
-        if (arg == "-o") {
+        if (const std::optional<std::string> wrong = ParseHalfLifeOption(args, i, options.pose)) {
+            if (!wrong->empty()) {
+                return *wrong;
+            }
+        } else if (arg == "-o") {
             options.output = args[++i];
         } else if (arg == "--size") {
             if (!ParseSize(args[++i], kMaximumSide, options.width, options.height)) {
@@ -168,38 +154,6 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
             options.weapon = args[++i];
         } else if (arg == "--flag") {
             options.flag = true;
-        } else if (arg == "--body" || arg == "--skin-family") {
-            const auto value = ParseInt(args[++i], 0, std::numeric_limits<int>::max());
-            if (!value) {
-                return arg + " takes a whole number (0 or more)";
-            }
-            (arg == "--body" ? options.body : options.skinFamily) = *value;
-        } else if (arg == "--controller") {
-            const std::string& text = args[++i];
-            const std::size_t equals = text.find('=');
-            const auto index = ParseInt(text.substr(0, equals), 0, 3);
-            const auto value = equals == std::string::npos ? std::nullopt : ParseValue(text.substr(equals + 1));
-            if (!index || !value) {
-                return "--controller takes I=VALUE, I 0 to 3";
-            }
-            options.controllers.emplace_back(*index, *value);
-        } else if (arg == "--mouth") {
-            options.mouth = ParseValue(args[++i]);
-            if (!options.mouth) {
-                return "--mouth takes a number";
-            }
-        } else if (arg == "--blend") {
-            const std::string& text = args[++i];
-            const std::size_t comma = text.find(',');
-            const auto first = ParseValue(text.substr(0, comma));
-            const auto second = comma == std::string::npos ? first : ParseValue(text.substr(comma + 1));
-            if (!first || !second) {
-                return "--blend takes A or A,B";
-            }
-            options.blends = {*first};
-            if (comma != std::string::npos) {
-                options.blends.push_back(*second);
-            }
         } else if (!arg.empty() && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else {
@@ -262,46 +216,32 @@ int DressPlayers(const std::vector<COGLObject*>& models, const RenderOptions& op
     return players > 0 ? kExitOk : Fail(kExitUsage, "--skin, --weapon and --flag need a player among the inputs");
 }
 
-bool PosesHalfLife(const RenderOptions& options) {
-    return options.body || options.skinFamily || !options.controllers.empty() || options.mouth ||
-           !options.blends.empty();
-}
-
-// The body, skin family, controllers, mouth and blends asked for, on every
-// Half-Life model among the inputs.
-int PoseHalfLifeModels(const std::vector<COGLObject*>& models, const RenderOptions& options) {
-    int posed = 0;
+// --skin N (a number) is the skin family of the Half-Life models among the
+// inputs when there are any; any other value is left to the players.
+std::string TakeSkinFamily(const std::vector<COGLObject*>& models, RenderOptions& options) {
+    bool halfLife = false;
+    bool players = false;
     for (COGLObject* object : models) {
-        auto* model = dynamic_cast<COGLHLModel*>(object);
-        if (model == nullptr || model->Studio() == nullptr) {
-            continue;
-        }
-        ++posed;
-        if (options.body) {
-            model->SetBody(*options.body);
-        }
-        if (options.skinFamily) {
-            model->SetSkinFamily(*options.skinFamily);
-        }
-        for (const auto& [index, value] : options.controllers) {
-            model->SetController(index, value);
-        }
-        if (options.mouth) {
-            model->SetMouth(*options.mouth);
-        }
-        for (std::size_t b = 0; b < options.blends.size(); ++b) {
-            model->SetBlend(static_cast<int>(b), options.blends[b]);
-        }
+        halfLife = halfLife || dynamic_cast<COGLHLModel*>(object) != nullptr;
+        players = players || dynamic_cast<COGLPlayer*>(object) != nullptr;
     }
-    return posed > 0 ? kExitOk
-                     : Fail(kExitUsage, "--body, --skin-family, --controller, --mouth and --blend need a Half-Life "
-                                        "model among the inputs");
+    if (!options.skin || !halfLife) {
+        return {};
+    }
+    if (const std::optional<int> family = ParseSkinFamily(*options.skin)) {
+        options.pose.skinFamily = *family;
+        options.skin.reset();
+        return {};
+    }
+    return players ? std::string() : "--skin on a Half-Life model takes a skin family number (0 the first)";
 }
 }  // namespace
 
 int RunRender(const Args& args) {
     RenderOptions options;
-    if (const int exit = ParseCommandLine(args, kUsage, [&] { return ParseArguments(args, options); }); exit >= 0) {
+    const std::string usage = std::string(kUsage) + kHalfLifeOptionsUsage;
+    if (const int exit = ParseCommandLine(args, usage.c_str(), [&] { return ParseArguments(args, options); });
+        exit >= 0) {
         return exit;
     }
     const std::optional<ImageFormat> format = ImageFormatForPath(options.output);
@@ -337,14 +277,17 @@ int RunRender(const Args& args) {
         }
     }
 
+    if (const std::string wrong = TakeSkinFamily(models, options); !wrong.empty()) {
+        return Fail(kExitUsage, wrong);
+    }
     if (options.skin || options.weapon || options.flag) {
         if (const int failed = DressPlayers(models, options); failed != kExitOk) {
             return failed;
         }
     }
 
-    if (PosesHalfLife(options)) {
-        if (const int failed = PoseHalfLifeModels(models, options); failed != kExitOk) {
+    if (!options.pose.Empty()) {
+        if (const int failed = PoseHalfLifeInputs(models, options.pose); failed != kExitOk) {
             return failed;
         }
     }

@@ -13,10 +13,10 @@
 
 namespace {
 constexpr const char* kThumbnailUsage =
-    "usage: marovin-cli thumbnail [-s SIZE] INPUT OUT.png\n"
-    "       marovin-cli thumbnail [-s SIZE] ARCHIVE NAME OUT.png\n"
+    "usage: marovin-cli thumbnail [-s SIZE] [Half-Life options] INPUT OUT.png\n"
+    "       marovin-cli thumbnail [-s SIZE] [Half-Life options] ARCHIVE NAME OUT.png\n"
     "  A model, sprite or picture framed on a transparent SIZE x SIZE square (default 128, 16 to 1024),\n"
-    "  as file managers ask of a thumbnailer.";
+    "  as file managers ask of a thumbnailer. Of a Half-Life model:\n";
 constexpr const char* kSheetUsage =
     "usage: marovin-cli sheet ARCHIVE-OR-FOLDER -o SHEET.png [--filter TEXT] [--columns N] [-s SIZE]\n"
     "  The thumbnails of every model, sprite and picture the archive lists, in a grid with their names.\n"
@@ -51,6 +51,17 @@ int RunThumbnail(const Args& args) {
                 }
                 request.size = *size;
                 ++i;
+            } else if (const std::optional<std::string> wrong = ParseHalfLifeOption(args, i, request.studioPose)) {
+                if (!wrong->empty()) {
+                    return *wrong;
+                }
+            } else if (args[i] == "--skin") {
+                const auto family = i + 1 < args.size() ? ParseSkinFamily(args[i + 1]) : std::nullopt;
+                if (!family) {
+                    return "--skin takes a skin family number (0 the first)";
+                }
+                request.studioPose.skinFamily = *family;
+                ++i;
             } else if (args[i].size() > 1 && args[i][0] == '-') {
                 return "unknown option '" + args[i] + "'";
             } else {
@@ -60,7 +71,8 @@ int RunThumbnail(const Args& args) {
         return positional.size() == 2 || positional.size() == 3 ? std::string()
                                                                 : "give an input (or an archive and a name) and an output";
     };
-    if (const int exit = ParseCommandLine(args, kThumbnailUsage, parse); exit >= 0) {
+    const std::string usage = std::string(kThumbnailUsage) + kHalfLifeOptionsUsage;
+    if (const int exit = ParseCommandLine(args, usage.c_str(), parse); exit >= 0) {
         return exit;
     }
     if (positional.size() == 3) {

@@ -138,7 +138,8 @@ std::optional<std::string> ThumbnailCache::KeyOf(const ThumbnailRequest& request
     }
     const std::string key = "marovin thumbnail " + std::to_string(kThumbnailFormatVersion) + "\n" + source + "\n" +
                             (inArchive ? request.name : std::string()) + "\n" + std::to_string(request.size) + "\n" +
-                            std::to_string(request.frames);
+                            std::to_string(request.frames) +
+                            (request.studioPose.Empty() ? std::string() : "\n" + request.studioPose.Text());
     return Hex(Fnv1a(key, 0xcbf29ce484222325ull)) + Hex(Fnv1a(key, 0x84222325cbf29ce4ull));
 }
 

@@ -14,6 +14,7 @@
 #include "media/GameFolder.h"
 #include "media/OpenArchive.h"
 #include "media/Palette.h"
+#include "models/halflife/COGLHLModel.h"
 #include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
@@ -340,6 +341,12 @@ std::optional<Thumbnail> ThumbnailRenderer::DrawObject(Archive* archive, const s
         reason = opened.kind == OpenedKind::Model ? ReasonOf(quiet, msg::kErrorOpeningFile.text) : kNotDrawable;
         EmptyScene();
         return std::nullopt;
+    }
+    if (auto* studio = dynamic_cast<COGLHLModel*>(object); studio != nullptr && !request.studioPose.Empty()) {
+        if (!ApplyStudioPose(*studio, request.studioPose, reason)) {
+            EmptyScene();
+            return std::nullopt;
+        }
     }
     Thumbnail thumbnail;
     thumbnail.facts.family = FamilyOf(object->TypeCode());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "media/PngFile.h"
+#include "models/halflife/StudioPoseSettings.h"
 
 class Archive;
 class COGLImage;
@@ -29,6 +30,8 @@ struct ThumbnailRequest {
     std::string name;     // the entry's name in the archive, or the file's path
     int size = kThumbnailDefaultSize;  // edge of one tile in pixels
     int frames = 1;  // 1: a thumbnail; more: up to that many frames of the first animation side by side
+    // How a Half-Life model is posed (marovin-cli thumbnail --body ...); nothing for other entries.
+    StudioPoseSettings studioPose;
 };
 
 // What a thumbnail tells of its entry besides the picture.

@@ -5,9 +5,11 @@
 // seeds and sample assets are made here with every field known. Header-only and
 // free of the test framework.
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -70,10 +72,20 @@ struct StudioControllerDef {
 // Per bone six channels (x, y, z, rx, ry, rz).
 using StudioBlendDef = std::vector<std::array<StudioChannel, 6>>;
 
+struct StudioEventDef {
+    int frame = 0;
+    int event = 0;
+    int type = 0;
+    std::string options;
+};
+
 struct StudioSequenceDef {
     std::string label;
     float fps = 30.0f;
     int flags = 0;
+    int activity = 0;
+    int activityWeight = 0;
+    std::vector<StudioEventDef> events;  // written after the sequence table
     int frames = 1;
     int motionType = 0;
     int motionBone = 0;
@@ -120,9 +132,33 @@ struct StudioTextureDef {
     std::vector<std::uint8_t> palette;  // 768 bytes (a grey ramp when empty)
 };
 
+// Attachment: a named point in a bone's space.
+struct StudioAttachmentDef {
+    std::string name;
+    int type = 0;
+    int bone = 0;
+    Vector3 origin;
+};
+
+// Hit box: a box in a bone's space and its hit group.
+struct StudioHitBoxDef {
+    int bone = 0;
+    int group = 0;
+    Vector3 min;
+    Vector3 max;
+};
+
 struct StudioModelDef {
     std::string name = "model.mdl";
     int version = 10;
+    // The header's eye position, clipping box (min, max) and bounding box.
+    Vector3 eyePosition;
+    Vector3 clipMin;
+    Vector3 clipMax;
+    Vector3 boxMin;
+    Vector3 boxMax;
+    std::vector<StudioAttachmentDef> attachments;
+    std::vector<StudioHitBoxDef> hitBoxes;
     std::vector<StudioBoneDef> bones;
     std::vector<StudioControllerDef> controllers;
     std::vector<StudioSequenceDef> sequences;
@@ -137,7 +173,11 @@ namespace studio_field {
 inline constexpr std::size_t kVersion = 4, kBoneCount = 140, kBoneOffset = 144, kControllerCount = 148,
                              kSequenceCount = 164, kSequenceOffset = 168, kGroupCount = 172, kTextureCount = 180,
                              kTextureOffset = 184, kSkinRefs = 192, kSkinFamilies = 196, kSkinTable = 200,
-                             kBodyPartCount = 204, kBodyPartOffset = 208;
+                             kBodyPartCount = 204, kBodyPartOffset = 208, kEyePosition = 76, kClipBox = 88,
+                             kBoundingBox = 112, kHitBoxCount = 156, kHitBoxOffset = 160, kAttachmentCount = 212,
+                             kAttachmentOffset = 216;
+// Within a sequence record.
+inline constexpr std::size_t kSequenceEventCount = 48, kSequenceEventOffset = 52;
 }
 
 namespace studio_detail {
@@ -145,6 +185,18 @@ inline void Header(BinaryWriter& out, const char* ident, int version, const std:
     out.WriteBytes(ident, 4);
     out.WriteI32(version);
     out.WriteText(name, 64);
+}
+
+inline void WriteVector(BinaryWriter& out, const Vector3& v) {
+    out.WriteF32(v.x);
+    out.WriteF32(v.y);
+    out.WriteF32(v.z);
+}
+
+inline void PatchVector(BinaryWriter& out, std::size_t offset, const Vector3& v) {
+    BinaryWriter bytes;
+    WriteVector(bytes, v);
+    std::copy(bytes.Bytes().begin(), bytes.Bytes().end(), out.Bytes().begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
 // Writes every blend of `s` at the writer's position; offsets are counted from each bone's record.
@@ -230,6 +282,11 @@ inline ByteBuffer WriteStudioModel(const StudioModelDef& m) {
     BinaryWriter out;
     Header(out, "IDST", m.version, m.name);
     out.WriteZeros(244 - out.Size());
+    PatchVector(out, studio_field::kEyePosition, m.eyePosition);
+    PatchVector(out, studio_field::kClipBox, m.clipMin);
+    PatchVector(out, studio_field::kClipBox + 12, m.clipMax);
+    PatchVector(out, studio_field::kBoundingBox, m.boxMin);
+    PatchVector(out, studio_field::kBoundingBox + 12, m.boxMax);
 
     out.PatchI32(studio_field::kBoneCount, static_cast<std::int32_t>(m.bones.size()));
     out.PatchI32(studio_field::kBoneOffset, static_cast<std::int32_t>(out.Size()));
@@ -265,7 +322,10 @@ inline ByteBuffer WriteStudioModel(const StudioModelDef& m) {
         out.WriteText(s.label, 32);
         out.WriteF32(s.fps);
         out.WriteI32(s.flags);
-        out.WriteZeros(56 - (out.Size() - at));
+        out.WriteI32(s.activity);
+        out.WriteI32(s.activityWeight);
+        out.WriteI32(static_cast<std::int32_t>(s.events.size()));
+        out.WriteI32(0);  // event offset, patched below
         out.WriteI32(s.frames);
         out.WriteZeros(68 - (out.Size() - at));
         out.WriteI32(s.motionType);
@@ -287,6 +347,35 @@ inline ByteBuffer WriteStudioModel(const StudioModelDef& m) {
         out.WriteI32(0);
         out.WriteI32(s.group);
         out.WriteZeros(176 - (out.Size() - at));
+    }
+    for (std::size_t i = 0; i < m.sequences.size(); ++i) {
+        if (m.sequences[i].events.empty()) {
+            continue;
+        }
+        out.PatchI32(sequences + i * 176 + studio_field::kSequenceEventOffset, static_cast<std::int32_t>(out.Size()));
+        for (const StudioEventDef& e : m.sequences[i].events) {
+            out.WriteI32(e.frame);
+            out.WriteI32(e.event);
+            out.WriteI32(e.type);
+            out.WriteText(e.options, 64);
+        }
+    }
+    out.PatchI32(studio_field::kAttachmentCount, static_cast<std::int32_t>(m.attachments.size()));
+    out.PatchI32(studio_field::kAttachmentOffset, static_cast<std::int32_t>(out.Size()));
+    for (const StudioAttachmentDef& a : m.attachments) {
+        out.WriteText(a.name, 32);
+        out.WriteI32(a.type);
+        out.WriteI32(a.bone);
+        WriteVector(out, a.origin);
+        out.WriteZeros(36);  // vectors
+    }
+    out.PatchI32(studio_field::kHitBoxCount, static_cast<std::int32_t>(m.hitBoxes.size()));
+    out.PatchI32(studio_field::kHitBoxOffset, static_cast<std::int32_t>(out.Size()));
+    for (const StudioHitBoxDef& h : m.hitBoxes) {
+        out.WriteI32(h.bone);
+        out.WriteI32(h.group);
+        WriteVector(out, h.min);
+        WriteVector(out, h.max);
     }
     out.PatchI32(studio_field::kGroupCount, m.groupCount);
     out.PatchI32(studio_field::kGroupCount + 4, static_cast<std::int32_t>(out.Size()));
@@ -569,6 +658,186 @@ inline StudioModelDef MakeFigure(int boneCount = 30, int segments = 4) {
     aim.blendStart[0] = -45.0f;
     aim.blendEnd[0] = 45.0f;
     m.sequences.push_back(aim);
+    return m;
+}
+
+// A quadrilateral facing +x (the viewer of a model drawn from its front) in
+// `bone`'s space at depth `x`, from (y0, z0) to (y1, z1), wound clockwise as seen
+// from the front as the studio tools write faces, with one normal along +x; the
+// texture spans it.
+inline void AddStudioQuad(StudioSubmodelDef& model, int skinReference, std::uint8_t bone, float x, float y0, float z0,
+                          float y1, float z1, std::int16_t width = 8, std::int16_t height = 8) {
+    const auto first = static_cast<std::int16_t>(model.vertices.size());
+    const auto normal = static_cast<std::int16_t>(model.normals.size());
+    model.vertices.insert(model.vertices.end(), {{x, y0, z1}, {x, y1, z1}, {x, y0, z0}, {x, y1, z0}});
+    model.vertexBones.insert(model.vertexBones.end(), 4, bone);
+    model.normals.push_back({1.0f, 0.0f, 0.0f});
+    model.normalBones.push_back(bone);
+    StudioCommandDef strip;
+    strip.vertices = {{first, normal, 0, 0},
+                      {static_cast<std::int16_t>(first + 1), normal, width, 0},
+                      {static_cast<std::int16_t>(first + 2), normal, 0, height},
+                      {static_cast<std::int16_t>(first + 3), normal, width, height}};
+    for (StudioMeshDef& mesh : model.meshes) {
+        if (mesh.skinReference == skinReference) {
+            mesh.commands.push_back(strip);
+            return;
+        }
+    }
+    model.meshes.push_back({skinReference, {strip}});
+}
+
+// A palette of the grey ramp with `entries` set (index, r, g, b).
+inline std::vector<std::uint8_t> StudioPalette(std::initializer_list<std::array<int, 4>> entries) {
+    std::vector<std::uint8_t> palette;
+    for (int e = 0; e < 256; ++e) {
+        palette.insert(palette.end(), {static_cast<std::uint8_t>(e), static_cast<std::uint8_t>(e), static_cast<std::uint8_t>(e)});
+    }
+    for (const auto& entry : entries) {
+        for (int c = 0; c < 3; ++c) {
+            palette[static_cast<std::size_t>(entry[0] * 3 + c)] = static_cast<std::uint8_t>(entry[static_cast<std::size_t>(c) + 1]);
+        }
+    }
+    return palette;
+}
+
+// A model with every table the reader knows, with values simple enough to work
+// poses out by hand (a scientist of boxes, seen from its front along +x):
+// bones 0 "Bip01" (a root at (0, 0, 36)), 1 "Bip01 Spine" (0, 0, 10) on it,
+// 2 "Bip01 Head" (0, 0, 12) on the spine, its yaw on controller 0 (wrapping,
+// -180..180), 3 "Bip01 R Hand" (0, -10, 0) on the spine, its pitch on controller 1
+// (plain, -30..30), 4 "Bip01 Jaw" (2, 0, 0) on the head, its x on the mouth (0..4).
+// Sequences: "idle" (10 frames, looping, activity 1, an event 1004 at frame 3)
+// and "aim4" (3 frames, not looping, activity 7 weight 2; four blends moving
+// the spine's x by 0, 4, 8 and 16, blended by pitch -90..90 and yaw -45..45;
+// events 5001 at frame 0, 5002 at 2 and one at frame 9, past its frames).
+// Body parts "body" (body_a, body_b, body_c: torso, hand, and for body_c a
+// chrome belt) and "heads" (head_a, head_b: face, jaw, masked hair, additive
+// halo). Textures skin (solid), chrome, glow (additive), mask (masked: index
+// 255 cut out), skin_dark; skin references skin, chrome, glow, mask; three
+// families ({skin, chrome, glow, mask}, {skin_dark, ...}, {skin_dark, skin_dark,
+// glow, mask}). Attachments "muzzle" (hand, (6, 0, 0)) and "eyes" (head, (3, 0,
+// 4)); hit boxes on the head (group 1), spine (2) and hand (5); eye position
+// (0, 0, 60), clipping box (-16, -16, 0)..(16, 16, 72), bounding box (-12, -14,
+// 0)..(12, 14, 64).
+inline StudioModelDef MakeFullStudioModel() {
+    StudioModelDef m;
+    m.name = "scientist.mdl";
+    const std::array<float, 6> unit{1.0f, 1.0f, 1.0f, 0.01f, 0.01f, 0.01f};
+    m.bones = {{"Bip01", -1, {-1, -1, -1, -1, -1, -1}, {0, 0, 36, 0, 0, 0}, unit},
+               {"Bip01 Spine", 0, {-1, -1, -1, -1, -1, -1}, {0, 0, 10, 0, 0, 0}, unit},
+               {"Bip01 Head", 1, {-1, -1, -1, -1, -1, 0}, {0, 0, 12, 0, 0, 0}, unit},
+               {"Bip01 R Hand", 1, {-1, -1, -1, -1, 1, -1}, {0, -10, 0, 0, 0, 0}, unit},
+               {"Bip01 Jaw", 2, {2, -1, -1, -1, -1, -1}, {2, 0, 0, 0, 0, 0}, unit}};
+    m.controllers = {{2, 0x20 | 0x8000, -180.0f, 180.0f, 0, 0}, {3, 0x10, -30.0f, 30.0f, 0, 1}, {4, 0x1, 0.0f, 4.0f, 0, 4}};
+
+    StudioSequenceDef idle;
+    idle.label = "idle";
+    idle.fps = 15.0f;
+    idle.flags = 1;
+    idle.activity = 1;
+    idle.activityWeight = 1;
+    idle.frames = 10;
+    idle.events = {{3, 1004, 0, "common/npc_step1.wav"}};
+    idle.bbMin = {-12, -14, 0};
+    idle.bbMax = {12, 14, 64};
+    StudioSequenceDef aim = idle;
+    aim.label = "aim4";
+    aim.flags = 0;
+    aim.activity = 7;
+    aim.activityWeight = 2;
+    aim.frames = 3;
+    aim.events = {{0, 5001, 0, "10"}, {2, 5002, 0, "20"}, {9, 5003, 0, "never"}};
+    aim.blends.assign(4, StudioBlendDef(m.bones.size()));
+    const std::int16_t spineX[4] = {0, 4, 8, 16};
+    for (std::size_t b = 0; b < 4; ++b) {
+        aim.blends[b][1][0] = RunLength({spineX[b], spineX[b], spineX[b]});
+    }
+    aim.blendType = {0x8, 0x10};
+    aim.blendStart = {-90.0f, -45.0f};
+    aim.blendEnd = {90.0f, 45.0f};
+    m.sequences = {idle, aim};
+
+    enum : int { kSkin = 0, kChrome = 1, kGlow = 2, kMask = 3 };
+    StudioBodyPartDef body{"body", 1, {}};
+    const float halfWidths[3] = {6.0f, 8.0f, 4.0f};
+    const char* bodyNames[3] = {"body_a", "body_b", "body_c"};
+    for (int i = 0; i < 3; ++i) {
+        StudioSubmodelDef sub;
+        sub.name = bodyNames[i];
+        AddStudioQuad(sub, kSkin, 1, 3.0f, -halfWidths[i], -16.0f, halfWidths[i], 8.0f);
+        AddStudioQuad(sub, kSkin, 3, 3.0f, -2.0f, -2.0f, 2.0f, 2.0f);
+        if (i == 2) {
+            AddStudioQuad(sub, kChrome, 1, 3.5f, -7.0f, -8.0f, 7.0f, -4.0f, 64, 64);
+        }
+        body.models.push_back(sub);
+    }
+    StudioBodyPartDef heads{"heads", 3, {}};
+    for (int i = 0; i < 2; ++i) {
+        StudioSubmodelDef sub;
+        sub.name = i == 0 ? "head_a" : "head_b";
+        const float half = i == 0 ? 4.0f : 5.0f;
+        AddStudioQuad(sub, kSkin, 2, 4.0f, -half, -2.0f, half, 8.0f);
+        AddStudioQuad(sub, kSkin, 4, 2.5f, -3.0f, -2.0f, 3.0f, 0.0f);
+        AddStudioQuad(sub, kMask, 2, 4.5f, -half - 1.0f, 6.0f, half + 1.0f, 10.0f);
+        AddStudioQuad(sub, kGlow, 2, 4.2f, -6.0f, 10.0f, 6.0f, 13.0f);
+        heads.models.push_back(sub);
+    }
+    m.bodyParts = {body, heads};
+
+    StudioTextureDef skin{"skin.bmp", 0, 8, 8, {}, StudioPalette({{1, 220, 170, 130}})};
+    StudioTextureDef chrome{"chrome.bmp", 0x2, 64, 64, {}, {}};
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            chrome.indexes.push_back(static_cast<std::uint8_t>(x * 2 + y * 2));
+        }
+    }
+    StudioTextureDef glow{"glow.bmp", 0x20, 8, 8, {}, StudioPalette({{1, 0, 160, 255}})};
+    StudioTextureDef mask{"mask.bmp", 0x40, 8, 8, {}, StudioPalette({{1, 60, 40, 20}})};
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            mask.indexes.push_back((x + y) % 2 == 0 ? 1 : 255);
+        }
+    }
+    StudioTextureDef dark{"skin_dark.bmp", 0, 8, 8, {}, StudioPalette({{1, 120, 80, 60}})};
+    m.textures = {skin, chrome, glow, mask, dark};
+    m.skinFamilies = {{0, 1, 2, 3}, {4, 1, 2, 3}, {4, 4, 2, 3}};
+
+    m.attachments = {{"muzzle", 0, 3, {6, 0, 0}}, {"eyes", 0, 2, {3, 0, 4}}};
+    m.hitBoxes = {{2, 1, {-4, -4, 0}, {4, 4, 8}}, {1, 2, {-5, -6, -10}, {5, 6, 2}}, {3, 5, {-2, -2, -2}, {6, 2, 2}}};
+    m.eyePosition = {0, 0, 60};
+    m.clipMin = {-16, -16, 0};
+    m.clipMax = {16, 16, 72};
+    m.boxMin = {-12, -14, 0};
+    m.boxMax = {12, 14, 64};
+    return m;
+}
+
+// A weapon to follow MakeFullStudioModel (a p_ model): bones "BIP01", "bip01
+// spine" and "BIP01 r HAND", the leader's names in other letter cases, and
+// "tool_tip" at (8, 0, 0) on the hand, a bone the leader lacks; one sequence
+// "idle" of one frame; one part "tool" with a grip on the hand and a block on
+// the tip, textured "tool.bmp".
+inline StudioModelDef MakeStudioFollower() {
+    StudioModelDef m;
+    m.name = "p_tool.mdl";
+    const std::array<float, 6> unit{1.0f, 1.0f, 1.0f, 0.01f, 0.01f, 0.01f};
+    m.bones = {{"BIP01", -1, {-1, -1, -1, -1, -1, -1}, {0, 0, 20, 0, 0, 0}, unit},
+               {"bip01 spine", 0, {-1, -1, -1, -1, -1, -1}, {0, 0, 5, 0, 0, 0}, unit},
+               {"BIP01 r HAND", 1, {-1, -1, -1, -1, -1, -1}, {0, 5, 0, 0, 0, 0}, unit},
+               {"tool_tip", 2, {-1, -1, -1, -1, -1, -1}, {8, 0, 0, 0, 0, 0}, unit}};
+    StudioSequenceDef idle;
+    idle.label = "idle";
+    idle.flags = 1;
+    idle.bbMin = {-4, -14, 30};
+    idle.bbMax = {14, -6, 50};
+    m.sequences = {idle};
+    StudioSubmodelDef tool;
+    tool.name = "tool";
+    AddStudioQuad(tool, 0, 2, 4.0f, -1.0f, -1.0f, 1.0f, 1.0f);
+    AddStudioQuad(tool, 0, 3, 0.0f, -1.5f, -1.5f, 1.5f, 1.5f);
+    m.bodyParts = {{"tool", 1, {tool}}};
+    m.textures = {{"tool.bmp", 0, 8, 8, {}, StudioPalette({{1, 90, 90, 120}})}};
     return m;
 }
 

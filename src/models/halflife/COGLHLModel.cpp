@@ -674,6 +674,20 @@ void COGLHLModel::MapFollowerBones() {
     }
 }
 
+const std::vector<BoneMatrix>& COGLHLModel::SetUpBones() {
+    static const std::vector<BoneMatrix> kNone;
+    if (!m_studio) {
+        return kNone;
+    }
+    m_studio->SetFrame(m_frame);
+    const std::vector<BoneMatrix>& bones = m_studio->SetUpBones();
+    if (m_follower && m_follower->m_studio) {
+        PoseFollower();
+        m_follower->m_studio->SetUpBones();
+    }
+    return bones;
+}
+
 void COGLHLModel::PoseFollower() const {
     StudioModel& follower = *m_follower->m_studio;
     // Its own sequence runs on this model's clock (the merged bones ignore it).

@@ -95,6 +95,10 @@ public:
     // Parts the pair: the follower comes back placed where this model stands;
     // nullptr when there was none.
     std::unique_ptr<COGLHLModel> TakeFollower();
+    // The bones of the current frame and pose, set up now: this model's (what
+    // comes back; empty without a model) and its follower's, merged onto them
+    // (Follower()->Studio()->Bones()).
+    const std::vector<BoneMatrix>& SetUpBones();
     // For each bone of the follower, the bone of this model it takes its matrix
     // from (-1: it keeps its own pose); empty without a follower.
     const std::vector<int>& FollowerBoneMap() const { return m_followerBones; }

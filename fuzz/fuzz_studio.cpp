@@ -3,7 +3,9 @@
 // first, then the companions in the order the reader asks for them; a short
 // length takes what is left). Whatever the input, reading ends (accepted or with
 // a message) without touching memory outside it, and an accepted model poses
-// every sequence, blended and with its controllers, within its own data.
+// every sequence, blended and with its controllers, within its own data; its
+// attachments, hit boxes and events name bones and frames that exist, and bone
+// merging stays within both bone lists.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -65,6 +67,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (bones.size() != model.bones.size()) {
                 std::abort();
             }
+        }
+    }
+    // The tables beside the skeleton name bones and frames that exist.
+    for (const StudioAttachment& a : model.attachments) {
+        if (a.bone < 0 || static_cast<std::size_t>(a.bone) >= model.bones.size()) {
+            std::abort();
+        }
+        if (bones.size() == model.bones.size()) {
+            TransformPoint(bones[static_cast<std::size_t>(a.bone)], a.origin);
+        }
+    }
+    for (const StudioHitBox& h : model.hitBoxes) {
+        if (h.bone < 0 || static_cast<std::size_t>(h.bone) >= model.bones.size()) {
+            std::abort();
+        }
+    }
+    for (const StudioSequence& s : model.sequences) {
+        for (const StudioEvent& e : s.events) {
+            if (e.frame < 0 || e.frame >= s.frameCount) {
+                std::abort();
+            }
+        }
+    }
+    // A follower merged onto itself by a map with indexes out of range ignores them.
+    if (!model.sequences.empty()) {
+        std::vector<int> map(model.bones.size());
+        for (std::size_t b = 0; b < map.size(); ++b) {
+            map[b] = static_cast<int>(b % 3 == 0 ? b : b + 1000);
+        }
+        std::vector<BoneMatrix> merged;
+        SetUpMergedBones(model, StudioPose{}, bones, map, merged);
+        if (merged.size() != model.bones.size()) {
+            std::abort();
         }
     }
     for (const StudioBodyPart& part : model.bodyParts) {

@@ -337,6 +337,9 @@ void StudioModels() {
     texturesApart.separateTextures = true;
     Put("studio", "texture-file.seed",
         FrameStudioFiles({WriteStudioModel(texturesApart), WriteStudioTextureFile(texturesApart)}));
+    // Every table beside the skeleton: events, attachments, hit boxes, four blends, three skin families.
+    Put("studio", "full.seed", FrameStudioFiles({WriteStudioModel(MakeFullStudioModel())}));
+    Put("studio", "follower.seed", FrameStudioFiles({WriteStudioModel(MakeStudioFollower())}));
 }
 
 void SinModels() {
@@ -478,6 +481,41 @@ void Scenes() {
     v6.WriteI32(6);
     scene.Save(v6, view);
     Put("scene", "every-object-v6.dv", v6.Bytes());
+    // The same with an extension area: a Half-Life pose block for the figure (a
+    // follower named), one for a primitive, a block of an unknown tag and a cut one.
+    {
+        BinaryWriter area;
+        area.WriteBytes("MVX1", 4);
+        const auto block = [&area](const char* tag, const ByteBuffer& payload) {
+            area.WriteBytes(tag, 4);
+            area.WriteU32(static_cast<std::uint32_t>(payload.size()));
+            area.WriteBytes(payload.data(), payload.size());
+        };
+        BinaryWriter pose;
+        pose.WriteI32(scene.IndexOfObject(models.back()));
+        pose.WriteI32(1);  // layout
+        pose.WriteI32(5);  // body
+        pose.WriteI32(2);  // skin family
+        for (const float v : {90.0f, -20.0f, 0.0f, 0.0f, 3.0f, 45.0f, -10.0f}) {
+            pose.WriteF32(v);
+        }
+        pose.WriteU8(1);
+        pose.WriteText("models/p_tool.mdl", scene_format::kPathFieldSize);
+        pose.WriteI32(-1);
+        pose.WriteI32(0);
+        pose.WriteZeros(36);
+        block("OBJX", pose.Bytes());
+        BinaryWriter primitive;
+        primitive.WriteI32(0);
+        primitive.WriteI32(1);
+        block("OBJX", primitive.Bytes());
+        block("ZZZZ", ByteBuffer{1, 2, 3});
+        area.WriteBytes("OBJX", 4);
+        area.WriteU32(1000);
+        ByteBuffer extended = v6.Bytes();
+        extended.insert(extended.end(), area.Bytes().begin(), area.Bytes().end());
+        Put("scene", "extension-area-v6.dv", extended);
+    }
 
     fixture::Scene v5;
     v5.version = 5;

@@ -22,6 +22,15 @@ std::optional<float> ParseValue(const std::string& text) {
     }
     return value;
 }
+
+// The same into `value`; false (and `value` as it was) for anything else.
+bool ParseValueInto(const std::string& text, float& value) {
+    const std::optional<float> parsed = ParseValue(text);
+    if (parsed) {
+        value = *parsed;
+    }
+    return parsed.has_value();
+}
 }  // namespace
 
 std::optional<int> ParseSkinFamily(const std::string& text) { return ParseInt(text, 0, std::numeric_limits<int>::max()); }
@@ -44,12 +53,12 @@ std::optional<std::string> ParseHalfLifeOption(const Args& args, std::size_t& i,
         (arg == "--body" ? pose.body : pose.skinFamily) = *value;
     } else if (arg == "--controller") {
         const std::size_t equals = text.find('=');
-        const auto index = ParseInt(text.substr(0, equals), 0, 3);
-        const auto value = equals == std::string::npos ? std::nullopt : ParseValue(text.substr(equals + 1));
-        if (!index || !value) {
+        const std::optional<int> index = ParseInt(text.substr(0, equals), 0, 3);
+        float value = 0.0f;
+        if (!index || equals == std::string::npos || !ParseValueInto(text.substr(equals + 1), value)) {
             return std::string("--controller takes I=VALUE, I 0 to 3");
         }
-        pose.controllers.emplace_back(*index, *value);
+        pose.controllers.emplace_back(*index, value);
     } else if (arg == "--mouth") {
         pose.mouth = ParseValue(text);
         if (!pose.mouth) {

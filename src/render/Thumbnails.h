@@ -31,7 +31,7 @@ struct ThumbnailRequest {
     int size = kThumbnailDefaultSize;  // edge of one tile in pixels
     int frames = 1;  // 1: a thumbnail; more: up to that many frames of the first animation side by side
     // How a Half-Life model is posed (marovin-cli thumbnail --body ...); nothing for other entries.
-    StudioPoseSettings studioPose;
+    StudioPoseSettings studioPose{};
 };
 
 // What a thumbnail tells of its entry besides the picture.

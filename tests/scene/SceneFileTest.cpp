@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -14,6 +15,7 @@
 #include "scene/COGLText.h"
 #include "scene/ObjectFactory.h"
 #include "scene/Primitives.h"
+#include "scene/SceneExtensions.h"
 #include "scene/SceneFormat.h"
 #include "scene/SceneViewLink.h"
 #include "support/MediaWriters.h"
@@ -764,4 +766,62 @@ TEST_F(Document, ClearTheSceneKeepsPaksAndResetsTheView) {
     EXPECT_EQ(view_.FieldOfView(), DefaultViewLink::kDefaultFieldOfView);
     EXPECT_GT(host_.refreshes, 0);
     EXPECT_GT(host_.repaints, 0);
+}
+
+namespace {
+// A scene-level block as a layer above would register one (the map backdrop).
+bool g_writeTestBlock = false;
+std::vector<std::uint8_t> g_readTestBlock;
+bool WriteTestBlock(const COGLScene& scene, BinaryWriter& out) {
+    if (!g_writeTestBlock) {
+        return false;
+    }
+    out.WriteI32(static_cast<std::int32_t>(scene.Objects().size()));
+    out.WriteText("backdrop", 12);
+    return true;
+}
+void ReadTestBlock(BinaryReader& payload, COGLScene& /*scene*/) {
+    g_readTestBlock = payload.ReadBytes(payload.Remaining());
+}
+}  // namespace
+
+TEST_F(SceneFile, SceneBlocksComeAfterTheLastRecordOnlyWhenTheyHaveSomethingToSay) {
+    RegisterSceneBlock("TSTB", &WriteTestBlock, &ReadTestBlock);
+    COGLScene scene;
+    BuildEveryPrimitive(scene);
+    DefaultViewLink view;
+    g_writeTestBlock = false;
+    const ByteBuffer plain = SaveFile(scene, view);
+    g_writeTestBlock = true;
+    const ByteBuffer extended = SaveFile(scene, view);
+    g_writeTestBlock = false;
+    // The plain scene's bytes, then "MVX1", "TSTB", the payload's length and the payload.
+    ASSERT_EQ(extended.size(), plain.size() + 4 + 8 + 16);
+    EXPECT_TRUE(std::equal(plain.begin(), plain.end(), extended.begin()));
+    EXPECT_EQ(std::string(extended.begin() + static_cast<std::ptrdiff_t>(plain.size()),
+                          extended.begin() + static_cast<std::ptrdiff_t>(plain.size()) + 8),
+              "MVX1TSTB");
+
+    COGLScene loaded;
+    ASSERT_TRUE(LoadFile(loaded, view, extended, extended.size())) << loaded.LastLoadError();
+    EXPECT_EQ(loaded.LoadSkippedRecords(), 0);
+    ASSERT_EQ(g_readTestBlock.size(), 16u);
+    EXPECT_EQ(g_readTestBlock[0], 13) << "the objects' count it wrote";
+    EXPECT_EQ(loaded.Objects().size(), scene.Objects().size());
+
+    // Blocks this program does not know, or whose object is not there, are skipped and counted.
+    ByteBuffer foreign = extended;
+    std::copy_n("ZZZZ", 4, foreign.begin() + static_cast<std::ptrdiff_t>(plain.size()) + 4);
+    BinaryWriter orphan;
+    orphan.WriteBytes("OBJX", 4);
+    orphan.WriteU32(4);
+    orphan.WriteI32(99);
+    foreign.insert(foreign.end(), orphan.Bytes().begin(), orphan.Bytes().end());
+    foreign.insert(foreign.end(), {'O', 'B'});  // a cut block header
+    COGLScene other;
+    g_readTestBlock.clear();
+    ASSERT_TRUE(LoadFile(other, view, foreign, foreign.size())) << other.LastLoadError();
+    EXPECT_EQ(other.LoadSkippedRecords(), 3);
+    EXPECT_TRUE(g_readTestBlock.empty());
+    EXPECT_EQ(other.Objects().size(), scene.Objects().size());
 }

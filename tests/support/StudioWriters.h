@@ -740,7 +740,7 @@ inline StudioModelDef MakeFullStudioModel() {
     idle.frames = 10;
     idle.events = {{3, 1004, 0, "common/npc_step1.wav"}};
     idle.bbMin = {-12, -14, 0};
-    idle.bbMax = {12, 14, 64};
+    idle.bbMax = {12, 14, 72};
     StudioSequenceDef aim = idle;
     aim.label = "aim4";
     aim.flags = 0;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "media/PngFile.h"
 #include "models/ModelFamilies.h"
 #include "models/halflife/COGLHLModel.h"
 #include "models/halflife/StudioBones.h"
@@ -529,4 +530,83 @@ TEST_F(StudioFull, PoseAndFollowerRoundTripThroughTheExtensionAreaThatOldReaders
     EXPECT_EQ(hurt.scene.Objects().size(), 1u);
     EXPECT_TRUE(hurt.doc.PathName().empty());
     EXPECT_TRUE(hurt.doc.IsModified());
+}
+
+TEST_F(StudioFull, OverlaysShowTheSkeletonThroughTheModelAndLabelItInSceneSpace) {
+    Document d;
+    COGLHLModel* model = Open(d, leaderPath_);
+    COGLHLModel* follower = Open(d, followerPath_);
+    ASSERT_NE(model, nullptr);
+    ASSERT_NE(follower, nullptr);
+    ASSERT_TRUE(d.doc.FollowModel(model, follower));
+    model->SetPosition(10, 0, 0);
+    model->SetScale(0.5f, 0.5f, 0.5f);
+
+    // Labels: the leader's five bones and two attachments, then the follower's four bones.
+    const auto labels = model->OverlayLabels(object_overlay::kBones | object_overlay::kAttachments);
+    ASSERT_EQ(labels.size(), 11u);
+    EXPECT_EQ(labels[4].name, "Bip01 Jaw");
+    EXPECT_EQ(labels[4].kind, object_overlay::kBones);
+    ExpectNear(labels[4].position, {10, 29, 1}, "the jaw: model (2, 0, 58) drawn as (y, z, x), halved, moved");
+    EXPECT_EQ(labels[5].name, "muzzle");
+    EXPECT_EQ(labels[5].kind, object_overlay::kAttachments);
+    ExpectNear(labels[5].position, {5, 23, 3}, "the muzzle: model (6, -10, 46)");
+    EXPECT_EQ(labels[10].name, "tool_tip");
+    ExpectNear(labels[10].position, {5, 23, 4}, "8 ahead of the hand");
+    EXPECT_EQ(model->OverlayLabels(object_overlay::kHitBoxes).size(), 0u);
+
+    // Drawn over the model with the depth test on: every overlay shows through it.
+    model->SetPosition(0, -36, 0);
+    model->SetScale(1, 1, 1);
+    glViewport(0, 0, kWidth, kHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-40, 40, -40, 40, -100, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    model->Draw(COGLObject::kDrawMaterial);
+    const auto count = [](const std::array<int, 3>& rgb) {
+        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kWidth * kHeight * 4));
+        glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        int n = 0;
+        for (std::size_t i = 0; i < pixels.size(); i += 4) {
+            n += std::abs(pixels[i] - rgb[0]) < 4 && std::abs(pixels[i + 1] - rgb[1]) < 4 &&
+                 std::abs(pixels[i + 2] - rgb[2]) < 4;
+        }
+        return n;
+    };
+    const std::array<int, 3> head{255, 64, 64};  // hit group 1
+    const std::array<int, 3> bones{255, 217, 51};
+    EXPECT_EQ(count(head), 0);
+    EXPECT_EQ(count(bones), 0);
+    model->DrawOverlays(object_overlay::kHitBoxes | object_overlay::kBones | object_overlay::kAttachments |
+                        object_overlay::kBoundingBox | object_overlay::kClipBox | object_overlay::kEyePosition);
+    EXPECT_GT(count(head), 20);
+    EXPECT_GT(count(bones), 10);
+    EXPECT_GT(count({51, 255, 115}), 0) << "attachment points";
+    EXPECT_GT(count({255, 77, 255}), 0) << "the eye position";
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    GLfloat width = 0.0f;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_FLOAT_EQ(width, 1.0f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    // For a look: the picture beside the test's other output.
+    PngImage picture;
+    picture.width = kWidth;
+    picture.height = kHeight;
+    picture.channels = 4;
+    picture.pixels.resize(static_cast<std::size_t>(kWidth * kHeight * 4));
+    std::vector<std::uint8_t> rows(picture.pixels.size());
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+    for (int y = 0; y < kHeight; ++y) {
+        std::copy_n(rows.begin() + static_cast<std::ptrdiff_t>((kHeight - 1 - y) * kWidth * 4), kWidth * 4,
+                    picture.pixels.begin() + static_cast<std::ptrdiff_t>(y * kWidth * 4));
+    }
+    WritePng(TestOutputDirectory() + "/studio-overlays.png", picture);
 }

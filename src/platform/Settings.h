@@ -48,6 +48,9 @@ inline constexpr const char* kShowFrameTime = "ShowFrameTime";
 inline constexpr const char* kMouseSensitivity = "MouseSensitivity";
 inline constexpr const char* kGrid = "Grid";
 inline constexpr const char* kAxis = "Axis";
+// The overlays the view draws over the selected model (their bits), and whether saved pictures keep them.
+inline constexpr const char* kOverlays = "Overlays";
+inline constexpr const char* kOverlaysInPictures = "OverlaysInPictures";
 inline constexpr const char* kSceneWindow = "SceneWindow";
 inline constexpr const char* kObjectProperties = "ObjectProperties";
 inline constexpr const char* kSceneSelector = "SceneSelector";

@@ -12,6 +12,7 @@
 #include "render/CommandIds.h"
 #include "render/DisplayMode.h"
 #include "render/Framing.h"
+#include "render/ViewOverlays.h"
 #include "render/ViewLayout.h"
 #include "scene/COGLLight.h"
 #include "scene/COGLScene.h"
@@ -39,6 +40,9 @@ COGLView::COGLView() {
         m_axes[static_cast<std::size_t>(info.tool)] = info.axes;
     }
     ApplyOptions();
+    Settings& settings = GetSettings();
+    m_overlays = settings.GetInt(settings_keys::kSettings, settings_keys::kOverlays, 0);
+    m_overlaysInPictures = settings.GetInt(settings_keys::kSettings, settings_keys::kOverlaysInPictures, 0) != 0;
     // Rendering goes through whatever the context offers; "ForceSWRender" is
     // kept only so the stored value stays as the program writes it.
     m_softwareRendering = false;
@@ -49,6 +53,8 @@ COGLView::~COGLView() {
     Settings& settings = GetSettings();
     settings.SetInt(settings_keys::kSettings, settings_keys::kForceSWRender, m_softwareRendering ? 1 : 0);
     settings.SetInt(settings_keys::kSettings, settings_keys::kShowFrameTime, m_showFrameTime ? 1 : 0);
+    settings.SetInt(settings_keys::kSettings, settings_keys::kOverlays, m_overlays);
+    settings.SetInt(settings_keys::kSettings, settings_keys::kOverlaysInPictures, m_overlaysInPictures ? 1 : 0);
     for (auto& viewport : m_viewports) {
         viewport.reset();
     }
@@ -139,6 +145,8 @@ void COGLView::Paint() {
     frame.backgroundPicture = !ObjectBeingDragged() && !m_transparentBackground;
     frame.fillBackground = m_paneCount == 4;
     frame.backgroundAlpha = BackgroundAlpha();
+    frame.overlayObject = OverlayObject();
+    frame.overlays = m_overlays;
     if (m_paneCount == 1) {
         ActiveViewport().Render(frame);
     } else {
@@ -292,6 +300,11 @@ bool COGLView::OnCommand(int id) {
         Repaint();
         return true;
     }
+    if (const int overlay = OverlayForCommand(id)) {
+        m_overlays ^= overlay;
+        Repaint();
+        return true;
+    }
     COGLViewport& active = ActiveViewport();
     switch (id) {
         case cmd::kOneViewport:
@@ -330,6 +343,9 @@ bool COGLView::OnCommand(int id) {
         case cmd::kHighlightSelected:
             m_highlightSelected = !m_highlightSelected;
             break;
+        case cmd::kOverlaysInPictures:
+            m_overlaysInPictures = !m_overlaysInPictures;
+            return true;
         case cmd::kAddLight: {
             const std::optional<int> kind = m_chooseLightKind ? m_chooseLightKind() : std::optional<int>(0);
             return kind.has_value() && AddLight(*kind);
@@ -437,6 +453,9 @@ bool COGLView::IsChecked(int id) const {
     if (const DisplayModeInfo* mode = DisplayModeForCommand(id)) {
         return ActiveViewport().DisplayMode() == mode->value;
     }
+    if (const int overlay = OverlayForCommand(id)) {
+        return (m_overlays & overlay) != 0;
+    }
     const COGLViewport& active = ActiveViewport();
     switch (id) {
         case cmd::kOneViewport:
@@ -453,6 +472,8 @@ bool COGLView::IsChecked(int id) const {
             return m_moveFast;
         case cmd::kHighlightSelected:
             return m_highlightSelected;
+        case cmd::kOverlaysInPictures:
+            return m_overlaysInPictures;
         default:
             return false;
     }

@@ -34,9 +34,9 @@ public:
     static constexpr float kNewLightPosition[3] = {0.0f, 1.0f, 3.0f};
     static constexpr const char* kDefaultLightName = "Default";
 
-    // Reads "MouseSensitivity" and "ShowFrameTime"; "ForceSWRender" is ignored.
+    // Reads "MouseSensitivity", "ShowFrameTime" and the overlays; "ForceSWRender" is ignored.
     COGLView();
-    // Writes "ForceSWRender" = 0 and "ShowFrameTime", and deletes the font lists
+    // Writes "ForceSWRender" = 0, "ShowFrameTime" and the overlays, and deletes the font lists
     // (checked as "delete lists") when a context is current.
     ~COGLView() override;
     COGLView(const COGLView&) = delete;
@@ -121,7 +121,8 @@ public:
 
     // --- Image output ---
     // Renders the active viewport alone at width x height into an off-screen
-    // framebuffer, with no grid, axis markers, selection or light markers, and
+    // framebuffer, with no grid, axis markers, selection or light markers (and no
+    // overlays unless OverlaysInPictures), and
     // keeps the picture (bottom-up BGR, or BGRA with 4 bytes per pixel). With
     // `allPanes` the layout stays as it is shown (grids too); only the selection and
     // the light markers are left out. Everything is restored afterwards. False when
@@ -165,6 +166,11 @@ public:
     bool MoveFast() const { return m_moveFast; }
     bool HighlightSelected() const { return m_highlightSelected; }
     bool ShowFrameTime() const { return m_showFrameTime; }
+    // The inner parts (object_overlay bits) drawn over the selected object in every
+    // pane, and whether saved pictures, prints and movies keep them; both are kept
+    // in the settings ("Overlays", "OverlaysInPictures").
+    int Overlays() const { return m_overlays; }
+    bool OverlaysInPictures() const { return m_overlaysInPictures; }
     // Reads "MouseSensitivity" and "ShowFrameTime" again (after "Program Options").
     void ApplyOptions();
     const FrameTimer& Timer() const { return m_frameTimer; }
@@ -227,6 +233,10 @@ private:
     // the status it leaves.
     void ApplyTool(const ToolStep& step);
     void SetStatus(const std::string& text);
+    // The object whose overlays the panes draw now, or nullptr.
+    COGLObject* OverlayObject() const;
+    // Names the bone whose joint shows nearest the pointer at (x, y) in the status bar.
+    void ShowBoneNear(int x, int y);
     void DrawSeparators() const;
     // Renders the current layout into a framebuffer of its own and reads it back.
     bool RenderOffscreen(int width, int height, int bytesPerPixel, CapturedImage& out);
@@ -251,6 +261,10 @@ private:
     bool m_highlightSelected = false;
     bool m_showFrameTime = false;
     bool m_softwareRendering = false;
+    int m_overlays = 0;
+    bool m_overlaysInPictures = false;
+    COGLObject* m_pictureOverlayObject = nullptr;  // the selection a capture left out, while it draws
+    std::string m_boneShown;                       // the bone named in the status bar
 
     BitmapFont m_font;
     FrameTimer m_frameTimer;

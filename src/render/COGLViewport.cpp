@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <array>
+#include <optional>
 #include <string>
 
 #include "platform/GLContext.h"
@@ -100,6 +102,36 @@ void PopPixelProjection() {
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
 }
+
+// The names of overlay points stand a few pixels up and right of them.
+constexpr int kLabelOffset = 4;
+
+struct PaneMatrices {
+    GLdouble modelview[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+};
+
+PaneMatrices CurrentMatrices() {
+    PaneMatrices m{};
+    glGetDoublev(GL_MODELVIEW_MATRIX, m.modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, m.projection);
+    glGetIntegerv(GL_VIEWPORT, m.viewport);
+    return m;
+}
+
+// Where a scene point shows in the window (y from the bottom); nothing behind the
+// viewer or beyond the far plane.
+std::optional<std::array<double, 2>> Projected(const PaneMatrices& m, const Vector3& point) {
+    GLdouble x = 0.0;
+    GLdouble y = 0.0;
+    GLdouble z = 0.0;
+    if (gluProject(point.x, point.y, point.z, m.modelview, m.projection, m.viewport, &x, &y, &z) != GL_TRUE ||
+        z < 0.0 || z > 1.0) {
+        return std::nullopt;
+    }
+    return std::array<double, 2>{x, y};
+}
 }  // namespace
 
 // --- COGLViewport ---
@@ -124,6 +156,67 @@ void COGLViewport::LoadViewMatrices() {
 
 bool COGLViewport::Contains(int x, int y) const {
     return x >= m_rect.x && y >= m_rect.y && x < m_rect.x + m_rect.width && y < m_rect.y + m_rect.height;
+}
+
+const COGLObject::OverlayLabel* COGLViewport::LabelNear(const std::vector<COGLObject::OverlayLabel>& labels,
+                                                        int kind, int x, int y, double radius) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    LoadViewMatrices();
+    PaneMatrices m = CurrentMatrices();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    m.viewport[0] = m_rect.x;
+    m.viewport[1] = m_rect.y;
+    m.viewport[2] = m_rect.width;
+    m.viewport[3] = m_rect.height;
+    const COGLObject::OverlayLabel* nearest = nullptr;
+    double best = radius * radius;
+    for (const COGLObject::OverlayLabel& label : labels) {
+        const auto at = label.kind == kind ? Projected(m, label.position) : std::nullopt;
+        if (!at) {
+            continue;
+        }
+        const double dx = (*at)[0] - (x + 0.5);
+        const double dy = (*at)[1] - (y + 0.5);
+        if (dx * dx + dy * dy <= best) {
+            best = dx * dx + dy * dy;
+            nearest = &label;
+        }
+    }
+    return nearest;
+}
+
+void COGLViewport::DrawOverlays(const PaneFrame& frame) const {
+    if (frame.overlayObject == nullptr || frame.overlays == 0) {
+        return;
+    }
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT | GL_LINE_BIT | GL_POINT_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_FOG);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    frame.overlayObject->DrawOverlays(frame.overlays);
+    if ((frame.overlays & object_overlay::kAttachments) != 0) {
+        const auto labels = frame.overlayObject->OverlayLabels(object_overlay::kAttachments);
+        const PaneMatrices m = CurrentMatrices();
+        glDisable(GL_DEPTH_TEST);
+        PushPixelProjection(m_rect);
+        glColor3f(1.0f, 0.85f, 0.2f);
+        for (const COGLObject::OverlayLabel& label : labels) {
+            if (const auto at = label.kind == object_overlay::kAttachments ? Projected(m, label.position)
+                                                                           : std::nullopt) {
+                BitmapFont::DrawText(static_cast<int>((*at)[0]) - m_rect.x + kLabelOffset,
+                                     static_cast<int>((*at)[1]) - m_rect.y + kLabelOffset, label.name);
+            }
+        }
+        PopPixelProjection();
+    }
+    glPopAttrib();
 }
 
 bool COGLViewport::BeginPane() const {
@@ -196,6 +289,7 @@ void COGLViewport3D::Render(const PaneFrame& frame) {
         options.farPlane = kFarPlane;
         RenderScene(*scene, options);
     }
+    DrawOverlays(frame);
     glPopAttrib();
 }
 
@@ -291,6 +385,7 @@ void COGLViewport2D::Render(const PaneFrame& frame) {
     if (frame.scene != nullptr) {
         RenderSceneWireframe(*frame.scene, frame.fast);
     }
+    DrawOverlays(frame);
     glPopAttrib();
 }
 

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "render/COGLCamera.h"
 #include "render/DisplayMode.h"
 #include "render/ViewLayout.h"
+#include "scene/COGLObject.h"
 
 class COGLScene;
 
@@ -23,6 +25,9 @@ struct PaneFrame {
     // since the window's clear is the grey of the orthographic panes.
     bool fillBackground = false;
     float backgroundAlpha = 1.0f;
+    // The object whose inner parts (object_overlay bits) every pane draws over the scene.
+    COGLObject* overlayObject = nullptr;
+    int overlays = 0;
 };
 
 // One pane of the view: where it sits in the window (y from the bottom), its
@@ -46,6 +51,10 @@ public:
     void SetRect(const PaneRect& rect) { m_rect = rect; }
     // (x, y) in GL window pixels, y from the bottom.
     bool Contains(int x, int y) const;
+    // The label of `kind` that this pane shows nearest the window pixel (x, y from
+    // the bottom), no further than `radius` pixels; nullptr when none is.
+    const COGLObject::OverlayLabel* LabelNear(const std::vector<COGLObject::OverlayLabel>& labels, int kind, int x,
+                                              int y, double radius);
 
     COGLCamera& Camera() { return *m_camera; }
     const COGLCamera& Camera() const { return *m_camera; }
@@ -64,6 +73,9 @@ protected:
     bool BeginPane() const;
     // Loads the pane's projection from identity, then its camera's view.
     void LoadViewMatrices();
+    // The frame's overlays over what the pane drew, with the attachments' names
+    // beside their points; with the pane's matrices loaded.
+    void DrawOverlays(const PaneFrame& frame) const;
 
     PaneRect m_rect;
     std::unique_ptr<COGLCamera> m_camera;

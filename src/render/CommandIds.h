@@ -56,6 +56,18 @@ inline constexpr int kFrameSelection = 33001;
 inline constexpr int kFrameAll = 33002;
 inline constexpr int kFrameSelectionEveryPane = 33003;
 inline constexpr int kFrameAllEveryPane = 33004;
+// What the view draws over the selected model: its skeleton, attachments, hit
+// boxes, boxes and eye position; and whether saved pictures show them too.
+inline constexpr int kShowBones = 33030;
+inline constexpr int kShowAttachments = 33031;
+inline constexpr int kShowHitBoxes = 33032;
+inline constexpr int kShowBoundingBox = 33033;
+inline constexpr int kShowClipBox = 33034;
+inline constexpr int kShowEyePosition = 33035;
+inline constexpr int kOverlaysInPictures = 33036;
+// A model following another (a weapon in a player's hand), and parting them.
+inline constexpr int kFollowModel = 33037;
+inline constexpr int kPartFollower = 33038;
 
 // Mouse tools.
 inline constexpr int kToolMove = 32808;

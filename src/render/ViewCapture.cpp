@@ -137,12 +137,15 @@ bool COGLView::Capture(int width, int height, int bytesPerPixel, bool allPanes) 
     std::uint32_t hiddenMarkers = 0;
     if (m_scene) {
         selected = m_scene->Selected();
+        // Only when asked: a picture is of the scene, not of the tools for seeing into it.
+        m_pictureOverlayObject = m_overlaysInPictures ? OverlayObject() : nullptr;
         m_scene->SetSelectedObject(nullptr);
         hiddenMarkers = m_scene->HideLightMarkers();
     }
 
     const bool captured = RenderOffscreen(width, height, bytesPerPixel, m_captured);
 
+    m_pictureOverlayObject = nullptr;
     if (m_scene) {
         m_scene->RestoreLightMarkers(hiddenMarkers);
         m_scene->SetSelectedObject(selected);

@@ -242,6 +242,7 @@ void COGLView::MouseMove(const ViewMouseEvent& event) {
     if (!IsDragging()) {
         m_lastX = event.x;
         m_lastY = event.y;
+        ShowBoneNear(event.x, event.y);
         return;
     }
     const int dx = event.x - m_lastX;

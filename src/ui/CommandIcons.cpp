@@ -517,7 +517,16 @@ bool HasIcon(int id) {
         case cmd::kUndo:
         case cmd::kRedo:
         case cmd::kDelete:
-        case cmd::kTest: return false;
+        case cmd::kTest:
+        case cmd::kShowBones:
+        case cmd::kShowAttachments:
+        case cmd::kShowHitBoxes:
+        case cmd::kShowBoundingBox:
+        case cmd::kShowClipBox:
+        case cmd::kShowEyePosition:
+        case cmd::kOverlaysInPictures:
+        case cmd::kFollowModel:
+        case cmd::kPartFollower: return false;
         default: return true;
     }
 }

@@ -34,6 +34,10 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kAddObject, "Add &Object...", "Add a primitive object", K::Plain},
     CommandInfo{cmd::kAddPlayer, "Add &Player...", "Add one of the players the scene's games and archives keep",
                 K::Plain},
+    CommandInfo{cmd::kFollowModel, "&Follow Model...",
+                "Make the selected Half-Life model follow another, as a weapon model follows a player", K::Plain},
+    CommandInfo{cmd::kPartFollower, "Pa&rt Follower", "Part the selected model from the model following it",
+                K::Plain},
     // View layout and display.
     CommandInfo{cmd::kOneViewport, "&One Viewport", "Show the active viewport only", K::Layout},
     CommandInfo{cmd::kFourViewports, "&Four Viewports", "Show all four viewports", K::Layout},
@@ -61,6 +65,17 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kFastEdit, "Fast &Edit", "Make the active viewport an orthographic viewport", K::Plain},
     CommandInfo{cmd::kMoveFast, "&Move Fast", "Draw the dragged object quickly", K::Toggle},
     CommandInfo{cmd::kHighlightSelected, "&Highlight Selected", "Highlight the selected object", K::Toggle},
+    CommandInfo{cmd::kShowBones, "&Bones",
+                "Draw the selected model's bones; the status bar names the one under the pointer", K::Toggle},
+    CommandInfo{cmd::kShowAttachments, "&Attachments", "Draw the selected model's attachment points with their names",
+                K::Toggle},
+    CommandInfo{cmd::kShowHitBoxes, "&Hit Boxes", "Draw the selected model's hit boxes, coloured by hit group",
+                K::Toggle},
+    CommandInfo{cmd::kShowBoundingBox, "Bounding Bo&x", "Draw the selected model's bounding box", K::Toggle},
+    CommandInfo{cmd::kShowClipBox, "&Clipping Box", "Draw the selected model's clipping box", K::Toggle},
+    CommandInfo{cmd::kShowEyePosition, "&Eye Position", "Draw the selected model's eye position", K::Toggle},
+    CommandInfo{cmd::kOverlaysInPictures, "Overlays in &Saved Pictures",
+                "Keep the overlays in saved pictures, prints and animations", K::Toggle},
     CommandInfo{cmd::kOptions, "Op&tions...", "Change the program options", K::Plain},
     CommandInfo{cmd::kVWep, "V&Wep...", "Set up viewable weapons", K::Plain},
     CommandInfo{cmd::kTest, "Test", "Test", K::Plain},
@@ -118,6 +133,8 @@ bool IsViewCommand(int id) {
         case cmd::kAddLight:
         case cmd::kAddObject:
         case cmd::kAddPlayer:
+        case cmd::kFollowModel:
+        case cmd::kPartFollower:
         case cmd::kOptions:
         case cmd::kVWep:
         case cmd::kHelpContents:

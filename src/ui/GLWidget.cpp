@@ -70,6 +70,8 @@ GLWidget::GLWidget(QWidget* parent) : QOpenGLWidget(parent), core_(std::make_uni
     setFormat(RequiredFormat());
     setMinimumSize(320, 240);
     setAcceptDrops(true);
+    // Moves without a button reach the view too: it names the bone under the pointer.
+    setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QOpenGLWidget::frameSwapped, this, &GLWidget::OnFrameSwapped);
     // The first update needs no GL: the scene and its "Default" light exist before

@@ -18,10 +18,13 @@
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "platform/Version.h"
+#include "render/COGLView.h"
 #include "render/CommandIds.h"
+#include "scene/COGLScene.h"
 #include "ui/ColorPicker.h"
 #include "ui/CommandIcons.h"
 #include "ui/CommandTable.h"
+#include "ui/FollowModelDialog.h"
 #include "ui/GLWidget.h"
 #include "ui/QtHost.h"
 #include "ui/ShellViewState.h"
@@ -196,7 +199,8 @@ void MainWindow::CreateMenus() {
     exit->setStatusTip(QStringLiteral("Quit the program"));
 
     QMenu* edit = menu(QStringLiteral("&Edit"));
-    add(edit, {cmd::kUndo, cmd::kRedo, 0, cmd::kCopy, cmd::kDelete, cmd::kClear, 0, cmd::kAddLight, cmd::kAddObject, cmd::kAddPlayer});
+    add(edit, {cmd::kUndo, cmd::kRedo, 0, cmd::kCopy, cmd::kDelete, cmd::kClear, 0, cmd::kAddLight, cmd::kAddObject,
+               cmd::kAddPlayer, 0, cmd::kFollowModel, cmd::kPartFollower});
 
     QMenu* view = menu(QStringLiteral("&View"));
     windowsMenu_ = view->addMenu(QStringLiteral("&Windows"));
@@ -216,6 +220,10 @@ void MainWindow::CreateMenus() {
     connect(camera, &QMenu::aboutToShow, this, &MainWindow::RefreshCommandStates);
     add(camera, {cmd::kPerspective, cmd::kFront, cmd::kTop, cmd::kRight, cmd::kLeft, 0, cmd::kPreview,
                  cmd::kFastEdit});
+    QMenu* overlays = view->addMenu(QStringLiteral("O&verlays"));
+    connect(overlays, &QMenu::aboutToShow, this, &MainWindow::RefreshCommandStates);
+    add(overlays, {cmd::kShowBones, cmd::kShowAttachments, cmd::kShowHitBoxes, cmd::kShowBoundingBox,
+                   cmd::kShowClipBox, cmd::kShowEyePosition, 0, cmd::kOverlaysInPictures});
     add(view, {0, cmd::kMoveFast, cmd::kHighlightSelected, 0, cmd::kOptions, cmd::kVWep, cmd::kTest});
 
     QMenu* tools = menu(QStringLiteral("&Tools"));
@@ -386,4 +394,9 @@ void MainWindow::RefreshCommandStates() {
             action->setChecked(target_->IsChecked(it.key()));
         }
     }
+    // Followers are the scene's, not the view's: only a model with somewhere to go may follow.
+    const COGLScene* scene = view_ != nullptr ? view_->Core().Scene() : nullptr;
+    const COGLObject* selected = scene != nullptr ? scene->Selected() : nullptr;
+    Action(cmd::kFollowModel)->setEnabled(scene != nullptr && !FollowLeadersFor(*scene, selected).empty());
+    Action(cmd::kPartFollower)->setEnabled(selected != nullptr && selected->FollowerObject() != nullptr);
 }

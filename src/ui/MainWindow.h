@@ -119,6 +119,9 @@ private:
     void AddObject();
     // The player picker; true when a player was added.
     bool AddPlayer();
+    // The selected Half-Life model follows one the user chooses; parting gives it back to the scene.
+    void FollowModel();
+    void PartFollower();
     void ShowOptions();
     void ShowVWep();
     bool SaveImage();

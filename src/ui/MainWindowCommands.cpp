@@ -11,15 +11,20 @@
 #include <QPrinter>
 #include <QStatusBar>
 
+#include <algorithm>
+
+#include "models/halflife/COGLHLModel.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "render/COGLView.h"
 #include "render/CommandIds.h"
+#include "scene/COGLScene.h"
 #include "ui/AboutDialog.h"
 #include "ui/AddDialogs.h"
 #include "ui/CommandTable.h"
 #include "ui/Desktop.h"
+#include "ui/FollowModelDialog.h"
 #include "ui/GLWidget.h"
 #include "ui/MainWindow.h"
 #include "ui/ModelOpenDialog.h"
@@ -27,6 +32,7 @@
 #include "ui/PlayerPicker.h"
 #include "ui/QtHost.h"
 #include "ui/QualityDialog.h"
+#include "ui/SceneNames.h"
 #include "ui/VWepDialog.h"
 #include "ui/ViewCommandTarget.h"
 
@@ -53,6 +59,8 @@ void MainWindow::RunCommand(int id) {
         case cmd::kAddLight: AddLight(); break;
         case cmd::kAddObject: AddObject(); break;
         case cmd::kAddPlayer: AddPlayer(); break;
+        case cmd::kFollowModel: FollowModel(); break;
+        case cmd::kPartFollower: PartFollower(); break;
         case cmd::kOptions: ShowOptions(); break;
         case cmd::kVWep: ShowVWep(); break;
         case cmd::kHelpContents: ShowHelp(); break;
@@ -203,6 +211,55 @@ void MainWindow::AddObject() {
         target_->AddObject(dialog.TypeCode());
         view_->update();
     }
+}
+
+void MainWindow::FollowModel() {
+    COGLScene* scene = view_->Core().Scene();
+    if (scene == nullptr) {
+        return;
+    }
+    COGLObject* follower = scene->Selected();
+    const std::vector<COGLHLModel*> leaders = FollowLeadersFor(*scene, follower);
+    if (leaders.empty()) {
+        return;
+    }
+    FollowModelDialog dialog(leaders, this);
+    // The dialog is modal: what it offered is looked up again once it closed.
+    if (!Accepted(execDialog(dialog)) || dialog.Leader() == nullptr) {
+        return;
+    }
+    COGLHLModel* leader = dialog.Leader();
+    scene = view_->Core().Scene();
+    if (scene == nullptr || scene->Selected() != follower) {
+        return;
+    }
+    const std::vector<COGLHLModel*> still = FollowLeadersFor(*scene, follower);
+    if (std::find(still.begin(), still.end(), leader) == still.end()) {
+        return;
+    }
+    view_->makeCurrent();
+    if (view_->Core().Document().FollowModel(leader, follower)) {
+        statusBar()->showMessage(
+            QStringLiteral("%1 follows %2.").arg(GameText(leader->Follower()->Name()), GameText(leader->Name())));
+    }
+    if (hooks_.refreshProperties) {
+        hooks_.refreshProperties();
+    }
+    view_->update();
+}
+
+void MainWindow::PartFollower() {
+    COGLScene* scene = view_->Core().Scene();
+    COGLObject* leader = scene != nullptr ? scene->Selected() : nullptr;
+    if (leader == nullptr || leader->FollowerObject() == nullptr) {
+        return;
+    }
+    view_->makeCurrent();
+    view_->Core().Document().PartFollower(leader);
+    if (hooks_.refreshProperties) {
+        hooks_.refreshProperties();
+    }
+    view_->update();
 }
 
 void MainWindow::ShowOptions() {

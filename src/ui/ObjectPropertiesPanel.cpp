@@ -17,6 +17,7 @@
 #include "ui/object/PlayerPage.h"
 #include "ui/object/SkinsPage.h"
 #include "ui/object/SpotPage.h"
+#include "ui/object/StudioPage.h"
 #include "ui/object/TextPage.h"
 #include "ui/object/TexturePage.h"
 
@@ -73,6 +74,7 @@ ObjectPropertiesPanel::ObjectPropertiesPanel(QWidget* parent) : QWidget(parent) 
     AddPage(std::make_unique<SpotPage>());
     AddPage(std::make_unique<AnimationPage>());
     AddPage(std::make_unique<SkinsPage>());
+    AddPage(std::make_unique<StudioPage>());
     AddPage(std::make_unique<PlayerPage>());
 }
 

@@ -17,7 +17,8 @@ class QStackedWidget;
 class QTabWidget;
 
 // The "Object Properties" sheet: the selected object's placement, material,
-// texture and text, its animation, skins and weapons where it is a model, or the
+// texture and text, its animation, skins and weapons where it is a model (a
+// Half-Life model's body, controllers and textures too), or the
 // selected light's colours, position and spot shape. Each of these is a page of
 // its own (ui/object); the sheet shows a tab for each page that applies to the
 // scene's current selection, refreshes those pages, and passes on their edits as

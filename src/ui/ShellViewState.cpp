@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "render/CommandIds.h"
+#include "render/ViewOverlays.h"
 
 namespace {
 // In tool-number order: Move, Rotate, Scale, Pan, Orbit, Zoom, Select, Texture
@@ -108,6 +109,10 @@ bool ShellViewState::Command(int id) {
         Active().displayMode = mode;
         return true;
     }
+    if (const int overlay = OverlayForCommand(id)) {
+        overlays_ ^= overlay;
+        return true;
+    }
     switch (id) {
         case cmd::kOneViewport:
             panes_ = 1;
@@ -127,6 +132,7 @@ bool ShellViewState::Command(int id) {
             return true;
         case cmd::kMoveFast: moveFast_ = !moveFast_; return true;
         case cmd::kHighlightSelected: highlight_ = !highlight_; return true;
+        case cmd::kOverlaysInPictures: overlaysInPictures_ = !overlaysInPictures_; return true;
         default: return IsCameraPreset(id) || id == cmd::kNew || id == cmd::kClear || id == cmd::kCopy ||
                         id == cmd::kTest;
     }
@@ -146,6 +152,9 @@ bool ShellViewState::IsChecked(int id) const {
     if (const int mode = DisplayModeOfCommand(id); mode >= 0) {
         return Active().displayMode == mode;
     }
+    if (const int overlay = OverlayForCommand(id)) {
+        return (overlays_ & overlay) != 0;
+    }
     switch (id) {
         case cmd::kOneViewport: return panes_ == 1;
         case cmd::kFourViewports: return panes_ == 4;
@@ -154,6 +163,7 @@ bool ShellViewState::IsChecked(int id) const {
         case cmd::kAxisMarkers: return Active().perspective && Active().axisMarkers;
         case cmd::kMoveFast: return moveFast_;
         case cmd::kHighlightSelected: return highlight_;
+        case cmd::kOverlaysInPictures: return overlaysInPictures_;
         default: return false;
     }
 }

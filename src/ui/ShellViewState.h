@@ -47,6 +47,8 @@ private:
     int tool_;
     bool moveFast_ = true;
     bool highlight_ = false;
+    int overlays_ = 0;
+    bool overlaysInPictures_ = false;
 };
 
 // The tool number of a tool command, or -1.

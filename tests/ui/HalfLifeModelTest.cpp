@@ -47,7 +47,8 @@ private slots:
         QCOMPARE(labels, QStringList({"idle", "walk", "aim"}));
         list->setCurrentRow(1);
         QCOMPARE(model->Studio()->Sequence(), 1);
-        auto* frame = sheet->findChild<QSpinBox*>();
+        // By name: the Half-Life page has spin boxes of its own.
+        auto* frame = sheet->findChild<QSpinBox*>(QStringLiteral("frame"));
         QVERIFY(frame != nullptr);
         QCOMPARE(frame->maximum(), 23);
         frame->setValue(6);

@@ -14,9 +14,11 @@
 #include <type_traits>
 
 #include "models/COGLModel.h"
+#include "models/halflife/COGLHLModel.h"
 #include "models/sprite/COGLSprite.h"
 #include "ui/PropertyWidgets.h"
 #include "ui/SceneNames.h"
+#include "ui/object/StudioSequences.h"
 
 // What the page drives: the clock and animations of a model or of a sprite,
 // which keep them under the same names without sharing a base.
@@ -103,6 +105,9 @@ AnimationPage::AnimationPage(QWidget* parent) : ObjectSheetPage(parent) {
     animations_ = new QListWidget(this);
     animations_->setObjectName(QStringLiteral("animations"));
     layout->addWidget(animations_, 1);
+    studio_ = new StudioSequencePanel(this);
+    studio_->hide();
+    layout->addWidget(studio_, 1);
 
     auto* buttons = new QHBoxLayout;
     play_ = new QPushButton(QStringLiteral("Play"), this);
@@ -141,8 +146,17 @@ AnimationPage::AnimationPage(QWidget* parent) : ObjectSheetPage(parent) {
             return;
         }
         model_->SetAnimation(model_->Animations()[static_cast<std::size_t>(row)].get());
+        if (const COGLHLModel* studio = StudioShown()) {
+            studio_->Show(*studio);
+        }
         ShowFrame();
         emit changed();
+    });
+    // A studio model has one animation for each sequence, in the same order.
+    connect(studio_, &StudioSequencePanel::sequenceChosen, this,
+            [this](int sequence) { animations_->setCurrentRow(sequence); });
+    connect(studio_, &StudioSequencePanel::blendEdited, this, [this](int index, float value) {
+        EditShown(*this, StudioShown(), [index, value](COGLHLModel& m) { m.SetBlend(index, value); });
     });
     connect(play_, &QPushButton::clicked, this, [this] {
         if (model_ != nullptr) {
@@ -195,6 +209,10 @@ AnimationPage::~AnimationPage() = default;
 
 QString AnimationPage::Title() const { return QStringLiteral("Animation"); }
 
+COGLHLModel* AnimationPage::StudioShown() const {
+    return model_ != nullptr ? dynamic_cast<COGLHLModel*>(&model_->Object()) : nullptr;
+}
+
 bool AnimationPage::Applies() const {
     const COGLObject* object = CurrentObject();
     return dynamic_cast<const COGLModel*>(object) != nullptr || dynamic_cast<const COGLSprite*>(object) != nullptr;
@@ -224,6 +242,12 @@ void AnimationPage::Refresh() {
     interpolate_->setChecked(model_->Interpolate());
     reverseLights_->setChecked(model_->InvertNormals());
     reverseLights_->setEnabled(model_->HasNormals());
+    const COGLHLModel* studio = StudioShown();
+    animations_->setVisible(studio == nullptr);
+    studio_->setVisible(studio != nullptr);
+    if (studio != nullptr) {
+        studio_->Show(*studio);
+    }
     showing_ = false;
     ShowFrame();
 }
@@ -244,5 +268,8 @@ void AnimationPage::ShowFrame() {
 void AnimationPage::RefreshAnimation() {
     if (model_ != nullptr && CurrentObject() == &model_->Object()) {
         ShowFrame();
+        if (const COGLHLModel* studio = StudioShown()) {
+            studio_->ShowPlayback(*studio);
+        }
     }
 }

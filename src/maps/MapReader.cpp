@@ -9,9 +9,11 @@
 #include "maps/MapEntities.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
+#include "scene/SceneFormat.h"
 
 namespace {
 using namespace map_format;
+using scene_format::ReadVector;  // three reals x, y, z, as every format here stores them
 
 // Why a map is refused: not a map at all, or a damaged one with the detail.
 struct Refusal {
@@ -41,13 +43,6 @@ struct MipTexture {
     bool present = false;
     MapTexture texture;
 };
-
-Vector3 ReadVector(BinaryReader& in) {
-    const float x = in.ReadF32();
-    const float y = in.ReadF32();
-    const float z = in.ReadF32();
-    return {x, y, z};
-}
 
 bool Finite(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 

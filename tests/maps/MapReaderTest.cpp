@@ -272,7 +272,7 @@ TEST(MapReader, DamagedMapsAreRefusedOrLoseOnlyTheirBadFaces) {
     const fixtures::MapLumpSlots slots = fixtures::MapSlots(kind);
     const ByteBuffer good = fixtures::WriteRoomMap(kind).Build();
     const auto lumpOffset = [&](int slot) {
-        return static_cast<std::size_t>(fixtures::GetI32(good, fixtures::MapLumpField(kind, slot)));
+        return static_cast<std::size_t>(fixtures::ReadI32At(good, fixtures::MapLumpField(kind, slot)));
     };
     const auto refusal = [](ByteBuffer bytes) { return ReadMap(std::move(bytes), "maps/room.bsp").error; };
     const std::string damaged = "The map maps/room.bsp is damaged: ";
@@ -280,26 +280,26 @@ TEST(MapReader, DamagedMapsAreRefusedOrLoseOnlyTheirBadFaces) {
     EXPECT_EQ(refusal(ByteBuffer{'h', 'e', 'l', 'l', 'o', '!', '!', '!'}),
               "The map maps/room.bsp is not a Quake 2, Quake 1 or Half-Life map.");
     ByteBuffer quake2 = fixtures::WriteRoomMap(MapKind::Quake2).Build();
-    fixtures::PutI32(quake2, 4, 37);
+    fixtures::PatchI32(quake2, 4, 37);
     EXPECT_EQ(refusal(quake2), "The map maps/room.bsp is not a Quake 2, Quake 1 or Half-Life map.");
     EXPECT_EQ(refusal(ByteBuffer(good.begin(), good.begin() + 40)),
               "The map maps/room.bsp is not a Quake 2, Quake 1 or Half-Life map.");
 
     ByteBuffer bytes = good;
-    fixtures::PutI32(bytes, fixtures::MapLumpField(kind, slots.faces) + 4, 1 << 30);
+    fixtures::PatchI32(bytes, fixtures::MapLumpField(kind, slots.faces) + 4, 1 << 30);
     EXPECT_EQ(refusal(bytes), damaged + "its face lump runs past the end of the file.");
     bytes = good;
-    fixtures::PutI32(bytes, fixtures::MapLumpField(kind, slots.edges), -4);
+    fixtures::PatchI32(bytes, fixtures::MapLumpField(kind, slots.edges), -4);
     EXPECT_EQ(refusal(bytes), damaged + "its edge lump runs past the end of the file.");
     bytes = good;
-    fixtures::PutI32(bytes, fixtures::MapLumpField(kind, slots.planes) + 4,
-                     fixtures::GetI32(good, fixtures::MapLumpField(kind, slots.planes) + 4) - 1);
+    fixtures::PatchI32(bytes, fixtures::MapLumpField(kind, slots.planes) + 4,
+                     fixtures::ReadI32At(good, fixtures::MapLumpField(kind, slots.planes) + 4) - 1);
     EXPECT_EQ(refusal(bytes), damaged + "its plane lump does not hold whole records.");
     bytes = good;
-    fixtures::PutI32(bytes, fixtures::MapLumpField(kind, slots.models) + 4, 0);
+    fixtures::PatchI32(bytes, fixtures::MapLumpField(kind, slots.models) + 4, 0);
     EXPECT_EQ(refusal(bytes), damaged + "its model lump is empty.");
     bytes = good;
-    fixtures::PutI32(bytes, lumpOffset(slots.textures), 1 << 24);
+    fixtures::PatchI32(bytes, lumpOffset(slots.textures), 1 << 24);
     EXPECT_EQ(refusal(bytes), damaged + "its texture lump lists more textures than it holds.");
     bytes = good;
     for (std::size_t face = 0; face < 10; ++face) {
@@ -311,14 +311,14 @@ TEST(MapReader, DamagedMapsAreRefusedOrLoseOnlyTheirBadFaces) {
     // Faces that do not check are left out and counted; the rest stand.
     bytes = good;
     const std::size_t faces = lumpOffset(slots.faces);
-    fixtures::PutI32(bytes, faces + 1 * 20 + 4, 1000);          // wall: surface edges past the lump
-    fixtures::PutI32(bytes, faces + 2 * 20 + 16, 1 << 20);      // wall: lightmap past the lighting
+    fixtures::PatchI32(bytes, faces + 1 * 20 + 4, 1000);          // wall: surface edges past the lump
+    fixtures::PatchI32(bytes, faces + 2 * 20 + 16, 1 << 20);      // wall: lightmap past the lighting
     bytes[faces + 3 * 20 + 10] = 0xFF;                           // wall: texture info -1
     bytes[faces + 3 * 20 + 11] = 0xFF;
     // The pane's first surface edge names an edge past the edge lump.
     const std::size_t paneEdges = lumpOffset(slots.surfaceEdges) +
-                                  static_cast<std::size_t>(fixtures::GetI32(good, faces + 9 * 20 + 4)) * 4;
-    fixtures::PutI32(bytes, paneEdges, -100000);
+                                  static_cast<std::size_t>(fixtures::ReadI32At(good, faces + 9 * 20 + 4)) * 4;
+    fixtures::PatchI32(bytes, paneEdges, -100000);
     const MapReadResult read = ReadMap(bytes, "maps/room.bsp");
     ASSERT_NE(read.data, nullptr) << read.error;
     EXPECT_EQ(read.data->faceLumpCount, 10);

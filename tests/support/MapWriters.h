@@ -16,6 +16,7 @@
 #include "platform/BinaryIO.h"
 #include "support/ArchiveWriters.h"
 #include "support/MediaWriters.h"
+#include "support/ModelWriters.h"
 
 namespace fixtures {
 
@@ -34,18 +35,6 @@ inline MapLumpSlots MapSlots(MapKind kind) {
 // Where the header's {offset, length} of lump `slot` lies.
 inline std::size_t MapLumpField(MapKind kind, int slot) {
     return (kind == MapKind::Quake2 ? 8u : 4u) + static_cast<std::size_t>(slot) * 8u;
-}
-inline void PutI32(ByteBuffer& bytes, std::size_t at, std::int32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
-    }
-}
-inline std::int32_t GetI32(const ByteBuffer& bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(bytes[at + static_cast<std::size_t>(i)]) << (8 * i);
-    }
-    return static_cast<std::int32_t>(value);
 }
 
 class MapWriter {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <map>
 #include <new>
 #include <string_view>
 #include <unordered_map>
@@ -71,6 +73,15 @@ std::uint32_t SurfaceOfQuake2Flags(std::int32_t flags) {
     surface |= (flags & kQuake2NoDraw) != 0 ? map_surface::kNoDraw : 0;
     surface |= (flags & kQuake2Light) != 0 ? map_surface::kLight : 0;
     return surface;
+}
+
+// Whether [first, end) meets one of the disjoint ranges held in `ranges`.
+bool Overlaps(const std::map<std::int64_t, std::int64_t>& ranges, std::int64_t first, std::int64_t end) {
+    const auto next = ranges.lower_bound(first);
+    if (next != ranges.end() && next->first < end) {
+        return true;
+    }
+    return next != ranges.begin() && std::prev(next)->second > first;
 }
 
 class Reader {
@@ -339,6 +350,7 @@ private:
         const std::size_t count = in.Size() / (quake2 ? kQuake2ModelSize : kQuake1ModelSize);
         map_.models.resize(count);
         faceModel_.assign(static_cast<std::size_t>(map_.faceLumpCount), -1);
+        std::map<std::int64_t, std::int64_t> claimed;  // first face -> end, of the models that hold faces
         for (std::size_t m = 0; m < count; ++m) {
             MapBrushModel& model = map_.models[m];
             model.mins = ReadVector(in);
@@ -348,11 +360,10 @@ private:
             const std::int64_t first = in.ReadI32();
             const std::int64_t faces = in.ReadI32();
             // A model claims its faces only when they are in the lump and no other model holds them.
-            if (first < 0 || faces < 0 || first + faces > map_.faceLumpCount ||
-                std::any_of(faceModel_.begin() + first, faceModel_.begin() + first + faces,
-                            [](int owner) { return owner >= 0; })) {
+            if (first < 0 || faces <= 0 || first + faces > map_.faceLumpCount || Overlaps(claimed, first, first + faces)) {
                 continue;
             }
+            claimed.emplace(first, first + faces);
             std::fill(faceModel_.begin() + first, faceModel_.begin() + first + faces, static_cast<int>(m));
         }
     }

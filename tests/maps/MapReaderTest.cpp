@@ -328,6 +328,16 @@ TEST(MapReader, DamagedMapsAreRefusedOrLoseOnlyTheirBadFaces) {
     EXPECT_EQ(read.data->models[1].firstFace, 4u);
     EXPECT_EQ(read.data->models[2].faceCount, 0u);
 
+    // A brush model whose faces another model holds claims none: the pane then
+    // belongs to no model and is left out.
+    bytes = good;
+    fixtures::PatchI32(bytes, lumpOffset(slots.models) + 2 * 64 + 56, 7);
+    const MapReadResult overlapping = ReadMap(bytes, "maps/room.bsp");
+    ASSERT_NE(overlapping.data, nullptr) << overlapping.error;
+    EXPECT_EQ(overlapping.data->skippedFaces, 1);
+    EXPECT_EQ(overlapping.data->models[1].faceCount, 2u);
+    EXPECT_EQ(overlapping.data->models[2].faceCount, 0u);
+
     // A lit face larger than the games' 18 luxels is left out too.
     MapWriter wide = fixtures::WriteRoomMap(kind);
     MapWriter::Face big;

@@ -133,6 +133,15 @@ inline constexpr MessageText kStudioSequenceGroupFile{0, "This file holds animat
 inline constexpr MessageText kStudioTextureFile{0, "This file holds the textures of another model: open %1 instead."};
 inline constexpr MessageText kStudioTooManyGroups{0,
                                                   "This Half-Life model has %1 sequence groups, more than can be read."};
+// Compiled maps ("%1" takes the map's name; a damaged map's text is followed by
+// one of the details, whose "%1" takes the lump's name).
+inline constexpr MessageText kMapNotAMap{0, "The map %1 is not a Quake 2, Quake 1 or Half-Life map."};
+inline constexpr MessageText kMapDamaged{0, "The map %1 is damaged: "};
+inline constexpr MessageText kMapLumpPastEnd{0, "its %1 lump runs past the end of the file."};
+inline constexpr MessageText kMapLumpRecords{0, "its %1 lump does not hold whole records."};
+inline constexpr MessageText kMapLumpEmpty{0, "its %1 lump is empty."};
+inline constexpr MessageText kMapTextureCount{0, "its %1 lump lists more textures than it holds."};
+inline constexpr MessageText kMapNoFaceDrawn{0, "none of its faces can be drawn."};
 }  // namespace msg
 
 // Dialog filters in the bar-separated form ("Description|*.ext|...|").

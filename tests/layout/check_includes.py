@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Keeps the layers of src/ honest; prints every offending include and fails.
 
-- A layer includes only itself and the layers below it (LAYERS, lowest first).
+- A layer includes only itself and the layers below it (LAYERS, lowest first);
+  layers of one rank (SIBLINGS: maps beside models) include neither the other.
 - The core (every layer but ui) includes no Qt header.
 - Inside models/, a family folder includes only the base and itself, and the base
   includes no family; only the registration file lists the families.
@@ -14,7 +15,8 @@ import os
 import re
 import sys
 
-LAYERS = ["math", "platform", "media", "scene", "models", "export", "render", "ui"]
+LAYERS = ["math", "platform", "media", "scene", "maps", "models", "export", "render", "ui"]
+SIBLINGS = {"maps": "models"}  # each over scene, beside the other
 QT_LAYER = "ui"
 CIRCLE_FREE = ("models", "render", "ui")
 FAMILY_REGISTRATION = "models/ModelFamilies.cpp"
@@ -47,6 +49,11 @@ def layer_of(path):
     return top if top in LAYERS and "/" in path else None
 
 
+def rank_of(layer):
+    """Position among the layers, siblings sharing the rank of the one listed after them."""
+    return LAYERS.index(SIBLINGS.get(layer, layer))
+
+
 def family_of(path):
     """The model family folder of a path under models/, or None for the base."""
     parts = path.split("/")
@@ -63,10 +70,12 @@ def layer_problems(rel, target):
     if own is None or other is None:
         return []
     problems = []
-    if LAYERS.index(other) > LAYERS.index(own):
-        below = LAYERS[LAYERS.index(own) - 1] if LAYERS.index(own) > 0 else None
-        allowed = f"{below} and below" if below else "nothing else"
+    if rank_of(other) > rank_of(own):
+        lower = [layer for layer in LAYERS if rank_of(layer) < rank_of(own)]
+        allowed = f"{lower[-1]} and below" if lower else "nothing else"
         problems.append(f"{own} may include {allowed}, not {other}")
+    elif own != other and rank_of(other) == rank_of(own):
+        problems.append(f"{own} and {other} stand beside each other: neither includes the other")
     if own == "models" and other == "models" and rel != FAMILY_REGISTRATION:
         own_family = family_of(rel)
         target_family = family_of(target)

@@ -38,6 +38,8 @@ public:
     // decoded by the archive, any other by the last three characters of its name
     // ("pcx", "wal", "tga", "jpg", "swl", and, mending the Part, which reads no BMP
     // from archives, "bmp" and a port's "png"), any case, from the entry's bytes.
+    // With the default-palette flag a PCX and a WAL take the archive's game palette
+    // (Archive::GamePalette) where it has one.
     bool LoadFromArchive(Archive& archive, const PakEntry& entry, bool resize, bool defaultPalette, bool bgrOrder);
     // Decodes bytes already in memory as the given format.
     bool LoadFromMemory(PictureFormat format, const std::uint8_t* data, std::size_t size, bool resize,

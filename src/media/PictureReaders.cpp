@@ -152,7 +152,9 @@ bool COGLImage::ReadWal(BinaryReader in) {
     const std::int32_t width = in.ReadI32();
     const std::int32_t height = in.ReadI32();
     const std::int32_t mipOffset = in.ReadI32();
-    return ReadMipLevel(in, width, height, mipOffset, Quake2Palette(), kTransparentIndex);
+    // A game's own pictures (a map's textures) take the game's palette when asked to.
+    return ReadMipLevel(in, width, height, mipOffset, m_gamePalette != nullptr ? *m_gamePalette : Quake2Palette(),
+                        kTransparentIndex);
 }
 
 bool COGLImage::ReadSwl(BinaryReader in) {

@@ -220,6 +220,8 @@ public:
     // the floor (the bottom of the scene), else at the depth of the camera's point
     // of interest; any other stands beside the last object with a box.
     void PlaceAdded(COGLObject& added) override;
+    // Looks from the backdrop's first start, or frames it when it has none.
+    void ShowBackdrop() override;
     void SaveViewRecord(BinaryWriter& out) const override;
     void LoadViewRecord(BinaryReader& in, int version) override;
     void ResetViewports() override;

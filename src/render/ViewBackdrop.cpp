@@ -6,6 +6,7 @@
 #include "platform/Host.h"
 #include "render/BackdropPlacement.h"
 #include "render/COGLView.h"
+#include "render/Framing.h"
 #include "scene/COGLScene.h"
 
 namespace {
@@ -174,4 +175,19 @@ bool COGLView::ShadowPlaneFromFace() {
     GetHost().RefreshPropertyWindows();
     Repaint();
     return true;
+}
+
+void COGLView::ShowBackdrop() {
+    const SceneBackdrop* backdrop = m_scene ? m_scene->Backdrop() : nullptr;
+    if (backdrop == nullptr || ViewFromStart(0)) {
+        return;
+    }
+    Vector3 lo;
+    Vector3 hi;
+    if (backdrop->Bounds(lo, hi)) {
+        if (COGLViewport3D* perspective = FirstPerspectiveViewport()) {
+            FrameBox(*perspective, WorldBox{lo, hi});
+        }
+    }
+    Repaint();
 }

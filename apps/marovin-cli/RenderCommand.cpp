@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "MapView.h"
 #include "media/COGLTexture2D.h"
 #include "models/halflife/COGLHLModel.h"
 #include "models/quake2/COGLPlayer.h"
@@ -29,8 +30,14 @@ constexpr const char* kUsage =
     "         [--mode points-fast|points|wireframe-fast|wireframe|flat|shaded] [--quality 0-3] [--transparent]\n"
     "         [--save-scene OUT.dv] [--animation NAME] [--frame F] [--fit]\n"
     "         [--skin NAME] [--weapon NAME|none] [--flag] [--body N] [--skin-family N]\n"
-    "         [--controller I=VALUE]... [--mouth V] [--blend A[,B]] INPUT... -o OUT.png|.bmp|.jpg\n"
+    "         [--controller I=VALUE]... [--mouth V] [--blend A[,B]]\n"
+    "         [--at START|X,Y,Z [--yaw D] [--pitch D]] INPUT... -o OUT.png|.bmp|.jpg\n"
     "  --fit     fit the whole scene into every pane before drawing\n"
+    "  --at      with a map (.bsp) among the inputs: look from its start of that index (0 the first;\n"
+    "            the eye at a player's height, facing the start's way) or from the point X,Y,Z of the\n"
+    "            map; --yaw and --pitch turn the view (degrees as the game counts them: yaw 0 along +X,\n"
+    "            90 along +Y; pitch down positive). The models among the inputs stand on the floor\n"
+    "            side by side in front of the eye, facing it\n"
     "  --skin    the players among the inputs wear the skin of that name (\"cipher\", \"ctf_r\")\n"
     "  --weapon  and hold that weapon (\"default\", \"w_railgun\"); --flag shows their CTF flag\n"
     "  --body, --skin-family, --controller (I 0-3), --mouth, --blend: every Half-Life model among the\n"
@@ -60,6 +67,9 @@ struct RenderOptions {
     std::vector<std::pair<int, float>> controllers;
     std::optional<float> mouth;
     std::vector<float> blends;
+    std::optional<std::string> at;
+    std::optional<float> yaw;
+    std::optional<float> pitch;
     std::vector<std::string> inputs;
     std::string output;
 };
@@ -117,7 +127,8 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
                                 arg == "--mode" || arg == "--quality" || arg == "--save-scene" ||
                                 arg == "--animation" || arg == "--frame" || arg == "--skin" || arg == "--weapon" ||
                                 arg == "--body" || arg == "--skin-family" || arg == "--controller" ||
-                                arg == "--mouth" || arg == "--blend";
+                                arg == "--mouth" || arg == "--blend" || arg == "--at" || arg == "--yaw" ||
+                                arg == "--pitch";
         if (takesValue && i + 1 >= args.size()) {
             return arg + " needs a value";
         }
@@ -183,6 +194,13 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
                 return "--controller takes I=VALUE, I 0 to 3";
             }
             options.controllers.emplace_back(*index, *value);
+        } else if (arg == "--at") {
+            options.at = args[++i];
+        } else if (arg == "--yaw" || arg == "--pitch") {
+            (arg == "--yaw" ? options.yaw : options.pitch) = ParseValue(args[++i]);
+            if (!(arg == "--yaw" ? options.yaw : options.pitch)) {
+                return arg + " takes a number of degrees";
+            }
         } else if (arg == "--mouth") {
             options.mouth = ParseValue(args[++i]);
             if (!options.mouth) {
@@ -347,6 +365,14 @@ int RunRender(const Args& args) {
         if (const int failed = PoseHalfLifeModels(models, options); failed != kExitOk) {
             return failed;
         }
+    }
+
+    if (options.at) {
+        if (const int failed = LookFromMapPoint(view, models, *options.at, options.yaw, options.pitch); failed != kExitOk) {
+            return failed;
+        }
+    } else if (options.yaw || options.pitch) {
+        return Fail(kExitUsage, "--yaw and --pitch need --at");
     }
 
     if (options.viewports == 4) {

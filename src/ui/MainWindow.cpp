@@ -216,6 +216,10 @@ void MainWindow::CreateMenus() {
     connect(camera, &QMenu::aboutToShow, this, &MainWindow::RefreshCommandStates);
     add(camera, {cmd::kPerspective, cmd::kFront, cmd::kTop, cmd::kRight, cmd::kLeft, 0, cmd::kPreview,
                  cmd::kFastEdit});
+    QMenu* map = view->addMenu(QStringLiteral("&Map"));
+    connect(map, &QMenu::aboutToShow, this, &MainWindow::RefreshCommandStates);
+    add(map, {cmd::kFlyCamera, cmd::kFlySpeed, cmd::kViewFromStart, 0, cmd::kPlaceAt, cmd::kDropToFloor,
+              cmd::kShadowPlaneFromFace});
     add(view, {0, cmd::kMoveFast, cmd::kHighlightSelected, 0, cmd::kOptions, cmd::kVWep, cmd::kTest});
 
     QMenu* tools = menu(QStringLiteral("&Tools"));

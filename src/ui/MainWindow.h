@@ -121,6 +121,10 @@ private:
     bool AddPlayer();
     void ShowOptions();
     void ShowVWep();
+    // Inside a map (MainWindowMap.cpp): the fly speed asked for; a start chosen for
+    // Place At or View from Spawn Point (`id`).
+    void AskFlySpeed();
+    void AtStart(int id);
     bool SaveImage();
     bool SaveAnimation();
     bool ExportGltf();

@@ -53,6 +53,9 @@ void MainWindow::RunCommand(int id) {
         case cmd::kAddLight: AddLight(); break;
         case cmd::kAddObject: AddObject(); break;
         case cmd::kAddPlayer: AddPlayer(); break;
+        case cmd::kFlySpeed: AskFlySpeed(); break;
+        case cmd::kPlaceAt:
+        case cmd::kViewFromStart: AtStart(id); break;
         case cmd::kOptions: ShowOptions(); break;
         case cmd::kVWep: ShowVWep(); break;
         case cmd::kHelpContents: ShowHelp(); break;

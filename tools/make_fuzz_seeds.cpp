@@ -42,6 +42,7 @@
 #include "scene/SceneFormat.h"
 #include "scene/SceneViewLink.h"
 #include "support/ArchiveWriters.h"
+#include "support/MapWriters.h"
 #include "support/MdlWriters.h"
 #include "support/MediaWriters.h"
 #include "support/ModelWriters.h"
@@ -517,6 +518,17 @@ void Scenes() {
 }
 }  // namespace
 
+// The test room of each game, and Half-Life's with its first two lumps swapped.
+void Maps() {
+    for (const auto& [kind, name] : {std::pair{MapKind::Quake2, "quake2"}, std::pair{MapKind::Quake1, "quake1"},
+                                     std::pair{MapKind::HalfLife, "halflife"}}) {
+        Put("map", std::string(name) + "-room.bsp", WriteRoomMap(kind, RoomWorldspawn(kind)).Build());
+    }
+    MapWriter swapped = WriteRoomMap(MapKind::HalfLife, RoomWorldspawn(MapKind::HalfLife));
+    swapped.SetSwapFirstLumps(true);
+    Put("map", "halflife-swapped-room.bsp", swapped.Build());
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: make_fuzz_seeds CORPUSDIR\n");
@@ -537,5 +549,6 @@ int main(int argc, char** argv) {
     StudioModels();
     SinModels();
     Scenes();
+    Maps();
     return g_ok ? 0 : 1;
 }

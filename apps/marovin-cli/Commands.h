@@ -48,6 +48,9 @@ int RunHalfLifeInfo(const std::string& path);
 int RunMdlInfo(const std::string& path);
 // "info" for a sprite (".sp2", ".spr").
 int RunSpriteInfo(const std::string& path);
+// "info [GAME-FOLDER-OR-ARCHIVE...] MAP.bsp" for a compiled map.
+bool IsMapPath(const std::string& path);
+int RunMapInfo(const Args& args);
 
 class COGLDoc;
 class COGLObject;

@@ -12,8 +12,12 @@ int RunInfo(const Args& args) {
     if (args.size() == 2 && (args[0] == "--players" || args[1] == "--players")) {
         return RunInfoPlayers(args[0] == "--players" ? args[1] : args[0]);
     }
+    if (!args.empty() && IsMapPath(args.back())) {
+        return RunMapInfo(args);
+    }
     if (args.size() != 1) {
-        return Fail(kExitUsage, "usage: marovin-cli info FILE | info ARCHIVE-OR-GAME-FOLDER --players");
+        return Fail(kExitUsage, "usage: marovin-cli info FILE | info ARCHIVE-OR-GAME-FOLDER --players | "
+                                "info [GAME-FOLDER-OR-ARCHIVE...] MAP.bsp");
     }
     const std::string& path = args[0];
     if (fs_util::DirectoryExists(path)) {

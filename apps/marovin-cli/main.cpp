@@ -21,6 +21,8 @@ const Command kCommands[] = {
      RunInfo},
     {"info", "info ARCHIVE|FOLDER --players  the players a game (or an archive) holds, with their skins, weapons "
              "and flag, as JSON", RunInfo},
+    {"info", "info [GAME|ARCHIVE...] MAP.bsp  a map's faces, textures, entities and starts, and the pictures "
+             "the game (given before it, or the game folder it lies in) lacks, as JSON", RunInfo},
     {"pak", "pak list|tree ARCHIVE  list an archive's (pak, pk3, WAD, folder, game folder) entries, or the "
             "tree the scene page shows", RunPak},
     {"pak", "pak extract ARCHIVE [NAME...] [-C DIR]  write entries (all by default) below DIR", RunPak},

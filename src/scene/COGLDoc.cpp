@@ -205,3 +205,28 @@ OpenFileResult COGLDoc::OpenFile(const std::string& path) {
     }
     return {};
 }
+
+bool COGLDoc::FollowModel(COGLObject* leader, COGLObject* follower) {
+    if (m_scene == nullptr || !m_history.Follow(*m_scene, leader, follower, "Follow Model")) {
+        return false;
+    }
+    m_scene->SetSelectedObject(leader);
+    GetHost().RefreshPropertyWindows();
+    if (m_view != nullptr) {
+        m_view->Repaint();
+    }
+    return true;
+}
+
+COGLObject* COGLDoc::PartFollower(COGLObject* leader) {
+    COGLObject* follower = m_scene != nullptr ? m_history.Part(*m_scene, leader, "Part Models") : nullptr;
+    if (follower == nullptr) {
+        return nullptr;
+    }
+    m_scene->SetSelectedObject(follower);
+    GetHost().RefreshPropertyWindows();
+    if (m_view != nullptr) {
+        m_view->Repaint();
+    }
+    return follower;
+}

@@ -6,6 +6,7 @@
 
 #include "scene/EditHistory.h"
 
+class COGLObject;
 class COGLScene;
 class SceneViewLink;
 
@@ -95,6 +96,18 @@ public:
     // there was no step.
     bool Undo();
     bool Redo();
+
+    // Weapons in hand: `follower` leaves the scene's object list and follows
+    // `leader` (COGLObject::AdoptFollower; for Half-Life models, see
+    // COGLHLModel::SetFollower), leader selected. One undo step; the document is
+    // modified. False, and nothing changed, when either is not in the scene's
+    // list or the leader cannot carry it. (Declared over COGLObject so the
+    // document stays below the model families; a COGLHLModel* converts.)
+    bool FollowModel(COGLObject* leader, COGLObject* follower);
+    // Parts the pair: the follower returns to the object list right after the
+    // leader, placed where it stands, and is selected. One undo step. The
+    // follower, or nullptr when the leader has none (nothing changed).
+    COGLObject* PartFollower(COGLObject* leader);
 
     const std::string& PathName() const { return m_pathName; }
     bool IsModified() const { return m_modified; }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,17 @@ inline constexpr int kBillboard = 16;
 inline constexpr int kSprite = 17;
 inline constexpr int kHLModel = 18;
 }  // namespace object_type
+
+// What DrawOverlays and OverlayLabels show of an object's inner parts (the view's
+// toggles; bits of one int). Kinds without such parts show nothing.
+namespace object_overlay {
+inline constexpr int kBones = 1;
+inline constexpr int kAttachments = 2;
+inline constexpr int kHitBoxes = 4;
+inline constexpr int kBoundingBox = 8;
+inline constexpr int kClipBox = 16;
+inline constexpr int kEyePosition = 32;
+}  // namespace object_overlay
 
 // The base of everything in a scene's objects list and of every light's marker:
 // name, placement, material, texture and its transform, visibility, and three
@@ -153,6 +165,40 @@ public:
     // Its animations, skins and first picture; nothing for objects that are not
     // read from a game file.
     virtual std::optional<ObjectFacts> Facts() const { return std::nullopt; }
+
+    // --- Inner parts shown over the object (bones, attachments, boxes) ---
+    // Draws the parts `overlays` (object_overlay bits) names in the current GL
+    // state, placed as Draw places the object, through the model (depth test
+    // off); every GL state it changes is put back. Nothing for most kinds.
+    virtual void DrawOverlays(int /*overlays*/) {}
+    // A named point of an overlay, in scene (world) space; `kind` is
+    // object_overlay::kBones or kAttachments.
+    struct OverlayLabel {
+        std::string name;
+        Vector3 position;
+        int kind = 0;
+    };
+    virtual std::vector<OverlayLabel> OverlayLabels(int /*overlays*/) const { return {}; }
+
+    // --- Another object drawn as part of this one (a weapon model in a hand) ---
+    // Takes `follower` (and empties it) when this kind can carry it: it leaves
+    // whatever list held it and draws, picks, animates, copies and saves with
+    // this object. False, and `follower` untouched, otherwise.
+    virtual bool AdoptFollower(std::unique_ptr<COGLObject>& /*follower*/) { return false; }
+    // The follower carried now, or nullptr.
+    virtual COGLObject* FollowerObject() const { return nullptr; }
+    // Hands the follower back (placed where this object stands); nullptr when none.
+    virtual std::unique_ptr<COGLObject> ReleaseFollower() { return nullptr; }
+
+    // --- The scene file's extension area (scene/SceneExtensions.h) ---
+    // What a kind saves beyond its record, which today's readers never reach:
+    // written in an "OBJX" block of the object only when this writes bytes, so an
+    // object at its defaults leaves the file as it always was.
+    virtual void SaveExtension(BinaryWriter& /*out*/) const {}
+    // Reads what SaveExtension wrote (`payload` holds exactly those bytes), while
+    // the scene file is still being read (its paks and locator answer). A read
+    // past the payload throws ReadError, and the block is counted as skipped.
+    virtual void LoadExtension(BinaryReader& /*payload*/, COGLScene& /*scene*/) {}
 
     // --- Geometry and display lists ---
     // The shape for the main (Full) or alternate (Coarse) list; empty in the base.

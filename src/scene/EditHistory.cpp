@@ -46,6 +46,16 @@ struct EditHistory::Step {
     std::optional<COGLScene::Contents> contents;
     std::optional<COGLScene::BackgroundPicture> background;
     std::optional<std::unique_ptr<SceneBackdrop>> backdrop;
+    // A follower between the scene's list (at `index`, with `state` there) and
+    // its leader; `carried` says where it is now.
+    struct Follow {
+        COGLObject* leader = nullptr;
+        COGLObject* follower = nullptr;
+        int index = 0;
+        bool carried = false;
+        ObjectState state;
+    };
+    std::vector<Follow> follows;
     // Applied after the lists changed, so the shadow tables find their entries.
     std::optional<SceneSettings> settings;
 };
@@ -338,6 +348,73 @@ void EditHistory::Clear(COGLScene& scene, const std::string& what) {
     Push(scene, std::move(step));
 }
 
+namespace {
+// Moves a follower to the other side: from the list into its leader, or back.
+bool FlipFollow(COGLScene& scene, EditHistory::Step& step) {
+    for (auto& f : step.follows) {
+        if (f.carried) {
+            std::unique_ptr<COGLObject> back = f.leader->ReleaseFollower();
+            if (!back) {
+                return false;
+            }
+            scene.InsertObject(f.index, std::move(back));
+            EditHistory::Apply(scene, *f.follower, f.state);
+            f.carried = false;
+        } else {
+            const int index = scene.IndexOfObject(f.follower);
+            if (index < 0) {
+                return false;
+            }
+            f.state = EditHistory::StateOf(scene, *f.follower);
+            f.index = index;
+            std::unique_ptr<COGLObject> held = scene.TakeObject(f.follower);
+            if (!f.leader->AdoptFollower(held)) {
+                scene.InsertObject(index, std::move(held));
+                return false;
+            }
+            f.carried = true;
+        }
+    }
+    return true;
+}
+}  // namespace
+
+bool EditHistory::Follow(COGLScene& scene, COGLObject* leader, COGLObject* follower, const std::string& what) {
+    if (leader == nullptr || follower == nullptr || leader == follower || scene.IndexOfObject(leader) < 0 ||
+        scene.IndexOfObject(follower) < 0) {
+        return false;
+    }
+    auto step = NewStep(what);
+    step->settings = SettingsOf(scene);
+    step->follows.push_back({leader, follower, scene.IndexOfObject(follower), false, {}});
+    if (!FlipFollow(scene, *step)) {
+        return false;
+    }
+    if (m_watched == follower) {
+        m_watched = nullptr;
+    }
+    Push(scene, std::move(step));
+    return true;
+}
+
+COGLObject* EditHistory::Part(COGLScene& scene, COGLObject* leader, const std::string& what) {
+    const int at = scene.IndexOfObject(leader);
+    COGLObject* follower = leader != nullptr ? leader->FollowerObject() : nullptr;
+    if (at < 0 || follower == nullptr) {
+        return nullptr;
+    }
+    auto step = NewStep(what);
+    step->settings = SettingsOf(scene);
+    std::unique_ptr<COGLObject> back = leader->ReleaseFollower();
+    if (!back) {
+        return nullptr;
+    }
+    scene.InsertObject(at + 1, std::move(back));
+    step->follows.push_back({leader, follower, at + 1, false, StateOf(scene, *follower)});
+    Push(scene, std::move(step));
+    return follower;
+}
+
 std::string EditHistory::UndoName() const { return m_undo.empty() ? std::string() : m_undo.back()->what; }
 std::string EditHistory::RedoName() const { return m_redo.empty() ? std::string() : m_redo.back()->what; }
 
@@ -381,6 +458,7 @@ bool EditHistory::Flip(COGLScene& scene, std::vector<std::unique_ptr<Step>>& fro
         std::reverse(step->objects.begin(), step->objects.end());
         std::reverse(step->lights.begin(), step->lights.end());
     }
+    FlipFollow(scene, *step);
     if (step->contents) {
         scene.SwapContents(*step->contents);
     }

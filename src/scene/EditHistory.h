@@ -112,6 +112,13 @@ public:
     // Takes every object, light and texture, the background picture and the shadow
     // tables out of the scene into one step.
     void Clear(COGLScene& scene, const std::string& what);
+    // `follower` leaves the scene's list and follows `leader` (AdoptFollower); an
+    // undo puts it back where it stood. False (no step) when either is not in the
+    // list or the leader does not take it.
+    bool Follow(COGLScene& scene, COGLObject* leader, COGLObject* follower, const std::string& what);
+    // The leader's follower back into the list right after it (ReleaseFollower);
+    // nullptr (no step) when it has none.
+    COGLObject* Part(COGLScene& scene, COGLObject* leader, const std::string& what);
 
     // --- Moving through the history ---
     bool CanUndo() const { return !m_undo.empty(); }

@@ -12,6 +12,7 @@
 #include "platform/Messages.h"
 #include "scene/COGLScene.h"
 #include "scene/ObjectFactory.h"
+#include "scene/SceneExtensions.h"
 #include "scene/SceneFormat.h"
 #include "scene/SceneViewLink.h"
 
@@ -91,6 +92,8 @@ void COGLScene::Save(BinaryWriter& out, const SceneViewLink& view) const {
         out.WriteI32(object->TypeCode());
         object->Save(out, IndexOfTexture(object->Texture()));
     }
+    // Nothing at all unless something has more to say than the records hold.
+    WriteSceneExtensions(*this, out);
 }
 
 bool COGLScene::Load(BinaryReader& in, SceneViewLink& view, int version, const std::string& scenePath) {
@@ -279,17 +282,22 @@ void COGLScene::LoadRecords(BinaryReader& in, SceneViewLink& view, int version) 
         progress.Step();
     }
 
+    // What each object record of the file made, for the extension area's blocks.
+    std::vector<COGLObject*> fileObjects;
+    fileObjects.reserve(static_cast<std::size_t>(objectCount));
     for (std::int32_t i = 0; i < objectCount; ++i) {
         const std::int32_t code = in.ReadI32();
         // A code with no class is skipped; nothing more of its record is read.
         auto object = CreateObject(code);
         if (object != nullptr && object->LoadFromScene(in, version, *this) && object->IsLoaded()) {
-            AddObject(std::move(object));
+            fileObjects.push_back(AddObject(std::move(object)));
         } else {
+            fileObjects.push_back(nullptr);
             ++m_loadSkipped;
         }
         progress.Step();
     }
+    m_loadSkipped += ReadSceneExtensions(in, *this, fileObjects);
 
     // Indices past the end of the lists find nothing and are ignored.
     for (const std::int32_t index : lightIndices) {

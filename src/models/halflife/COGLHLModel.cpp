@@ -7,6 +7,7 @@
 
 #include "media/Archive.h"
 #include "media/COGLTexture2D.h"
+#include "math/Matrix4.h"
 #include "models/SourceRecord.h"
 #include "platform/FileLocator.h"
 #include "platform/FileSystem.h"
@@ -32,6 +33,11 @@ void COGLHLModel::FreeModel() {
     }
     ReleaseSkins();
     m_skinCount = 0;
+    // A follower stays, and is mapped again onto the next model read.
+    m_followerBones.clear();
+    if (m_follower && m_follower->m_studio) {
+        m_follower->m_studio->SetMergeSource(nullptr, nullptr);
+    }
     m_studio.reset();
     m_animation = nullptr;
     m_animations.clear();
@@ -103,6 +109,7 @@ bool COGLHLModel::Read(ByteBuffer bytes, const CompanionReader& companions) {
     }
     m_animation = m_animations.empty() ? nullptr : m_animations.front().get();
     ResetAnimation();
+    MapFollowerBones();
     RefreshBounds();
     m_loaded = 1;
     m_ready = 1;
@@ -111,28 +118,52 @@ bool COGLHLModel::Read(ByteBuffer bytes, const CompanionReader& companions) {
 
 // --- Drawing ---
 
-void COGLHLModel::RefreshBounds() {
-    const StudioSequence* seq = m_studio ? m_studio->CurrentSequence() : nullptr;
+namespace {
+// The box of the current sequences of a model and its follower, in model space,
+// as the file stores it (the follower's box stands in the leader's space).
+bool SequenceBox(const StudioModel* studio, const StudioModel* follower, Vector3& lo, Vector3& hi) {
+    const StudioSequence* seq = studio != nullptr ? studio->CurrentSequence() : nullptr;
     if (seq == nullptr) {
+        return false;
+    }
+    lo = seq->bbMin;
+    hi = seq->bbMax;
+    if (const StudioSequence* other = follower != nullptr ? follower->CurrentSequence() : nullptr) {
+        // Stored boxes may hold their corners either way round: take each in order.
+        for (const Vector3& p : {other->bbMin, other->bbMax}) {
+            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+        }
+    }
+    return true;
+}
+
+const StudioModel* StudioOf(const COGLHLModel* model) { return model != nullptr ? model->Studio() : nullptr; }
+}  // namespace
+
+void COGLHLModel::RefreshBounds() {
+    Vector3 lo;
+    Vector3 hi;
+    if (!SequenceBox(m_studio.get(), StudioOf(m_follower.get()), lo, hi)) {
         ResetBounds();
         return;
     }
     // Mapped to drawing space with minima and maxima exchanged; the box drawn is the same.
-    m_boundsMin = {seq->bbMax.y, seq->bbMax.z, seq->bbMax.x};
-    m_boundsMax = {seq->bbMin.y, seq->bbMin.z, seq->bbMin.x};
-    m_verticalOffset = -seq->bbMin.z;
+    m_boundsMin = {hi.y, hi.z, hi.x};
+    m_boundsMax = {lo.y, lo.z, lo.x};
+    // The model stands on its own sequence's floor; a follower is lifted with it.
+    m_verticalOffset = -m_studio->CurrentSequence()->bbMin.z;
 }
 
 bool COGLHLModel::LocalBounds(Vector3& lo, Vector3& hi) const {
-    const StudioSequence* seq = m_studio ? m_studio->CurrentSequence() : nullptr;
-    if (seq == nullptr) {
+    Vector3 a;
+    Vector3 b;
+    if (!SequenceBox(m_studio.get(), StudioOf(m_follower.get()), a, b)) {
         return false;
     }
-    const float lift = -seq->bbMin.z;
-    lo = {std::min(seq->bbMin.y, seq->bbMax.y), std::min(seq->bbMin.z, seq->bbMax.z) + lift,
-          std::min(seq->bbMin.x, seq->bbMax.x)};
-    hi = {std::max(seq->bbMin.y, seq->bbMax.y), std::max(seq->bbMin.z, seq->bbMax.z) + lift,
-          std::max(seq->bbMin.x, seq->bbMax.x)};
+    const float lift = -m_studio->CurrentSequence()->bbMin.z;
+    lo = {std::min(a.y, b.y), std::min(a.z, b.z) + lift, std::min(a.x, b.x)};
+    hi = {std::max(a.y, b.y), std::max(a.z, b.z) + lift, std::max(a.x, b.x)};
     return true;
 }
 
@@ -148,20 +179,40 @@ void COGLHLModel::Draw(int flags) {
     glCullFace(GL_FRONT);
     // The frame control and scene files set the position without a tick.
     m_studio->SetFrame(m_frame);
+    const bool invert = m_invertNormals != 0;
+    m_studio->Prepare(invert);
+    COGLHLModel* follower = m_follower && m_follower->m_studio ? m_follower.get() : nullptr;
+    if (follower != nullptr) {
+        PoseFollower();
+        follower->m_studio->Prepare(invert);
+    }
     const bool material = (flags & kDrawMaterial) != 0;
     // A model whose texture file was out of sight has nothing to texture with:
     // it shows its material, lit by the scene's lights, as the other families
     // show a model without its skin.
-    if (material && m_studio->Data()->textures.empty()) {
-        ApplyMaterial();
-        m_studio->Draw(false, m_invertNormals != 0);
-    } else if (material) {
-        glDisable(GL_LIGHTING);
-        glEnable(GL_TEXTURE_2D);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, m_textureEnvMode);
-        m_studio->Draw(true, m_invertNormals != 0);
-    } else {
-        m_studio->Draw(false, m_invertNormals != 0);
+    const auto draw = [material](COGLHLModel& model, int passes) {
+        StudioModel& studio = *model.m_studio;
+        const bool textured = material && !studio.Data()->textures.empty();
+        glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_LIGHTING_BIT);
+        if (textured) {
+            glDisable(GL_LIGHTING);
+            glEnable(GL_TEXTURE_2D);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, model.m_textureEnvMode);
+        } else if (material) {
+            model.ApplyMaterial();
+        }
+        studio.DrawPrepared(textured, passes);
+        glPopAttrib();
+    };
+    // Both models' masked and solid meshes before either's additive ones.
+    constexpr int kOpaque = StudioModel::kPassMasked | StudioModel::kPassSolid;
+    draw(*this, kOpaque);
+    if (follower != nullptr) {
+        draw(*follower, kOpaque);
+    }
+    draw(*this, StudioModel::kPassAdditive);
+    if (follower != nullptr) {
+        draw(*follower, StudioModel::kPassAdditive);
     }
     glPopAttrib();
     glPopMatrix();
@@ -320,7 +371,14 @@ void COGLHLModel::AdvanceFrame() {
     }
     m_frameIndex = m_frame < static_cast<float>(frameCount) ? static_cast<int>(m_frame) : frameCount;
     if (m_frameIndex >= frameCount - 1) {
-        if (m_loop != 0) {
+        if (const StudioSequence* seq = m_studio->CurrentSequence(); seq != nullptr && !seq->Loops()) {
+            // The game holds a sequence that does not loop on its last frame.
+            m_frame = static_cast<float>(frameCount - 1);
+            m_frameIndex = frameCount - 1;
+            m_nextFrameIndex = m_frameIndex;
+            SetAnimating(false);
+            GetHost().RefreshAnimationControls();
+        } else if (m_loop != 0) {
             m_frame = 0.0f;
             m_frameIndex = 0;
         } else {
@@ -333,8 +391,28 @@ void COGLHLModel::AdvanceFrame() {
 }
 
 bool COGLHLModel::Play() {
+    // A sequence that does not loop and stands at its end plays again from its start.
+    const StudioSequence* seq = CurrentSequence();
+    if (seq != nullptr && !seq->Loops() && seq->frameCount > 1 && m_frame >= static_cast<float>(seq->frameCount - 1)) {
+        ResetAnimation();
+        m_studio->SetFrame(m_frame);
+    }
     SetAnimating(true);
     return true;
+}
+
+const StudioSequence* COGLHLModel::CurrentSequence() const { return m_studio ? m_studio->CurrentSequence() : nullptr; }
+
+std::vector<const StudioEvent*> COGLHLModel::EventsAt(int frame) const {
+    std::vector<const StudioEvent*> events;
+    if (const StudioSequence* seq = CurrentSequence()) {
+        for (const StudioEvent& e : seq->events) {
+            if (e.frame == frame) {
+                events.push_back(&e);
+            }
+        }
+    }
+    return events;
 }
 
 void COGLHLModel::SelectAnimationByName(const std::string& /*name*/) {}
@@ -402,6 +480,7 @@ void COGLHLModel::CopyFrom(const COGLObject& other) {
     if (source == nullptr) {
         return;
     }
+    m_follower.reset();
     if (source->m_ready == 0 || !source->m_studio) {
         return;
     }
@@ -410,4 +489,410 @@ void COGLHLModel::CopyFrom(const COGLObject& other) {
     m_studio = std::make_unique<StudioModel>(this);
     m_studio->CopyFrom(*source->m_studio);
     CopyClockOf(*source);
+    // The pair is copied as one.
+    if (source->m_follower) {
+        auto follower = std::make_unique<COGLHLModel>(m_scene);
+        follower->CopyFrom(*source->m_follower);
+        SetFollower(std::move(follower));
+    }
+}
+
+// --- Pose records (editing history and the scene file's extension area) ---
+
+namespace {
+// What a model just opened stands in (Read): blending 0.5 as the Part says.
+constexpr float kOpenedBlend = 0.5f;
+// The layout of the extension block of a Half-Life model (docs/guide: the scene
+// file's extension area). Later layouts only append fields.
+constexpr std::int32_t kExtensionLayout = 1;
+
+// int32 body; int32 skin family; float controllers[4]; float mouth; float blends[2].
+void WritePose(BinaryWriter& out, const StudioModel& studio) {
+    out.WriteI32(studio.Body());
+    out.WriteI32(studio.SkinFamily());
+    for (int i = 0; i < studio_format::kControllerCount; ++i) {
+        out.WriteF32(studio.Controller(i));
+    }
+    out.WriteF32(studio.Mouth());
+    out.WriteF32(studio.Blending(0));
+    out.WriteF32(studio.Blending(1));
+}
+
+struct PoseRecord {
+    std::int32_t body = 0;
+    std::int32_t skinFamily = 0;
+    std::array<float, 4> controllers{};
+    float mouth = 0.0f;
+    std::array<float, 2> blends{kOpenedBlend, kOpenedBlend};
+};
+
+PoseRecord ReadPose(BinaryReader& in) {
+    PoseRecord pose;
+    pose.body = in.ReadI32();
+    pose.skinFamily = in.ReadI32();
+    for (float& c : pose.controllers) {
+        c = in.ReadF32();
+    }
+    pose.mouth = in.ReadF32();
+    for (float& b : pose.blends) {
+        b = in.ReadF32();
+    }
+    return pose;
+}
+
+// A value that is not a number stands for what a model just opened has.
+float Sane(float value, float otherwise) { return std::isfinite(value) ? value : otherwise; }
+
+void ApplyPose(StudioModel& studio, const PoseRecord& pose) {
+    studio.SetBody(pose.body);
+    studio.SetSkinFamily(pose.skinFamily);
+    for (int i = 0; i < studio_format::kControllerCount; ++i) {
+        studio.SetController(i, Sane(pose.controllers[static_cast<std::size_t>(i)], 0.0f));
+    }
+    studio.SetMouth(Sane(pose.mouth, 0.0f));
+    studio.SetBlending(0, Sane(pose.blends[0], kOpenedBlend));
+    studio.SetBlending(1, Sane(pose.blends[1], kOpenedBlend));
+}
+
+bool AtOpenedPose(const StudioModel& studio) {
+    if (studio.Body() != 0 || studio.SkinFamily() != 0 || studio.Mouth() != 0.0f ||
+        studio.Blending(0) != kOpenedBlend || studio.Blending(1) != kOpenedBlend) {
+        return false;
+    }
+    for (int i = 0; i < studio_format::kControllerCount; ++i) {
+        if (studio.Controller(i) != 0.0f) {
+            return false;
+        }
+    }
+    return true;
+}
+}  // namespace
+
+void COGLHLModel::SaveEditState(BinaryWriter& out) const {
+    COGLModel::SaveEditState(out);
+    out.WriteU8(m_studio ? 1 : 0);
+    if (m_studio) {
+        WritePose(out, *m_studio);
+    }
+    const bool follower = m_follower && m_follower->m_studio;
+    out.WriteU8(follower ? 1 : 0);
+    if (follower) {
+        out.WriteI32(m_follower->AnimationIndexOf(m_follower->m_animation));
+        WritePose(out, *m_follower->m_studio);
+    }
+}
+
+void COGLHLModel::RestoreEditState(BinaryReader& in) {
+    COGLModel::RestoreEditState(in);
+    if (in.ReadU8() != 0) {
+        const PoseRecord pose = ReadPose(in);
+        if (m_studio) {
+            ApplyPose(*m_studio, pose);
+        }
+    }
+    if (in.ReadU8() != 0) {
+        const std::int32_t animation = in.ReadI32();
+        const PoseRecord pose = ReadPose(in);
+        if (m_follower && m_follower->m_studio) {
+            const auto& list = m_follower->m_animations;
+            if (animation >= 0 && static_cast<std::size_t>(animation) < list.size() &&
+                list[static_cast<std::size_t>(animation)].get() != m_follower->m_animation) {
+                m_follower->SetAnimation(list[static_cast<std::size_t>(animation)].get());
+            }
+            ApplyPose(*m_follower->m_studio, pose);
+        }
+    }
+    RefreshBounds();
+}
+
+void COGLHLModel::SaveExtension(BinaryWriter& out) const {
+    if (!m_studio) {
+        return;
+    }
+    const bool follower = m_follower && m_follower->m_studio;
+    if (!follower && AtOpenedPose(*m_studio)) {
+        return;
+    }
+    out.WriteI32(kExtensionLayout);
+    WritePose(out, *m_studio);
+    out.WriteU8(follower ? 1 : 0);
+    if (follower) {
+        WriteSourceRecord(out, m_follower->m_path, m_follower->m_pak, m_scene);
+        out.WriteI32(m_follower->AnimationIndexOf(m_follower->m_animation));
+        WritePose(out, *m_follower->m_studio);
+    }
+}
+
+void COGLHLModel::LoadExtension(BinaryReader& payload, COGLScene& scene) {
+    if (payload.ReadI32() < kExtensionLayout) {
+        throw ReadError("a Half-Life pose block of an unknown layout");
+    }
+    const PoseRecord pose = ReadPose(payload);
+    if (m_studio) {
+        ApplyPose(*m_studio, pose);
+    }
+    if (payload.ReadU8() == 0) {
+        return;
+    }
+    auto follower = std::make_unique<COGLHLModel>(&scene);
+    COGLHLModel* f = follower.get();
+    ReadSourceRecord(
+        payload, scene, FileLocator::Mdl, [f](const std::string& path) { f->LoadFile(path); },
+        [f](Archive& pak, const PakEntry& entry) { f->LoadFromPak(&pak, entry); });
+    const std::int32_t animation = payload.ReadI32();
+    const PoseRecord followerPose = ReadPose(payload);
+    if (!f->IsLoaded() || !f->m_studio) {
+        throw ReadError("the follower of " + Name() + " could not be read");
+    }
+    if (animation >= 0 && static_cast<std::size_t>(animation) < f->m_animations.size()) {
+        f->SetAnimation(f->m_animations[static_cast<std::size_t>(animation)].get());
+    }
+    ApplyPose(*f->m_studio, followerPose);
+    if (!SetFollower(std::move(follower))) {
+        throw ReadError("the follower of " + Name() + " cannot follow it");
+    }
+}
+
+// --- Followers ---
+
+void COGLHLModel::MapFollowerBones() {
+    m_followerBones.clear();
+    const StudioData* leader = m_studio ? m_studio->Data() : nullptr;
+    const StudioData* follower = m_follower && m_follower->m_studio ? m_follower->m_studio->Data() : nullptr;
+    if (leader == nullptr || follower == nullptr) {
+        return;
+    }
+    // Names as the game compares them: without regard to case; the first namesake wins.
+    std::vector<std::string> names;
+    names.reserve(leader->bones.size());
+    for (const StudioBone& bone : leader->bones) {
+        names.push_back(fs_util::ToLower(bone.name));
+    }
+    for (const StudioBone& bone : follower->bones) {
+        const auto it = std::find(names.begin(), names.end(), fs_util::ToLower(bone.name));
+        m_followerBones.push_back(it != names.end() ? static_cast<int>(it - names.begin()) : -1);
+    }
+}
+
+void COGLHLModel::PoseFollower() const {
+    StudioModel& follower = *m_follower->m_studio;
+    // Its own sequence runs on this model's clock (the merged bones ignore it).
+    float frame = m_frame;
+    if (const StudioSequence* seq = follower.CurrentSequence(); seq != nullptr && seq->frameCount > 1) {
+        const auto last = static_cast<float>(seq->frameCount - 1);
+        frame = seq->Loops() ? std::fmod(frame, last) : std::min(frame, last);
+    }
+    m_follower->m_frame = frame;
+    follower.SetFrame(frame);
+    follower.SetMergeSource(&m_studio->Bones(), &m_followerBones);
+}
+
+bool COGLHLModel::SetFollower(std::unique_ptr<COGLHLModel> follower) {
+    if (!follower || follower.get() == this || !m_studio || !follower->m_studio || follower->m_follower) {
+        return false;
+    }
+    follower->SetAnimating(false);
+    follower->m_scene = m_scene != nullptr ? m_scene : follower->m_scene;
+    m_follower = std::move(follower);
+    MapFollowerBones();
+    RefreshBounds();
+    return true;
+}
+
+std::unique_ptr<COGLHLModel> COGLHLModel::TakeFollower() {
+    if (!m_follower) {
+        return nullptr;
+    }
+    std::unique_ptr<COGLHLModel> follower = std::move(m_follower);
+    m_followerBones.clear();
+    if (follower->m_studio) {
+        follower->m_studio->SetMergeSource(nullptr, nullptr);
+    }
+    follower->SetPosition(m_position.x, m_position.y, m_position.z);
+    follower->SetOrientation(m_orientation);
+    follower->SetScale(m_scale.x, m_scale.y, m_scale.z);
+    follower->RefreshBounds();
+    RefreshBounds();
+    return follower;
+}
+
+bool COGLHLModel::AdoptFollower(std::unique_ptr<COGLObject>& follower) {
+    auto* model = dynamic_cast<COGLHLModel*>(follower.get());
+    if (model == nullptr || model == this || !m_studio || !model->m_studio || model->m_follower) {
+        return false;
+    }
+    follower.release();
+    return SetFollower(std::unique_ptr<COGLHLModel>(model));
+}
+
+std::unique_ptr<COGLObject> COGLHLModel::ReleaseFollower() { return TakeFollower(); }
+
+// --- Skeleton overlays ---
+
+std::array<float, 3> COGLHLModel::HitGroupColor(int group) {
+    switch (group) {
+        case 0: return {1.0f, 1.0f, 1.0f};    // generic
+        case 1: return {1.0f, 0.25f, 0.25f};  // head
+        case 2: return {0.3f, 1.0f, 0.3f};    // chest
+        case 3: return {0.35f, 0.55f, 1.0f};  // stomach
+        case 4: return {1.0f, 1.0f, 0.3f};    // left arm
+        case 5: return {1.0f, 0.6f, 0.1f};    // right arm
+        case 6: return {0.3f, 1.0f, 1.0f};    // left leg
+        case 7: return {1.0f, 0.35f, 1.0f};   // right leg
+        case 10: return {0.6f, 0.6f, 0.6f};   // gear
+        default: return {0.8f, 0.75f, 0.5f};
+    }
+}
+
+namespace {
+// Model space (z up, x forward) to drawing space, as the studio model draws.
+Vector3 Drawn(const Vector3& p) { return {p.y, p.z, p.x}; }
+void Vertex(const Vector3& p) { glVertex3f(p.x, p.y, p.z); }
+
+// The twelve edges of the box from `lo` to `hi` in `bone`'s space (the identity: model space).
+void WireBox(const Vector3& lo, const Vector3& hi, const BoneMatrix* bone) {
+    Vector3 corners[8];
+    for (int c = 0; c < 8; ++c) {
+        const Vector3 p{(c & 4) != 0 ? hi.x : lo.x, (c & 2) != 0 ? hi.y : lo.y, (c & 1) != 0 ? hi.z : lo.z};
+        corners[c] = Drawn(bone != nullptr ? TransformPoint(*bone, p) : p);
+    }
+    glBegin(GL_LINES);
+    for (int c = 0; c < 8; ++c) {
+        for (const int axis : {4, 2, 1}) {
+            if ((c & axis) == 0) {
+                Vertex(corners[c]);
+                Vertex(corners[c | axis]);
+            }
+        }
+    }
+    glEnd();
+}
+
+Vector3 OriginOf(const BoneMatrix& m) { return {m[0][3], m[1][3], m[2][3]}; }
+
+// Bones as lines to their parents with a point at each joint, and the attachments as points.
+void DrawSkeleton(const StudioData& data, const std::vector<BoneMatrix>& bones, int overlays) {
+    if ((overlays & object_overlay::kBones) != 0) {
+        glColor3f(1.0f, 0.85f, 0.2f);
+        glBegin(GL_LINES);
+        for (std::size_t b = 0; b < data.bones.size() && b < bones.size(); ++b) {
+            if (const int parent = data.bones[b].parent; parent >= 0) {
+                Vertex(Drawn(OriginOf(bones[b])));
+                Vertex(Drawn(OriginOf(bones[static_cast<std::size_t>(parent)])));
+            }
+        }
+        glEnd();
+        glPointSize(5.0f);
+        glColor3f(1.0f, 0.35f, 0.1f);
+        glBegin(GL_POINTS);
+        for (std::size_t b = 0; b < bones.size(); ++b) {
+            Vertex(Drawn(OriginOf(bones[b])));
+        }
+        glEnd();
+    }
+    if ((overlays & object_overlay::kAttachments) != 0 && !data.attachments.empty()) {
+        glPointSize(8.0f);
+        glColor3f(0.2f, 1.0f, 0.45f);
+        glBegin(GL_POINTS);
+        for (const StudioAttachment& a : data.attachments) {
+            Vertex(Drawn(TransformPoint(bones[static_cast<std::size_t>(a.bone)], a.origin)));
+        }
+        glEnd();
+    }
+}
+}  // namespace
+
+void COGLHLModel::DrawOverlays(int overlays) {
+    if (!IsVisible() || !m_studio || overlays == 0) {
+        return;
+    }
+    const StudioData& data = *m_studio->Data();
+    RefreshBounds();
+    m_studio->SetFrame(m_frame);
+    const std::vector<BoneMatrix>& bones = m_studio->SetUpBones();
+    glPushMatrix();
+    ApplyModelTransform();
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT | GL_POINT_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_POINT_SMOOTH);
+    glLineWidth(1.0f);
+    if ((overlays & object_overlay::kHitBoxes) != 0) {
+        for (const StudioHitBox& box : data.hitBoxes) {
+            const std::array<float, 3> c = HitGroupColor(box.group);
+            glColor3f(c[0], c[1], c[2]);
+            WireBox(box.min, box.max, &bones[static_cast<std::size_t>(box.bone)]);
+        }
+    }
+    if ((overlays & object_overlay::kBoundingBox) != 0) {
+        glColor3f(0.9f, 0.9f, 0.9f);
+        WireBox(data.boxMin, data.boxMax, nullptr);
+    }
+    if ((overlays & object_overlay::kClipBox) != 0) {
+        glColor3f(0.3f, 0.8f, 1.0f);
+        WireBox(data.clipMin, data.clipMax, nullptr);
+    }
+    if ((overlays & object_overlay::kEyePosition) != 0) {
+        constexpr float kArm = 3.0f;
+        const Vector3& e = data.eyePosition;
+        glColor3f(1.0f, 0.3f, 1.0f);
+        glBegin(GL_LINES);
+        for (const Vector3& d : {Vector3{kArm, 0, 0}, Vector3{0, kArm, 0}, Vector3{0, 0, kArm}}) {
+            Vertex(Drawn(e - d));
+            Vertex(Drawn(e + d));
+        }
+        glEnd();
+    }
+    DrawSkeleton(data, bones, overlays);
+    if (m_follower && m_follower->m_studio) {
+        PoseFollower();
+        DrawSkeleton(*m_follower->m_studio->Data(), m_follower->m_studio->SetUpBones(), overlays);
+    }
+    glPopAttrib();
+    glPopMatrix();
+}
+
+std::vector<COGLObject::OverlayLabel> COGLHLModel::OverlayLabels(int overlays) const {
+    std::vector<OverlayLabel> labels;
+    const StudioSequence* seq = CurrentSequence();
+    if (seq == nullptr || (overlays & (object_overlay::kBones | object_overlay::kAttachments)) == 0) {
+        return labels;
+    }
+    // The placement Draw applies: translate, orient, scale, then the lift.
+    Matrix4 translate;
+    translate(0, 3) = m_position.x;
+    translate(1, 3) = m_position.y;
+    translate(2, 3) = m_position.z;
+    Matrix4 scale;
+    scale(0, 0) = m_scale.x;
+    scale(1, 1) = m_scale.y;
+    scale(2, 2) = m_scale.z;
+    Matrix4 lift;
+    lift(1, 3) = -seq->bbMin.z;
+    const Matrix4 world = translate * m_orientation.ToMatrix() * scale * lift;
+    const auto add = [&](const StudioData& data, const std::vector<BoneMatrix>& bones) {
+        if ((overlays & object_overlay::kBones) != 0) {
+            for (std::size_t b = 0; b < data.bones.size() && b < bones.size(); ++b) {
+                labels.push_back({data.bones[b].name, world.TransformPoint(Drawn(OriginOf(bones[b]))),
+                                  object_overlay::kBones});
+            }
+        }
+        if ((overlays & object_overlay::kAttachments) != 0) {
+            for (const StudioAttachment& a : data.attachments) {
+                const Vector3 p = TransformPoint(bones[static_cast<std::size_t>(a.bone)], a.origin);
+                labels.push_back({a.name, world.TransformPoint(Drawn(p)), object_overlay::kAttachments});
+            }
+        }
+    };
+    m_studio->SetFrame(m_frame);
+    add(*m_studio->Data(), m_studio->SetUpBones());
+    if (m_follower && m_follower->m_studio) {
+        PoseFollower();
+        add(*m_follower->m_studio->Data(), m_follower->m_studio->SetUpBones());
+    }
+    return labels;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +55,54 @@ public:
 
     StudioModel* Studio() const { return m_studio.get(); }
 
+    // The model's posing (body, skin family, controllers, mouth, blends) goes
+    // with the clock into the editing history's record of the object.
+    void SaveEditState(BinaryWriter& out) const override;
+    void RestoreEditState(BinaryReader& in) override;
+    // The pose and the follower, when either differs from a model just opened
+    // (see docs/guide: the scene file's extension area).
+    void SaveExtension(BinaryWriter& out) const override;
+    void LoadExtension(BinaryReader& payload, COGLScene& scene) override;
+
+    // --- Sequences as the game sees them ---
+    // The current sequence (activity, events, looping flag), or nullptr.
+    const StudioSequence* CurrentSequence() const;
+    // The events of the current sequence at `frame` (its whole frame number), in file order.
+    std::vector<const StudioEvent*> EventsAt(int frame) const;
+
+    // --- Skeleton overlays (object_overlay bits) ---
+    // Bones as lines from each to its parent with a point at each joint,
+    // attachments as points, hit boxes as wire boxes coloured by hit group
+    // (HitGroupColor), the bounding and clipping boxes and the eye position as a
+    // small cross; the follower's bones and attachments too.
+    void DrawOverlays(int overlays) override;
+    // Bone names at their joints and attachment names at their points, in scene space.
+    std::vector<OverlayLabel> OverlayLabels(int overlays) const override;
+    // The colour of hit group `group` (RGB, 0..1): the same for every pane.
+    static std::array<float, 3> HitGroupColor(int group);
+
+    // --- Followers (a weapon model in a player's hand) ---
+    // Makes `follower` follow this model: it draws in this model's placement,
+    // each of its bones taking the matrix of this model's bone of the same name
+    // (without regard to case), as the game merges a p_ model onto a player;
+    // bones without a namesake keep their own pose, which the follower's own
+    // current sequence gives at this model's clock. The pair draws, picks,
+    // frames, animates, copies and saves as one. False, and nothing changed,
+    // when either has no model, or `follower` is this model or has a follower.
+    // A follower this model had already is replaced (destroyed).
+    bool SetFollower(std::unique_ptr<COGLHLModel> follower);
+    COGLHLModel* Follower() const { return m_follower.get(); }
+    // Parts the pair: the follower comes back placed where this model stands;
+    // nullptr when there was none.
+    std::unique_ptr<COGLHLModel> TakeFollower();
+    // For each bone of the follower, the bone of this model it takes its matrix
+    // from (-1: it keeps its own pose); empty without a follower.
+    const std::vector<int>& FollowerBoneMap() const { return m_followerBones; }
+    // The generic follower operations of COGLObject (COGLDoc::FollowModel).
+    bool AdoptFollower(std::unique_ptr<COGLObject>& follower) override;
+    COGLObject* FollowerObject() const override { return m_follower.get(); }
+    std::unique_ptr<COGLObject> ReleaseFollower() override;
+
     // Posing: each setting shows at the next draw, playing or paused. Without a
     // model the lists are empty and settings change nothing.
     struct BodyPartChoice {
@@ -95,6 +144,11 @@ private:
     using CompanionReader = StudioCompanionReader;
     bool Read(ByteBuffer bytes, const CompanionReader& companions);
     void FreeModel();
+    // The follower posed from this model's bones (set up for the current draw).
+    void PoseFollower() const;
+    void MapFollowerBones();
 
     std::unique_ptr<StudioModel> m_studio;  // the current animation's first frame is its sequence
+    std::unique_ptr<COGLHLModel> m_follower;
+    std::vector<int> m_followerBones;
 };

@@ -227,3 +227,20 @@ void SetUpBones(const StudioData& data, const StudioPose& pose, std::vector<Bone
         out[b] = parent < 0 ? m : ConcatTransforms(out[static_cast<std::size_t>(parent)], m);
     }
 }
+
+void SetUpMergedBones(const StudioData& data, const StudioPose& pose, const std::vector<BoneMatrix>& leader,
+                      const std::vector<int>& map, std::vector<BoneMatrix>& out) {
+    thread_local std::vector<BoneState> local;
+    PoseBones(data, pose, local);
+    out.resize(local.size());
+    for (std::size_t b = 0; b < local.size(); ++b) {
+        const int from = b < map.size() ? map[b] : -1;
+        if (from >= 0 && static_cast<std::size_t>(from) < leader.size()) {
+            out[b] = leader[static_cast<std::size_t>(from)];
+            continue;
+        }
+        const BoneMatrix m = QuaternionMatrix(local[b].rotation, local[b].position);
+        const int parent = data.bones[b].parent;
+        out[b] = parent < 0 ? m : ConcatTransforms(out[static_cast<std::size_t>(parent)], m);
+    }
+}

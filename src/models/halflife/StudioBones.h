@@ -54,3 +54,10 @@ float ControllerAdjustment(const StudioData& data, int controller, const StudioP
 void PoseBones(const StudioData& data, const StudioPose& pose, std::vector<BoneState>& out);
 // The model-space transform of every bone for the pose: PoseBones chained from the roots.
 void SetUpBones(const StudioData& data, const StudioPose& pose, std::vector<BoneMatrix>& out);
+
+// SetUpBones for a model that follows another (a weapon on a player): bone b
+// takes `leader[map[b]]` where map[b] names one of the leader's bones, and the
+// others are chained from their parents (merged or not) as usual. `map` holds a
+// value per bone of `data`; an entry outside `leader` counts as -1.
+void SetUpMergedBones(const StudioData& data, const StudioPose& pose, const std::vector<BoneMatrix>& leader,
+                      const std::vector<int>& map, std::vector<BoneMatrix>& out);

@@ -140,6 +140,30 @@ void ReadControllers(const ByteBuffer& file, StudioData& data) {
     }
 }
 
+// The events of sequence `s`: `count` records at `offset` of the model file. An
+// event whose frame lies outside the sequence is left out: playback never passes
+// it, so the game never fires it.
+void ReadEvents(const ByteBuffer& file, std::int32_t count, std::int32_t offset, StudioSequence& s) {
+    if (count == 0) {
+        return;
+    }
+    const std::string which = "events of sequence \"" + s.label + "\"";
+    if (count < 0) {
+        Refuse("sequence \"" + s.label + "\" has a negative event count");
+    }
+    BinaryReader in = RecordsAt(file, offset, count, kEventSize, which.c_str());
+    for (std::int32_t i = 0; i < count; ++i) {
+        StudioEvent e;
+        e.frame = in.ReadI32();
+        e.event = in.ReadI32();
+        e.type = in.ReadI32();
+        e.options = in.ReadText(kEventOptionsSize);
+        if (e.frame >= 0 && e.frame < s.frameCount) {
+            s.events.push_back(std::move(e));
+        }
+    }
+}
+
 void ReadSequences(const ByteBuffer& file, StudioData& data) {
     BinaryReader in(file);
     data.sequences.resize(SeekTable(in, file, kSequencesField, kSequenceSize, "sequence"));
@@ -149,7 +173,10 @@ void ReadSequences(const ByteBuffer& file, StudioData& data) {
         s.label = rec.ReadText(kSequenceLabelSize);
         s.fps = rec.ReadF32();
         s.flags = rec.ReadI32();
-        rec.Seek(56);
+        s.activity = rec.ReadI32();
+        s.activityWeight = rec.ReadI32();
+        const std::int32_t eventCount = rec.ReadI32();
+        const std::int32_t eventOffset = rec.ReadI32();
         s.frameCount = rec.ReadI32();
         rec.Seek(68);
         s.motionType = rec.ReadI32();
@@ -184,6 +211,7 @@ void ReadSequences(const ByteBuffer& file, StudioData& data) {
         if (s.motionBone < 0 || static_cast<std::size_t>(s.motionBone) >= data.bones.size()) {
             s.motionType = 0;  // nothing to take the movement out of
         }
+        ReadEvents(file, eventCount, eventOffset, s);
     }
 }
 
@@ -351,6 +379,59 @@ void ReadBodyParts(const ByteBuffer& file, StudioData& data) {
         BinaryReader models = RecordsAt(file, modelOffset, modelCount, kModelSize, "submodels");
         for (int i = 0; i < modelCount; ++i) {
             part.models.push_back(ReadSubmodel(file, models, data.bones.size()));
+        }
+    }
+}
+
+// The header's eye position and boxes, checked to be numbers.
+void ReadHeaderPoints(const ByteBuffer& file, StudioData& data) {
+    BinaryReader in(file);
+    in.Seek(kEyePositionField);
+    data.eyePosition = ReadVector(in);
+    in.Seek(kClipBoxField);
+    data.clipMin = ReadVector(in);
+    data.clipMax = ReadVector(in);
+    in.Seek(kBoundingBoxField);
+    data.boxMin = ReadVector(in);
+    data.boxMax = ReadVector(in);
+    for (const Vector3* v : {&data.eyePosition, &data.clipMin, &data.clipMax, &data.boxMin, &data.boxMax}) {
+        if (!Finite(*v)) {
+            Refuse("the header's eye position or boxes are not numbers");
+        }
+    }
+}
+
+// Attachments and hit boxes: each names a bone, which the game uses without a check.
+void ReadAttachmentsAndHitBoxes(const ByteBuffer& file, StudioData& data) {
+    BinaryReader in(file);
+    data.attachments.resize(SeekTable(in, file, kAttachmentsField, kAttachmentSize, "attachment"));
+    for (std::size_t i = 0; i < data.attachments.size(); ++i) {
+        StudioAttachment& a = data.attachments[i];
+        a.name = in.ReadText(kAttachmentNameSize);
+        a.type = in.ReadI32();
+        a.bone = in.ReadI32();
+        a.origin = ReadVector(in);
+        in.Skip(36);  // vectors
+        if (a.bone < 0 || static_cast<std::size_t>(a.bone) >= data.bones.size()) {
+            Refuse("attachment " + std::to_string(i) + " names a bone that does not exist");
+        }
+        if (!Finite(a.origin)) {
+            Refuse("attachment " + std::to_string(i) + " has a place that is not a number");
+        }
+    }
+    BinaryReader boxes(file);
+    data.hitBoxes.resize(SeekTable(boxes, file, kHitBoxesField, kHitBoxSize, "hit box"));
+    for (std::size_t i = 0; i < data.hitBoxes.size(); ++i) {
+        StudioHitBox& h = data.hitBoxes[i];
+        h.bone = boxes.ReadI32();
+        h.group = boxes.ReadI32();
+        h.min = ReadVector(boxes);
+        h.max = ReadVector(boxes);
+        if (h.bone < 0 || static_cast<std::size_t>(h.bone) >= data.bones.size()) {
+            Refuse("hit box " + std::to_string(i) + " names a bone that does not exist");
+        }
+        if (!Finite(h.min) || !Finite(h.max)) {
+            Refuse("hit box " + std::to_string(i) + " has a size that is not a number");
         }
     }
 }
@@ -552,9 +633,11 @@ StudioReadResult ReadStudioModel(ByteBuffer model, const std::string& modelPath,
                 Refuse("a bone controller names a bone that does not exist");
             }
         }
+        ReadHeaderPoints(model, *data);
         ReadSequences(model, *data);
         ReadGroups(model, *data);
         ReadBodyParts(model, *data);
+        ReadAttachmentsAndHitBoxes(model, *data);
 
         if (I32At(model, kTexturesField) == 0) {
             const std::string name = StudioCompanionName(modelPath, "T.mdl");

@@ -27,11 +27,14 @@ inline constexpr std::int32_t kVersion = 10;                 // the only version
 inline constexpr std::size_t kHeaderSize = 244;
 // Header fields (byte offsets):
 // 0 ident, 4 version, 8 char[64] name, 72 file length (not used),
-// 76 eye position, 88 min, 100 max, 112 bbmin, 124 bbmax (3 floats each; not used),
-// 136 flags (not used); then count/offset pairs:
+// 76 eye position, 88 min, 100 max (the clipping box), 112 bbmin, 124 bbmax (the
+// bounding box; 3 floats each), 136 flags (not used); then count/offset pairs:
+inline constexpr std::size_t kEyePositionField = 76;
+inline constexpr std::size_t kClipBoxField = 88;
+inline constexpr std::size_t kBoundingBoxField = 112;
 inline constexpr std::size_t kBonesField = 140;            // bones
 inline constexpr std::size_t kBoneControllersField = 148;  // bone controllers
-// 156 hit boxes (not used)
+inline constexpr std::size_t kHitBoxesField = 156;         // hit boxes
 inline constexpr std::size_t kSequencesField = 164;       // sequence descriptions
 inline constexpr std::size_t kSequenceGroupsField = 172;  // sequence groups (group 0 is this file)
 inline constexpr std::size_t kTexturesField = 180;        // texture records, then 188 texture data (not used)
@@ -39,7 +42,8 @@ inline constexpr std::size_t kSkinReferencesField = 192;  // int32 columns of th
 inline constexpr std::size_t kSkinFamiliesField = 196;    // int32 rows of the skin table
 inline constexpr std::size_t kSkinTableField = 200;       // int32 offset of int16 [families][references]
 inline constexpr std::size_t kBodyPartsField = 204;       // body parts
-// 212 attachments, 220..232 sound tables, 236 transitions (not used)
+inline constexpr std::size_t kAttachmentsField = 212;     // attachments
+// 220..232 sound tables, 236 transitions (not used)
 inline constexpr std::size_t kNameSize = 64;
 
 // A sequence-group file: ident, version, char[64] name, int32 length; the
@@ -64,8 +68,8 @@ inline constexpr int kLoopingController = 0x8000;
 inline constexpr int kControllerCount = 4;
 inline constexpr int kMouthController = 4;
 // Sequence description, 176 bytes: 0 char[32] label; 32 float fps; 36 int32
-// flags (kLoopingSequence); 40 activity, 44 weight, 48 event count, 52 event
-// offset (not used); 56 int32 frame count; 60 pivots (not used); 68 int32 motion
+// flags (kLoopingSequence); 40 int32 activity, 44 int32 activity weight, 48
+// int32 event count, 52 int32 event offset; 56 int32 frame count; 60 pivots (not used); 68 int32 motion
 // type (the kControllerX/Y/Z bits: movement taken out of the motion bone);
 // 72 int32 motion bone; 76 linear movement, 88 unused; 96 bbmin, 108 bbmax
 // (3 floats each); 120 int32 blend count; 124 int32 animation offset in the
@@ -75,6 +79,17 @@ inline constexpr int kMouthController = 4;
 inline constexpr std::size_t kSequenceSize = 176;
 inline constexpr std::size_t kSequenceLabelSize = 32;
 inline constexpr int kLoopingSequence = 0x1;
+// Sequence event, 76 bytes: int32 frame (the game fires it when playback passes
+// it); int32 event number; int32 type; char[64] options.
+inline constexpr std::size_t kEventSize = 76;
+inline constexpr std::size_t kEventOptionsSize = 64;
+// Attachment, 88 bytes: char[32] name; int32 type; int32 bone; 3 floats origin
+// (in the bone's space); 3 x 3 floats vectors (not used).
+inline constexpr std::size_t kAttachmentSize = 88;
+inline constexpr std::size_t kAttachmentNameSize = 32;
+// Hit box, 32 bytes: int32 bone; int32 hit group; 3 floats min, 3 floats max (a
+// box in its bone's space).
+inline constexpr std::size_t kHitBoxSize = 32;
 // Sequence group, 104 bytes: char[32] label; char[64] file name (often a
 // game-relative path; companions are named from the model's own path); 2 unused.
 inline constexpr std::size_t kSequenceGroupSize = 104;
@@ -131,10 +146,22 @@ struct StudioBoneController {
     }
 };
 
+// What a sequence asks the game to do at one of its frames (a footstep sound,
+// a muzzle flash): `options` is the event's text argument.
+struct StudioEvent {
+    int frame = 0;  // within the sequence's frames
+    int event = 0;
+    int type = 0;
+    std::string options;
+};
+
 struct StudioSequence {
     std::string label;
     float fps = 0.0f;
     int flags = 0;
+    int activity = 0;
+    int activityWeight = 0;
+    std::vector<StudioEvent> events;  // in file order
     int frameCount = 0;
     int motionType = 0;
     int motionBone = 0;
@@ -187,9 +214,36 @@ struct StudioTexture {
     RawPalette palette{};
 };
 
+// A named point carried by a bone (a muzzle, a hand): its world place is the
+// bone's matrix times `origin`.
+struct StudioAttachment {
+    std::string name;
+    int type = 0;
+    int bone = 0;
+    Vector3 origin;
+};
+
+// A box in its bone's space that the game tests shots against; `group` says
+// what it guards (0 generic, 1 head, 2 chest, 3 stomach, 4 left arm, 5 right
+// arm, 6 left leg, 7 right leg, 10 gear).
+struct StudioHitBox {
+    int bone = 0;
+    int group = 0;
+    Vector3 min;
+    Vector3 max;
+};
+
 // A studio model read and checked: every index in it names something that exists.
 struct StudioData {
     std::string name;
+    // The header's eye position, clipping box (min/max) and bounding box, in model space.
+    Vector3 eyePosition;
+    Vector3 clipMin;
+    Vector3 clipMax;
+    Vector3 boxMin;
+    Vector3 boxMax;
+    std::vector<StudioAttachment> attachments;
+    std::vector<StudioHitBox> hitBoxes;
     std::vector<StudioBone> bones;
     std::vector<StudioBoneController> controllers;
     std::vector<StudioSequence> sequences;

@@ -8,7 +8,7 @@
 #include "media/COGLImage.h"
 #include "media/COGLTexture2D.h"
 #include "media/Palette.h"
-#include "models/ChromeVector.h"
+#include "math/Matrix4.h"
 #include "platform/Host.h"
 #include "scene/COGLScene.h"
 
@@ -20,6 +20,8 @@ namespace {
 constexpr float kAmbient = 96.0f / 255.0f;
 constexpr float kShade = 160.0f / 255.0f;
 constexpr float kLambert = 1.5f;
+// Flat-shaded textures take one light whatever their normals, as the game gives them.
+constexpr float kFlatLight = kAmbient + 0.8f * kShade;
 const Vector3 kLightTravel = [] {
     Vector3 v{-0.6f, 0.4f, -1.0f};
     v.Normalize();
@@ -167,7 +169,9 @@ void StudioModel::SetSubmodel(int part, int submodel) {
 }
 
 const std::vector<BoneMatrix>& StudioModel::SetUpBones() {
-    if (m_data) {
+    if (m_data && m_mergeBones != nullptr && m_mergeMap != nullptr) {
+        SetUpMergedBones(*m_data, m_pose, *m_mergeBones, *m_mergeMap, m_bones);
+    } else if (m_data) {
         ::SetUpBones(*m_data, m_pose, m_bones);
     } else {
         m_bones.clear();
@@ -183,48 +187,130 @@ void StudioModel::CopyFrom(const StudioModel& other) {
     m_textures = other.m_textures;
 }
 
+int StudioModel::PassOf(int textureFlags) {
+    if ((textureFlags & kTextureMasked) != 0) {
+        return kPassMasked;
+    }
+    return (textureFlags & kTextureAdditive) != 0 ? kPassAdditive : kPassSolid;
+}
+
 void StudioModel::Draw(bool textured, bool invertNormals) {
+    Prepare(invertNormals);
+    DrawPrepared(textured, kAllPasses);
+}
+
+void StudioModel::Prepare(bool invertNormals) {
+    m_parts.resize(m_data ? m_data->bodyParts.size() : 0);
     if (!m_data) {
         return;
     }
     SetUpBones();
     for (std::size_t part = 0; part < m_data->bodyParts.size(); ++part) {
         const auto chosen = static_cast<std::size_t>(m_data->SubmodelFor(m_pose.body, static_cast<int>(part)));
-        DrawSubmodel(m_data->bodyParts[part].models[chosen], textured, invertNormals);
+        m_parts[part].model = &m_data->bodyParts[part].models[chosen];
+        PlacePart(m_parts[part], invertNormals);
     }
 }
 
-void StudioModel::DrawSubmodel(const StudioSubmodel& model, bool textured, bool invertNormals) {
-    m_vertices.resize(model.vertices.size());
+void StudioModel::PlacePart(PlacedPart& part, bool invertNormals) {
+    const StudioSubmodel& model = *part.model;
+    part.vertices.resize(model.vertices.size());
     for (std::size_t i = 0; i < model.vertices.size(); ++i) {
-        m_vertices[i] = ToDrawing(TransformPoint(m_bones[model.vertexBones[i]], model.vertices[i]));
+        part.vertices[i] = ToDrawing(TransformPoint(m_bones[model.vertexBones[i]], model.vertices[i]));
     }
-    m_normals.resize(model.normals.size());
-    m_light.resize(model.normals.size());
+    part.normals.resize(model.normals.size());
+    part.boneNormals.resize(model.normals.size());
+    part.light.resize(model.normals.size());
     for (std::size_t i = 0; i < model.normals.size(); ++i) {
         const Vector3 n = RotateVector(m_bones[model.normalBones[i]], model.normals[i]);
-        m_light[i] = Shade(n);
-        m_normals[i] = ToDrawing(invertNormals ? -n : n);
+        part.boneNormals[i] = n;
+        part.light[i] = Shade(n);
+        part.normals[i] = ToDrawing(invertNormals ? -n : n);
     }
-    const Vector3& chromeRight = ChromeRightVector();
+}
+
+void StudioModel::PrepareChrome() {
+    // The eye and the view's right in drawing space, from the modelview the
+    // model is drawn with, then in model space (drawing (y, z, x) is model (x, y, z)).
+    GLdouble mv[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+    Matrix4 inverse(std::array<double, 16>{mv[0], mv[1], mv[2], mv[3], mv[4], mv[5], mv[6], mv[7], mv[8], mv[9],
+                                           mv[10], mv[11], mv[12], mv[13], mv[14], mv[15]});
+    Vector3 eye{0.0f, 0.0f, 0.0f};
+    Vector3 right{1.0f, 0.0f, 0.0f};
+    if (inverse.Invert()) {
+        eye = inverse.TransformPoint({0.0f, 0.0f, 0.0f});
+        right = inverse.TransformVector({1.0f, 0.0f, 0.0f});
+    }
+    m_eye = {eye.z, eye.x, eye.y};
+    m_eyeRight = {right.z, right.x, right.y};
+    if (!m_eyeRight.Normalize()) {
+        m_eyeRight = {0.0f, 1.0f, 0.0f};
+    }
+    m_chrome.resize(m_bones.size());
+    m_chromeAge.resize(m_bones.size(), 0);
+    if (++m_chromeStamp == 0) {
+        std::fill(m_chromeAge.begin(), m_chromeAge.end(), 0u);
+        m_chromeStamp = 1;
+    }
+}
+
+void StudioModel::DrawPrepared(bool textured, int passes) {
+    if (!m_data) {
+        return;
+    }
+    if (textured) {
+        bool chrome = false;
+        for (const PlacedPart& part : m_parts) {
+            for (const StudioMesh& mesh : part.model->meshes) {
+                const int t = m_data->SkinTexture(m_skinFamily, mesh.skinReference);
+                const int flags = t >= 0 ? m_data->textures[static_cast<std::size_t>(t)].flags : 0;
+                chrome = chrome || ((flags & kTextureChrome) != 0 && (PassOf(flags) & passes) != 0);
+            }
+        }
+        if (chrome) {
+            PrepareChrome();
+        }
+        // The game's order: each pass over every part.
+        for (const int pass : {kPassMasked, kPassSolid, kPassAdditive}) {
+            if ((passes & pass) != 0) {
+                for (const PlacedPart& part : m_parts) {
+                    DrawPart(part, true, pass);
+                }
+            }
+        }
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    } else if ((passes & kPassSolid) != 0) {
+        for (const PlacedPart& part : m_parts) {
+            DrawPart(part, false, kAllPasses);
+        }
+    }
+}
+
+void StudioModel::DrawPart(const PlacedPart& part, bool textured, int passes) {
+    const StudioSubmodel& model = *part.model;
     for (const StudioMesh& mesh : model.meshes) {
         const int textureIndex = m_data->SkinTexture(m_skinFamily, mesh.skinReference);
         const StudioTexture* record =
             textureIndex >= 0 ? &m_data->textures[static_cast<std::size_t>(textureIndex)] : nullptr;
         const int flags = record != nullptr ? record->flags : 0;
+        if (textured && (PassOf(flags) & passes) == 0) {
+            continue;
+        }
         const bool chrome = textured && (flags & kTextureChrome) != 0;
         const bool fullBright = (flags & kTextureFullBright) != 0;
+        const bool flat = (flags & kTextureFlatShade) != 0;
         if (textured) {
             const COGLTexture2D* texture = textureIndex >= 0 ? m_textures[static_cast<std::size_t>(textureIndex)] : nullptr;
             glBindTexture(GL_TEXTURE_2D, texture != nullptr ? texture->GLName() : 0);
             glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            if ((flags & kTextureAdditive) != 0) {
-                glEnable(GL_BLEND);
-                glBlendFunc(GL_ONE, GL_ONE);
-                glDepthMask(GL_FALSE);
-            } else if ((flags & kTextureMasked) != 0) {
+            if ((flags & kTextureMasked) != 0) {
                 glEnable(GL_ALPHA_TEST);
                 glAlphaFunc(GL_GREATER, 0.5f);
+            } else if ((flags & kTextureAdditive) != 0) {
+                glEnable(GL_BLEND);
+                glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+                glDepthMask(GL_FALSE);
             }
         }
         const float sScale = record != nullptr ? 1.0f / static_cast<float>(record->width) : 0.0f;
@@ -239,29 +325,32 @@ void StudioModel::DrawSubmodel(const StudioSubmodel& model, bool textured, bool 
                     float s = static_cast<float>(cmd[2]) * sScale;
                     float t = static_cast<float>(cmd[3]) * tScale;
                     if (chrome) {
-                        // The normal as the eye sees it: across the view and up it.
-                        const Vector3 bone = {m_bones[model.normalBones[normal]][0][3],
-                                              m_bones[model.normalBones[normal]][1][3],
-                                              m_bones[model.normalBones[normal]][2][3]};
-                        Vector3 toBone = bone;
-                        if (!toBone.Normalize()) {
-                            toBone = {1.0f, 0.0f, 0.0f};
+                        const std::size_t bone = model.normalBones[normal];
+                        if (m_chromeAge[bone] != m_chromeStamp) {
+                            // From the eye to the bone: across the view and up it, as the game does.
+                            const BoneMatrix& m = m_bones[bone];
+                            Vector3 toBone = Vector3{m[0][3], m[1][3], m[2][3]} - m_eye;
+                            if (!toBone.Normalize()) {
+                                toBone = {1.0f, 0.0f, 0.0f};
+                            }
+                            Vector3 up = toBone.Cross(m_eyeRight);
+                            up.Normalize();
+                            Vector3 right = toBone.Cross(up);
+                            right.Normalize();
+                            m_chrome[bone] = {right, up};
+                            m_chromeAge[bone] = m_chromeStamp;
                         }
-                        Vector3 up = toBone.Cross(chromeRight);
-                        up.Normalize();
-                        Vector3 right = toBone.Cross(up);
-                        right.Normalize();
-                        const Vector3 n = RotateVector(m_bones[model.normalBones[normal]], model.normals[normal]);
-                        s = (n.Dot(right) + 1.0f) * 32.0f * sScale;
-                        t = (n.Dot(up) + 1.0f) * 32.0f * tScale;
+                        const Vector3& n = part.boneNormals[normal];
+                        s = (n.Dot(m_chrome[bone][0]) + 1.0f) * 32.0f * sScale;
+                        t = (n.Dot(m_chrome[bone][1]) + 1.0f) * 32.0f * tScale;
                     }
                     glTexCoord2f(s, 1.0f - t);
-                    const float light = fullBright ? 1.0f : m_light[normal];
+                    const float light = fullBright ? 1.0f : (flat ? kFlatLight : part.light[normal]);
                     glColor4f(light, light, light, 1.0f);
                 }
-                const Vector3& n = m_normals[normal];
+                const Vector3& n = part.normals[normal];
                 glNormal3f(n.x, n.y, n.z);
-                const Vector3& p = m_vertices[vertex];
+                const Vector3& p = part.vertices[vertex];
                 glVertex3f(p.x, p.y, p.z);
             }
             glEnd();
@@ -269,8 +358,5 @@ void StudioModel::DrawSubmodel(const StudioSubmodel& model, bool textured, bool 
         if (textured) {
             glPopAttrib();
         }
-    }
-    if (textured) {
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     }
 }

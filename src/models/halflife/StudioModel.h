@@ -65,12 +65,41 @@ public:
     // The current sequence, or nullptr when the model has none.
     const StudioSequence* CurrentSequence() const;
 
+    // The passes of a textured draw, in the game's order: masked meshes (palette
+    // index 255 cut out by the alpha test), then solid ones, then additive ones
+    // (blended source alpha / one, no depth writes). An untextured draw sends
+    // every mesh with the solid pass.
+    static constexpr int kPassMasked = 0x1;
+    static constexpr int kPassSolid = 0x2;
+    static constexpr int kPassAdditive = 0x4;
+    static constexpr int kAllPasses = kPassMasked | kPassSolid | kPassAdditive;
+    // The pass a texture's flags put its meshes in.
+    static int PassOf(int textureFlags);
+
     // Draws every body part's chosen submodel with the current GL state: textured
-    // (flags of each texture honoured, own lighting in the vertex colours) or
-    // untextured (normals for the GL lights).
+    // (flags of each texture honoured: chrome from the normals as the eye sees
+    // them, flat shade, full bright, masked, additive; own lighting in the vertex
+    // colours) or untextured (normals for the GL lights). Prepare then
+    // DrawPrepared(all passes).
     void Draw(bool textured, bool invertNormals);
-    // The bones of the current pose, in model space.
+    // Sets up the bones and places the chosen submodels' vertices and normals.
+    void Prepare(bool invertNormals);
+    // Draws the meshes of `passes` as Prepare placed them (a pair draws both
+    // models' opaque passes before either's additive one).
+    void DrawPrepared(bool textured, int passes);
+    // The bones of the current pose, in model space (merged onto the leader's
+    // bones when following: SetMergeSource).
     const std::vector<BoneMatrix>& SetUpBones();
+    // The bones as set up last.
+    const std::vector<BoneMatrix>& Bones() const { return m_bones; }
+    // Bone merging: with a leader's bones and, for each bone of this model, the
+    // leader's bone it copies (-1 none), SetUpBones copies those matrices and
+    // chains the others from their parents; nullptr for its own pose. Both stay
+    // owned by the caller and must live while they are set.
+    void SetMergeSource(const std::vector<BoneMatrix>* leaderBones, const std::vector<int>* map) {
+        m_mergeBones = leaderBones;
+        m_mergeMap = map;
+    }
 
     // Takes the other's data and pose; the textures are the other's (the owner
     // shares their references).
@@ -83,7 +112,18 @@ public:
     const std::vector<COGLTexture2D*>& Textures() const { return m_textures; }
 
 private:
-    void DrawSubmodel(const StudioSubmodel& model, bool textured, bool invertNormals);
+    // One chosen submodel placed for drawing.
+    struct PlacedPart {
+        const StudioSubmodel* model = nullptr;
+        std::vector<Vector3> vertices;     // drawing space
+        std::vector<Vector3> normals;      // drawing space, inverted when asked
+        std::vector<Vector3> boneNormals;  // model space, for chrome
+        std::vector<float> light;
+    };
+    void PlacePart(PlacedPart& part, bool invertNormals);
+    void DrawPart(const PlacedPart& part, bool textured, int passes);
+    // The chrome vectors of each bone for the eye in the current GL modelview.
+    void PrepareChrome();
 
     COGLHLModel* m_owner;  // not owned
     std::shared_ptr<const StudioData> m_data;
@@ -92,9 +132,17 @@ private:
     int m_skinFamily = 0;
     std::vector<COGLTexture2D*> m_textures;  // references held by the owner's skins
 
+    const std::vector<BoneMatrix>* m_mergeBones = nullptr;  // not owned
+    const std::vector<int>* m_mergeMap = nullptr;            // not owned
+
     // Working space of a draw.
     std::vector<BoneMatrix> m_bones;
-    std::vector<Vector3> m_vertices;
-    std::vector<Vector3> m_normals;
-    std::vector<float> m_light;
+    std::vector<PlacedPart> m_parts;
+    // Per bone: the chrome s and t directions in model space (valid when the
+    // bone's stamp equals m_chromeStamp).
+    std::vector<std::array<Vector3, 2>> m_chrome;
+    std::vector<unsigned> m_chromeAge;
+    unsigned m_chromeStamp = 0;
+    Vector3 m_eye;       // the eye in model space
+    Vector3 m_eyeRight;  // the view's right in model space
 };

@@ -1,6 +1,7 @@
 #include "maps/MapOpen.h"
 
 #include "maps/MapBackdrop.h"
+#include "maps/MapSceneBlock.h"
 #include "platform/Host.h"
 #include "platform/Messages.h"
 #include "scene/COGLDoc.h"
@@ -29,6 +30,7 @@ bool Opened(COGLDoc& doc, std::unique_ptr<MapBackdrop> backdrop, const std::stri
 }  // namespace
 
 void RegisterMapOpeners() {
+    RegisterMapSceneBlock();
     COGLDoc::RegisterModelOpener("bsp", [](const std::string& path, COGLDoc& doc) {
         if (doc.Scene() == nullptr) {
             return false;

@@ -187,14 +187,16 @@ Vector3 TurnZ(const Vector3& v, float degrees) {
     return {v.x * c - v.y * s, v.x * s + v.y * c, v.z};
 }
 
-// A pitch as a signed angle within the flying camera's range, then back into [0, 360).
-float FlyPitch(float degrees) {
-    float signedPitch = COGLCamera3D::WrapAngle(degrees);
-    if (signedPitch > 180.0f) {
-        signedPitch -= 360.0f;
-    }
-    signedPitch = std::clamp(signedPitch, -COGLCamera3D::kMaxFlyPitch, COGLCamera3D::kMaxFlyPitch);
-    return COGLCamera3D::WrapAngle(signedPitch);
+// A kept pitch as a signed angle, -180 to 180.
+float SignedPitch(float degrees) {
+    const float wrapped = COGLCamera3D::WrapAngle(degrees);
+    return wrapped > 180.0f ? wrapped - 360.0f : wrapped;
+}
+
+// A pitch within the flying camera's range, back in [0, 360).
+float FlyPitch(float signedDegrees) {
+    return COGLCamera3D::WrapAngle(
+        std::clamp(signedDegrees, -COGLCamera3D::kMaxFlyPitch, COGLCamera3D::kMaxFlyPitch));
 }
 }  // namespace
 
@@ -214,7 +216,7 @@ Vector3 COGLCamera3D::ViewRight() const {
 
 void COGLCamera3D::FlyTo(const Vector3& eyePosition, float yawDegrees, float pitchDegrees) {
     yaw = WrapAngle(yawDegrees);
-    pitch = FlyPitch(pitchDegrees);
+    pitch = FlyPitch(SignedPitch(pitchDegrees));
     roll = 0.0f;
     distance = 0.0f;
     center = -eyePosition;
@@ -223,7 +225,9 @@ void COGLCamera3D::FlyTo(const Vector3& eyePosition, float yawDegrees, float pit
 }
 
 void COGLCamera3D::FlyTurn(float yawAmount, float pitchAmount) {
-    FlyTo(EyePosition(), yaw + yawAmount, pitch + pitchAmount);
+    // Clamped before wrapping, so a long drag stops at straight down instead of going over.
+    const float turned = std::clamp(SignedPitch(pitch) + pitchAmount, -kMaxFlyPitch, kMaxFlyPitch);
+    FlyTo(EyePosition(), yaw + yawAmount, turned);
 }
 
 void COGLCamera3D::FlyMove(float forward, float rightward, float upward) {

@@ -12,8 +12,8 @@
 
 namespace {
 // How far in front of the eye the models stand, and how far apart, in map units.
-constexpr float kModelsAhead = 96.0f;
-constexpr float kModelSpacing = 40.0f;
+constexpr float kModelsAhead = 56.0f;
+constexpr float kModelSpacing = 32.0f;
 
 std::optional<Vector3> ParsePoint(const std::string& text) {
     Vector3 p;

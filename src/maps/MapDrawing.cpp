@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <GL/glext.h>
+#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +28,8 @@ constexpr int kCheckerSquare = 8;
 constexpr float kLiquidAlpha = 0.6f;
 // The sky box's half side around the eye, within any depth range the panes use.
 constexpr float kSkyBoxHalf = 1.0f;
+// Batches are cut into regions this many map units square.
+constexpr float kRegionSide = 1024.0f;
 
 std::vector<std::uint8_t> CheckerPixels() {
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(kCheckerSide * kCheckerSide * 4));
@@ -47,18 +50,28 @@ unsigned UploadPicture(int width, int height, const std::uint8_t* rgba, bool rep
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    if (repeat) {
+        // Faces' pictures are seen far off across a map: mipmaps keep them from
+        // shimmering, and the software renderer reads far fewer texels.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    } else {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    }
     return name;
 }
 
-// The eye in the world under the current modelview matrix.
-Vector3 EyeOfModelview() {
+// The eye in the world under the current modelview matrix, and where it looks.
+Vector3 EyeOfModelview(Vector3* forward = nullptr) {
     Matrix4 inverse;
     glGetDoublev(GL_MODELVIEW_MATRIX, inverse.Data());
     inverse.Invert();
+    if (forward != nullptr) {
+        *forward = inverse.TransformVector({0.0f, 0.0f, -1.0f});
+    }
     return inverse.TransformPoint({});
 }
 
@@ -172,7 +185,7 @@ void MapDrawing::PackLightmaps() {
 
 void MapDrawing::BuildBatches() {
     const MapData& map = *m_map;
-    std::map<std::tuple<int, int, int, int>, std::size_t> batchOf;  // kind, model, texture, page
+    std::map<std::tuple<int, int, int, int, int, int>, std::size_t> batchOf;  // kind, model, texture, page, region
     constexpr float kAtlasScale = 1.0f / static_cast<float>(kAtlasSize);
     for (std::size_t i = 0; i < map.faces.size(); ++i) {
         const MapFace& face = map.faces[i];
@@ -194,10 +207,14 @@ void MapDrawing::BuildBatches() {
         }
         const AtlasPlace& place = m_places[i];
         const int page = place.page >= 0 ? place.page : 0;
-        const auto key = std::make_tuple(static_cast<int>(kind), face.model, face.texture, page);
+        const Vector3& first = map.vertices[face.firstVertex].position;
+        const auto key = std::make_tuple(static_cast<int>(kind), face.model, face.texture, page,
+                                         static_cast<int>(std::floor(first.x / kRegionSide)),
+                                         static_cast<int>(std::floor(first.y / kRegionSide)));
         auto [it, added] = batchOf.try_emplace(key, m_batches.size());
         if (added) {
-            m_batches.push_back({kind, face.model, face.texture, page, alpha, {}});
+            const Vector3 p = MapToScene(first);
+            m_batches.push_back({kind, face.model, face.texture, page, alpha, p, p, {}});
         }
         Batch& batch = m_batches[it->second];
         const MapTexture& texture = map.textures[static_cast<std::size_t>(face.texture)];
@@ -212,6 +229,8 @@ void MapDrawing::BuildBatches() {
         const bool reversed = e1.Cross(e2).Dot(face.normal) < 0.0f;
         const auto emit = [&](const MapVertex& v) {
             const Vector3 p = MapToScene(v.position);
+            batch.lo = {std::min(batch.lo.x, p.x), std::min(batch.lo.y, p.y), std::min(batch.lo.z, p.z)};
+            batch.hi = {std::max(batch.hi.x, p.x), std::max(batch.hi.y, p.y), std::max(batch.hi.z, p.z)};
             float lightS = kUnlitSize * 0.5f * kAtlasScale;
             float lightT = lightS;
             if (place.page >= 0) {
@@ -290,8 +309,37 @@ bool MapDrawing::ModelShown(int model, const BackdropSettings& settings) const {
     return entity < 0 || settings.BrushEntityShown(static_cast<std::size_t>(entity));
 }
 
+void MapDrawing::SortForEye() {
+    Vector3 forward;
+    const Vector3 eye = EyeOfModelview(&forward);
+    std::vector<std::pair<float, std::size_t>> near;
+    near.reserve(m_batches.size());
+    for (std::size_t i = 0; i < m_batches.size(); ++i) {
+        const Batch& b = m_batches[i];
+        // Behind the eye when every corner is.
+        bool ahead = false;
+        for (int corner = 0; corner < 8 && !ahead; ++corner) {
+            const Vector3 c{(corner & 4) != 0 ? b.hi.x : b.lo.x, (corner & 2) != 0 ? b.hi.y : b.lo.y,
+                            (corner & 1) != 0 ? b.hi.z : b.lo.z};
+            ahead = (c - eye).Dot(forward) >= 0.0f;
+        }
+        if (!ahead) {
+            continue;
+        }
+        const Vector3 closest{std::clamp(eye.x, b.lo.x, b.hi.x), std::clamp(eye.y, b.lo.y, b.hi.y),
+                              std::clamp(eye.z, b.lo.z, b.hi.z)};
+        near.emplace_back((closest - eye).Dot(closest - eye), i);
+    }
+    std::sort(near.begin(), near.end());
+    m_order.clear();
+    for (const auto& [distance, index] : near) {
+        m_order.push_back(index);
+    }
+}
+
 void MapDrawing::DrawBatches(Kind kind, const BackdropSettings& settings, bool textured) {
-    for (const Batch& batch : m_batches) {
+    for (const std::size_t index : m_order) {
+        const Batch& batch = m_batches[index];
         if (batch.kind != kind || batch.vertices.empty() || !ModelShown(batch.model, settings)) {
             continue;
         }
@@ -353,6 +401,9 @@ void MapDrawing::Draw(SceneBackdrop::Pass pass, const BackdropSettings& settings
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
     glEnableClientState(GL_VERTEX_ARRAY);
+    if (pass == SceneBackdrop::Pass::Opaque) {
+        SortForEye();
+    }
     if (pass == SceneBackdrop::Pass::Opaque && settings.sky) {
         if (m_pictures.HasSky()) {
             DrawSkyBox();

@@ -60,6 +60,10 @@ private:
         int texture = 0;
         int page = 0;
         float alpha = 1.0f;
+        // Its box in the scene: batches are cut by region, so the near ones go
+        // first (what they hide costs nothing more) and those behind the eye not at all.
+        Vector3 lo;
+        Vector3 hi;
         // x, y, z, s, t, light s, light t per vertex, three vertices a triangle.
         std::vector<float> vertices;
     };
@@ -75,6 +79,8 @@ private:
     void Upload(const BackdropSettings& settings);
     void UploadPages(float brightness);
     void DrawBatches(Kind kind, const BackdropSettings& settings, bool textured);
+    // The batches in drawing order for the eye under the current modelview.
+    void SortForEye();
     void DrawSkyBox();
     // The brush model a batch belongs to is shown (the world always is).
     bool ModelShown(int model, const BackdropSettings& settings) const;
@@ -85,6 +91,7 @@ private:
     std::vector<AtlasPlace> m_places;
     std::vector<Page> m_pages;
     std::vector<Batch> m_batches;
+    std::vector<std::size_t> m_order;  // into m_batches, nearest first, those in view
     // The brush entity (index into BackdropSettings::brushEntitiesShown) of each
     // brush model, -1 for models no entity names.
     std::vector<int> m_entityOfModel;

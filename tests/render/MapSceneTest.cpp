@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
+#include <optional>
 #include <memory>
 
 #include "maps/MapBackdrop.h"
 #include "maps/MapOpen.h"
+#include "media/PngFile.h"
 #include "math/Quaternion.h"
 #include "models/ModelFamilies.h"
 #include "models/quake2/COGLMD2.h"
@@ -19,6 +22,7 @@
 #include "scene/SceneViewLink.h"
 #include "support/MapWriters.h"
 #include "support/ModelWriters.h"
+#include "support/RunCommand.h"
 
 namespace {
 using fixtures::MapKind;
@@ -202,4 +206,38 @@ TEST_F(MapDrawTest, DrawsTheRoomTexturedLitAndUnderItsSky) {
     const auto open = Pixel(kWidth / 2, kHeight / 2);
     EXPECT_EQ(open[0], 255);
     EXPECT_EQ(open[1], 0);
+}
+
+// render --at looks from a start of the map with the models standing before the
+// eye; a start the map lacks, or --at without a map, is a usage error.
+TEST(MapRenderCli, LooksFromAStartWithTheModelsStandingInFront) {
+    TempDir dir;
+    const std::string game = fixtures::WriteRoomGame(MapKind::Quake2, dir.Path());
+    const std::string box = dir.Write("box.md2", fixtures::WriteMd2(fixtures::MakeBoxModel({"stand01"}, {56})));
+    const auto run = [&](const std::string& arguments) {
+        return RunCommand("XDG_CACHE_HOME=" + dir.Path() + "/cache " + MAROVIN_CLI + " render " + arguments + " 2>&1");
+    };
+    const std::string map = "'" + game + "' '" + game + "/maps/room.bsp' ";
+    const CommandOutput empty = run(map + "--at 0 --size 64x48 -o '" + dir.File("empty.png") + "'");
+    ASSERT_EQ(empty.exitCode, 0) << empty.text;
+    const CommandOutput placed = run(map + "'" + box + "' --at 0 --size 64x48 -o '" + dir.File("placed.png") + "'");
+    ASSERT_EQ(placed.exitCode, 0) << placed.text;
+    const std::optional<PngImage> without = ReadPng(dir.File("empty.png"));
+    const std::optional<PngImage> with = ReadPng(dir.File("placed.png"));
+    ASSERT_TRUE(without && with);
+    // The box stands in the middle of the picture, below the eye; the wall it hides
+    // is what the empty room shows there.
+    const std::size_t middle = (std::size_t(with->height) * 3 / 4 * std::size_t(with->width) + std::size_t(with->width) / 2) *
+                               std::size_t(with->channels);
+    EXPECT_FALSE(std::equal(with->pixels.begin() + static_cast<long>(middle), with->pixels.begin() + static_cast<long>(middle) + 3,
+                            without->pixels.begin() + static_cast<long>(middle)));
+
+    const CommandOutput pastTheEnd = run(map + "--at 2 -o '" + dir.File("x.png") + "'");
+    EXPECT_EQ(pastTheEnd.exitCode, 2);
+    EXPECT_NE(pastTheEnd.text.find("the map has 2 starts: --at 2 is not one of them"), std::string::npos) << pastTheEnd.text;
+    const CommandOutput noMap = run("'" + box + "' --at 0 -o '" + dir.File("x.png") + "'");
+    EXPECT_EQ(noMap.exitCode, 2);
+    EXPECT_NE(noMap.text.find("--at needs a map (.bsp) among the inputs"), std::string::npos) << noMap.text;
+    const CommandOutput badPoint = run(map + "--at 1,2 -o '" + dir.File("x.png") + "'");
+    EXPECT_NE(badPoint.text.find("--at takes a start's index or X,Y,Z"), std::string::npos) << badPoint.text;
 }

@@ -1,6 +1,7 @@
 // What "render" and "export" share: their command lines, and opening their
 // inputs (scenes, paks, models and entries of the paks opened before them) the
 // way the program opens them.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -48,7 +49,9 @@ int OpenInputs(COGLDoc& document, const std::vector<std::string>& inputs, std::v
         }
         if (result.kind == OpenedKind::Scene) {
             models.clear();  // the scene replaced everything
-        } else if (result.kind == OpenedKind::Model && scene.Selected() != nullptr) {
+        } else if (result.kind == OpenedKind::Model && scene.Selected() != nullptr &&
+                   std::find(models.begin(), models.end(), scene.Selected()) == models.end()) {
+            // (A map opens as the backdrop and leaves the selection as it was.)
             models.push_back(scene.Selected());
         }
     }

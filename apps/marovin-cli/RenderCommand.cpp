@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "MapView.h"
 #include "media/COGLTexture2D.h"
 #include "models/halflife/COGLHLModel.h"
 #include "models/quake2/COGLPlayer.h"
@@ -29,8 +30,14 @@ constexpr const char* kUsage =
     "         [--mode points-fast|points|wireframe-fast|wireframe|flat|shaded] [--quality 0-3] [--transparent]\n"
     "         [--save-scene OUT.dv] [--animation NAME] [--frame F] [--fit]\n"
     "         [--skin NAME|N] [--weapon NAME|none] [--flag] [--body N] [--controller I=VALUE]... [--mouth V]\n"
-    "         [--blend A[,B]] [--follow OTHER.mdl] INPUT... -o OUT.png|.bmp|.jpg\n"
+    "         [--blend A[,B]] [--follow OTHER.mdl] [--at START|X,Y,Z [--yaw D] [--pitch D]]\n"
+    "         INPUT... -o OUT.png|.bmp|.jpg\n"
     "  --fit     fit the whole scene into every pane before drawing\n"
+    "  --at      with a map (.bsp) among the inputs: look from its start of that index (0 the first;\n"
+    "            the eye at a player's height, facing the start's way) or from the point X,Y,Z of the\n"
+    "            map; --yaw and --pitch turn the view (degrees as the game counts them: yaw 0 along +X,\n"
+    "            90 along +Y; pitch down positive). The models among the inputs stand on the floor\n"
+    "            side by side in front of the eye, facing it\n"
     "  --skin    the players among the inputs wear the skin of that name (\"cipher\", \"ctf_r\"); a number\n"
     "            is the skin family of the Half-Life models among them\n"
     "  --weapon  and hold that weapon (\"default\", \"w_railgun\"); --flag shows their CTF flag\n";
@@ -54,6 +61,9 @@ struct RenderOptions {
     std::optional<std::string> weapon;
     bool flag = false;
     StudioPoseSettings pose;
+    std::optional<std::string> at;
+    std::optional<float> yaw;
+    std::optional<float> pitch;
     std::vector<std::string> inputs;
     std::string output;
 };
@@ -99,7 +109,8 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
         const std::string& arg = args[i];
         const bool takesValue = arg == "-o" || arg == "--size" || arg == "--camera" || arg == "--viewports" ||
                                 arg == "--mode" || arg == "--quality" || arg == "--save-scene" ||
-                                arg == "--animation" || arg == "--frame" || arg == "--skin" || arg == "--weapon";
+                                arg == "--animation" || arg == "--frame" || arg == "--skin" || arg == "--weapon" ||
+                                arg == "--at" || arg == "--yaw" || arg == "--pitch";
         if (takesValue && i + 1 >= args.size()) {
             return arg + " needs a value";
         }
@@ -154,6 +165,13 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
             options.weapon = args[++i];
         } else if (arg == "--flag") {
             options.flag = true;
+        } else if (arg == "--at") {
+            options.at = args[++i];
+        } else if (arg == "--yaw" || arg == "--pitch") {
+            (arg == "--yaw" ? options.yaw : options.pitch) = ParseValue(args[++i]);
+            if (!(arg == "--yaw" ? options.yaw : options.pitch)) {
+                return arg + " takes a number of degrees";
+            }
         } else if (!arg.empty() && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else {
@@ -290,6 +308,14 @@ int RunRender(const Args& args) {
         if (const int failed = PoseHalfLifeInputs(models, options.pose); failed != kExitOk) {
             return failed;
         }
+    }
+
+    if (options.at) {
+        if (const int failed = LookFromMapPoint(view, models, *options.at, options.yaw, options.pitch); failed != kExitOk) {
+            return failed;
+        }
+    } else if (options.yaw || options.pitch) {
+        return Fail(kExitUsage, "--yaw and --pitch need --at");
     }
 
     if (options.viewports == 4) {

@@ -4,6 +4,7 @@
 
 #include "Commands.h"
 #include "media/ZipArchive.h"
+#include "maps/MapOpen.h"
 #include "models/ModelFamilies.h"
 #include "platform/Host.h"
 #include "platform/Version.h"
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
     }
     // Scenes hold models, so every command knows the model classes.
     RegisterModelClasses();
+    RegisterMapOpeners();
     for (const auto& command : kCommands) {
         if (first == command.name) {
             return command.run(Args(argv + 2, argv + argc));

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "maps/MapOpen.h"
 #include "models/ModelFamilies.h"
 #include "platform/FileSystem.h"
 #include "render/COGLView.h"
@@ -38,6 +39,7 @@ bool RenderPreview(const std::string& input, const std::string& output, int widt
         std::fprintf(stderr, "marovin: %s\n", warning.c_str());
     }
     RegisterModelClasses();
+    RegisterMapOpeners();
     COGLView& view = *headless->view;
     if (!input.empty() && !view.Document().OpenFile(input).succeeded) {
         std::fprintf(stderr, "marovin: cannot open '%s'\n", input.c_str());

@@ -12,6 +12,7 @@
 #include "Preview.h"
 #include "media/Palette.h"
 #include "media/ZipArchive.h"
+#include "maps/MapOpen.h"
 #include "models/ModelFamilies.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
     // object, no display, only requests on stdin and answers on stdout.
     if (argc > 1 && std::strcmp(argv[1], "--thumbnail-worker") == 0) {
         RegisterModelClasses();
+        RegisterMapOpeners();
         LimitWorkerMemory();
         return RunThumbnailWorker(stdin, stdout);
     }
@@ -107,6 +109,7 @@ int main(int argc, char** argv) {
     BuildGammaTable(static_cast<float>(settings.GetInt(settings_keys::kSettings, settings_keys::kGamma, 100)) * 0.01f);
     LoadDefaultPalette();
     RegisterModelClasses();
+    RegisterMapOpeners();
 
     int result = 0;
     {

@@ -275,6 +275,8 @@ Archive::Listing Archive::ListingOf(const PakEntry& entry) {
         add = IsSelectableMdl(entry);
     } else if (extIs("sp2") || extIs("spr")) {
         add = true;
+    } else if (extIs("bsp")) {
+        add = true;  // a map, opened as the scene's backdrop
     }
     return add ? Listing::ByPath : Listing::Skip;
 }

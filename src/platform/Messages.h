@@ -157,6 +157,8 @@ inline constexpr const char* kModel =
     "Half-Life and Classic Quake Model Files (*.mdl)|*.mdl||";
 // Offered after the model filter by the Open Model dialog.
 inline constexpr const char* kSprite = "Sprite Files (*.sp2;*.spr)|*.sp2;*.spr||";
+// And the compiled maps it opens as the scene's backdrop.
+inline constexpr const char* kMap = "Quake 2, Quake and Half-Life Maps (*.bsp)|*.bsp||";
 inline constexpr const char* kTexture =
     "All Texture Files |*.bmp; *.pcx; *.tga; *.jpg; *.wal; *.swl|Windows Bitmap (*.bmp)|*.bmp|PCX (*.pcx)|*.pcx|"
     "Targa (*.tga)|*.tga|JPEG (*.jpg)|*.jpg|Quake 2 Textures (*.wal)|*.wal|SIN Textures (*.swl)|*.swl|";

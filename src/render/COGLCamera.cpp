@@ -3,11 +3,14 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 
 #include "math/Angles.h"
 #include "math/Matrix4.h"
+#include "math/Quaternion.h"
 #include "models/ChromeVector.h"
 #include "platform/BinaryIO.h"
 
@@ -159,6 +162,87 @@ void COGLCamera3D::Load(BinaryReader& in) {
     roll = values[10];
     pitch = values[11];
     yaw = values[12];
+    dirty = true;
+}
+
+namespace {
+// glRotatef's turns (right-handed, about one axis), so the eye can be worked out
+// without a GL context.
+Vector3 TurnX(const Vector3& v, float degrees) {
+    const float a = degrees * kDegreesToRadians;
+    const float c = std::cos(a);
+    const float s = std::sin(a);
+    return {v.x, v.y * c - v.z * s, v.y * s + v.z * c};
+}
+Vector3 TurnY(const Vector3& v, float degrees) {
+    const float a = degrees * kDegreesToRadians;
+    const float c = std::cos(a);
+    const float s = std::sin(a);
+    return {v.x * c + v.z * s, v.y, -v.x * s + v.z * c};
+}
+Vector3 TurnZ(const Vector3& v, float degrees) {
+    const float a = degrees * kDegreesToRadians;
+    const float c = std::cos(a);
+    const float s = std::sin(a);
+    return {v.x * c - v.y * s, v.x * s + v.y * c, v.z};
+}
+
+// A kept pitch as a signed angle, -180 to 180.
+float SignedPitch(float degrees) {
+    const float wrapped = COGLCamera3D::WrapAngle(degrees);
+    return wrapped > 180.0f ? wrapped - 360.0f : wrapped;
+}
+
+// A pitch within the flying camera's range, back in [0, 360).
+float FlyPitch(float signedDegrees) {
+    return COGLCamera3D::WrapAngle(
+        std::clamp(signedDegrees, -COGLCamera3D::kMaxFlyPitch, COGLCamera3D::kMaxFlyPitch));
+}
+}  // namespace
+
+// The modelview is T(0, 0, -distance) R T(center) with R = Rx(pitch) Ry(yaw) Rz(roll);
+// a view-space vector reaches the world through R's transpose.
+Vector3 COGLCamera3D::EyePosition() const {
+    return TurnZ(TurnY(TurnX({0.0f, 0.0f, distance}, -pitch), -yaw), -roll) - center;
+}
+
+Vector3 COGLCamera3D::ViewDirection() const {
+    return TurnZ(TurnY(TurnX({0.0f, 0.0f, -1.0f}, -pitch), -yaw), -roll);
+}
+
+Vector3 COGLCamera3D::ViewRight() const {
+    return TurnZ(TurnY(TurnX({1.0f, 0.0f, 0.0f}, -pitch), -yaw), -roll);
+}
+
+void COGLCamera3D::FlyTo(const Vector3& eyePosition, float yawDegrees, float pitchDegrees) {
+    yaw = WrapAngle(yawDegrees);
+    pitch = FlyPitch(SignedPitch(pitchDegrees));
+    roll = 0.0f;
+    distance = 0.0f;
+    center = -eyePosition;
+    type = kPerspective;
+    dirty = true;
+}
+
+void COGLCamera3D::FlyTurn(float yawAmount, float pitchAmount) {
+    // Clamped before wrapping, so a long drag stops at straight down instead of going over.
+    const float turned = std::clamp(SignedPitch(pitch) + pitchAmount, -kMaxFlyPitch, kMaxFlyPitch);
+    FlyTo(EyePosition(), yaw + yawAmount, turned);
+}
+
+void COGLCamera3D::FlyMove(float forward, float rightward, float upward) {
+    const Vector3 eyeNow = EyePosition();
+    const Vector3 step = ViewDirection() * forward + ViewRight() * rightward + Vector3{0.0f, upward, 0.0f};
+    distance = 0.0f;
+    center = -(eyeNow + step);
+    type = kPerspective;
+    dirty = true;
+}
+
+void COGLCamera3D::OrbitAhead(float orbitDistance) {
+    const Vector3 eyeNow = EyePosition();
+    distance = orbitDistance > 0.0f ? orbitDistance : kPresetDistance;
+    center = -(eyeNow + ViewDirection() * distance);
     dirty = true;
 }
 

@@ -78,6 +78,26 @@ public:
     void AddYaw(float amount);
     void AddRoll(float amount);
 
+    // --- Flying: the eye moves and the view turns about it ---
+    // A flying camera is an orbit of distance 0 about the eye, so it saves, loads
+    // and draws as every perspective camera does. Positive yaw turns right, positive
+    // pitch looks down (as the games count a view's pitch).
+    // Where the eye stands in the world, worked out from the angles (no GL).
+    Vector3 EyePosition() const;
+    // The unit vectors the eye looks along and that point to the screen's right.
+    Vector3 ViewDirection() const;
+    Vector3 ViewRight() const;
+    // The eye at `eyePosition` with the view turned to `yawDegrees` and `pitchDegrees`, level.
+    void FlyTo(const Vector3& eyePosition, float yawDegrees, float pitchDegrees);
+    // Turns the view about the eye; the pitch stops short of straight up and down.
+    void FlyTurn(float yawAmount, float pitchAmount);
+    // Moves the eye along the view, the screen's right and the world's up.
+    void FlyMove(float forward, float rightward, float upward);
+    // Back to orbiting: about the point `orbitDistance` ahead, the view unchanged.
+    void OrbitAhead(float orbitDistance);
+    // The steepest the flying view looks up or down, in degrees.
+    static constexpr float kMaxFlyPitch = 89.0f;
+
     // Thirteen reals: center, eye, up, distance, roll, pitch, yaw. A short read throws
     // ReadError to the caller; a loaded camera rebuilds its movement vectors at the
     // next Apply.

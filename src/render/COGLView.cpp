@@ -225,6 +225,8 @@ COGLViewport3D* COGLView::FirstPerspectiveViewport() const {
 }
 
 void COGLView::ResetCameras() {
+    m_flying = false;
+    m_flyKeys = 0;
     COGLViewport& first = Viewport(0);
     if (first.IsPerspective()) {
         auto& perspective = static_cast<COGLViewport3D&>(first);
@@ -375,6 +377,13 @@ bool COGLView::OnCommand(int id) {
             return !IsDragging() && m_document.Redo();
         case cmd::kDelete:
             return DeleteSelection();
+        case cmd::kFlyCamera:
+            SetFlying(!m_flying);
+            return true;
+        case cmd::kDropToFloor:
+            return DropSelectionToFloor();
+        case cmd::kShadowPlaneFromFace:
+            return ShadowPlaneFromFace();
         case cmd::kFrameAll:
         case cmd::kFrameAllEveryPane:
             return Frame(true, id == cmd::kFrameAllEveryPane);
@@ -433,6 +442,13 @@ bool COGLView::IsEnabled(int id) const {
         case cmd::kFrameAll:
         case cmd::kFrameAllEveryPane:
             return m_scene != nullptr && !m_scene->Objects().empty();
+        case cmd::kPlaceAt:
+        case cmd::kDropToFloor:
+            return m_scene != nullptr && m_scene->Backdrop() != nullptr && m_scene->Selected() != nullptr;
+        case cmd::kViewFromStart:
+            return m_scene != nullptr && m_scene->Backdrop() != nullptr;
+        case cmd::kShadowPlaneFromFace:
+            return m_scene != nullptr && m_scene->Backdrop() != nullptr && m_backdropHit.has_value();
         case cmd::kAddLight:
         case cmd::kAddObject:
         case cmd::kClear:
@@ -474,6 +490,8 @@ bool COGLView::IsChecked(int id) const {
             return m_highlightSelected;
         case cmd::kOverlaysInPictures:
             return m_overlaysInPictures;
+        case cmd::kFlyCamera:
+            return m_flying;
         default:
             return false;
     }

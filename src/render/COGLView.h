@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "export/GltfWriter.h"
 #include "render/BitmapFont.h"
@@ -15,6 +16,7 @@
 #include "render/MouseTools.h"
 #include "render/ViewInput.h"
 #include "scene/COGLDoc.h"
+#include "scene/SceneBackdrop.h"
 #include "scene/SceneViewLink.h"
 
 class COGLObject;
@@ -33,6 +35,8 @@ public:
     // Where new lights (the "Default" one too) are put.
     static constexpr float kNewLightPosition[3] = {0.0f, 1.0f, 3.0f};
     static constexpr const char* kDefaultLightName = "Default";
+    // 320 game units a second (a player's run) at the models' 0.05 scene units a unit.
+    static constexpr float kDefaultFlySpeed = 16.0f;
 
     // Reads "MouseSensitivity", "ShowFrameTime" and the overlays; "ForceSWRender" is ignored.
     COGLView();
@@ -119,6 +123,29 @@ public:
     // picture dropped on the view lands on.
     COGLObject* ObjectAt(int x, int y);
 
+    // --- Inside a backdrop (ViewBackdrop.cpp) ---
+    // The perspective panes fly: a drag with the Orbit tool or the right button
+    // turns the view about the eye, the movement keys move it at the fly speed.
+    // Leaving orbits about the point ahead.
+    bool Flying() const { return m_flying; }
+    void SetFlying(bool flying);
+    // Scene units a second (a game's running speed by default).
+    float FlySpeed() const { return m_flySpeed; }
+    void SetFlySpeed(float unitsPerSecond);
+    // Moves the flying eye by the movement keys held for `seconds`; true when it moved.
+    bool FlyTick(double seconds);
+    bool FlyKeysHeld() const { return m_flyKeys != 0; }
+    // The starts the backdrop offers (empty without one).
+    std::vector<BackdropStart> Starts() const;
+    // The active perspective pane (else the first) looks from start `index` at eye
+    // height, facing its way.
+    bool ViewFromStart(int index);
+    // The selection to start `index`, facing its way / down onto the surface below it.
+    bool PlaceSelectionAt(int index);
+    bool DropSelectionToFloor();
+    // A plane lying in the backdrop's face last clicked, added as a shadow plane.
+    bool ShadowPlaneFromFace();
+
     // --- Image output ---
     // Renders the active viewport alone at width x height into an off-screen
     // framebuffer, with no grid, axis markers, selection or light markers (and no
@@ -199,6 +226,8 @@ public:
     // the floor (the bottom of the scene), else at the depth of the camera's point
     // of interest; any other stands beside the last object with a box.
     void PlaceAdded(COGLObject& added) override;
+    // Looks from the backdrop's first start, or frames it when it has none.
+    void ShowBackdrop() override;
     void SaveViewRecord(BinaryWriter& out) const override;
     void LoadViewRecord(BinaryReader& in, int version) override;
     void ResetViewports() override;
@@ -237,6 +266,11 @@ private:
     COGLObject* OverlayObject() const;
     // Names the bone whose joint shows nearest the pointer at (x, y) in the status bar.
     void ShowBoneNear(int x, int y);
+    // The key is one of the fly camera's and the view flies: it is held (or let go).
+    bool FlyKey(ViewKey key, bool down);
+    // A drag that turns the flying view, and that turn.
+    bool FlyDrag(MouseButton button) const;
+    void FlyLook(int dx, int dy);
     void DrawSeparators() const;
     // Renders the current layout into a framebuffer of its own and reads it back.
     bool RenderOffscreen(int width, int height, int bytesPerPixel, CapturedImage& out);
@@ -283,6 +317,11 @@ private:
     float m_rotateAngle = 0.0f;
     bool m_shiftDown = false;
     bool m_controlDown = false;
+
+    bool m_flying = false;
+    float m_flySpeed = kDefaultFlySpeed;
+    unsigned m_flyKeys = 0;
+    std::optional<BackdropHit> m_backdropHit;  // where the backdrop was last clicked
 
     std::function<std::optional<int>()> m_chooseLightKind;
     std::function<std::optional<int>()> m_chooseObjectType;

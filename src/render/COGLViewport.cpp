@@ -3,7 +3,9 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -248,7 +250,28 @@ void COGLViewport3D::SetFieldOfView(float degrees) { m_fieldOfView = ClampFieldO
 
 void COGLViewport3D::ApplyProjection() const {
     const double aspect = m_rect.height > 0 ? double(m_rect.width) / double(m_rect.height) : 1.0;
-    gluPerspective(m_fieldOfView, aspect, kNearPlane, kFarPlane);
+    gluPerspective(m_fieldOfView, aspect, m_nearPlane, m_farPlane);
+}
+
+void COGLViewport3D::FitDepthRange(const COGLScene* scene) {
+    m_nearPlane = kNearPlane;
+    m_farPlane = kFarPlane;
+    Vector3 lo;
+    Vector3 hi;
+    const SceneBackdrop* backdrop = scene != nullptr ? scene->Backdrop() : nullptr;
+    if (backdrop == nullptr || !backdrop->Bounds(lo, hi)) {
+        return;
+    }
+    const Vector3 eye = Camera3D().EyePosition();
+    float farthest = 0.0f;
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vector3 p{(corner & 4) != 0 ? hi.x : lo.x, (corner & 2) != 0 ? hi.y : lo.y, (corner & 1) != 0 ? hi.z : lo.z};
+        farthest = std::max(farthest, (p - eye).Length());
+    }
+    if (std::isfinite(farthest)) {
+        m_nearPlane = kBackdropNearPlane;
+        m_farPlane = std::max(kFarPlane, static_cast<double>(farthest) * 1.01 + kFarPlane);
+    }
 }
 
 void COGLViewport3D::Render(const PaneFrame& frame) {
@@ -270,6 +293,7 @@ void COGLViewport3D::Render(const PaneFrame& frame) {
         mode = FindDisplayMode(kDisplayModeShaded);
     }
     ApplyDisplayModeState(*mode);
+    FitDepthRange(scene);
     if (mode->lighting && scene != nullptr) {
         scene->ApplyAmbientLight();
     }
@@ -285,8 +309,8 @@ void COGLViewport3D::Render(const PaneFrame& frame) {
         options.displayMode = mode->value;
         options.fast = frame.fast;
         options.highlight = frame.highlightSelected;
-        options.nearPlane = kNearPlane;
-        options.farPlane = kFarPlane;
+        options.nearPlane = m_nearPlane;
+        options.farPlane = m_farPlane;
         RenderScene(*scene, options);
     }
     DrawOverlays(frame);
@@ -319,8 +343,8 @@ void COGLViewport3D::DrawAxisMarkers() {
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
     // The window depth of a point kAxisMarkerEyeDistance in front of the viewer.
-    const double n = kNearPlane;
-    const double f = kFarPlane;
+    const double n = m_nearPlane;
+    const double f = m_farPlane;
     const double ndcZ = (f + n) / (f - n) - 2.0 * f * n / ((f - n) * kAxisMarkerEyeDistance);
     const double inset = kAxisMarkerInset * m_rect.width;
     GLdouble x = 0.0;

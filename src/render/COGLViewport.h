@@ -108,12 +108,21 @@ public:
     void SetFieldOfView(float degrees);
     bool AxisMarkersShown() const { return m_axisMarkers != 0; }
     void SetAxisMarkersShown(bool shown) { m_axisMarkers = shown ? 1 : 0; }
+    // The depth range drawn: kNearPlane to kFarPlane, or for a scene with a backdrop
+    // from kBackdropNearPlane out to the backdrop's farthest corner, so the eye can
+    // stand close to a wall and still see across the whole map.
+    void FitDepthRange(const COGLScene* scene);
+    double NearPlane() const { return m_nearPlane; }
+    double FarPlane() const { return m_farPlane; }
+    static constexpr double kBackdropNearPlane = 0.05;
 
 private:
     void DrawGrid() const;
     void DrawAxisMarkers();
 
     float m_fieldOfView = kDefaultFieldOfView;
+    double m_nearPlane = kNearPlane;
+    double m_farPlane = kFarPlane;
     std::uint8_t m_axisMarkers = 0;
     unsigned m_axisList = 0;
 };

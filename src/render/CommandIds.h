@@ -69,6 +69,17 @@ inline constexpr int kOverlaysInPictures = 33036;
 inline constexpr int kFollowModel = 33037;
 inline constexpr int kPartFollower = 33038;
 
+// Inside a backdrop (a game's map): the perspective pane's fly camera and its speed
+// (the shell asks for the speed), the selection put at a start or lowered onto the
+// surface below, the camera at a start, and a shadow plane lying in the face last
+// clicked on the backdrop.
+inline constexpr int kFlyCamera = 33010;
+inline constexpr int kFlySpeed = 33011;
+inline constexpr int kPlaceAt = 33012;
+inline constexpr int kDropToFloor = 33013;
+inline constexpr int kViewFromStart = 33014;
+inline constexpr int kShadowPlaneFromFace = 33015;
+
 // Mouse tools.
 inline constexpr int kToolMove = 32808;
 inline constexpr int kToolRotate = 32809;

@@ -412,10 +412,17 @@ void RenderScene(COGLScene& scene, const SceneRenderOptions& options) {
     glColor3fv(kMarkerColor);
     ApplyLights(scene);
 
+    SceneBackdrop* backdrop = IsFilledMode(*mode) ? scene.Backdrop() : nullptr;
+    if (backdrop != nullptr) {
+        backdrop->Draw(SceneBackdrop::Pass::Opaque);
+    }
     const std::vector<COGLObject*> sorted = ObjectsFarthestFirst(scene, CurrentViewerPosition());
     COGLObject* selected = scene.Selected();
     for (COGLObject* object : sorted) {
         DrawObject(*object, mode->lighting, options.fast && object == selected);
+    }
+    if (backdrop != nullptr) {
+        backdrop->Draw(SceneBackdrop::Pass::Blended);
     }
     if (selected != nullptr && selected->IsVisible()) {
         if (options.highlight && !selected->IsLightMarker()) {

@@ -322,6 +322,8 @@ void ThumbnailRenderer::EmptyScene() {
     while (!scene.Objects().empty()) {
         scene.RemoveObject(scene.Objects().back().get());
     }
+    std::unique_ptr<SceneBackdrop> none;
+    scene.SwapBackdrop(none);
     view.ResetCameras();
 }
 
@@ -336,6 +338,26 @@ std::optional<Thumbnail> ThumbnailRenderer::DrawObject(Archive* archive, const s
     COGLScene& scene = *view.Scene();
     const OpenFileResult opened =
         archive != nullptr ? view.Document().OpenPakEntry(*archive, name) : view.Document().OpenFile(name);
+    if (opened.succeeded && scene.Backdrop() != nullptr) {
+        // A map shows as its view from the first start.
+        view.Resize(request.size, request.size);
+        view.ShowBackdrop();
+        const bool drawn = view.Capture(request.size, request.size, 4);
+        std::optional<Thumbnail> thumbnail;
+        if (drawn) {
+            thumbnail.emplace();
+            thumbnail->picture = CapturedToPng(view.Captured(), true);
+            thumbnail->facts.family = "map";
+            thumbnail->facts.width = request.size;
+            thumbnail->facts.height = request.size;
+            thumbnail->facts.tiles = 1;
+        } else {
+            reason = "cannot draw a " + std::to_string(request.size) + "x" + std::to_string(request.size) + " picture";
+        }
+        view.Release();
+        EmptyScene();
+        return thumbnail;
+    }
     COGLObject* object = scene.Objects().empty() ? nullptr : scene.Objects().back().get();
     if (opened.kind != OpenedKind::Model || !opened.succeeded || object == nullptr) {
         reason = opened.kind == OpenedKind::Model ? ReasonOf(quiet, msg::kErrorOpeningFile.text) : kNotDrawable;

@@ -36,7 +36,7 @@ struct ThumbnailRequest {
 
 // What a thumbnail tells of its entry besides the picture.
 struct ThumbnailFacts {
-    std::string family;  // "md2", "player", "mdl", "halflife", "sin", "sprite" or "picture"
+    std::string family;  // "md2", "player", "mdl", "halflife", "sin", "sprite", "map" or "picture"
     int frames = 0;
     std::vector<std::string> animations;
     int skins = 0;

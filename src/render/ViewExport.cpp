@@ -37,7 +37,7 @@ std::optional<ExportCamera> COGLView::ExportedCamera() const {
     exported.yfovDegrees = viewport->FieldOfView();
     const PaneRect& rect = viewport->Rect();
     exported.aspect = rect.width > 0 && rect.height > 0 ? float(rect.width) / float(rect.height) : 4.0f / 3.0f;
-    exported.znear = static_cast<float>(COGLViewport3D::kNearPlane);
-    exported.zfar = static_cast<float>(COGLViewport3D::kFarPlane);
+    exported.znear = static_cast<float>(viewport->NearPlane());
+    exported.zfar = static_cast<float>(viewport->FarPlane());
     return exported;
 }

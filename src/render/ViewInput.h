@@ -22,7 +22,8 @@ struct ViewMouseEvent {
     unsigned modifiers = 0;
 };
 
-enum class ViewKey { Other, Left, Right, Up, Down, Shift, Control };
+// W, A, S, D and Page Up/Down move the flying camera (the arrows too).
+enum class ViewKey { Other, Left, Right, Up, Down, Shift, Control, W, A, S, D, PageUp, PageDown };
 
 struct ViewKeyEvent {
     ViewKey key = ViewKey::Other;

@@ -74,6 +74,11 @@ std::optional<std::uint32_t> COGLView::PickNameAt(int slot, int x, int y, const 
         });
 }
 
+struct COGLView::PaneRay {
+    PointerRay ray;
+    Vector3 right;
+};
+
 bool COGLView::PickAt(int x, int y) {
     if (!m_scene) {
         return false;
@@ -84,10 +89,22 @@ bool COGLView::PickAt(int x, int y) {
     }
     m_activeViewport = slot;
     const auto hit = PickNameAt(slot, x, y, [this] { DrawScenePickPass(*m_scene); });
+    m_backdropHit.reset();
     if (hit) {
         const int name = static_cast<int>(*hit);
         if (m_scene->SelectObjectByPickName(name) == nullptr) {
             m_scene->SelectLightByPickName(name);
+        }
+    } else if (const SceneBackdrop* backdrop = m_scene->Backdrop()) {
+        // Objects are picked through the backdrop; what is left selects it as a whole.
+        const PointerRay ray = RayAt(slot, x, y).ray;
+        Vector3 direction = ray.direction;
+        m_backdropHit = direction.Normalize() ? backdrop->Trace(ray.origin, direction, ray.direction.Length())
+                                              : std::nullopt;
+        if (m_backdropHit) {
+            m_scene->SelectBackdrop();
+        } else {
+            m_scene->SetSelectedObject(nullptr);
         }
     } else {
         m_scene->SetSelectedObject(nullptr);
@@ -124,11 +141,6 @@ COGLObject* COGLView::ObjectAt(int x, int y, const COGLObject* skipped) {
     }
     return nullptr;
 }
-
-struct COGLView::PaneRay {
-    PointerRay ray;
-    Vector3 right;
-};
 
 COGLView::PaneRay COGLView::RayAt(int slot, int x, int y) {
     COGLViewport& viewport = Viewport(slot);
@@ -221,6 +233,15 @@ void COGLView::MouseDown(const ViewMouseEvent& event) {
     if (const int slot = SlotAt(event.x, event.y); slot >= 0) {
         m_activeViewport = slot;
     }
+    if (FlyDrag(event.button)) {
+        m_dragButton = event.button;
+        m_downX = event.x;
+        m_downY = event.y;
+        if (m_cursor != nullptr) {
+            m_cursor->BeginDrag();
+        }
+        return;
+    }
     if (m_tool == MouseTool::Select && event.button != MouseButton::Middle) {
         if (event.button == MouseButton::Left) {
             PickAt(event.x, event.y);
@@ -249,7 +270,11 @@ void COGLView::MouseMove(const ViewMouseEvent& event) {
     const int dy = event.y - m_lastY;
     m_lastX = event.x;
     m_lastY = event.y;
-    DragStep(dx, dy, m_dragButton);
+    if (FlyDrag(m_dragButton)) {
+        FlyLook(dx, dy);
+    } else {
+        DragStep(dx, dy, m_dragButton);
+    }
     // A drag that runs out of the window goes on from where it started.
     if (event.x < 0 || event.y < 0 || event.x >= m_clientWidth || event.y >= m_clientHeight) {
         if (m_cursor != nullptr) {
@@ -288,6 +313,14 @@ void COGLView::Wheel(const ViewMouseEvent& event, int delta) {
         return;
     }
     m_activeViewport = slot;
+    if (m_flying && Viewport(slot).IsPerspective()) {
+        // A notch steps a quarter of a second's flight.
+        constexpr float kNotchFlight = 0.25f;
+        static_cast<COGLViewport3D&>(Viewport(slot)).Camera3D().FlyMove(
+            m_flySpeed * kNotchFlight * static_cast<float>(delta) / static_cast<float>(kWheelNotch), 0.0f, 0.0f);
+        Repaint();
+        return;
+    }
     COGLCamera& camera = Viewport(slot).Camera();
     constexpr float kNotchShare = 0.1f;
     camera.AddDistance(-camera.distance * kNotchShare * static_cast<float>(delta) / static_cast<float>(kWheelNotch));
@@ -303,7 +336,7 @@ void COGLView::Wheel(const ViewMouseEvent& event, int delta) {
 void COGLView::KeyDown(const ViewKeyEvent& event) {
     m_shiftDown = (event.modifiers & kModifierShift) != 0 || event.key == ViewKey::Shift;
     m_controlDown = (event.modifiers & kModifierControl) != 0 || event.key == ViewKey::Control;
-    if (m_tool == MouseTool::Select || IsDragging()) {
+    if (FlyKey(event.key, true) || m_tool == MouseTool::Select || IsDragging()) {
         return;
     }
     const int step = m_shiftDown ? 10 : 1;
@@ -339,6 +372,7 @@ void COGLView::KeyDown(const ViewKeyEvent& event) {
 void COGLView::KeyUp(const ViewKeyEvent& event) {
     m_shiftDown = (event.modifiers & kModifierShift) != 0 && event.key != ViewKey::Shift;
     m_controlDown = (event.modifiers & kModifierControl) != 0 && event.key != ViewKey::Control;
+    FlyKey(event.key, false);
 }
 
 // --- Tools ---

@@ -149,6 +149,7 @@ void COGLScene::SwapContents(Contents& held) {
     std::swap(m_selected, held.selected);
     std::swap(m_shadowsEnabled, held.shadowsEnabled);
     SwapBackground(held.background);
+    SwapBackdrop(held.backdrop);
     std::vector<COGLObject*> planes(m_shadowPlanes.begin(), m_shadowPlanes.begin() + m_shadowPlaneCount);
     std::vector<COGLLight*> lights(m_shadowLights.begin(), m_shadowLights.begin() + m_shadowLightCount);
     std::swap(planes, held.shadowPlanes);
@@ -159,6 +160,11 @@ void COGLScene::SwapContents(Contents& held) {
     m_shadowLightCount = static_cast<int>(std::min(lights.size(), m_shadowLights.size()));
     std::copy_n(planes.begin(), m_shadowPlaneCount, m_shadowPlanes.begin());
     std::copy_n(lights.begin(), m_shadowLightCount, m_shadowLights.begin());
+}
+
+void COGLScene::SwapBackdrop(std::unique_ptr<SceneBackdrop>& held) {
+    std::swap(m_backdrop, held);
+    m_backdropSelected = false;
 }
 
 bool COGLScene::DeleteTexture(COGLTexture2D* texture) {
@@ -311,6 +317,7 @@ Archive* COGLScene::PakForFileIndex(int fileIndex) const {
 // --- Selection ---
 
 COGLObject* COGLScene::SelectObjectByPickName(int pickName) {
+    m_backdropSelected = false;
     for (const auto& object : m_objects) {
         if (object->PickName() == pickName) {
             m_selected = object.get();
@@ -322,6 +329,7 @@ COGLObject* COGLScene::SelectObjectByPickName(int pickName) {
 }
 
 COGLLight* COGLScene::SelectLightByPickName(int pickName) {
+    m_backdropSelected = false;
     for (const auto& light : m_lights) {
         if (light->Marker().PickName() == pickName) {
             m_selected = &light->Marker();
@@ -332,7 +340,10 @@ COGLLight* COGLScene::SelectLightByPickName(int pickName) {
     return nullptr;
 }
 
-void COGLScene::SetSelectedLight(COGLLight* light) { m_selected = light != nullptr ? &light->Marker() : nullptr; }
+void COGLScene::SetSelectedLight(COGLLight* light) {
+    m_selected = light != nullptr ? &light->Marker() : nullptr;
+    m_backdropSelected = false;
+}
 
 COGLLight* COGLScene::SelectedLight() const {
     if (m_selected == nullptr) {
@@ -602,4 +613,6 @@ void COGLScene::ClearContents() {
     }
     m_textures.clear();
     ClearBackground();
+    m_backdropSelected = false;
+    m_backdrop.reset();
 }

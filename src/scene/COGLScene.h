@@ -11,6 +11,7 @@
 #include "platform/BinaryIO.h"
 #include "scene/COGLLight.h"
 #include "scene/COGLObject.h"
+#include "scene/SceneBackdrop.h"
 
 class COGLTexture2D;
 class Archive;
@@ -100,6 +101,7 @@ public:
         COGLObject* selected = nullptr;
         std::uint8_t shadowsEnabled = 0;
         BackgroundPicture background;
+        std::unique_ptr<SceneBackdrop> backdrop;
     };
     // Exchanges the scene's contents with `held` (so swapping twice restores both).
     void SwapContents(Contents& held);
@@ -152,10 +154,24 @@ public:
     // The missing-file check of the load in progress, or nullptr.
     const FileLocator* Locator() const { return m_fileLocator.get(); }
 
+    // --- Backdrop (at most one: the world the scene stands in) ---
+    SceneBackdrop* Backdrop() const { return m_backdrop.get(); }
+    // Exchanges the scene's backdrop with `held` (either may be empty).
+    void SwapBackdrop(std::unique_ptr<SceneBackdrop>& held);
+
     // --- Selection ---
     COGLObject* SelectObjectByPickName(int pickName);
     COGLLight* SelectLightByPickName(int pickName);
-    void SetSelectedObject(COGLObject* object) { m_selected = object; }
+    void SetSelectedObject(COGLObject* object) {
+        m_selected = object;
+        m_backdropSelected = false;
+    }
+    // The backdrop chosen as a whole for its properties; choosing an object ends it.
+    void SelectBackdrop() {
+        m_selected = nullptr;
+        m_backdropSelected = m_backdrop != nullptr;
+    }
+    bool BackdropSelected() const { return m_backdropSelected && m_backdrop != nullptr; }
     void SetSelectedLight(COGLLight* light);
     COGLObject* Selected() const { return m_selected; }
     // The light whose marker is selected, or nullptr.
@@ -241,8 +257,8 @@ public:
     Archive* VWepPak() const { return m_vwepPak; }
     Archive* CTFPak() const { return m_ctfPak; }
 
-    // Removes all lights, objects and textures, the selection, both shadow tables
-    // and the background, and asks for a repaint. Skins and paks stay.
+    // Removes all lights, objects and textures, the selection, both shadow tables,
+    // the background and the backdrop, and asks for a repaint. Skins and paks stay.
     void Clear();
 
     // --- Scene file (after the document's header) ---
@@ -291,6 +307,8 @@ private:
     std::unique_ptr<COGLTexture2D> m_background;
     std::uint8_t m_backgroundValid = 0;
     BackgroundBitmap m_backgroundBitmap;
+    std::unique_ptr<SceneBackdrop> m_backdrop;
+    bool m_backdropSelected = false;
     std::unique_ptr<FileLocator> m_fileLocator;
     std::vector<Archive*> m_filePaks;  // pak of each file position, while loading
     bool m_loading = false;

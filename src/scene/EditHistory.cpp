@@ -45,6 +45,7 @@ struct EditHistory::Step {
     std::vector<Entry<COGLTexture2D>> textures;
     std::optional<COGLScene::Contents> contents;
     std::optional<COGLScene::BackgroundPicture> background;
+    std::optional<std::unique_ptr<SceneBackdrop>> backdrop;
     // A follower between the scene's list (at `index`, with `state` there) and
     // its leader; `carried` says where it is now.
     struct Follow {
@@ -139,6 +140,9 @@ SceneSettings EditHistory::SettingsOf(const COGLScene& scene) {
     settings.shadowLights.assign(scene.ShadowLights().begin(), scene.ShadowLights().end());
     settings.shadowBlending = scene.ShadowBlending();
     settings.shadowOpacity = scene.ShadowOpacity();
+    if (const SceneBackdrop* backdrop = scene.Backdrop()) {
+        settings.backdrop = backdrop->Settings();
+    }
     return settings;
 }
 
@@ -159,6 +163,9 @@ void EditHistory::Apply(COGLScene& scene, const SceneSettings& settings) {
     scene.EnableShadows(settings.shadowsEnabled);
     scene.SetShadowBlending(settings.shadowBlending);
     scene.SetShadowOpacity(settings.shadowOpacity);
+    if (SceneBackdrop* backdrop = scene.Backdrop(); backdrop != nullptr && settings.backdrop) {
+        backdrop->SetSettings(*settings.backdrop);
+    }
 }
 
 std::unique_ptr<EditHistory::Step> EditHistory::NewStep(const std::string& what) {
@@ -261,6 +268,17 @@ void EditHistory::Added(COGLScene& scene, COGLObject* object, const std::string&
     RecordAdded(scene, scene.IndexOfObject(object), object, &Step::objects, what);
 }
 
+void EditHistory::Added(COGLScene& scene, COGLObject* object, const SceneSettings& before, const std::string& what) {
+    const int index = scene.IndexOfObject(object);
+    if (index < 0) {
+        return;
+    }
+    auto step = NewStep(what);
+    step->objects.push_back({index, object, nullptr});
+    step->settings = before;
+    Push(scene, std::move(step));
+}
+
 void EditHistory::Added(COGLScene& scene, COGLLight* light, const std::string& what) {
     RecordAdded(scene, scene.IndexOfLight(light), light, &Step::lights, what);
 }
@@ -310,6 +328,14 @@ void EditHistory::TakeBackground(COGLScene& scene, const std::string& what) {
     auto step = NewStep(what);
     step->background.emplace();
     scene.SwapBackground(*step->background);
+    Push(scene, std::move(step));
+}
+
+void EditHistory::ReplaceBackdrop(COGLScene& scene, std::unique_ptr<SceneBackdrop> backdrop,
+                                  const std::string& what) {
+    auto step = NewStep(what);
+    step->backdrop = std::move(backdrop);
+    scene.SwapBackdrop(*step->backdrop);
     Push(scene, std::move(step));
 }
 
@@ -438,6 +464,9 @@ bool EditHistory::Flip(COGLScene& scene, std::vector<std::unique_ptr<Step>>& fro
     }
     if (step->background) {
         scene.SwapBackground(*step->background);
+    }
+    if (step->backdrop) {
+        scene.SwapBackdrop(*step->backdrop);
     }
     if (step->settings) {
         SceneSettings now = SettingsOf(scene);

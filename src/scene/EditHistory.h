@@ -54,6 +54,7 @@ struct SceneSettings {
     std::vector<COGLLight*> shadowLights;
     bool shadowBlending = false;
     float shadowOpacity = 1.0f;
+    std::optional<BackdropSettings> backdrop;  // while the scene has a backdrop
 
     bool operator==(const SceneSettings& other) const = default;
 };
@@ -93,6 +94,9 @@ public:
     void Added(COGLScene& scene, COGLObject* object, const std::string& what);
     void Added(COGLScene& scene, COGLLight* light, const std::string& what);
     void Added(COGLScene& scene, COGLTexture2D* texture, const std::string& what);
+    // An object just appended together with a change of the scene's settings (a new
+    // shadow plane): one step, `before` being the settings it replaced.
+    void Added(COGLScene& scene, COGLObject* object, const SceneSettings& before, const std::string& what);
     // Takes the object (or the light, for a light's marker) out of the scene into a
     // step; false when it is not in the scene.
     bool Delete(COGLScene& scene, COGLObject* object, const std::string& what);
@@ -102,6 +106,9 @@ public:
     // Takes the background picture out of the scene into a step, before the caller
     // loads another or leaves it cleared.
     void TakeBackground(COGLScene& scene, const std::string& what);
+    // Puts `backdrop` (or none) in place of the scene's backdrop; the one replaced
+    // moves into the step.
+    void ReplaceBackdrop(COGLScene& scene, std::unique_ptr<SceneBackdrop> backdrop, const std::string& what);
     // Takes every object, light and texture, the background picture and the shadow
     // tables out of the scene into one step.
     void Clear(COGLScene& scene, const std::string& what);

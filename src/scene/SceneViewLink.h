@@ -33,6 +33,9 @@ public:
     // A view may move an object just added (a model opened, a primitive chosen) to
     // where its user will look for it; without a view it stays where it was made.
     virtual void PlaceAdded(COGLObject& /*added*/) {}
+    // The scene has just been given a new backdrop: a view looks into it (from its
+    // first start); without a view nothing happens.
+    virtual void ShowBackdrop() {}
 };
 
 // Keeps the view record's 56 bytes as values, so a scene loaded and saved without

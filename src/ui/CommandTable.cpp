@@ -79,6 +79,18 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kOptions, "Op&tions...", "Change the program options", K::Plain},
     CommandInfo{cmd::kVWep, "V&Wep...", "Set up viewable weapons", K::Plain},
     CommandInfo{cmd::kTest, "Test", "Test", K::Plain},
+    // Inside a map.
+    CommandInfo{cmd::kFlyCamera, "F&ly Camera",
+                "Fly the perspective camera: drag with the right button to look, W A S D or the arrows to move",
+                K::Toggle},
+    CommandInfo{cmd::kFlySpeed, "Fly &Speed...", "Set how fast the fly camera moves", K::Plain},
+    CommandInfo{cmd::kViewFromStart, "View from Spawn &Point...", "Look from one of the map's player starts",
+                K::Plain},
+    CommandInfo{cmd::kPlaceAt, "Place &At...", "Put the selection at one of the map's player starts, facing its way",
+                K::Plain},
+    CommandInfo{cmd::kDropToFloor, "&Drop to Floor", "Lower the selection onto the map's surface below it", K::Plain},
+    CommandInfo{cmd::kShadowPlaneFromFace, "Shadow Plane from Map &Face",
+                "Add a shadow plane lying in the map face clicked last", K::Plain},
     // Mouse tools.
     CommandInfo{cmd::kToolSelect, "&Select", "Click an object or light to select it", K::Tool},
     CommandInfo{cmd::kToolMove, "&Move", "Drag to move the selected object", K::Tool},

@@ -64,6 +64,26 @@ ViewKey KeyOf(int key) {
             return ViewKey::Other;
     }
 }
+
+// The fly camera's own keys, only taken while the view flies.
+ViewKey FlyKeyOf(int key) {
+    switch (key) {
+        case Qt::Key_W:
+            return ViewKey::W;
+        case Qt::Key_A:
+            return ViewKey::A;
+        case Qt::Key_S:
+            return ViewKey::S;
+        case Qt::Key_D:
+            return ViewKey::D;
+        case Qt::Key_PageUp:
+            return ViewKey::PageUp;
+        case Qt::Key_PageDown:
+            return ViewKey::PageDown;
+        default:
+            return ViewKey::Other;
+    }
+}
 }  // namespace
 
 GLWidget::GLWidget(QWidget* parent) : QOpenGLWidget(parent), core_(std::make_unique<COGLView>()) {
@@ -148,6 +168,17 @@ void GLWidget::SetAnimating(bool animating) {
 bool GLWidget::IsAnimating() const { return animating_ || core_->HasAnimation(); }
 
 void GLWidget::OnFrameSwapped() {
+    // Held fly keys move the eye by the time since the last frame.
+    if (core_->FlyKeysHeld()) {
+        const double seconds = flyClock_.isValid() ? static_cast<double>(flyClock_.restart()) / 1000.0 : 0.0;
+        if (!flyClock_.isValid()) {
+            flyClock_.start();
+        }
+        core_->FlyTick(seconds);
+        update();
+    } else {
+        flyClock_.invalidate();
+    }
     // Whatever drew this frame (a command, an edit, a file, an undo) may have left
     // something to move, so the clock wakes here and no path has to remember to.
     if (!animating_ && !core_->HasAnimation()) {
@@ -267,8 +298,13 @@ void GLWidget::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+ViewKey GLWidget::ViewKeyOf(int key) const {
+    const ViewKey flyKey = core_->Flying() ? FlyKeyOf(key) : ViewKey::Other;
+    return flyKey != ViewKey::Other ? flyKey : KeyOf(key);
+}
+
 void GLWidget::keyPressEvent(QKeyEvent* event) {
-    const ViewKey key = KeyOf(event->key());
+    const ViewKey key = ViewKeyOf(event->key());
     if (key == ViewKey::Other) {
         QOpenGLWidget::keyPressEvent(event);
         return;
@@ -279,7 +315,7 @@ void GLWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void GLWidget::keyReleaseEvent(QKeyEvent* event) {
-    const ViewKey key = KeyOf(event->key());
+    const ViewKey key = ViewKeyOf(event->key());
     if (key == ViewKey::Other || event->isAutoRepeat()) {
         QOpenGLWidget::keyReleaseEvent(event);
         return;

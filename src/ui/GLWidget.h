@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QOpenGLWidget>
 #include <QStringList>
 
@@ -75,6 +76,7 @@ protected:
 
 private:
     void OnFrameSwapped();
+    ViewKey ViewKeyOf(int key) const;
     ViewMouseEvent Translate(const QMouseEvent& event, MouseButton button) const;
     // A point in the view's device pixels as a global screen position.
     QPoint GlobalOf(int x, int y) const;
@@ -88,6 +90,7 @@ private:
 
     std::function<bool()> animationTick_;
     bool animating_ = false;
+    QElapsedTimer flyClock_;
 };
 
 // What a widget whose GL surface could not be set up reports on the fatal path:

@@ -224,6 +224,10 @@ void MainWindow::CreateMenus() {
     connect(overlays, &QMenu::aboutToShow, this, &MainWindow::RefreshCommandStates);
     add(overlays, {cmd::kShowBones, cmd::kShowAttachments, cmd::kShowHitBoxes, cmd::kShowBoundingBox,
                    cmd::kShowClipBox, cmd::kShowEyePosition, 0, cmd::kOverlaysInPictures});
+    QMenu* map = view->addMenu(QStringLiteral("&Map"));
+    connect(map, &QMenu::aboutToShow, this, &MainWindow::RefreshCommandStates);
+    add(map, {cmd::kFlyCamera, cmd::kFlySpeed, cmd::kViewFromStart, 0, cmd::kPlaceAt, cmd::kDropToFloor,
+              cmd::kShadowPlaneFromFace});
     add(view, {0, cmd::kMoveFast, cmd::kHighlightSelected, 0, cmd::kOptions, cmd::kVWep, cmd::kTest});
 
     QMenu* tools = menu(QStringLiteral("&Tools"));

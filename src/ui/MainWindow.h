@@ -124,6 +124,10 @@ private:
     void PartFollower();
     void ShowOptions();
     void ShowVWep();
+    // Inside a map (MainWindowMap.cpp): the fly speed asked for; a start chosen for
+    // Place At or View from Spawn Point (`id`).
+    void AskFlySpeed();
+    void AtStart(int id);
     bool SaveImage();
     bool SaveAnimation();
     bool ExportGltf();

@@ -61,6 +61,9 @@ void MainWindow::RunCommand(int id) {
         case cmd::kAddPlayer: AddPlayer(); break;
         case cmd::kFollowModel: FollowModel(); break;
         case cmd::kPartFollower: PartFollower(); break;
+        case cmd::kFlySpeed: AskFlySpeed(); break;
+        case cmd::kPlaceAt:
+        case cmd::kViewFromStart: AtStart(id); break;
         case cmd::kOptions: ShowOptions(); break;
         case cmd::kVWep: ShowVWep(); break;
         case cmd::kHelpContents: ShowHelp(); break;

@@ -17,7 +17,7 @@ ModelOpenDialog::ModelOpenDialog(QWidget* parent) : QFileDialog(parent) {
     setWindowTitle(QStringLiteral("Open Model"));
     setFileMode(QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
-    setNameFilters(ToQtNameFilters(filters::kModel) + ToQtNameFilters(filters::kSprite));
+    setNameFilters(ToQtNameFilters(filters::kModel) + ToQtNameFilters(filters::kSprite) + ToQtNameFilters(filters::kMap));
 
     group_ = new QGroupBox(QStringLiteral("Player Options"), this);
     defaultPalette_ = new QCheckBox(QStringLiteral("Use Default Palette for Player Skins"), group_);

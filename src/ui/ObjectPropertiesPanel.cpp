@@ -9,6 +9,7 @@
 
 #include "scene/COGLLight.h"
 #include "scene/COGLObject.h"
+#include "scene/COGLScene.h"
 #include "ui/SceneNames.h"
 #include "ui/object/AnimationPage.h"
 #include "ui/object/LightPage.h"
@@ -115,6 +116,12 @@ void ObjectPropertiesPanel::Refresh() {
     const void* target = light != nullptr ? static_cast<const void*>(light) : static_cast<const void*>(object);
     if (target == nullptr) {
         shown_ = nullptr;
+        // The map selected as a whole has its settings on the scene's sheet.
+        const bool map = scene_ != nullptr && scene_->BackdropSelected();
+        placeholder_->setText(map ? QStringLiteral("The map %1: its brightness, sky and brush entities are on the Map "
+                                                   "page of Scene Properties.")
+                                        .arg(GameText(scene_->Backdrop()->Name()))
+                                  : QStringLiteral("Select an object or a light to see its properties."));
         stack_->setCurrentWidget(placeholder_);
         return;
     }

@@ -10,6 +10,7 @@
 #include "ui/scene/BackgroundPage.h"
 #include "ui/scene/ObjectsPage.h"
 #include "ui/scene/PaksPage.h"
+#include "ui/scene/MapPage.h"
 #include "ui/scene/ShadowsPage.h"
 #include "ui/scene/TexturesPage.h"
 
@@ -51,6 +52,7 @@ ScenePropertiesPanel::ScenePropertiesPanel(QWidget* parent) : QWidget(parent) {
     // A picture opened from an archive joins the scene's textures.
     connect(paks_, &PropertyPage::changed, textures, &PropertyPage::Refresh);
     AddPage(paks_);
+    AddPage(new MapPage);
 
     Refresh();
 }

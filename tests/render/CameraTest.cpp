@@ -224,6 +224,40 @@ TEST_F(CameraGL, OrbitDerivesWorldAxisMovementsAndPublishesChromeRight) {
     EXPECT_EQ(camera.dvUp, Vector3(5, 5, 5));
 }
 
+// The fly camera's eye and view worked out without GL agree with what GL makes
+// of the same angles; turning keeps the eye, moving keeps the view, and going
+// back to orbiting keeps both.
+TEST_F(CameraGL, FlyingMovesTheEyeAndTurnsAboutIt) {
+    COGLCamera3D camera;
+    camera.FlyTo({1.0f, 2.0f, 3.0f}, 90.0f, 0.0f);
+    ExpectVector(camera.EyePosition(), {1, 2, 3});
+    ExpectVector(camera.ViewDirection(), {1, 0, 0});  // yaw 90 turns right from -z
+    ExpectVector(camera.ViewRight(), {0, 0, 1});
+    Matrix4 inverse = ModelviewAfterApply(camera);
+    ASSERT_TRUE(inverse.Invert());
+    ExpectVector(inverse.TransformPoint({}), {1, 2, 3});  // where GL puts the eye
+    ExpectVector(inverse.TransformVector({0, 0, -1}), {1, 0, 0});
+
+    camera.FlyMove(2.0f, 0.5f, -1.0f);
+    ExpectVector(camera.EyePosition(), {3, 1, 3.5f});
+    camera.FlyTurn(0.0f, 30.0f);  // positive pitch looks down
+    ExpectVector(camera.EyePosition(), {3, 1, 3.5f});
+    ExpectVector(camera.ViewDirection(), {std::cos(0.5235988f), -0.5f, 0});
+    camera.FlyTurn(0.0f, 200.0f);  // never past straight down
+    EXPECT_FLOAT_EQ(camera.pitch, COGLCamera3D::kMaxFlyPitch);
+    camera.FlyTurn(0.0f, -400.0f);
+    EXPECT_FLOAT_EQ(camera.pitch, 360.0f - COGLCamera3D::kMaxFlyPitch);
+
+    camera.FlyTo({0.0f, 1.0f, 0.0f}, 0.0f, 0.0f);
+    camera.OrbitAhead(4.0f);
+    EXPECT_FLOAT_EQ(camera.distance, 4.0f);
+    ExpectVector(camera.center, {0, -1, 4});  // the orbit centre 4 ahead along -z
+    ExpectVector(camera.EyePosition(), {0, 1, 0});
+    inverse = ModelviewAfterApply(camera);
+    ASSERT_TRUE(inverse.Invert());
+    ExpectVector(inverse.TransformPoint({}), {0, 1, 0});
+}
+
 TEST_F(CameraGL, LoadedCameraRecomputesAtFirstApply) {
     COGLCamera3D source;
     source.PresetTop();

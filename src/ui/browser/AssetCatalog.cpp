@@ -20,7 +20,8 @@
 namespace {
 AssetKind KindOf(const Archive& pak, const PakEntry& entry) {
     const std::string extension = fs_util::ToLower(fs_util::ExtensionOf(entry.name));
-    if (extension == "md2" || extension == "mdl" || extension == "def") {
+    // A map (".bsp") opens as the scene's backdrop, the way a model opens.
+    if (extension == "md2" || extension == "mdl" || extension == "def" || extension == "bsp") {
         return AssetKind::Model;
     }
     if (extension == "sp2" || extension == "spr") {

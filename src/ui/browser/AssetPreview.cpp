@@ -60,6 +60,7 @@ QString FamilyName(const QString& family) {
         {QStringLiteral("halflife"), QStringLiteral("Half-Life model")},
         {QStringLiteral("sin"), QStringLiteral("SiN model")},
         {QStringLiteral("sprite"), QStringLiteral("Sprite")},
+        {QStringLiteral("map"), QStringLiteral("Map")},
         {QStringLiteral("picture"), QStringLiteral("Picture")}};
     return kNames.value(family, family);
 }

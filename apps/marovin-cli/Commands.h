@@ -77,6 +77,8 @@ std::string MissingInputOrOutput(const std::vector<std::string>& inputs, const s
 
 // A whole decimal number in [low, high], nothing else.
 std::optional<int> ParseInt(const std::string& text, int low, int high);
+// Any finite number (controllers, blends and angles may be negative).
+std::optional<float> ParseValue(const std::string& text);
 // "WIDTHxHEIGHT", each side 1 to `maximum`.
 bool ParseSize(const std::string& text, int maximum, int& width, int& height);
 

@@ -12,7 +12,6 @@ const char* const kHalfLifeOptionsUsage =
     "            its controllers, mouth and blends in their own units (degrees for rotations)\n"
     "  --follow OTHER.mdl  that Half-Life model follows the first one (a p_ weapon in a player's hand)";
 
-namespace {
 // Any finite number (controllers and blends may be negative).
 std::optional<float> ParseValue(const std::string& text) {
     char* end = nullptr;
@@ -23,6 +22,7 @@ std::optional<float> ParseValue(const std::string& text) {
     return value;
 }
 
+namespace {
 // The same into `value`; false (and `value` as it was) for anything else.
 bool ParseValueInto(const std::string& text, float& value) {
     const std::optional<float> parsed = ParseValue(text);

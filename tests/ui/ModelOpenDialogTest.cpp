@@ -35,7 +35,7 @@ private slots:
         QCOMPARE(dialog.nameFilters(),
                  QStringList({"All Model Files (*.md2 *.mdl *.def)", "Quake 2 Model Files (*.md2)",
                               "Sin Model Files (*.def)", "Half-Life and Classic Quake Model Files (*.mdl)",
-                              "Sprite Files (*.sp2 *.spr)"}));
+                              "Sprite Files (*.sp2 *.spr)", "Quake 2, Quake and Half-Life Maps (*.bsp)"}));
         QCOMPARE(dialog.PlayerOptionsGroup()->title(), QString("Player Options"));
         QCOMPARE(dialog.DefaultPaletteBox()->text(), QString("Use Default Palette for Player Skins"));
         QCOMPARE(dialog.AutoDetectBox()->text(), QString("Auto Detect Player"));

@@ -8,33 +8,10 @@
 #include "Json.h"
 #include "maps/MapReader.h"
 #include "maps/MapTextures.h"
-#include "media/GameFolder.h"
 #include "media/OpenArchive.h"
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 
-namespace {
-
-// The game folder a map on disk lies in (".../baseq2/maps/x.bsp"), if any.
-std::unique_ptr<Archive> EnclosingGame(const std::string& mapPath) {
-    std::string folder = fs_util::DirectoryOf(mapPath);
-    if (folder.empty()) {
-        return nullptr;
-    }
-    folder.pop_back();
-    if (!fs_util::EqualsIgnoreCase(fs_util::FileNameOf(folder), "maps")) {
-        return nullptr;
-    }
-    std::string game = fs_util::DirectoryOf(folder);
-    if (game.empty()) {
-        return nullptr;
-    }
-    game.pop_back();
-    auto archive = std::make_unique<GameFolder>();
-    return archive->Open(game) ? std::move(archive) : nullptr;
-}
-
-}  // namespace
 
 bool IsMapPath(const std::string& path) { return fs_util::EqualsIgnoreCase(fs_util::ExtensionOf(path), "bsp"); }
 
@@ -55,7 +32,7 @@ int RunMapInfo(const Args& args) {
         bytes = ReadWholeFile(path);
         mapFolder = fs_util::DirectoryOf(path);
         if (opened.empty()) {
-            if (auto game = EnclosingGame(path)) {
+            if (auto game = OpenEnclosingGame(path)) {
                 opened.push_back(std::move(game));
             }
         }

@@ -92,9 +92,10 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("A 3D scene composer for Quake II-era game assets."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("A scene (.dv), pak (.pak, .sin), model (.md2, .mdl, .def) or sprite (.sp2, .spr) "
-                                                "to open."));
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("Scenes (.dv), archives and game folders, maps (.bsp), models (.md2, .mdl, .def) "
+                                                "or sprites (.sp2, .spr) to open, in order: a map and the models to stand in it."),
+                                 QStringLiteral("[files...]"));
     parser.process(app);
 
     if (!DisplayHasEnoughColors()) {
@@ -121,6 +122,9 @@ int main(int argc, char** argv) {
             window.Start(QString::fromStdString(FindDemoScene()), true);
         } else {
             window.Start(files.constFirst());
+            for (qsizetype i = 1; i < files.size(); ++i) {
+                window.OpenFile(files[i]);
+            }
         }
         result = QApplication::exec();
     }

@@ -110,8 +110,11 @@ std::unique_ptr<MapBackdrop> LoadMapBackdrop(const COGLScene& scene, const std::
         error = read.error;
         return nullptr;
     }
+    // A map lying in a game's maps folder finds its pictures in that game first,
+    // as the game itself would, even when the scene has not opened the game.
+    const std::unique_ptr<Archive> game = OpenEnclosingGame(resolved);
     MapPictures pictures =
-        ResolveMapPictures(*read.data, ArchivesOf(scene, nullptr), std::filesystem::path(resolved).parent_path().string());
+        ResolveMapPictures(*read.data, ArchivesOf(scene, game.get()), std::filesystem::path(resolved).parent_path().string());
     return std::make_unique<MapBackdrop>(std::move(read.data), std::move(pictures), MapSource{path, -1}, BaseName(path));
 }
 

@@ -5,6 +5,7 @@
 
 #include "media/Archive.h"
 #include "media/COGLImage.h"
+#include "media/GameFolder.h"
 #include "media/Palette.h"
 #include "media/WadArchive.h"
 #include "platform/FileSystem.h"
@@ -171,4 +172,22 @@ MapPictures ResolveMapPictures(const MapData& map, const std::vector<Archive*>& 
     }
     result.sky = FindSky(map, archives);
     return result;
+}
+
+std::unique_ptr<Archive> OpenEnclosingGame(const std::string& mapPath) {
+    std::string folder = fs_util::DirectoryOf(mapPath);
+    if (folder.empty()) {
+        return nullptr;
+    }
+    folder.pop_back();
+    if (!fs_util::EqualsIgnoreCase(fs_util::FileNameOf(folder), "maps")) {
+        return nullptr;
+    }
+    std::string game = fs_util::DirectoryOf(folder);
+    if (game.empty()) {
+        return nullptr;
+    }
+    game.pop_back();
+    auto archive = std::make_unique<GameFolder>();
+    return archive->Open(game) ? std::move(archive) : nullptr;
 }

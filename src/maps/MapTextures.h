@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,3 +47,7 @@ struct MapPictures {
 //     hole. The sky gfx/env/SKYrt.tga ...
 // Nothing here shows a message: what failed is in `missing`.
 MapPictures ResolveMapPictures(const MapData& map, const std::vector<Archive*>& archives, const std::string& mapFolder);
+
+// The game folder a map on disk lies in (".../baseq2/maps/x.bsp"), opened; nothing
+// when the map is not in a game's maps folder.
+std::unique_ptr<Archive> OpenEnclosingGame(const std::string& mapPath);

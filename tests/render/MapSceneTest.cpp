@@ -10,6 +10,7 @@
 
 #include "maps/MapBackdrop.h"
 #include "maps/MapOpen.h"
+#include "media/Archive.h"
 #include "media/PngFile.h"
 #include "math/Quaternion.h"
 #include "models/ModelFamilies.h"
@@ -158,11 +159,14 @@ TEST_F(MapDrawTest, DrawsTheRoomTexturedLitAndUnderItsSky) {
     RegisterMapOpeners();
     TempDir dir;
     const std::string game = fixtures::WriteRoomGame(MapKind::Quake2, dir.Path());
-    Scene().AddPak(game);
+    // The scene has not opened the game: the map finds its pictures in the game
+    // whose maps folder it lies in.
     std::string error;
     auto map = LoadMapBackdrop(Scene(), game + "/maps/room.bsp", error);
     ASSERT_TRUE(map) << error;
-    const MapPictures pictures = ResolveMapPictures(map->Data(), {Scene().PakAt(0)}, {});
+    const std::unique_ptr<Archive> enclosing = OpenEnclosingGame(game + "/maps/room.bsp");
+    ASSERT_TRUE(enclosing);
+    const MapPictures pictures = ResolveMapPictures(map->Data(), {enclosing.get()}, {});
     ASSERT_TRUE(pictures.textures[0].HasPixels());
     const std::uint8_t* floor = pictures.textures[0].rgba.data();
     EXPECT_EQ(map->MissingPictures(), std::vector<std::string>{"base/nowhere"});

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "MapView.h"
 #include "models/COGLModel.h"
 #include "render/COGLView.h"
 #include "render/HeadlessView.h"
@@ -21,7 +22,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: marovin-cli animate INPUT... -o OUT.gif|.webp|.png|.apng|FRAME_%04d.png|.mp4|.webm\n"
     "         [--turntable DEGREES] [--frames N] [--fps F] [--size WxH] [--animation NAME] [--play]\n"
-    "         [--transparent] [--quality Q] [--dither] [--fit]\n"
+    "         [--transparent] [--quality Q] [--dither] [--fit] [--at START|X,Y,Z [--yaw D] [--pitch D]]\n"
     "  --turntable  turn the camera about its centre by DEGREES over the picture (360: a whole turn)\n"
     "  --animation  play one loop of that animation of the last model (--play: its current one);\n"
     "               with --turntable both at once. Without either, a model with an animation plays\n"
@@ -31,6 +32,8 @@ constexpr const char* kUsage =
     "  --quality    0-100: lossy WebP (lossless without it), or the video's quality\n"
     "  --dither     ordered dithering of GIF colours\n"
     "  --fit        fit the whole scene into the pane first and orbit its centre\n"
+    "  --at         with a map (.bsp) among the inputs: look from that start (or point) of it, the\n"
+    "               models standing in front of the eye, as render --at does\n"
     "  a .png or .apng name writes an animated PNG; a name with %d (or %04d) one PNG a frame;\n"
     "  .mp4 and .webm need the ffmpeg program";
 constexpr int kMaximumSide = 2048;
@@ -49,6 +52,9 @@ struct AnimateOptions {
     int quality = -1;
     bool dither = false;
     bool fit = false;
+    std::optional<std::string> at;
+    std::optional<float> yaw;
+    std::optional<float> pitch;
     std::vector<std::string> inputs;
     std::string output;
 };
@@ -69,7 +75,8 @@ std::string ParseArguments(const Args& args, AnimateOptions& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool takesValue = arg == "-o" || arg == "--size" || arg == "--turntable" || arg == "--frames" ||
-                                arg == "--fps" || arg == "--animation" || arg == "--quality";
+                                arg == "--fps" || arg == "--animation" || arg == "--quality" || arg == "--at" ||
+                                arg == "--yaw" || arg == "--pitch";
         if (takesValue && i + 1 >= args.size()) {
             return arg + " needs a value";
         }
@@ -112,6 +119,14 @@ std::string ParseArguments(const Args& args, AnimateOptions& options) {
             options.dither = true;
         } else if (arg == "--fit") {
             options.fit = true;
+        } else if (arg == "--at") {
+            options.at = args[++i];
+        } else if (arg == "--yaw" || arg == "--pitch") {
+            std::optional<float>& angle = arg == "--yaw" ? options.yaw : options.pitch;
+            angle = ParseValue(args[++i]);
+            if (!angle) {
+                return arg + " takes a number of degrees";
+            }
         } else if (!arg.empty() && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else {
@@ -169,6 +184,14 @@ int RunAnimate(const Args& args) {
     std::vector<COGLObject*> models;
     if (const int failed = OpenInputs(document, options.inputs, models); failed != kExitOk) {
         return failed;
+    }
+
+    if (options.at) {
+        if (const int failed = LookFromMapPoint(view, models, *options.at, options.yaw, options.pitch); failed != kExitOk) {
+            return failed;
+        }
+    } else if (options.yaw || options.pitch) {
+        return Fail(kExitUsage, "--yaw and --pitch need --at");
     }
 
     MovieSpec movie;

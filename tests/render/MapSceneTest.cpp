@@ -236,6 +236,16 @@ TEST(MapRenderCli, LooksFromAStartWithTheModelsStandingInFront) {
     EXPECT_FALSE(std::equal(with->pixels.begin() + static_cast<long>(middle), with->pixels.begin() + static_cast<long>(middle) + 3,
                             without->pixels.begin() + static_cast<long>(middle)));
 
+    // A moving picture from the same start: its first frame shows the box where render put it.
+    const CommandOutput animated = RunCommand("XDG_CACHE_HOME=" + dir.Path() + "/cache " + MAROVIN_CLI + " animate " +
+                                              map + "'" + box + "' --at 0 --size 64x48 --frames 2 -o '" +
+                                              dir.File("frame_%d.png") + "' 2>&1");
+    ASSERT_EQ(animated.exitCode, 0) << animated.text;
+    const std::optional<PngImage> first = ReadPng(dir.File("frame_0.png"));
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(std::equal(first->pixels.begin() + static_cast<long>(middle), first->pixels.begin() + static_cast<long>(middle) + 3,
+                            without->pixels.begin() + static_cast<long>(middle)));
+
     const CommandOutput pastTheEnd = run(map + "--at 2 -o '" + dir.File("x.png") + "'");
     EXPECT_EQ(pastTheEnd.exitCode, 2);
     EXPECT_NE(pastTheEnd.text.find("the map has 2 starts: --at 2 is not one of them"), std::string::npos) << pastTheEnd.text;

@@ -52,9 +52,7 @@ struct AnimateOptions {
     int quality = -1;
     bool dither = false;
     bool fit = false;
-    std::optional<std::string> at;
-    std::optional<float> yaw;
-    std::optional<float> pitch;
+    MapViewOptions mapView;
     std::vector<std::string> inputs;
     std::string output;
 };
@@ -75,8 +73,7 @@ std::string ParseArguments(const Args& args, AnimateOptions& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool takesValue = arg == "-o" || arg == "--size" || arg == "--turntable" || arg == "--frames" ||
-                                arg == "--fps" || arg == "--animation" || arg == "--quality" || arg == "--at" ||
-                                arg == "--yaw" || arg == "--pitch";
+                                arg == "--fps" || arg == "--animation" || arg == "--quality" || MapViewOptions::Names(arg);
         if (takesValue && i + 1 >= args.size()) {
             return arg + " needs a value";
         }
@@ -119,13 +116,9 @@ std::string ParseArguments(const Args& args, AnimateOptions& options) {
             options.dither = true;
         } else if (arg == "--fit") {
             options.fit = true;
-        } else if (arg == "--at") {
-            options.at = args[++i];
-        } else if (arg == "--yaw" || arg == "--pitch") {
-            std::optional<float>& angle = arg == "--yaw" ? options.yaw : options.pitch;
-            angle = ParseValue(args[++i]);
-            if (!angle) {
-                return arg + " takes a number of degrees";
+        } else if (MapViewOptions::Names(arg)) {
+            if (std::string error = options.mapView.Take(arg, args[++i]); !error.empty()) {
+                return error;
             }
         } else if (!arg.empty() && arg[0] == '-') {
             return "unknown option '" + arg + "'";
@@ -186,12 +179,8 @@ int RunAnimate(const Args& args) {
         return failed;
     }
 
-    if (options.at) {
-        if (const int failed = LookFromMapPoint(view, models, *options.at, options.yaw, options.pitch); failed != kExitOk) {
-            return failed;
-        }
-    } else if (options.yaw || options.pitch) {
-        return Fail(kExitUsage, "--yaw and --pitch need --at");
+    if (const int failed = options.mapView.Apply(view, models); failed != kExitOk) {
+        return failed;
     }
 
     MovieSpec movie;

@@ -12,7 +12,6 @@
 #include "platform/BinaryIO.h"
 #include "platform/FileSystem.h"
 
-
 bool IsMapPath(const std::string& path) { return fs_util::EqualsIgnoreCase(fs_util::ExtensionOf(path), "bsp"); }
 
 int RunMapInfo(const Args& args) {

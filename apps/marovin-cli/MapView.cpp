@@ -74,3 +74,23 @@ int LookFromMapPoint(COGLView& view, const std::vector<COGLObject*>& models, con
     }
     return kExitOk;
 }
+
+std::string MapViewOptions::Take(const std::string& arg, const std::string& value) {
+    if (arg == "--at") {
+        at = value;
+        return {};
+    }
+    std::optional<float>& angle = arg == "--yaw" ? yaw : pitch;
+    angle = ParseValue(value);
+    return angle ? std::string() : arg + " takes a number of degrees";
+}
+
+int MapViewOptions::Apply(COGLView& view, const std::vector<COGLObject*>& models) const {
+    if (at) {
+        return LookFromMapPoint(view, models, *at, yaw, pitch);
+    }
+    if (yaw || pitch) {
+        return Fail(kExitUsage, "--yaw and --pitch need --at");
+    }
+    return kExitOk;
+}

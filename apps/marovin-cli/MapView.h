@@ -13,3 +13,18 @@ class COGLView;
 // facing it. kExitOk, or the failure code once it is reported.
 int LookFromMapPoint(COGLView& view, const std::vector<COGLObject*>& models, const std::string& at,
                      std::optional<float> yaw, std::optional<float> pitch);
+
+// --at, --yaw and --pitch, as render and animate take them.
+struct MapViewOptions {
+    std::optional<std::string> at;
+    std::optional<float> yaw;
+    std::optional<float> pitch;
+
+    // `arg` is one of the three options (each takes a value).
+    static bool Names(const std::string& arg) { return arg == "--at" || arg == "--yaw" || arg == "--pitch"; }
+    // Keeps the value of one of them; what is wrong with it, or nothing.
+    std::string Take(const std::string& arg, const std::string& value);
+    // Looks from the map as asked (nothing without --at). kExitOk, or the failure
+    // code once it is reported.
+    int Apply(COGLView& view, const std::vector<COGLObject*>& models) const;
+};

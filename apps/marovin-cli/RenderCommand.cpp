@@ -61,9 +61,7 @@ struct RenderOptions {
     std::optional<std::string> weapon;
     bool flag = false;
     StudioPoseSettings pose;
-    std::optional<std::string> at;
-    std::optional<float> yaw;
-    std::optional<float> pitch;
+    MapViewOptions mapView;
     std::vector<std::string> inputs;
     std::string output;
 };
@@ -110,7 +108,7 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
         const bool takesValue = arg == "-o" || arg == "--size" || arg == "--camera" || arg == "--viewports" ||
                                 arg == "--mode" || arg == "--quality" || arg == "--save-scene" ||
                                 arg == "--animation" || arg == "--frame" || arg == "--skin" || arg == "--weapon" ||
-                                arg == "--at" || arg == "--yaw" || arg == "--pitch";
+                                MapViewOptions::Names(arg);
         if (takesValue && i + 1 >= args.size()) {
             return arg + " needs a value";
         }
@@ -165,12 +163,9 @@ std::string ParseArguments(const Args& args, RenderOptions& options) {
             options.weapon = args[++i];
         } else if (arg == "--flag") {
             options.flag = true;
-        } else if (arg == "--at") {
-            options.at = args[++i];
-        } else if (arg == "--yaw" || arg == "--pitch") {
-            (arg == "--yaw" ? options.yaw : options.pitch) = ParseValue(args[++i]);
-            if (!(arg == "--yaw" ? options.yaw : options.pitch)) {
-                return arg + " takes a number of degrees";
+        } else if (MapViewOptions::Names(arg)) {
+            if (std::string error = options.mapView.Take(arg, args[++i]); !error.empty()) {
+                return error;
             }
         } else if (!arg.empty() && arg[0] == '-') {
             return "unknown option '" + arg + "'";
@@ -310,12 +305,8 @@ int RunRender(const Args& args) {
         }
     }
 
-    if (options.at) {
-        if (const int failed = LookFromMapPoint(view, models, *options.at, options.yaw, options.pitch); failed != kExitOk) {
-            return failed;
-        }
-    } else if (options.yaw || options.pitch) {
-        return Fail(kExitUsage, "--yaw and --pitch need --at");
+    if (const int failed = options.mapView.Apply(view, models); failed != kExitOk) {
+        return failed;
     }
 
     if (options.viewports == 4) {

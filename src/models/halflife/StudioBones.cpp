@@ -1,20 +1,17 @@
 #include "models/halflife/StudioBones.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <cstring>
 
 #include "models/halflife/StudioFormat.h"
+#include "models/halflife/StudioLanes.h"
 
 using namespace studio_format;
+using namespace studio_lanes;
 
 namespace {
 constexpr float kPi = 3.14159265358979f;
-
-void SetComponent(Vector3& v, int i, float value) { (i == 0 ? v.x : (i == 1 ? v.y : v.z)) = value; }
 
 // The axis a controller type moves (0-2 positions, 3-5 rotations), or -1.
 int ControllerChannel(int type) {
@@ -29,46 +26,66 @@ int ControllerChannel(int type) {
     }
 }
 
+// Bones four at a time, a lane each; a model's last group may hold fewer.
+struct BoneGroup {
+    QuaternionLanes rotation;
+    Lanes position[3];
+};
+
 // One blend of the sequence at whole frame `frame` with fraction `s` towards the next.
 void CalcRotations(const StudioData& data, int sequence, int blend, int frame, float s,
-                   const std::vector<float>& adjust, std::vector<BoneState>& out) {
+                   const std::vector<float>& adjust, std::vector<BoneGroup>& out) {
     const StudioSequence& seq = data.sequences[static_cast<std::size_t>(sequence)];
     const int next = std::min(frame + 1, seq.frameCount - 1);
     const ByteBuffer& image = data.images[static_cast<std::size_t>(seq.group)];
     const std::uint32_t* starts = seq.channels.data() + static_cast<std::size_t>(blend) * data.bones.size() * kChannels;
     // The game blends frames only when the position lies between them.
     const bool between = s > 0.001f;
-    for (std::size_t b = 0; b < data.bones.size(); ++b) {
-        const StudioBone& bone = data.bones[b];
-        std::array<float, kChannels> a{};
-        std::array<float, kChannels> c{};
-        for (int ch = 0; ch < kChannels; ++ch) {
-            const std::size_t i = static_cast<std::size_t>(ch);
-            std::int16_t v1 = 0;
-            std::int16_t v2 = 0;
-            StudioChannelValues(image.data(), image.size(), starts[b * kChannels + i], frame, next, v1, v2);
-            a[i] = bone.value[i] + static_cast<float>(v1) * bone.scale[i];
-            c[i] = bone.value[i] + static_cast<float>(v2) * bone.scale[i];
-            if (bone.controller[i] >= 0) {
-                const float adj = adjust[static_cast<std::size_t>(bone.controller[i])];
-                a[i] += adj;
-                c[i] += adj;
+    const std::size_t count = data.bones.size();
+    out.resize((count + 3) / 4);
+    for (std::size_t g = 0; g < out.size(); ++g) {
+        // Each channel at the frame and at the next, a lane per bone, gathered in
+        // memory: inserting into vector registers one lane at a time is slower.
+        alignas(16) float atFrame[kChannels][4] = {};
+        alignas(16) float atNext[kChannels][4] = {};
+        for (std::size_t lane = 0; lane < 4 && g * 4 + lane < count; ++lane) {
+            const std::size_t b = g * 4 + lane;
+            const StudioBone& bone = data.bones[b];
+            for (std::size_t i = 0; i < kChannels; ++i) {
+                std::int16_t v1 = 0;
+                std::int16_t v2 = 0;
+                StudioChannelValues(image.data(), image.size(), starts[b * kChannels + i], frame, next, v1, v2);
+                const float adj =
+                    bone.controller[i] >= 0 ? adjust[static_cast<std::size_t>(bone.controller[i])] : 0.0f;
+                atFrame[i][lane] = bone.value[i] + static_cast<float>(v1) * bone.scale[i] + adj;
+                atNext[i][lane] = bone.value[i] + static_cast<float>(v2) * bone.scale[i] + adj;
             }
         }
-        const Vector3 angles1{a[3], a[4], a[5]};
-        const Vector3 angles2{c[3], c[4], c[5]};
-        BoneState& state = out[b];
-        state.rotation = !between || angles1 == angles2
-                             ? AngleQuaternion(angles1)
-                             : QuaternionSlerp(AngleQuaternion(angles1), AngleQuaternion(angles2), s);
-        state.position = {a[0] * (1.0f - s) + c[0] * s, a[1] * (1.0f - s) + c[1] * s, a[2] * (1.0f - s) + c[2] * s};
+        Lanes a[kChannels];
+        Lanes c[kChannels];
+        std::memcpy(a, atFrame, sizeof a);
+        std::memcpy(c, atNext, sizeof c);
+        BoneGroup& group = out[g];
+        group.rotation = AngleQuaternionLanes(a[3], a[4], a[5]);
+        if (between) {
+            // A bone whose angles hold still keeps its rotation exactly.
+            const Mask still = (a[3] == c[3]) & (a[4] == c[4]) & (a[5] == c[5]);
+            if (!All(still)) {
+                const QuaternionLanes moved = SlerpLanes(group.rotation, AngleQuaternionLanes(c[3], c[4], c[5]), s);
+                group.rotation = {Select(still, group.rotation.x, moved.x), Select(still, group.rotation.y, moved.y),
+                                  Select(still, group.rotation.z, moved.z), Select(still, group.rotation.w, moved.w)};
+            }
+        }
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            group.position[axis] = a[axis] * Splat(1.0f - s) + c[axis] * Splat(s);
+        }
     }
     // Movement through the level is the game's business: the motion bone stays in place.
     if (seq.motionType != 0) {
-        Vector3& p = out[static_cast<std::size_t>(seq.motionBone)].position;
-        for (int axis = 0; axis < 3; ++axis) {
+        const auto motion = static_cast<std::size_t>(seq.motionBone);
+        for (std::size_t axis = 0; axis < 3; ++axis) {
             if ((seq.motionType & (kControllerX << axis)) != 0) {
-                SetComponent(p, axis, 0.0f);
+                out[motion / 4].position[axis][motion % 4] = 0.0f;
             }
         }
     }
@@ -76,182 +93,25 @@ void CalcRotations(const StudioData& data, int sequence, int blend, int frame, f
 float BlendFraction(float value) { return std::clamp(std::isfinite(value) ? value : 0.0f, 0.0f, 1.0f); }
 
 // `into` moved towards `other` by `mix`.
-void MixInto(std::vector<BoneState>& into, const std::vector<BoneState>& other, float mix) {
-    for (std::size_t b = 0; b < into.size(); ++b) {
-        into[b].rotation = QuaternionSlerp(into[b].rotation, other[b].rotation, mix);
-        into[b].position = into[b].position * (1.0f - mix) + other[b].position * mix;
-    }
-}
-}  // namespace
-
-namespace {
-// The sine and cosine of `x` within a few units in the last place (Cephes' single
-// precision polynomials on [-pi/4, pi/4] after a Cody-Waite reduction by quarter
-// turns), for the many half angles of a bone set-up; the library's beyond |x| 8192
-// and for what is not a number.
-void SinCos(float x, float& sine, float& cosine) {
-    if (!(std::fabs(x) < 8192.0f)) {
-        sine = std::sin(x);
-        cosine = std::cos(x);
-        return;
-    }
-    const float scaled = x * 0.636619772f;
-    const int whole = static_cast<int>(scaled + (scaled < 0.0f ? -0.5f : 0.5f));  // quarter turns, nearest
-    const float turns = static_cast<float>(whole);
-    const int quadrant = whole & 3;
-    // pi / 2 in three parts, the first two short enough that their products with
-    // the turns are exact.
-    const float r = ((x - turns * 1.5703125f) - turns * 4.837512969970703125e-4f) - turns * 7.54978995489188216e-8f;
-    const float r2 = r * r;
-    const float s = r + r * r2 * (-1.6666654611e-1f + r2 * (8.3321608736e-3f + r2 * -1.9515295891e-4f));
-    const float c = 1.0f - 0.5f * r2 +
-                    r2 * r2 * (4.166664568298827e-2f + r2 * (-1.388731625493765e-3f + r2 * 2.443315711809948e-5f));
-    switch (quadrant) {
-        case 0: sine = s; cosine = c; break;
-        case 1: sine = c; cosine = -s; break;
-        case 2: sine = -s; cosine = -c; break;
-        default: sine = -c; cosine = s; break;
-    }
-}
-
-#if defined(__SSE2__)
-// SinCos of four values at once (the same polynomials and reduction); false, and
-// nothing written, when one of them is past its range or not a number.
-bool SinCos4(__m128 v, float (&sine)[4], float (&cosine)[4]) {
-    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), v);
-    if (_mm_movemask_ps(_mm_cmplt_ps(magnitude, _mm_set1_ps(8192.0f))) != 0xf) {
-        return false;
-    }
-    const __m128i whole = _mm_cvtps_epi32(_mm_mul_ps(v, _mm_set1_ps(0.636619772f)));  // nearest quarter turns
-    const __m128 turns = _mm_cvtepi32_ps(whole);
-    const __m128 r = _mm_sub_ps(_mm_sub_ps(_mm_sub_ps(v, _mm_mul_ps(turns, _mm_set1_ps(1.5703125f))),
-                                           _mm_mul_ps(turns, _mm_set1_ps(4.837512969970703125e-4f))),
-                                _mm_mul_ps(turns, _mm_set1_ps(7.54978995489188216e-8f)));
-    const __m128 r2 = _mm_mul_ps(r, r);
-    __m128 sp = _mm_add_ps(_mm_mul_ps(r2, _mm_set1_ps(-1.9515295891e-4f)), _mm_set1_ps(8.3321608736e-3f));
-    sp = _mm_add_ps(_mm_mul_ps(r2, sp), _mm_set1_ps(-1.6666654611e-1f));
-    const __m128 s = _mm_add_ps(r, _mm_mul_ps(_mm_mul_ps(r, r2), sp));
-    __m128 cp = _mm_add_ps(_mm_mul_ps(r2, _mm_set1_ps(2.443315711809948e-5f)), _mm_set1_ps(-1.388731625493765e-3f));
-    cp = _mm_add_ps(_mm_mul_ps(r2, cp), _mm_set1_ps(4.166664568298827e-2f));
-    const __m128 c = _mm_add_ps(_mm_sub_ps(_mm_set1_ps(1.0f), _mm_mul_ps(_mm_set1_ps(0.5f), r2)),
-                                _mm_mul_ps(_mm_mul_ps(r2, r2), cp));
-    // Odd quarter turns exchange sine and cosine; the sine turns negative in
-    // quadrants 2 and 3, the cosine in 1 and 2.
-    const __m128i one = _mm_set1_epi32(1);
-    const __m128 odd = _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(whole, one), one));
-    const __m128 sine0 = _mm_or_ps(_mm_and_ps(odd, c), _mm_andnot_ps(odd, s));
-    const __m128 cosine0 = _mm_or_ps(_mm_and_ps(odd, s), _mm_andnot_ps(odd, c));
-    const __m128i two = _mm_set1_epi32(2);
-    const __m128 sineSign = _mm_castsi128_ps(_mm_slli_epi32(_mm_and_si128(whole, two), 30));
-    const __m128 cosineSign = _mm_castsi128_ps(_mm_slli_epi32(_mm_and_si128(_mm_add_epi32(whole, one), two), 30));
-    _mm_storeu_ps(sine, _mm_xor_ps(sine0, sineSign));
-    _mm_storeu_ps(cosine, _mm_xor_ps(cosine0, cosineSign));
-    return true;
-}
-#endif
-}  // namespace
-
-namespace {
-// The sines and cosines of the half angles z, y, x.
-void HalfAngles(const Vector3& angles, float (&sine)[4], float (&cosine)[4]) {
-#if defined(__SSE2__)
-    // Made in a register: four scalar stores read back as one vector would stall.
-    if (SinCos4(_mm_mul_ps(_mm_setr_ps(angles.z, angles.y, angles.x, 0.0f), _mm_set1_ps(0.5f)), sine, cosine)) {
-        return;
-    }
-#endif
-    const float half[4] = {angles.z * 0.5f, angles.y * 0.5f, angles.x * 0.5f, 0.0f};
-    for (int i = 0; i < 4; ++i) {
-        SinCos(half[i], sine[i], cosine[i]);
+void MixInto(std::vector<BoneGroup>& into, const std::vector<BoneGroup>& other, float mix) {
+    for (std::size_t g = 0; g < into.size(); ++g) {
+        into[g].rotation = SlerpLanes(into[g].rotation, other[g].rotation, mix);
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            into[g].position[axis] = into[g].position[axis] * Splat(1.0f - mix) + other[g].position[axis] * Splat(mix);
+        }
     }
 }
 }  // namespace
 
 Quaternion AngleQuaternion(const Vector3& angles) {
-    float sine[4];
-    float cosine[4];
-    HalfAngles(angles, sine, cosine);
-    const float sy = sine[0], cy = cosine[0];
-    const float sp = sine[1], cp = cosine[1];
-    const float sr = sine[2], cr = cosine[2];
-    return {sr * cp * cy - cr * sp * sy, cr * sp * cy + sr * cp * sy, cr * cp * sy - sr * sp * cy,
-            cr * cp * cy + sr * sp * sy};
+    const QuaternionLanes q = AngleQuaternionLanes(Splat(angles.x), Splat(angles.y), Splat(angles.z));
+    return {q.x[0], q.y[0], q.z[0], q.w[0]};
 }
 
-Quaternion QuaternionSlerp(const Quaternion& p, const Quaternion& qIn, float t) {
-    Quaternion q = qIn;
-    float cosom = p.x * q.x + p.y * q.y + p.z * q.z + p.w * q.w;
-    // q and -q are the same rotation: take the one nearer p (|p - q| > |p + q| exactly when p.q < 0).
-    if (cosom < 0.0f) {
-        q = {-q.x, -q.y, -q.z, -q.w};
-        cosom = -cosom;
-    }
-    if (cosom < 0.5f) {
-        // Far apart (more than a third of a turn between the rotations): the exact weights.
-        const float omega = std::acos(cosom);
-        const float sinom = std::sin(omega);
-        const float weightP = std::sin((1.0f - t) * omega) / sinom;
-        const float weightQ = std::sin(t * omega) / sinom;
-        return {weightP * p.x + weightQ * q.x, weightP * p.y + weightQ * q.y, weightP * p.z + weightQ * q.z,
-                weightP * p.w + weightQ * q.w};
-    }
-    // Near (as between frames and most blends): sin((1 - t) w) / sin w and
-    // sin(t w) / sin w for cos w in [0.5, 1] without trigonometry, by the series of
-    // D. Eberly, "A Fast and Accurate Algorithm for Computing SLERP" (2011), its
-    // last term tuned for that range: within 1e-7 of the exact weights.
-    constexpr int kTerms = 7;
-    constexpr float kMu = 1.294f;
-    static constexpr std::array<float, kTerms> u = [] {
-        std::array<float, kTerms> a{};
-        for (int i = 0; i < kTerms; ++i) {
-            const float n = static_cast<float>(i + 1);
-            a[static_cast<std::size_t>(i)] = 1.0f / (n * (2.0f * n + 1.0f));
-        }
-        a[kTerms - 1] *= kMu;
-        return a;
-    }();
-    static constexpr std::array<float, kTerms> v = [] {
-        std::array<float, kTerms> a{};
-        for (int i = 0; i < kTerms; ++i) {
-            const float n = static_cast<float>(i + 1);
-            a[static_cast<std::size_t>(i)] = n / (2.0f * n + 1.0f);
-        }
-        a[kTerms - 1] *= kMu;
-        return a;
-    }();
-    const float xm1 = std::min(cosom, 1.0f) - 1.0f;
-    const float d = 1.0f - t;
-#if defined(__SSE2__)
-    // Both weights at once: lane 0 for q (t), lane 1 for p (1 - t).
-    const __m128 along = _mm_setr_ps(t, d, 0.0f, 0.0f);
-    const __m128 squares = _mm_mul_ps(along, along);
-    const __m128 shift = _mm_set1_ps(xm1);
-    const __m128 one = _mm_set1_ps(1.0f);
-    __m128 weights = one;
-    for (int i = kTerms - 1; i >= 0; --i) {
-        const auto k = static_cast<std::size_t>(i);
-        const __m128 b = _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(_mm_set1_ps(u[k]), squares), _mm_set1_ps(v[k])), shift);
-        weights = _mm_add_ps(one, _mm_mul_ps(b, weights));
-    }
-    float lanes[4];
-    _mm_storeu_ps(lanes, _mm_mul_ps(weights, along));
-    const float weightQ = lanes[0];
-    const float weightP = lanes[1];
-#else
-    const float tt = t * t;
-    const float dd = d * d;
-    float weightQ = 1.0f;
-    float weightP = 1.0f;
-    for (int i = kTerms - 1; i >= 0; --i) {
-        const auto k = static_cast<std::size_t>(i);
-        weightQ = 1.0f + (u[k] * tt - v[k]) * xm1 * weightQ;
-        weightP = 1.0f + (u[k] * dd - v[k]) * xm1 * weightP;
-    }
-    weightQ *= t;
-    weightP *= d;
-#endif
-    return {weightP * p.x + weightQ * q.x, weightP * p.y + weightQ * q.y, weightP * p.z + weightQ * q.z,
-            weightP * p.w + weightQ * q.w};
+Quaternion QuaternionSlerp(const Quaternion& p, const Quaternion& q, float t) {
+    const QuaternionLanes r = SlerpLanes({Splat(p.x), Splat(p.y), Splat(p.z), Splat(p.w)},
+                                         {Splat(q.x), Splat(q.y), Splat(q.z), Splat(q.w)}, t);
+    return {r.x[0], r.y[0], r.z[0], r.w[0]};
 }
 
 BoneMatrix QuaternionMatrix(const Quaternion& q, const Vector3& position) {
@@ -338,24 +198,28 @@ void PoseBones(const StudioData& data, const StudioPose& pose, std::vector<BoneS
         }
     }
 
-    CalcRotations(data, sequence, 0, frame, s, adjust, out);
-    if (seq.blendCount < 2) {
-        return;
+    thread_local std::vector<BoneGroup> first;
+    CalcRotations(data, sequence, 0, frame, s, adjust, first);
+    if (seq.blendCount >= 2) {
+        thread_local std::vector<BoneGroup> second;
+        CalcRotations(data, sequence, 1, frame, s, adjust, second);
+        const float across = BlendFraction(pose.blend[0]);
+        MixInto(first, second, across);
+        if (seq.blendCount >= 4) {
+            thread_local std::vector<BoneGroup> third;
+            CalcRotations(data, sequence, 2, frame, s, adjust, third);
+            CalcRotations(data, sequence, 3, frame, s, adjust, second);
+            MixInto(third, second, across);
+            MixInto(first, third, BlendFraction(pose.blend[1]));
+        }
     }
-    thread_local std::vector<BoneState> second;
-    second.resize(data.bones.size());
-    CalcRotations(data, sequence, 1, frame, s, adjust, second);
-    const float across = BlendFraction(pose.blend[0]);
-    MixInto(out, second, across);
-    if (seq.blendCount < 4) {
-        return;
+    for (std::size_t b = 0; b < out.size(); ++b) {
+        const BoneGroup& group = first[b / 4];
+        const std::size_t lane = b % 4;
+        out[b].rotation = {group.rotation.x[lane], group.rotation.y[lane], group.rotation.z[lane],
+                           group.rotation.w[lane]};
+        out[b].position = {group.position[0][lane], group.position[1][lane], group.position[2][lane]};
     }
-    thread_local std::vector<BoneState> third;
-    third.resize(data.bones.size());
-    CalcRotations(data, sequence, 2, frame, s, adjust, third);
-    CalcRotations(data, sequence, 3, frame, s, adjust, second);
-    MixInto(third, second, across);
-    MixInto(out, third, BlendFraction(pose.blend[1]));
 }
 
 void SetUpBones(const StudioData& data, const StudioPose& pose, std::vector<BoneMatrix>& out) {

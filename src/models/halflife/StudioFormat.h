@@ -283,7 +283,7 @@ struct StudioData {
 // data starting at `start` of `image` (0: the channel keeps its default, 0 both),
 // in one walk; data that ends early or covers no frames gives 0. Inline: bone
 // set-up walks six channels of every bone of every blend each frame.
-inline void StudioChannelValues(const std::uint8_t* image, std::size_t size, std::size_t start, int frame, int next,
+[[gnu::always_inline]] inline void StudioChannelValues(const std::uint8_t* image, std::size_t size, std::size_t start, int frame, int next,
                                 std::int16_t& atFrame, std::int16_t& atNext) {
     atFrame = 0;
     atNext = 0;

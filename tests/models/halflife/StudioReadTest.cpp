@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -335,4 +336,68 @@ TEST(StudioBones, FourBlendsMixEachPairThenThePairsThroughTheirRanges) {
     ExpectNear(Origin(studio.SetUpBones()[3]), {0, 5, 20});
     studio.SetController(7, 1.0f);
     EXPECT_FLOAT_EQ(studio.Controller(7), 0.0f);
+}
+
+TEST(StudioBones, BonesPosedFourAtATimeEachKeepTheirOwnRotation) {
+    // Seven bones fill one group of four and part of another: one turns by
+    // almost a half turn between frames (the exact far-apart weights), one holds
+    // an angle past the fast sine's range, one turns a little, one is the motion
+    // bone, the rest hold still.
+    constexpr double kStep = 0.01;  // radians per stored step
+    StudioModelDef m;
+    m.name = "lanes.mdl";
+    StudioSequenceDef turn;
+    turn.label = "turn";
+    turn.frames = 2;
+    turn.motionType = 0x1;
+    turn.motionBone = 6;
+    turn.blends[0].resize(7);
+    const std::int16_t frames[7][3][2] = {{{10, 10}, {20, 20}, {30, 30}},   {{0, 0}, {0, 0}, {0, 300}},
+                                          {{5, 5}, {0, 0}, {-10, 300}},     {{-40, -40}, {7, 7}, {1, 1}},
+                                          {{0, 0}, {2000, 2000}, {0, 0}},   {{-100, -90}, {50, 55}, {3, 6}},
+                                          {{12, 12}, {-12, -12}, {90, 90}}};
+    for (std::size_t b = 0; b < 7; ++b) {
+        m.bones.push_back({"bone" + std::to_string(b), -1, {-1, -1, -1, -1, -1, -1},
+                           {static_cast<float>(b), 1, 2, 0, 0, 0},
+                           {1, 1, 1, static_cast<float>(kStep), static_cast<float>(b == 4 ? 10.0 : kStep),
+                            static_cast<float>(kStep)}});
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            turn.blends[0][b][3 + axis] = RunLength({frames[b][axis][0], frames[b][axis][1]});
+        }
+    }
+    m.sequences = {turn};
+    const StudioReadResult read =
+        ReadStudioModel(WriteStudioModel(m), "lanes.mdl", {}, MissingStudioCompanion::ReadWithout);
+    ASSERT_TRUE(read.data) << read.error;
+    StudioPose pose;
+    pose.frame = 0.5f;
+    std::vector<BoneState> posed;
+    PoseBones(*read.data, pose, posed);
+    ASSERT_EQ(posed.size(), 7u);
+
+    const auto exactAngles = [](double x, double y, double z) {
+        const double sy = std::sin(z / 2), cy = std::cos(z / 2), sp = std::sin(y / 2), cp = std::cos(y / 2);
+        const double sr = std::sin(x / 2), cr = std::cos(x / 2);
+        return std::array<double, 4>{sr * cp * cy - cr * sp * sy, cr * sp * cy + sr * cp * sy,
+                                     cr * cp * sy - sr * sp * cy, cr * cp * cy + sr * sp * sy};
+    };
+    for (std::size_t b = 0; b < 7; ++b) {
+        const double scaleY = b == 4 ? 10.0 : kStep;
+        const auto p = exactAngles(frames[b][0][0] * kStep, frames[b][1][0] * scaleY, frames[b][2][0] * kStep);
+        auto q = exactAngles(frames[b][0][1] * kStep, frames[b][1][1] * scaleY, frames[b][2][1] * kStep);
+        double dot = p[0] * q[0] + p[1] * q[1] + p[2] * q[2] + p[3] * q[3];
+        const double sign = dot < 0 ? -1.0 : 1.0;
+        dot = std::min(std::abs(dot), 1.0);
+        const double omega = std::acos(dot);
+        const double weight = omega < 1e-9 ? 0.5 : std::sin(0.5 * omega) / std::sin(omega);
+        const double expected[4] = {weight * (p[0] + sign * q[0]), weight * (p[1] + sign * q[1]),
+                                    weight * (p[2] + sign * q[2]), weight * (p[3] + sign * q[3])};
+        const Quaternion& r = posed[b].rotation;
+        EXPECT_NEAR(r.x, expected[0], 1e-5) << "bone " << b;
+        EXPECT_NEAR(r.y, expected[1], 1e-5) << "bone " << b;
+        EXPECT_NEAR(r.z, expected[2], 1e-5) << "bone " << b;
+        EXPECT_NEAR(r.w, expected[3], 1e-5) << "bone " << b;
+        EXPECT_FLOAT_EQ(posed[b].position.x, b == 6 ? 0.0f : static_cast<float>(b)) << "bone " << b;
+        EXPECT_FLOAT_EQ(posed[b].position.y, 1.0f);
+    }
 }

@@ -389,7 +389,50 @@ void MapDrawing::DrawSkyBox() {
     glPopAttrib();
 }
 
+void MapDrawing::DrawOutlines(const BackdropSettings& settings) {
+    const MapData& map = *m_map;
+    if (m_outlines.empty()) {
+        m_outlines.resize(std::max<std::size_t>(map.models.size(), 1));
+        for (const MapFace& face : map.faces) {
+            if ((face.flags & map_surface::kNoDraw) != 0 || face.vertexCount < 3) {
+                continue;
+            }
+            std::vector<float>& lines =
+                m_outlines[face.model >= 0 && static_cast<std::size_t>(face.model) < m_outlines.size()
+                               ? static_cast<std::size_t>(face.model)
+                               : 0];
+            const std::span<const MapVertex> polygon = map.Vertices(face);
+            for (std::size_t k = 0; k < polygon.size(); ++k) {
+                const Vector3 a = MapToScene(polygon[k].position);
+                const Vector3 b = MapToScene(polygon[(k + 1) % polygon.size()].position);
+                lines.insert(lines.end(), {a.x, a.y, a.z, b.x, b.y, b.z});
+            }
+        }
+    }
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    // Behind the objects' lines and never cut off by the flat panes' short depth range.
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_DEPTH_CLAMP);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    for (std::size_t model = 0; model < m_outlines.size(); ++model) {
+        const std::vector<float>& lines = m_outlines[model];
+        if (!lines.empty() && ModelShown(static_cast<int>(model), settings)) {
+            glVertexPointer(3, GL_FLOAT, 0, lines.data());
+            glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(lines.size() / 3));
+        }
+    }
+    glPopClientAttrib();
+    glPopAttrib();
+}
+
 void MapDrawing::Draw(SceneBackdrop::Pass pass, const BackdropSettings& settings) {
+    if (pass == SceneBackdrop::Pass::Outline) {
+        DrawOutlines(settings);
+        return;
+    }
     Upload(settings);
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT |
                  GL_POLYGON_BIT | GL_LIGHTING_BIT);

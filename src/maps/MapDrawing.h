@@ -15,7 +15,8 @@
 // units; faces of one texture and page go out together as one vertex array.
 // Liquids and translucent faces are drawn in the blended pass, the sky as a box
 // of the map's pictures around the eye (else a flat colour), brush entities where
-// the file puts them. Missing pictures draw a checker.
+// the file puts them. Missing pictures draw a checker. The outline pass draws the
+// faces' edges as lines.
 //
 // Everything GL is made at the first draw (a context is current then) and given
 // back when the drawing goes, with the view's context made current.
@@ -82,6 +83,8 @@ private:
     // The batches in drawing order for the eye under the current modelview.
     void SortForEye();
     void DrawSkyBox();
+    // Every drawn face's edges, made at the first outline asked for.
+    void DrawOutlines(const BackdropSettings& settings);
     // The brush model a batch belongs to is shown (the world always is).
     bool ModelShown(int model, const BackdropSettings& settings) const;
     void ReleaseGL();
@@ -92,6 +95,8 @@ private:
     std::vector<Page> m_pages;
     std::vector<Batch> m_batches;
     std::vector<std::size_t> m_order;  // into m_batches, nearest first, those in view
+    // Per brush model (the world first), both ends of every face edge, x, y, z each.
+    std::vector<std::vector<float>> m_outlines;
     // The brush entity (index into BackdropSettings::brushEntitiesShown) of each
     // brush model, -1 for models no entity names.
     std::vector<int> m_entityOfModel;

@@ -32,6 +32,12 @@ void ApplyLights(COGLScene& scene) {
 
 bool IsFilledMode(const DisplayModeInfo& mode) { return mode.polygonMode == GL_FILL; }
 
+// A map's edges in slate blue, apart from the grid's greys and the objects' black.
+void DrawBackdropOutline(SceneBackdrop& backdrop) {
+    glColor3f(0.30f, 0.38f, 0.55f);
+    backdrop.Draw(SceneBackdrop::Pass::Outline);
+}
+
 void DrawObject(COGLObject& object, bool lit, bool alternate) {
     int flags = alternate ? COGLObject::kDrawAlternate : 0;
     if (lit) {
@@ -415,6 +421,8 @@ void RenderScene(COGLScene& scene, const SceneRenderOptions& options) {
     SceneBackdrop* backdrop = IsFilledMode(*mode) ? scene.Backdrop() : nullptr;
     if (backdrop != nullptr) {
         backdrop->Draw(SceneBackdrop::Pass::Opaque);
+    } else if (scene.Backdrop() != nullptr) {
+        DrawBackdropOutline(*scene.Backdrop());
     }
     const std::vector<COGLObject*> sorted = ObjectsFarthestFirst(scene, CurrentViewerPosition());
     COGLObject* selected = scene.Selected();
@@ -440,6 +448,9 @@ void RenderSceneWireframe(COGLScene& scene, bool fast) {
     glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
+    if (scene.Backdrop() != nullptr) {
+        DrawBackdropOutline(*scene.Backdrop());
+    }
     glColor3fv(kWireMarkerColor);
     ApplyLights(scene);
     COGLObject* selected = scene.Selected();

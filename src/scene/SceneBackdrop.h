@@ -44,7 +44,9 @@ struct BackdropHit {
 // know this; what it is made of stays with the layer that builds it.
 class SceneBackdrop {
 public:
-    enum class Pass { Opaque, Blended };
+    // Outline: the edges of what it draws as lines in the current colour, for the
+    // flat panes and the line display modes.
+    enum class Pass { Opaque, Blended, Outline };
 
     virtual ~SceneBackdrop() = default;
 

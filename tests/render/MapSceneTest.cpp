@@ -17,6 +17,7 @@
 #include "models/quake2/COGLMD2.h"
 #include "platform/BinaryIO.h"
 #include "render/BackdropPlacement.h"
+#include "render/CommandIds.h"
 #include "render/ViewFixture.h"
 #include "scene/COGLDoc.h"
 #include "scene/EditHistory.h"
@@ -210,6 +211,26 @@ TEST_F(MapDrawTest, DrawsTheRoomTexturedLitAndUnderItsSky) {
     const auto open = Pixel(kWidth / 2, kHeight / 2);
     EXPECT_EQ(open[0], 255);
     EXPECT_EQ(open[1], 0);
+
+    // The flat panes, whatever their depth range, draw the map's edges; without the
+    // map none of those lines remain.
+    const auto outlinePixels = [this] {
+        glFinish();
+        std::vector<unsigned char> rgba(static_cast<std::size_t>(kWidth * kHeight * 4));
+        glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        int count = 0;
+        for (std::size_t i = 0; i < rgba.size(); i += 4) {
+            count += std::abs(rgba[i] - 77) <= 2 && std::abs(rgba[i + 1] - 97) <= 2 && std::abs(rgba[i + 2] - 140) <= 2 ? 1 : 0;
+        }
+        return count;
+    };
+    ASSERT_TRUE(view_->OnCommand(cmd::kFourViewports));
+    view_->Paint();
+    EXPECT_GT(outlinePixels(), 100);
+    ASSERT_TRUE(view_->Document().History().Undo(Scene()));
+    ASSERT_EQ(Scene().Backdrop(), nullptr);
+    view_->Paint();
+    EXPECT_EQ(outlinePixels(), 0);
 }
 
 // render --at looks from a start of the map with the models standing before the

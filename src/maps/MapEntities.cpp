@@ -135,8 +135,7 @@ void ReadWorldInfo(MapData& map) {
         }
         MapStart start;
         start.className = fs_util::ToLower(entity.Value("classname"));
-        const auto origin = Numbers<3>(entity.Value("origin"));
-        start.origin = {origin[0], origin[1], origin[2]};
+        start.origin = EntityOrigin(entity);
         if (entity.Has("angles")) {
             start.yaw = Numbers<3>(entity.Value("angles"))[1];
         } else {
@@ -166,6 +165,11 @@ void ReadWorldInfo(MapData& map) {
         }
         start = end + 1;
     }
+}
+
+Vector3 EntityOrigin(const MapEntity& entity) {
+    const auto origin = Numbers<3>(entity.Value("origin"));
+    return {origin[0], origin[1], origin[2]};
 }
 
 std::uint32_t EntityTranslucency(const MapEntity& entity, MapGame game) {

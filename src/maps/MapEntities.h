@@ -18,6 +18,8 @@ bool LooksLikeEntities(std::string_view text);
 
 // Fills the starts, the worldspawn's WAD list and sky name from the entities.
 void ReadWorldInfo(MapData& map);
+// The entity's "origin" key; zero when it has none or it does not read.
+Vector3 EntityOrigin(const MapEntity& entity);
 
 // The surface bits a brush entity's rendering keys give its faces: Half-Life's
 // "rendermode" (texture or additive) with "renderamt", a Quake port's "alpha".

@@ -370,10 +370,14 @@ private:
 
     void ReadFaces(BinaryReader in) {
         std::vector<std::uint32_t> modelSurface(map_.models.size(), 0);
+        modelOffset_.assign(map_.models.size(), Vector3{});
         for (const MapEntity& entity : map_.entities) {
             const int model = map_.BrushModelOf(entity);
             if (model > 0) {
                 modelSurface[static_cast<std::size_t>(model)] |= EntityTranslucency(entity, map_.game);
+                // A brush built round an origin brush (a rotating door) is stored about
+                // the map's origin and stands where its entity's origin says.
+                modelOffset_[static_cast<std::size_t>(model)] = EntityOrigin(entity);
             }
         }
         map_.faces.reserve(static_cast<std::size_t>(map_.faceLumpCount));
@@ -458,6 +462,17 @@ private:
         face.flags = info.surface | modelSurface[static_cast<std::size_t>(model)];
         face.normal = side != 0 ? -plane.normal : plane.normal;
         face.distance = side != 0 ? -plane.distance : plane.distance;
+        const Vector3& offset = modelOffset_[static_cast<std::size_t>(model)];
+        if (!offset.IsZero()) {
+            for (MapVertex& vertex : polygon) {
+                vertex.position = vertex.position + offset;
+                if (!Finite(vertex.position)) {
+                    map_.vertices.resize(firstVertex);
+                    return false;
+                }
+            }
+            face.distance += face.normal.Dot(offset);
+        }
         map_.faces.push_back(face);
         return true;
     }
@@ -507,6 +522,7 @@ private:
 
     BinaryReader file_;
     MapData& map_;
+    std::vector<Vector3> modelOffset_;  // per brush model, where its entity stands it
     LumpPositions positions_{};
     std::size_t directory_ = 0;
     std::vector<Plane> planes_;

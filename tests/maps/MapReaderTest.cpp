@@ -199,6 +199,28 @@ TEST(MapReader, TracesMeetTheFacesTheGameDraws) {
     EXPECT_EQ(hit->face, 4);
     ExpectVector(hit->normal, {0, -1, 0}, "wall hit normal");
     EXPECT_FALSE(Trace(*map, {0, 0, 48}, {0, 0, 0}, 1000));
+
+    // A door built round an origin brush is stored about the map's origin and
+    // stands at its entity's origin, for drawing and for traces alike.
+    for (const MapKind kind : {MapKind::Quake2, MapKind::HalfLife}) {
+        MapWriter writer(kind);
+        writer.AddTexture({"door"});
+        writer.AddModel({{-64, -64, -8}, {64, 64, 0}, {0, 0, 0}});
+        writer.AddModel({{-32, -4, -48}, {32, 4, 48}, {0, 0, 0}});
+        writer.AddFace({fixtures::MapRectangle({-64, 64, 0}, {128, 0, 0}, {0, -128, 0}), "door", 0, false, 1, 0});
+        writer.AddFace({fixtures::MapRectangle({-32, 0, 48}, {64, 0, 0}, {0, 0, -96}), "door", 0, false, 1, 1});
+        writer.SetEntities("{\n\"classname\" \"worldspawn\"\n}\n{\n\"classname\" \"func_door_rotating\"\n"
+                           "\"model\" \"*1\"\n\"origin\" \"8 120 48\"\n}\n");
+        const MapReadResult read = ReadMap(writer.Build(), "rotating.bsp");
+        ASSERT_TRUE(read.data) << read.error;
+        ASSERT_EQ(read.data->faces.size(), 2u);
+        const MapFace& door = read.data->faces[1];
+        ExpectVector(read.data->Vertices(door)[0].position, {-24, 120, 96}, "door corner");
+        hit = Trace(*read.data, {8, 0, 48}, {0, 1, 0}, 1000);
+        ASSERT_TRUE(hit);
+        EXPECT_EQ(hit->face, 1);
+        EXPECT_FLOAT_EQ(hit->distance, 120.0f);
+    }
 }
 
 TEST(MapTextures, RoomPicturesResolveThroughItsGameFolder) {

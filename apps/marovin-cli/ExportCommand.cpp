@@ -17,8 +17,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: marovin-cli export INPUT... -o OUT.glb|OUT.gltf [--animation NAME] [--skin N] [--scene]\n"
     "         [--body N] [--controller I=VALUE]... [--mouth V] [--blend A[,B]] [--follow OTHER.mdl]\n"
-    "  One model among the inputs is written alone; a scene, or several models, are written\n"
-    "  whole with their lights and the perspective camera.\n"
+    "  One model among the inputs is written alone; a scene, a map, or several models are\n"
+    "  written whole with their lights and the perspective camera (a map's world as drawn).\n"
     "  --animation NAME  only that animation (sequence) of each model that has it\n"
     "  --skin N          the skin the model shows (0 the first; the others stay as variants); of a\n"
     "                    Half-Life model, its skin family\n"
@@ -100,7 +100,8 @@ int RunExport(const Args& args) {
     // Models learn their extent and skins while they draw: one frame first.
     view.Paint();
 
-    const bool oneModel = models.size() == 1 && scene.Objects().size() == 1 && !parsed.wholeScene;
+    const bool oneModel =
+        models.size() == 1 && scene.Objects().size() == 1 && scene.Backdrop() == nullptr && !parsed.wholeScene;
     if (oneModel) {
         if (!ExportObjectToFile(*models.front(), &scene, parsed.output, parsed.options, error)) {
             return Fail(kExitFailure, error);

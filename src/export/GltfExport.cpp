@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "export/MapExport.h"
 #include "export/ModelExport.h"
 #include "export/StudioExport.h"
+#include "maps/MapBackdrop.h"
 #include "models/quake2/COGLMD2.h"
 #include "models/COGLModel.h"
 #include "models/quake2/COGLPlayer.h"
@@ -190,11 +192,13 @@ bool ExportSceneToFile(COGLScene& scene, const std::string& path, const GltfExpo
             ++placed;
         }
     }
-    if (placed == 0) {
+    const auto* map = dynamic_cast<const MapBackdrop*>(scene.Backdrop());
+    const bool withMap = map != nullptr && ExportMapWorld(*map, writer) >= 0;
+    if (placed == 0 && !withMap) {
         error = "the scene has nothing visible to export";
         return false;
     }
-    centre *= 1.0f / static_cast<float>(placed);
+    centre *= 1.0f / static_cast<float>(std::max(placed, 1));
     for (const auto& light : scene.Lights()) {
         if (!light->IsEnabled()) {
             continue;

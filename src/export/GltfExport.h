@@ -26,6 +26,7 @@ bool ExportObject(COGLObject& object, COGLScene* scene, GltfWriter& writer, cons
 bool ExportObjectToFile(COGLObject& object, COGLScene* scene, const std::string& path,
                         const GltfExportOptions& options, std::string& error);
 
-// Writes every visible object, every enabled light and the camera.
+// Writes every visible object, the world of the map the scene stands in (as
+// drawn, its light in vertex colours), every enabled light and the camera.
 bool ExportSceneToFile(COGLScene& scene, const std::string& path, const GltfExportOptions& options,
                        std::string& error);

@@ -462,6 +462,9 @@ int GltfWriter::AddStaticMesh(const std::string& name, const StaticMeshExport& m
     primitive.attributes["POSITION"] = AddFloatAccessor(mesh.positions, 3, true);
     primitive.attributes["NORMAL"] = AddFloatAccessor(mesh.normals, 3, false);
     primitive.attributes["TEXCOORD_0"] = AddTexcoordAccessor(mesh.texcoords);
+    if (mesh.colors.size() == vertices * 4) {
+        primitive.attributes["COLOR_0"] = AddFloatAccessor(mesh.colors, 4, false);
+    }
     primitive.indices = AddIndexAccessor(mesh.indices, vertices);
     const ExportImage* image = mesh.image >= 0 && std::size_t(mesh.image) < mesh.images.size()
                                    ? &mesh.images[static_cast<std::size_t>(mesh.image)]

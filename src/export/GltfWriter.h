@@ -29,6 +29,7 @@ struct StaticMeshExport {
     std::vector<float> positions;  // 3 per vertex
     std::vector<float> normals;    // 3 per vertex
     std::vector<float> texcoords;  // 2 per vertex (s, t as drawn)
+    std::vector<float> colors;     // none, or 4 per vertex: linear R, G, B, A the picture is multiplied by
     std::vector<std::uint32_t> indices;
     int image = -1;  // index into images
     std::vector<ExportImage> images;
@@ -83,6 +84,8 @@ public:
     // glTF animation per sequence; the skinned mesh is a top-level node of its own.
     int AddSkinnedModel(const std::string& name, const SkinnedModelExport& model, const ExportMaterial& material);
     int AddStaticMesh(const std::string& name, const StaticMeshExport& mesh, const ExportMaterial& material);
+    // A node holding nothing itself, to place others under.
+    int AddGroup(const std::string& name) { return AddNode(name); }
     int AddLight(const ExportLight& light);
     int AddCamera(const std::string& name, const ExportCamera& camera);
     void Place(int node, const ExportPlacement& placement);

@@ -183,6 +183,16 @@ void MapDrawing::PackLightmaps() {
     }
 }
 
+float MapDrawing::Opacity(std::uint32_t flags) {
+    if ((flags & map_surface::kSky) != 0) {
+        return 1.0f;
+    }
+    return (flags & map_surface::kTranslucent33) != 0 ? 0.33f
+           : (flags & map_surface::kTranslucent66) != 0 ? 0.66f
+           : (flags & map_surface::kLiquid) != 0        ? kLiquidAlpha
+                                                        : 1.0f;
+}
+
 void MapDrawing::BuildBatches() {
     const MapData& map = *m_map;
     std::map<std::tuple<int, int, int, int, int, int>, std::size_t> batchOf;  // kind, model, texture, page, region
@@ -194,14 +204,11 @@ void MapDrawing::BuildBatches() {
             continue;
         }
         Kind kind = Kind::Opaque;
-        float alpha = 1.0f;
+        const float alpha = Opacity(face.flags);
         if ((face.flags & map_surface::kSky) != 0) {
             kind = Kind::Sky;
-        } else if ((face.flags & (map_surface::kTranslucent33 | map_surface::kTranslucent66 | map_surface::kLiquid)) != 0) {
+        } else if (alpha < 1.0f) {
             kind = Kind::Blended;
-            alpha = (face.flags & map_surface::kTranslucent33) != 0   ? 0.33f
-                    : (face.flags & map_surface::kTranslucent66) != 0 ? 0.66f
-                                                                      : kLiquidAlpha;
         } else if ((face.flags & map_surface::kMasked) != 0) {
             kind = Kind::Masked;
         }

@@ -34,6 +34,13 @@ public:
 
     void Draw(SceneBackdrop::Pass pass, const BackdropSettings& settings);
 
+    // How opaque a face with these map_surface flags is drawn: below 1 for the
+    // blended pass (liquids, translucent faces).
+    static float Opacity(std::uint32_t flags);
+    const MapPictures& Pictures() const { return m_pictures; }
+    // The brush model a face of it belongs to is shown (the world always is).
+    bool ModelShown(int model, const BackdropSettings& settings) const;
+
     // What the packing made of the map (for tests and benchmarks).
     std::size_t BatchCount() const { return m_batches.size(); }
     int AtlasPageCount() const { return static_cast<int>(m_pages.size()); }
@@ -85,8 +92,6 @@ private:
     void DrawSkyBox();
     // Every drawn face's edges, made at the first outline asked for.
     void DrawOutlines(const BackdropSettings& settings);
-    // The brush model a batch belongs to is shown (the world always is).
-    bool ModelShown(int model, const BackdropSettings& settings) const;
     void ReleaseGL();
 
     std::shared_ptr<const MapData> m_map;

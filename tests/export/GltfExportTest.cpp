@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 #include "export/ExportCheck.h"
 #include "export/GltfExport.h"
 #include "export/ModelExport.h"
+#include "maps/MapBackdrop.h"
 #include "math/Matrix4.h"
 #include "media/COGLTexture2D.h"
 #include "models/ModelFixtures.h"
@@ -25,6 +27,7 @@
 #include "render/ViewFixture.h"
 #include "scene/COGLDoc.h"
 #include "scene/Geometry.h"
+#include "support/MapWriters.h"
 #include "support/MdlWriters.h"
 #include "support/SpriteWriters.h"
 #include "support/WriteFailure.h"
@@ -368,6 +371,73 @@ TEST_F(SceneExport, TheDemoSceneCarriesEveryObjectLightAndTheCamera) {
     for (const auto& object : Scene().Objects()) {
         EXPECT_TRUE(back.HasNode(object->Name())) << object->Name();
     }
+}
+
+// A map goes out as drawn: a mesh per picture under the map's node, its light in
+// the vertex colours (linear), see-through faces blended, hidden doors left out.
+TEST_F(SceneExport, AMapsWorldGoesOutWithItsLightInTheVertexColours) {
+    TempDir dir;
+    const std::string game = fixtures::WriteRoomGame(fixtures::MapKind::Quake2, dir.Path());
+    std::string error;
+    std::unique_ptr<SceneBackdrop> map = LoadMapBackdrop(Scene(), game + "/maps/room.bsp", error);
+    ASSERT_TRUE(map) << error;
+    BackdropSettings settings;
+    settings.brightness = 1.0f;
+    map->SetSettings(settings);
+    Scene().SwapBackdrop(map);
+    ASSERT_TRUE(Scene().Objects().empty());
+    const auto exported = [&](const std::string& name) {
+        const std::string path = dir.File(name);
+        EXPECT_TRUE(ExportSceneToFile(Scene(), path, {}, error)) << error << ": a map alone is worth exporting";
+        const auto validation = Validate(path);
+        EXPECT_EQ(validation.exitCode, 0) << validation.report;
+        return LoadGlb(path);
+    };
+    const auto meshNamed = [](const tinygltf::Model& gltf, const std::string& name) -> const tinygltf::Primitive* {
+        for (const tinygltf::Mesh& mesh : gltf.meshes) {
+            if (mesh.name == name) {
+                return &mesh.primitives.at(0);
+            }
+        }
+        return nullptr;
+    };
+    const auto childrenOfMap = [](const tinygltf::Model& gltf) {
+        for (const tinygltf::Node& node : gltf.nodes) {
+            if (node.name == "room.bsp") {
+                return node.children.size();
+            }
+        }
+        return std::size_t{0};
+    };
+
+    const tinygltf::Model gltf = exported("room.glb");
+    // Floor, wall, water, glass, door and the door's missing picture; not the sky.
+    EXPECT_EQ(childrenOfMap(gltf), 6u);
+    EXPECT_EQ(meshNamed(gltf, "room.bsp sky/space"), nullptr);
+    const tinygltf::Primitive* floor = meshNamed(gltf, "room.bsp base/floor");
+    ASSERT_NE(floor, nullptr);
+    // The floor's first corner is the first luxel of its lightmap: grey, grey / 2, 255 - grey.
+    const tinygltf::Accessor& colours = gltf.accessors.at(static_cast<std::size_t>(floor->attributes.at("COLOR_0")));
+    const tinygltf::BufferView& view = gltf.bufferViews.at(static_cast<std::size_t>(colours.bufferView));
+    float first[4];
+    std::memcpy(first, gltf.buffers[0].data.data() + view.byteOffset + colours.byteOffset, sizeof first);
+    const int grey = fixtures::MapWriter::Luxel(0, 0, 0);
+    const int stored[3] = {grey, grey / 2, 255 - grey};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(first[c], std::pow(stored[c] / 255.0, 2.2), 1e-4) << "channel " << c;
+    }
+    EXPECT_FLOAT_EQ(first[3], 1.0f);
+    const tinygltf::Primitive* glass = meshNamed(gltf, "room.bsp base/glass");
+    const tinygltf::Primitive* water = meshNamed(gltf, "room.bsp base/water");
+    ASSERT_NE(glass, nullptr);
+    ASSERT_NE(water, nullptr);
+    EXPECT_EQ(gltf.materials.at(static_cast<std::size_t>(glass->material)).alphaMode, "BLEND");
+    EXPECT_TRUE(gltf.materials.at(static_cast<std::size_t>(water->material)).doubleSided);
+    EXPECT_EQ(gltf.materials.at(static_cast<std::size_t>(floor->material)).alphaMode, "OPAQUE");
+
+    settings.brushEntitiesShown = {0};
+    Scene().Backdrop()->SetSettings(settings);
+    EXPECT_EQ(childrenOfMap(exported("closed.glb")), 4u) << "the hidden door and its side stay out";
 }
 
 // The exported camera undoes exactly what the view's camera gives GL.

@@ -405,6 +405,13 @@ bool COGLView::Frame(bool wholeScene, bool everyPane) {
     } else if (const COGLObject* selected = m_scene->Selected()) {
         box = WorldBoundsOf(*selected);
     }
+    // The map frames when it is what is selected, or all the scene holds.
+    const SceneBackdrop* backdrop = m_scene->Backdrop();
+    WorldBox world;
+    if (!box && backdrop != nullptr && (wholeScene || m_scene->BackdropSelected()) &&
+        backdrop->Bounds(world.lo, world.hi)) {
+        box = world;
+    }
     if (!box) {
         return false;
     }
@@ -436,12 +443,13 @@ bool COGLView::IsEnabled(int id) const {
             return m_document.History().CanRedo();
         case cmd::kCopy:
         case cmd::kDelete:
+            return m_scene != nullptr && m_scene->Selected() != nullptr;
         case cmd::kFrameSelection:
         case cmd::kFrameSelectionEveryPane:
-            return m_scene != nullptr && m_scene->Selected() != nullptr;
+            return m_scene != nullptr && (m_scene->Selected() != nullptr || m_scene->BackdropSelected());
         case cmd::kFrameAll:
         case cmd::kFrameAllEveryPane:
-            return m_scene != nullptr && !m_scene->Objects().empty();
+            return m_scene != nullptr && (!m_scene->Objects().empty() || m_scene->Backdrop() != nullptr);
         case cmd::kPlaceAt:
         case cmd::kDropToFloor:
             return m_scene != nullptr && m_scene->Backdrop() != nullptr && m_scene->Selected() != nullptr;

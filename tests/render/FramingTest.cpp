@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <array>
 
+#include "maps/MapBackdrop.h"
 #include "render/CommandIds.h"
 #include "render/Framing.h"
 #include "scene/Primitives.h"
+#include "support/MapWriters.h"
 #include "ViewFixture.h"
 
 namespace {
@@ -153,3 +155,29 @@ TEST_F(Framing, TheMiddleButtonPansWithAnyTool) {
 }
 
 }  // namespace
+
+// A scene holding only a map frames the map; with objects, Frame All is theirs,
+// and the map frames again when it is the selection.
+TEST_F(Framing, TheMapFramesWhenAloneOrSelected) {
+    TempDir dir;
+    const std::string game = fixtures::WriteRoomGame(fixtures::MapKind::Quake2, dir.Path());
+    std::string error;
+    std::unique_ptr<SceneBackdrop> map = LoadMapBackdrop(Scene(), game + "/maps/room.bsp", error);
+    ASSERT_TRUE(map) << error;
+    WorldBox room;
+    ASSERT_TRUE(map->Bounds(room.lo, room.hi));
+    Scene().SwapBackdrop(map);
+    ASSERT_TRUE(view_->OnCommand(cmd::kFourViewports));
+    EXPECT_FALSE(view_->IsEnabled(cmd::kFrameSelection));
+    ASSERT_TRUE(view_->IsEnabled(cmd::kFrameAll));
+    ASSERT_TRUE(view_->OnCommand(cmd::kFrameAllEveryPane));
+    ExpectFills(2, room);  // the top pane
+
+    COGLObject* box = Add(object_type::kBox, {0.5f, 1.0f, 0.0f}, 0.2f);
+    ASSERT_TRUE(view_->OnCommand(cmd::kFrameAllEveryPane));
+    ExpectFills(2, *WorldBoundsOf(*box));
+    Scene().SelectBackdrop();
+    EXPECT_FALSE(view_->IsEnabled(cmd::kDelete));
+    ASSERT_TRUE(view_->OnCommand(cmd::kFrameSelectionEveryPane));
+    ExpectFills(2, room);
+}

@@ -214,7 +214,7 @@ TEST_F(MapDrawTest, DrawsTheRoomTexturedLitAndUnderItsSky) {
 
     // The flat panes, whatever their depth range, draw the map's edges; without the
     // map none of those lines remain.
-    const auto outlinePixels = [this] {
+    const auto outlinePixels = [] {
         glFinish();
         std::vector<unsigned char> rgba(static_cast<std::size_t>(kWidth * kHeight * 4));
         glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());

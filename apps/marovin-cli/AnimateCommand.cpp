@@ -33,7 +33,8 @@ constexpr const char* kUsage =
     "  --dither     ordered dithering of GIF colours\n"
     "  --fit        fit the whole scene into the pane first and orbit its centre\n"
     "  --at         with a map (.bsp) among the inputs: look from that start (or point) of it, the\n"
-    "               models standing in front of the eye, as render --at does\n"
+    "               models standing in front of the eye, as render --at does (without it, from\n"
+    "               the map's first start)\n"
     "  a .png or .apng name writes an animated PNG; a name with %d (or %04d) one PNG a frame;\n"
     "  .mp4 and .webm need the ffmpeg program";
 constexpr int kMaximumSide = 2048;
@@ -175,11 +176,12 @@ int RunAnimate(const Args& args) {
     COGLView& view = *headless->view;
     COGLDoc& document = view.Document();
     std::vector<COGLObject*> models;
-    if (const int failed = OpenInputs(document, options.inputs, models); failed != kExitOk) {
+    bool mapAmongInputs = false;
+    if (const int failed = OpenInputs(document, options.inputs, models, &mapAmongInputs); failed != kExitOk) {
         return failed;
     }
 
-    if (const int failed = options.mapView.Apply(view, models); failed != kExitOk) {
+    if (const int failed = options.mapView.Apply(view, models, mapAmongInputs); failed != kExitOk) {
         return failed;
     }
 

@@ -63,8 +63,11 @@ struct HeadlessView;
 std::unique_ptr<HeadlessView> StartCommandView(int width, int height);
 // Opens every input into the document as the program opens files: scenes, paks,
 // models, and entries of the paks opened before them. `models` gets the models
-// added (a scene replaces them). kExitOk, or the failure code once it is reported.
-int OpenInputs(COGLDoc& document, const std::vector<std::string>& inputs, std::vector<COGLObject*>& models);
+// added (a scene replaces them); `mapOpened`, where given, says whether the scene's
+// map is one of the inputs rather than one a scene file brought. kExitOk, or the
+// failure code once it is reported.
+int OpenInputs(COGLDoc& document, const std::vector<std::string>& inputs, std::vector<COGLObject*>& models,
+               bool* mapOpened = nullptr);
 
 // The frame every command with options shares: "--help" alone prints `usage`;
 // otherwise `parse` reads the arguments and returns what is wrong with them

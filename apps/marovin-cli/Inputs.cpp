@@ -24,9 +24,12 @@ bool HeldByAPak(const COGLScene& scene, const std::string& name) {
 }
 }  // namespace
 
-int OpenInputs(COGLDoc& document, const std::vector<std::string>& inputs, std::vector<COGLObject*>& models) {
+int OpenInputs(COGLDoc& document, const std::vector<std::string>& inputs, std::vector<COGLObject*>& models,
+               bool* mapOpened) {
     COGLScene& scene = *document.Scene();
+    bool mapAmongInputs = false;
     for (const std::string& input : inputs) {
+        const SceneBackdrop* before = scene.Backdrop();
         const std::string path = fs_util::ResolvePath(input);
         OpenFileResult result;
         if (fs_util::FileExists(path) || fs_util::DirectoryExists(path)) {
@@ -49,11 +52,16 @@ int OpenInputs(COGLDoc& document, const std::vector<std::string>& inputs, std::v
         }
         if (result.kind == OpenedKind::Scene) {
             models.clear();  // the scene replaced everything
+            mapAmongInputs = false;
+        } else if (scene.Backdrop() != before) {
+            mapAmongInputs = scene.Backdrop() != nullptr;
         } else if (result.kind == OpenedKind::Model && scene.Selected() != nullptr &&
                    std::find(models.begin(), models.end(), scene.Selected()) == models.end()) {
-            // (A map opens as the backdrop and leaves the selection as it was.)
             models.push_back(scene.Selected());
         }
+    }
+    if (mapOpened != nullptr) {
+        *mapOpened = mapAmongInputs;
     }
     return kExitOk;
 }

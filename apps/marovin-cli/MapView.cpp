@@ -85,9 +85,14 @@ std::string MapViewOptions::Take(const std::string& arg, const std::string& valu
     return angle ? std::string() : arg + " takes a number of degrees";
 }
 
-int MapViewOptions::Apply(COGLView& view, const std::vector<COGLObject*>& models) const {
+int MapViewOptions::Apply(COGLView& view, const std::vector<COGLObject*>& models, bool mapAmongInputs) const {
     if (at) {
         return LookFromMapPoint(view, models, *at, yaw, pitch);
+    }
+    // Framed from outside, a map shows the back of its walls and hides the models
+    // in it: a map given without a place to look from is seen from its first start.
+    if (mapAmongInputs && !view.Starts().empty()) {
+        return LookFromMapPoint(view, models, "0", yaw, pitch);
     }
     if (yaw || pitch) {
         return Fail(kExitUsage, "--yaw and --pitch need --at");

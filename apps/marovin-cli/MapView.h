@@ -24,7 +24,8 @@ struct MapViewOptions {
     static bool Names(const std::string& arg) { return arg == "--at" || arg == "--yaw" || arg == "--pitch"; }
     // Keeps the value of one of them; what is wrong with it, or nothing.
     std::string Take(const std::string& arg, const std::string& value);
-    // Looks from the map as asked (nothing without --at). kExitOk, or the failure
-    // code once it is reported.
-    int Apply(COGLView& view, const std::vector<COGLObject*>& models) const;
+    // Looks from the map as asked; without --at, from the map's first start when the
+    // map is one of the inputs (a scene file's map keeps the scene's camera).
+    // kExitOk, or the failure code once it is reported.
+    int Apply(COGLView& view, const std::vector<COGLObject*>& models, bool mapAmongInputs) const;
 };

@@ -37,7 +37,8 @@ constexpr const char* kUsage =
     "            the eye at a player's height, facing the start's way) or from the point X,Y,Z of the\n"
     "            map; --yaw and --pitch turn the view (degrees as the game counts them: yaw 0 along +X,\n"
     "            90 along +Y; pitch down positive). The models among the inputs stand on the floor\n"
-    "            side by side in front of the eye, facing it\n"
+    "            side by side in front of the eye, facing it. Without --at, a map among the inputs\n"
+    "            is seen from its first start\n"
     "  --skin    the players among the inputs wear the skin of that name (\"cipher\", \"ctf_r\"); a number\n"
     "            is the skin family of the Half-Life models among them\n"
     "  --weapon  and hold that weapon (\"default\", \"w_railgun\"); --flag shows their CTF flag\n";
@@ -274,7 +275,8 @@ int RunRender(const Args& args) {
 
     // The models these inputs added, for --animation and --frame.
     std::vector<COGLObject*> models;
-    if (const int failed = OpenInputs(document, options.inputs, models); failed != kExitOk) {
+    bool mapAmongInputs = false;
+    if (const int failed = OpenInputs(document, options.inputs, models, &mapAmongInputs); failed != kExitOk) {
         return failed;
     }
 
@@ -305,7 +307,7 @@ int RunRender(const Args& args) {
         }
     }
 
-    if (const int failed = options.mapView.Apply(view, models); failed != kExitOk) {
+    if (const int failed = options.mapView.Apply(view, models, mapAmongInputs); failed != kExitOk) {
         return failed;
     }
 

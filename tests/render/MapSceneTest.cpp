@@ -267,6 +267,23 @@ TEST(MapRenderCli, LooksFromAStartWithTheModelsStandingInFront) {
     EXPECT_FALSE(std::equal(first->pixels.begin() + static_cast<long>(middle), first->pixels.begin() + static_cast<long>(middle) + 3,
                             without->pixels.begin() + static_cast<long>(middle)));
 
+    // Without --at a map among the inputs is seen from its first start; a scene
+    // saved from the second start keeps its own camera.
+    const CommandOutput unplaced = run(map + "'" + box + "' --size 64x48 -o '" + dir.File("first.png") + "'");
+    ASSERT_EQ(unplaced.exitCode, 0) << unplaced.text;
+    const CommandOutput second = run(map + "'" + box + "' --at 1 --size 64x48 --save-scene '" + dir.File("second.dv") +
+                                     "' -o '" + dir.File("second.png") + "'");
+    ASSERT_EQ(second.exitCode, 0) << second.text;
+    const CommandOutput reopened = run("'" + dir.File("second.dv") + "' --size 64x48 -o '" + dir.File("again.png") + "'");
+    ASSERT_EQ(reopened.exitCode, 0) << reopened.text;
+    const std::optional<PngImage> firstStart = ReadPng(dir.File("first.png"));
+    const std::optional<PngImage> secondStart = ReadPng(dir.File("second.png"));
+    const std::optional<PngImage> again = ReadPng(dir.File("again.png"));
+    ASSERT_TRUE(firstStart && secondStart && again);
+    EXPECT_EQ(firstStart->pixels, with->pixels);
+    EXPECT_NE(secondStart->pixels, with->pixels);
+    EXPECT_EQ(again->pixels, secondStart->pixels);
+
     const CommandOutput pastTheEnd = run(map + "--at 2 -o '" + dir.File("x.png") + "'");
     EXPECT_EQ(pastTheEnd.exitCode, 2);
     EXPECT_NE(pastTheEnd.text.find("the map has 2 starts: --at 2 is not one of them"), std::string::npos) << pastTheEnd.text;

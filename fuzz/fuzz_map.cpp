@@ -1,6 +1,7 @@
 // The map reader over arbitrary bytes, then what the drawing and the tools do with
-// a map that reads: its pictures found through a small WAD, and rays traced
-// through it. Reading ends (a map or one of the map messages) without touching
+// a map that reads: its pictures found through a small WAD, its lightmaps packed
+// and faces batched (liquids cut into cells) as the drawing makes them before any
+// GL, and rays traced through it. Reading ends (a map or one of the map messages) without touching
 // memory outside the input; every face the reader keeps stays inside the data it
 // gives.
 #include <cstddef>
@@ -8,6 +9,8 @@
 #include <cstdlib>
 
 #include "FuzzSupport.h"
+#include "maps/MapCells.h"
+#include "maps/MapDrawing.h"
 #include "maps/MapReader.h"
 #include "maps/MapTextures.h"
 #include "maps/MapTrace.h"
@@ -96,6 +99,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const MapPictures pictures = ResolveMapPictures(map, {&SmallWad()}, "");
     if (pictures.textures.size() != map.textures.size()) {
         std::abort();
+    }
+    const MapDrawing drawing(read.data, pictures);
+    if (drawing.TriangleCount() > map.vertices.size() + kMostLiquidCuts * 2) {
+        std::abort();  // a fan per face, a cell per cut: nothing else adds triangles
     }
     // A few starts are enough: each trace walks every face.
     for (std::size_t i = 0; i < map.starts.size() && i < 4; ++i) {

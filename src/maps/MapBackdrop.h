@@ -29,6 +29,7 @@ public:
     std::optional<BackdropHit> Trace(const Vector3& origin, const Vector3& direction, float maxDistance) const override;
     std::vector<std::string> BrushEntityNames() const override;
     std::vector<std::string> MissingPictures() const override { return m_missing; }
+    void SetAnimationTime(double seconds) override { m_drawing.SetAnimationTime(seconds); }
 
     const MapData& Data() const { return *m_map; }
     const MapSource& Source() const { return m_source; }

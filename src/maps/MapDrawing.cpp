@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numbers>
 #include <tuple>
 
+#include "maps/MapCells.h"
 #include "maps/MapCoordinates.h"
 #include "math/Matrix4.h"
 #include "platform/GLContext.h"
@@ -30,6 +32,14 @@ constexpr float kLiquidAlpha = 0.6f;
 constexpr float kSkyBoxHalf = 1.0f;
 // Batches are cut into regions this many map units square.
 constexpr float kRegionSide = 1024.0f;
+// The games' ripple: each coordinate swings by 8 texels with the other one, a
+// sine of period 2 pi x 8 texels, moving a radian a second.
+constexpr float kRippleTexels = 8.0f;
+constexpr float kRippleLength = 8.0f;
+// Flowing faces scroll towards -s: liquids half a 64-texel picture a second, other
+// faces 1.6 of their pictures a second.
+constexpr double kLiquidFlowTexels = 32.0;
+constexpr double kFlowPictures = 1.6;
 
 std::vector<std::uint8_t> CheckerPixels() {
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(kCheckerSide * kCheckerSide * 4));
@@ -195,8 +205,11 @@ float MapDrawing::Opacity(std::uint32_t flags) {
 
 void MapDrawing::BuildBatches() {
     const MapData& map = *m_map;
-    std::map<std::tuple<int, int, int, int, int, int>, std::size_t> batchOf;  // kind, model, texture, page, region
+    // kind, model, texture, page, motion, region
+    std::map<std::tuple<int, int, int, int, std::uint8_t, int, int>, std::size_t> batchOf;
     constexpr float kAtlasScale = 1.0f / static_cast<float>(kAtlasSize);
+    m_firstVertexOf.assign(map.faces.size(), {-1, 0});
+    std::size_t cellBudget = kMostLiquidCuts;
     for (std::size_t i = 0; i < map.faces.size(); ++i) {
         const MapFace& face = map.faces[i];
         if ((face.flags & map_surface::kNoDraw) != 0 || face.texture < 0 ||
@@ -215,19 +228,31 @@ void MapDrawing::BuildBatches() {
         const AtlasPlace& place = m_places[i];
         const int page = place.page >= 0 ? place.page : 0;
         const Vector3& first = map.vertices[face.firstVertex].position;
-        const auto key = std::make_tuple(static_cast<int>(kind), face.model, face.texture, page,
+        const std::uint8_t motion = static_cast<std::uint8_t>(
+            ((face.flags & map_surface::kLiquid) != 0 ? kRipples : 0) | ((face.flags & map_surface::kFlowing) != 0 ? kFlows : 0));
+        const auto key = std::make_tuple(static_cast<int>(kind), face.model, face.texture, page, motion,
                                          static_cast<int>(std::floor(first.x / kRegionSide)),
                                          static_cast<int>(std::floor(first.y / kRegionSide)));
         auto [it, added] = batchOf.try_emplace(key, m_batches.size());
         if (added) {
             const Vector3 p = MapToScene(first);
-            m_batches.push_back({kind, face.model, face.texture, page, alpha, p, p, {}});
+            Batch& batch = m_batches.emplace_back();
+            batch.kind = kind;
+            batch.model = face.model;
+            batch.texture = face.texture;
+            batch.page = page;
+            batch.alpha = alpha;
+            batch.motion = motion;
+            batch.lo = batch.hi = p;
         }
-        Batch& batch = m_batches[it->second];
+        const std::size_t batchIndex = it->second;
+        Batch& batch = m_batches[batchIndex];
         const MapTexture& texture = map.textures[static_cast<std::size_t>(face.texture)];
         const MapPicture& picture = m_pictures.textures[static_cast<std::size_t>(face.texture)];
         const float width = static_cast<float>(picture.HasPixels() ? picture.width : texture.width > 0 ? texture.width : kCheckerSide);
         const float height = static_cast<float>(picture.HasPixels() ? picture.height : texture.height > 0 ? texture.height : kCheckerSide);
+        batch.pictureWidth = width;
+        batch.pictureHeight = height;
         const std::span<const MapVertex> polygon = map.Vertices(face);
         // Fans wound counter-clockwise seen from the side the face looks at, so the
         // back faces can be culled whatever winding the compiler wrote.
@@ -235,6 +260,9 @@ void MapDrawing::BuildBatches() {
         const Vector3 e2 = polygon[2].position - polygon[0].position;
         const bool reversed = e1.Cross(e2).Dot(face.normal) < 0.0f;
         const auto emit = [&](const MapVertex& v) {
+            if (m_firstVertexOf[i].first < 0 && v.position == polygon[0].position) {
+                m_firstVertexOf[i] = {static_cast<int>(batchIndex), batch.vertices.size() / kFloatsPerVertex};
+            }
             const Vector3 p = MapToScene(v.position);
             batch.lo = {std::min(batch.lo.x, p.x), std::min(batch.lo.y, p.y), std::min(batch.lo.z, p.z)};
             batch.hi = {std::max(batch.hi.x, p.x), std::max(batch.hi.y, p.y), std::max(batch.hi.z, p.z)};
@@ -245,13 +273,73 @@ void MapDrawing::BuildBatches() {
                 lightT = (static_cast<float>(place.y) + v.lightT) * kAtlasScale;
             }
             batch.vertices.insert(batch.vertices.end(), {p.x, p.y, p.z, v.s / width, v.t / height, lightS, lightT});
+            if (motion != 0) {
+                batch.texels.insert(batch.texels.end(), {v.s, v.t});
+            }
         };
-        for (std::size_t k = 1; k + 1 < polygon.size(); ++k) {
-            emit(polygon[0]);
-            emit(polygon[reversed ? k + 1 : k]);
-            emit(polygon[reversed ? k : k + 1]);
+        const auto fan = [&](std::span<const MapVertex> piece) {
+            for (std::size_t k = 1; k + 1 < piece.size(); ++k) {
+                emit(piece[0]);
+                emit(piece[reversed ? k + 1 : k]);
+                emit(piece[reversed ? k : k + 1]);
+            }
+        };
+        if ((motion & kRipples) != 0) {
+            for (const std::vector<MapVertex>& cell : CutIntoCells(polygon, cellBudget)) {
+                fan(cell);
+            }
+        } else {
+            fan(polygon);
         }
     }
+    Animate();
+}
+
+void MapDrawing::Animate() {
+    if (m_time == m_animatedTime) {
+        return;
+    }
+    m_animatedTime = m_time;
+    const float phase = static_cast<float>(std::fmod(m_time, 2.0 * std::numbers::pi));
+    for (Batch& batch : m_batches) {
+        if (batch.motion == 0) {
+            continue;
+        }
+        const double flowTexels = (batch.motion & kRipples) != 0 ? kLiquidFlowTexels : kFlowPictures * batch.pictureWidth;
+        // Whole pictures dropped, so the scroll stays small however long it plays.
+        const float scroll = (batch.motion & kFlows) != 0
+                                 ? static_cast<float>(std::fmod(m_time * flowTexels, static_cast<double>(batch.pictureWidth)))
+                                 : 0.0f;
+        const std::size_t count = std::min(batch.texels.size() / 2, batch.vertices.size() / kFloatsPerVertex);
+        for (std::size_t k = 0; k < count; ++k) {
+            float s = batch.texels[2 * k];
+            float t = batch.texels[2 * k + 1];
+            if ((batch.motion & kRipples) != 0) {
+                const float s0 = s;
+                s += kRippleTexels * std::sin(t / kRippleLength + phase);
+                t += kRippleTexels * std::sin(s0 / kRippleLength + phase);
+            }
+            batch.vertices[k * kFloatsPerVertex + 3] = (s - scroll) / batch.pictureWidth;
+            batch.vertices[k * kFloatsPerVertex + 4] = t / batch.pictureHeight;
+        }
+    }
+}
+
+std::size_t MapDrawing::TriangleCount() const {
+    std::size_t vertices = 0;
+    for (const Batch& batch : m_batches) {
+        vertices += batch.vertices.size() / kFloatsPerVertex;
+    }
+    return vertices / 3;
+}
+
+std::optional<std::array<float, 2>> MapDrawing::FirstCornerPictureCoordinates(std::size_t face) const {
+    if (face >= m_firstVertexOf.size() || m_firstVertexOf[face].first < 0) {
+        return std::nullopt;
+    }
+    const auto [batch, vertex] = m_firstVertexOf[face];
+    const float* v = &m_batches[static_cast<std::size_t>(batch)].vertices[vertex * kFloatsPerVertex];
+    return std::array<float, 2>{v[3], v[4]};
 }
 
 void MapDrawing::UploadPages(float brightness) {
@@ -441,6 +529,7 @@ void MapDrawing::Draw(SceneBackdrop::Pass pass, const BackdropSettings& settings
         return;
     }
     Upload(settings);
+    Animate();
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT |
                  GL_POLYGON_BIT | GL_LIGHTING_BIT);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);

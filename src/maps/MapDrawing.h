@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ public:
     MapDrawing& operator=(const MapDrawing&) = delete;
 
     void Draw(SceneBackdrop::Pass pass, const BackdropSettings& settings);
+    // Where liquids' ripples and flowing faces stand: `seconds` into the scene's
+    // animations (0 until something plays).
+    void SetAnimationTime(double seconds) { m_time = seconds; }
 
     // How opaque a face with these map_surface flags is drawn: below 1 for the
     // blended pass (liquids, translucent faces).
@@ -43,6 +47,11 @@ public:
 
     // What the packing made of the map (for tests and benchmarks).
     std::size_t BatchCount() const { return m_batches.size(); }
+    // The triangles drawn for the map's faces (liquids are cut into cells to ripple).
+    std::size_t TriangleCount() const;
+    // The picture coordinates (s, t as a fraction of the picture) drawn at `face`'s
+    // first corner, as they stand at the animation time last drawn.
+    std::optional<std::array<float, 2>> FirstCornerPictureCoordinates(std::size_t face) const;
     int AtlasPageCount() const { return static_cast<int>(m_pages.size()); }
     // Where a face's lightmap lies: atlas page and its first luxel; nothing for a
     // face without one.
@@ -62,6 +71,9 @@ public:
 
 private:
     enum class Kind : std::uint8_t { Opaque, Masked, Blended, Sky };
+    // How a batch's pictures move: liquids ripple, flowing faces scroll.
+    static constexpr std::uint8_t kRipples = 1;
+    static constexpr std::uint8_t kFlows = 2;
     struct Batch {
         Kind kind = Kind::Opaque;
         int model = 0;
@@ -74,6 +86,12 @@ private:
         Vector3 hi;
         // x, y, z, s, t, light s, light t per vertex, three vertices a triangle.
         std::vector<float> vertices;
+        // A moving batch's picture coordinates in texels as the map gives them (s, t
+        // per vertex), and the picture's size, for the motion to start from.
+        std::uint8_t motion = 0;
+        std::vector<float> texels;
+        float pictureWidth = 1.0f;
+        float pictureHeight = 1.0f;
     };
     struct Page {
         std::vector<std::uint8_t> luxels;  // RGB as stored, before brightness
@@ -87,6 +105,8 @@ private:
     void Upload(const BackdropSettings& settings);
     void UploadPages(float brightness);
     void DrawBatches(Kind kind, const BackdropSettings& settings, bool textured);
+    // The moving batches' picture coordinates for m_time.
+    void Animate();
     // The batches in drawing order for the eye under the current modelview.
     void SortForEye();
     void DrawSkyBox();
@@ -100,6 +120,10 @@ private:
     std::vector<Page> m_pages;
     std::vector<Batch> m_batches;
     std::vector<std::size_t> m_order;  // into m_batches, nearest first, those in view
+    // Where each face's first corner was drawn: batch and vertex; batch -1 when not drawn.
+    std::vector<std::pair<int, std::size_t>> m_firstVertexOf;
+    double m_time = 0.0;
+    double m_animatedTime = -1.0;  // the time the moving batches stand at
     // Per brush model (the world first), both ends of every face edge, x, y, z each.
     std::vector<std::vector<float>> m_outlines;
     // The brush entity (index into BackdropSettings::brushEntitiesShown) of each

@@ -145,6 +145,10 @@ bool RecordMovie(COGLView& view, const MovieSpec& movie, const MoviePlan& plan, 
         }
         if (movie.animated != nullptr) {
             movie.animated->SetLoopPosition(plan.modelFramesPerFrame * static_cast<float>(k));
+            // The map's liquids move on with the model, at the picture's own time.
+            if (SceneBackdrop* backdrop = view.Scene() != nullptr ? view.Scene()->Backdrop() : nullptr) {
+                backdrop->SetAnimationTime(static_cast<double>(k) / static_cast<double>(movie.fps));
+            }
         }
         if (!view.Capture(movie.width, movie.height, movie.transparent ? 4 : 3)) {
             error = "cannot render a " + std::to_string(movie.width) + "x" + std::to_string(movie.height) + " frame";

@@ -242,7 +242,8 @@ public:
     bool DrawsWithoutCompanions() const { return m_drawsWithoutCompanions; }
 
     // --- Animation and light markers ---
-    // Steps every animating object; true when any was stepped.
+    // Steps every animating object, and the backdrop's own motion with them; true
+    // when any was stepped.
     bool StepAnimations();
     void StartAnimations();
     // Hides the visible markers of the first 32 lights; bit i set for each light i hidden.
@@ -309,6 +310,7 @@ private:
     BackgroundBitmap m_backgroundBitmap;
     std::unique_ptr<SceneBackdrop> m_backdrop;
     bool m_backdropSelected = false;
+    double m_backdropSeconds = 0.0;  // how far the backdrop's motion has played
     std::unique_ptr<FileLocator> m_fileLocator;
     std::vector<Archive*> m_filePaks;  // pak of each file position, while loading
     bool m_loading = false;

@@ -68,6 +68,9 @@ public:
     virtual std::vector<std::string> BrushEntityNames() const { return {}; }
     // Pictures it draws as a checker because they were not found.
     virtual std::vector<std::string> MissingPictures() const { return {}; }
+    // Whatever moves in it by itself (a map's liquids) stands `seconds` into the
+    // scene's animations: 0 until something has played, so still pictures agree.
+    virtual void SetAnimationTime(double seconds) { (void)seconds; }
 
     const BackdropSettings& Settings() const { return m_settings; }
     virtual void SetSettings(const BackdropSettings& settings) { m_settings = settings; }

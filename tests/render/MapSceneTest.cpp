@@ -233,6 +233,68 @@ TEST_F(MapDrawTest, DrawsTheRoomTexturedLitAndUnderItsSky) {
     EXPECT_EQ(outlinePixels(), 0);
 }
 
+// A liquid ripples and a flowing floor scrolls as the scene's animations play (80
+// steps a second), the way the game moves them; nothing moves before that.
+TEST_F(MapDrawTest, LiquidsRippleAndFlowingFacesScrollWhileTheSceneAnimates) {
+    RegisterMapOpeners();
+    TempDir dir;
+    fixtures::MapWriter writer(MapKind::Quake2);
+    fixtures::MapWriter::Face floor;
+    floor.points = fixtures::MapRectangle({-128, 128, 0}, {256, 0, 0}, {0, -256, 0});
+    floor.texture = "base/belt";
+    floor.flags = fixtures::MapWriter::kFlowing;
+    writer.AddFace(floor);
+    fixtures::MapWriter::Face pool;
+    pool.points = fixtures::MapRectangle({-96, -32, 16}, {64, 0, 0}, {0, -64, 0});
+    pool.texture = "base/water";
+    pool.flags = fixtures::MapWriter::kWarp;
+    pool.lit = false;
+    writer.AddFace(pool);
+    writer.AddModel({{-128, -128, 0}, {128, 128, 16}, {0, 0, 0}});
+    writer.SetEntities("{\n\"classname\" \"worldspawn\"\n}\n");
+    std::string error;
+    auto map = LoadMapBackdrop(Scene(), dir.Write("flow.bsp", writer.Build()), error);
+    ASSERT_TRUE(map) << error;
+    // The pool spans x and y from -96 to -32: cut at -64 both ways into four cells.
+    EXPECT_EQ(map->Drawing().TriangleCount(), 2u + 8u);
+    const MapBackdrop& drawn = *map;
+    const auto corner = [&](std::size_t face) {
+        const MapFace& f = drawn.Data().faces[face];
+        return drawn.Data().vertices[f.firstVertex];
+    };
+    // The pictures are missing: checkers 64 texels square.
+    const auto expectCorner = [&](std::size_t face, float s, float t) {
+        const auto drawnAt = drawn.Drawing().FirstCornerPictureCoordinates(face);
+        ASSERT_TRUE(drawnAt);
+        EXPECT_NEAR((*drawnAt)[0], s / 64.0f, 1e-4f) << "face " << face;
+        EXPECT_NEAR((*drawnAt)[1], t / 64.0f, 1e-4f) << "face " << face;
+    };
+    const MapVertex belt = corner(0);
+    const MapVertex water = corner(1);
+    const auto ripple = [&](float seconds) {
+        expectCorner(1, water.s + 8.0f * std::sin(water.t / 8.0f + seconds),
+                     water.t + 8.0f * std::sin(water.s / 8.0f + seconds));
+    };
+    view_->Document().History().ReplaceBackdrop(Scene(), std::move(map), "Open Map");
+    auto model = std::make_unique<COGLMD2>(&Scene());
+    ASSERT_TRUE(model->LoadFile(dir.Write("run.md2", fixtures::WriteMd2(fixtures::MakeBoxModel(
+                                                         fixtures::NumberedFrames({{"run", 2}}), {56, 52}))),
+                                false));
+    COGLObject* runner = Scene().AddObject(std::move(model));
+    view_->Paint();
+    expectCorner(0, belt.s, belt.t);
+    ripple(0.0f);
+
+    runner->StartAnimation();
+    for (int step = 0; step < 80; ++step) {
+        ASSERT_TRUE(Scene().StepAnimations());
+    }
+    view_->Paint();
+    // A second on: the belt 1.6 pictures along -s (38.4 texels past the whole ones).
+    expectCorner(0, belt.s - 38.4f, belt.t);
+    ripple(1.0f);
+}
+
 // render --at looks from a start of the map with the models standing before the
 // eye; a start the map lacks, or --at without a map, is a usage error.
 TEST(MapRenderCli, LooksFromAStartWithTheModelsStandingInFront) {

@@ -40,7 +40,8 @@ inline std::size_t MapLumpField(MapKind kind, int slot) {
 class MapWriter {
 public:
     // Quake 2 texture info flags.
-    static constexpr std::int32_t kLight = 0x1, kSky = 0x4, kWarp = 0x8, kTrans33 = 0x10, kNoDraw = 0x80;
+    static constexpr std::int32_t kLight = 0x1, kSky = 0x4, kWarp = 0x8, kTrans33 = 0x10, kFlowing = 0x40,
+                                  kNoDraw = 0x80;
 
     struct Face {
         std::vector<Vector3> points;  // clockwise seen from the front, as the compilers write them

@@ -41,6 +41,14 @@ constexpr float kRippleLength = 8.0f;
 constexpr double kLiquidFlowTexels = 32.0;
 constexpr double kFlowPictures = 1.6;
 
+// The region a coordinate falls in; faces far beyond any real map (a damaged
+// file's) share the outermost regions.
+int RegionOf(float coordinate) {
+    constexpr float kOutermost = 1 << 20;
+    const float region = std::floor(coordinate / kRegionSide);
+    return std::isnan(region) ? 0 : static_cast<int>(std::clamp(region, -kOutermost, kOutermost));
+}
+
 std::vector<std::uint8_t> CheckerPixels() {
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(kCheckerSide * kCheckerSide * 4));
     for (int y = 0; y < kCheckerSide; ++y) {
@@ -231,8 +239,7 @@ void MapDrawing::BuildBatches() {
         const std::uint8_t motion = static_cast<std::uint8_t>(
             ((face.flags & map_surface::kLiquid) != 0 ? kRipples : 0) | ((face.flags & map_surface::kFlowing) != 0 ? kFlows : 0));
         const auto key = std::make_tuple(static_cast<int>(kind), face.model, face.texture, page, motion,
-                                         static_cast<int>(std::floor(first.x / kRegionSide)),
-                                         static_cast<int>(std::floor(first.y / kRegionSide)));
+                                         RegionOf(first.x), RegionOf(first.y));
         auto [it, added] = batchOf.try_emplace(key, m_batches.size());
         if (added) {
             const Vector3 p = MapToScene(first);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "maps/MapDrawing.h"
 #include "maps/MapReader.h"
 #include "maps/MapTextures.h"
 #include "maps/MapTrace.h"
@@ -371,4 +372,20 @@ TEST(MapReader, DamagedMapsAreRefusedOrLoseOnlyTheirBadFaces) {
     ASSERT_NE(wideRead.data, nullptr) << wideRead.error;
     EXPECT_EQ(wideRead.data->faceLumpCount, 11);
     EXPECT_EQ(wideRead.data->skippedFaces, 1);
+
+    // Faces far beyond any real map still draw: a liquid 2e18 units across is cut
+    // into 32 x 32 cells of two triangles each rather than 64-unit ones.
+    MapWriter far(MapKind::Quake2);
+    MapWriter::Face sea;
+    sea.points = fixtures::MapRectangle({-1e18f, 1e18f, 0}, {2e18f, 0, 0}, {0, -2e18f, 0});
+    sea.texture = "base/water";
+    sea.flags = MapWriter::kWarp;
+    sea.lit = false;
+    far.AddFace(sea);
+    far.AddModel({{-1e18f, -1e18f, 0}, {1e18f, 1e18f, 0}, {0, 0, 0}});
+    far.SetEntities("{\n\"classname\" \"worldspawn\"\n}\n");
+    const MapReadResult farRead = ReadMap(far.Build(), "far.bsp");
+    ASSERT_NE(farRead.data, nullptr) << farRead.error;
+    const MapDrawing drawing(farRead.data, MapPictures{});
+    EXPECT_EQ(drawing.TriangleCount(), 2u * 32u * 32u);
 }

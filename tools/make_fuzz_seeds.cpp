@@ -568,7 +568,8 @@ void Maps() {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
+    // An option is never a folder to fill ("--help" would become one).
+    if (argc != 2 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: make_fuzz_seeds CORPUSDIR\n");
         return 2;
     }

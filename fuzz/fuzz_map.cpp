@@ -1,9 +1,9 @@
 // The map reader over arbitrary bytes, then what the drawing and the tools do with
 // a map that reads: its pictures found through a small WAD, its lightmaps packed
 // and faces batched (liquids cut into cells) as the drawing makes them before any
-// GL, and rays traced through it. Reading ends (a map or one of the map messages) without touching
-// memory outside the input; every face the reader keeps stays inside the data it
-// gives.
+// GL, and rays traced through it. Reading ends (a map or one of the map messages)
+// without touching memory outside the input; every face the reader keeps stays
+// inside the data it gives.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
